@@ -1,0 +1,23 @@
+#pragma once
+
+// The link has one user at a time. An exchange holds the lock while it runs; the live poll
+// skips its tick when it finds the lock held, since the waits of an exchange run the event
+// loop and a timer tick could otherwise start in the middle of it.
+class LinkLock {
+public:
+    bool busy() const { return m_holders > 0; }
+
+    class Hold {
+    public:
+        explicit Hold(LinkLock& lock) : m_lock(lock) { ++m_lock.m_holders; }
+        ~Hold() { --m_lock.m_holders; }
+        Hold(const Hold&) = delete;
+        Hold& operator=(const Hold&) = delete;
+
+    private:
+        LinkLock& m_lock;
+    };
+
+private:
+    int m_holders = 0;
+};

@@ -1,0 +1,43 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+class QWidget;
+class QPrinter;
+
+// Every modal question the program asks goes through here, so tests script the answers.
+class Dialogs {
+public:
+    enum class Icon { Information, Warning, Critical, Question };
+    virtual ~Dialogs() = default;
+
+    virtual void message(QWidget* parent, const QString& text, const QString& title, Icon icon) = 0;
+    // OK / Cancel; true for OK.
+    virtual bool confirm(QWidget* parent, const QString& text, const QString& title) = 0;
+    // Returns "" for Cancel as well as for an empty answer, as the program treats both alike.
+    virtual QString input(QWidget* parent, const QString& prompt, const QString& title,
+                          const QString& defaultText) = 0;
+    // Full path, or "" when cancelled. The filter uses the "Name|*.ext|Name|*.*|" form.
+    virtual QString openFile(QWidget* parent, const QString& filter) = 0;
+    virtual QString saveFile(QWidget* parent, const QString& filter) = 0;
+    // Shows the printer dialog for the given printer; false when cancelled.
+    virtual bool choosePrinter(QWidget* parent, QPrinter& printer) = 0;
+    // Starts a program detached, with arguments (never a shell line); false when it failed.
+    virtual bool startProgram(const QString& program, const QStringList& arguments) = 0;
+};
+
+// Converts "Data Files (*.slmm)|*.slmm|All Files (*.*)|*.*|" to Qt's ";;" filter form.
+QString qtFileFilter(const QString& pipeFilter);
+
+class QtDialogs : public Dialogs {
+public:
+    void message(QWidget* parent, const QString& text, const QString& title, Icon icon) override;
+    bool confirm(QWidget* parent, const QString& text, const QString& title) override;
+    QString input(QWidget* parent, const QString& prompt, const QString& title,
+                  const QString& defaultText) override;
+    QString openFile(QWidget* parent, const QString& filter) override;
+    QString saveFile(QWidget* parent, const QString& filter) override;
+    bool choosePrinter(QWidget* parent, QPrinter& printer) override;
+    bool startProgram(const QString& program, const QStringList& arguments) override;
+};

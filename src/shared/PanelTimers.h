@@ -1,0 +1,11 @@
+#pragma once
+
+// The panel's two timers (the 200 ms live poll and the 1 s sampling tick). Windows that talk to
+// the meter or run long work switch both off and on through this.
+class PanelTimers {
+public:
+    virtual ~PanelTimers() = default;
+    virtual void setTimersEnabled(bool on) = 0;
+    virtual bool livePollEnabled() const = 0;
+    virtual bool samplingTickEnabled() const = 0;
+};

@@ -1,0 +1,10 @@
+#pragma once
+
+#include <QString>
+
+// One record of a list or a record file: number, "yyyy/mm/dd hh:nn:ss" and level text.
+struct RecordRow {
+    QString number;
+    QString dateTime;
+    QString level;
+};

@@ -1,0 +1,60 @@
+#include "shared/TextHelpers.h"
+
+#include <cmath>
+
+double numericValue(const QString& text)
+{
+    int i = 0;
+    const int n = text.size();
+    while (i < n && (text[i] == u' ' || text[i] == u'\t'))
+        ++i;
+    const int start = i;
+    if (i < n && (text[i] == u'-' || text[i] == u'+'))
+        ++i;
+    bool digits = false;
+    while (i < n && text[i].isDigit() && text[i].unicode() < 128) {
+        ++i;
+        digits = true;
+    }
+    if (i < n && text[i] == u'.') {
+        ++i;
+        while (i < n && text[i].isDigit() && text[i].unicode() < 128) {
+            ++i;
+            digits = true;
+        }
+    }
+    if (!digits)
+        return 0.0;
+    // An exponent only counts when digits follow it; "1e" stays 1.
+    if (i < n && (text[i] == u'e' || text[i] == u'E')) {
+        int j = i + 1;
+        if (j < n && (text[j] == u'-' || text[j] == u'+'))
+            ++j;
+        if (j < n && text[j].isDigit()) {
+            while (j < n && text[j].isDigit())
+                ++j;
+            i = j;
+        }
+    }
+    return text.mid(start, i - start).toDouble();
+}
+
+long long roundHalfEven(double value)
+{
+    if (!std::isfinite(value))
+        return value > 0 ? (1LL << 53) : (value < 0 ? -(1LL << 53) : 0);
+    return static_cast<long long>(std::nearbyint(value));  // default FE_TONEAREST is half-even
+}
+
+QString formatDateTime(const QDateTime& when)
+{
+    return when.toString(QStringLiteral("yyyy/MM/dd HH:mm:ss"));
+}
+
+QString formatHeaderNumber(double value)
+{
+    QString digits = QString::number(value, 'g', 15);
+    if (value < 0)
+        return digits + u' ';
+    return u' ' + digits + u' ';
+}

@@ -1,0 +1,17 @@
+#pragma once
+
+#include <QDateTime>
+#include <QString>
+
+// The leading decimal number of a text: leading blanks skipped, reading stops at the first
+// character that cannot continue the number, 0 when there is none ("65.3*" gives 65.3).
+double numericValue(const QString& text);
+
+// Real to whole number with a half going to the even neighbour (2.5 gives 2, 3.5 gives 4).
+long long roundHalfEven(double value);
+
+// "yyyy/mm/dd hh:nn:ss", the one date-time text of the program.
+QString formatDateTime(const QDateTime& when);
+
+// A number as record files write it: one blank (or the minus sign) before, one blank after.
+QString formatHeaderNumber(double value);
