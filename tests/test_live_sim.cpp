@@ -4,6 +4,7 @@
 #include "link/WaitSeconds.h"
 #include "live/LcdDigits.h"
 #include "live/Panel.h"
+#include "shared/ClickableLabel.h"
 #include "shared/Clock.h"
 #include "shared/PanelState.h"
 #include "shared/Services.h"
