@@ -34,7 +34,11 @@ LivePoll::Result LivePoll::tick()
     RunningFlag running(m_running);
     LinkLock::Hold hold(m_s.linkLock);
 
-    while (true) {
+    // Retries after a block that was no frame share one budget of steps with the wait, so a
+    // line full of noise ends the tick (without a reading) instead of holding it for as long
+    // as the noise lasts; the next tick starts afresh.
+    int retrySteps = 0;
+    while (retrySteps < LostAfterSteps) {
         if (!m_s.link.portOpen()) {
             recoverLink();
             return Result::LinkLost;
@@ -57,13 +61,16 @@ LivePoll::Result LivePoll::tick()
         // An acknowledgement left over from a key command is not a reading.
         if (MeterCommands::endsWithAck(block))
             return Result::Skipped;
-        if (!isPlausibleLiveFrame(block.right(6)))
+        if (!isPlausibleLiveFrame(block.right(6))) {
+            retrySteps += steps;
             continue;
+        }
         decode(block.right(6));
         if (m_hooks.updateDisplay)
             m_hooks.updateDisplay();
         return Result::Decoded;
     }
+    return Result::Skipped;
 }
 
 void LivePoll::decode(const QByteArray& frame)
