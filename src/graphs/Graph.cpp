@@ -193,6 +193,11 @@ void Graph::applyAutoScale()
         } else if (!(hi - lo > 1e-9)) {
             lo -= 1;
             hi += 1;
+        } else {
+            // A little air so the extreme points do not run along the frame.
+            const double air = (hi - lo) * 0.04;
+            lo -= air;
+            hi += air;
         }
         const double step = niceStep((hi - lo) / 4);
         m_plot->yAxis->setRange(std::floor(lo / step) * step, std::ceil(hi / step) * step);

@@ -12,11 +12,17 @@ const QString DbCaption = QStringLiteral("dB");
 const QString TimesCaption = QStringLiteral("Frequency (Times)");
 const QColor TrendInk(0x5c, 0xff, 0x7a);
 const QColor HistogramInk(0x4f, 0xd0, 0xff);
+const QColor PanelBackground(0x10, 0x18, 0x12);
 } // namespace
 
 PanelGraphs::PanelGraphs(PanelState& state, QWidget* parent) : QWidget(parent), m_state(state), m_logic(state)
 {
     setObjectName(QStringLiteral("PanelGraphs"));
+    // The gaps between the graphs take the graphs' own dark background.
+    QPalette dark = palette();
+    dark.setColor(QPalette::Window, PanelBackground);
+    setPalette(dark);
+    setAutoFillBackground(true);
     auto* layout = new QGridLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setHorizontalSpacing(2);
