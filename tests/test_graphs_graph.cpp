@@ -227,7 +227,7 @@ private slots:
         QCustomPlot* p = g.plot();
         QCOMPARE(p->interactions().testFlag(QCP::iRangeDrag), drag);
         QVERIFY(!p->interactions().testFlag(QCP::iRangeZoom)); // no wheel zoom in any mode
-        QCOMPARE(p->selectionRectMode() == QCP::srmZoom, zoomRect);
+        QCOMPARE(p->selectionRectMode() == QCP::srmCustom, zoomRect);
         QCPAxisRect* rect = p->axisRect();
         if (drag) {
             QCOMPARE(rect->rangeDrag().testFlag(Qt::Horizontal), horizontal);
@@ -251,6 +251,19 @@ private slots:
         QVERIFY(qAbs(g->axisRange(Axis::X).max - 40) < 1.0);
         QCOMPARE(g->axisRange(Axis::Y).min, 0.0);
         QCOMPARE(g->axisRange(Axis::Y).max, 100.0);
+
+        // A click, or a slip of two pixels, does not zoom.
+        const Graph::Range before = g->axisRange(Axis::X);
+        QTest::mouseClick(g->plot(), Qt::LeftButton, {}, pixelAt(g.get(), 30, 50));
+        drag(g->plot(), pixelAt(g.get(), 30, 50), pixelAt(g.get(), 30, 50) + QPoint(2, 30));
+        QCOMPARE(g->axisRange(Axis::X).min, before.min);
+        QCOMPARE(g->axisRange(Axis::X).max, before.max);
+
+        g->setTrackMode(TrackMode::ZoomXY);
+        drag(g->plot(), pixelAt(g.get(), 25, 80), pixelAt(g.get(), 35, 60));
+        QVERIFY(qAbs(g->axisRange(Axis::X).min - 25) < 1.0);
+        QVERIFY(qAbs(g->axisRange(Axis::Y).max - 80) < 1.0);
+        QVERIFY(qAbs(g->axisRange(Axis::Y).min - 60) < 1.0);
     }
 
     void panYByDragChangesOnlyY()

@@ -64,6 +64,7 @@ Graph::Graph(QWidget* parent) : QWidget(parent)
     connect(m_plot, &QCustomPlot::mouseRelease, this, &Graph::onMouseRelease);
     // The bar width depends on the pixels per class, known once the layout is done.
     connect(m_plot, &QCustomPlot::afterLayout, this, &Graph::updateBarWidth);
+    connect(m_plot->selectionRect(), &QCPSelectionRect::accepted, this, &Graph::zoomToRect);
     setLook(Look::Light);
 }
 
@@ -298,16 +299,18 @@ void Graph::setTrackMode(TrackMode mode)
         rect->setRangeDrag(orientations);
         rect->setRangeDragAxes(horizontal, vertical);
     } else if (mode >= TrackMode::ZoomXY) {
-        selection = QCP::srmZoom;
+        // The dragged rectangle is handled here (zoomToRect) so a click or a slip of the mouse
+        // does not zoom to a sliver.
+        selection = QCP::srmCustom;
         rect->setRangeZoom(orientations);
         rect->setRangeZoomAxes(horizontal, vertical);
     }
     m_plot->setInteractions(interactions);
     m_plot->setSelectionRectMode(selection);
-    setCursor(mode == TrackMode::Normal   ? Qt::ArrowCursor
-              : mode == TrackMode::Cursor ? Qt::SizeHorCursor
-              : selection == QCP::srmZoom ? Qt::CrossCursor
-                                          : Qt::OpenHandCursor);
+    setCursor(mode == TrackMode::Normal     ? Qt::ArrowCursor
+              : mode == TrackMode::Cursor   ? Qt::SizeHorCursor
+              : selection == QCP::srmCustom ? Qt::CrossCursor
+                                            : Qt::OpenHandCursor);
 }
 
 int Graph::addCursor()
@@ -478,6 +481,22 @@ void Graph::onMouseRelease(QMouseEvent* event)
                      m_plot->yAxis->pixelToCoord(event->position().y()));
 }
 
+void Graph::zoomToRect(const QRect& pixels)
+{
+    QCPAxisRect* rect = m_plot->axisRect();
+    const QRect r = pixels.normalized();
+    constexpr int Smallest = 4; // pixels; anything narrower is taken as a click
+    QList<QCPAxis*> axes;
+    if (r.width() >= Smallest)
+        axes << rect->rangeZoomAxes(Qt::Horizontal);
+    if (r.height() >= Smallest)
+        axes << rect->rangeZoomAxes(Qt::Vertical);
+    axes.removeAll(nullptr);
+    if (!axes.isEmpty())
+        rect->zoom(QRectF(r), axes);
+    m_plot->replot(QCustomPlot::rpQueuedReplot); // also takes the rectangle off the screen
+}
+
 void Graph::addTextMarker(int pointIndex, const QString& text, double x, double y, const QString& name)
 {
     MarkerItems m;
@@ -489,10 +508,12 @@ void Graph::addTextMarker(int pointIndex, const QString& text, double x, double 
     m.tracer->setSize(5);
     m.label = new QCPItemText(m_plot);
     m.label->position->setCoords(x, y);
-    m.label->setPositionAlignment(Qt::AlignHCenter | Qt::AlignBottom);
+    m.label->setPositionAlignment(Qt::AlignCenter);
     m.label->setText(text);
     m.leader = new QCPItemLine(m_plot);
-    m.leader->start->setParentAnchor(m.label->bottom);
+    // The leader leaves the text on the side facing the point, so it never crosses the text.
+    const bool textBelowPoint = pointIndex >= 0 && pointIndex < pointCount() && y < pointY(pointIndex);
+    m.leader->start->setParentAnchor(textBelowPoint ? m.label->top : m.label->bottom);
     m.leader->end->setParentAnchor(m.tracer->position);
     const QColor ink = m_plot->xAxis->labelColor();
     m.tracer->setPen(QPen(ink));

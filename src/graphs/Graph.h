@@ -156,6 +156,7 @@ private:
     const CursorItems* cursorAt(int number) const;
     int nearestCursor(double pixelX, double pixelY) const;
     void dragCursorTo(int number, const QPointF& pixel);
+    void zoomToRect(const QRect& pixels);
     void onMousePress(QMouseEvent* event);
     void onMouseMove(QMouseEvent* event);
     void onMouseRelease(QMouseEvent* event);
