@@ -3,7 +3,6 @@
 #include "shared/Dialogs.h"
 
 #include <QList>
-#include <QQueue>
 
 // Dialogs with queued answers to input boxes; every question and message is logged.
 class QueueDialogs : public Dialogs
@@ -17,7 +16,7 @@ public:
         Icon icon;
     };
 
-    QQueue<QString> answers; // input() returns "" once they run out
+    QList<QString> answers; // taken from the front; input() returns "" once they run out
     QList<Asked> asked;
     QList<Shown> shown;
 
@@ -29,7 +28,7 @@ public:
     QString input(QWidget*, const QString& prompt, const QString& title, const QString& defaultText) override
     {
         asked.append({prompt, title, defaultText});
-        return answers.isEmpty() ? QString() : answers.dequeue();
+        return answers.isEmpty() ? QString() : answers.takeFirst();
     }
     QString openFile(QWidget*, const QString&) override { return {}; }
     QString saveFile(QWidget*, const QString&) override { return {}; }
