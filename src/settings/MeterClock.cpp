@@ -22,7 +22,7 @@ std::optional<QByteArray> readMeterClock(Services& s, double boundSeconds, const
         const QByteArray reply = s.link.readAll();
         if (reply.size() >= 6)
             return reply;
-        if (elapsed.nsecsElapsed() >= boundNs || (stop && stop()))
+        if (elapsed.nsecsElapsed() >= boundNs || s.waiter.cancelled() || (stop && stop()))
             return std::nullopt;
     }
 }

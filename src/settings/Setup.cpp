@@ -1,9 +1,9 @@
 #include "settings/Setup.h"
 
 #include "link/LinkLock.h"
-#include "settings/ClickableLabel.h"
 #include "settings/MeterClock.h"
 #include "settings/WindowPlacement.h"
+#include "shared/ClickableLabel.h"
 #include "shared/Clock.h"
 #include "shared/PanelTimers.h"
 #include "shared/Services.h"
