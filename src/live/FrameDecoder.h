@@ -1,0 +1,23 @@
+#pragma once
+
+#include "shared/LiveReading.h"
+
+// The byte encodings of the live frame, also those of the logger's set headers and records.
+// Each decoder writes only its own fields of the reading.
+
+// Range byte: bits 0-2 the range index (6 and 7 keep the previous bounds), bit 7 over-range.
+void DecodeRangeByte(LiveReading& reading, unsigned char b);
+// Status byte: time weighting, run/pause/stop, frequency weighting, under-range.
+void DecodeStatusByte(LiveReading& reading, unsigned char b);
+// Level word: tenths of a dB in bits 0-14; bit 15 marks the reading (text gets a trailing "*").
+void DecodeLevelWord(LiveReading& reading, unsigned char high, unsigned char low);
+
+// The level text of a raw word: one decimal, nothing before the point below 1.0 (".7").
+QString levelTextOf(unsigned char high, unsigned char low);
+
+class QByteArray;
+// Whether six bytes can be a live frame: 0x02 .. 0x03 with a range index 0..5, the unused range
+// bits clear, a time-weighting code the meter sends and a level below 160 dB. Random line
+// noise passes the bare start/end test once in 65536 blocks; this check keeps such blocks from
+// being shown or recorded as readings. The acknowledgement frame fails it too.
+bool isPlausibleLiveFrame(const QByteArray& six);
