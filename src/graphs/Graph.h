@@ -117,6 +117,7 @@ public:
     void setTraceStyle(Style style);
     Style traceStyle() const { return m_style; }
     void setTraceColor(const QColor& color);
+    QColor traceColor() const { return m_traceColor; }
     void setLook(Look look);
     void setCompact(bool compact); // small fonts and margins for the panel
 
