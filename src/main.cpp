@@ -1,7 +1,49 @@
+#include "link/LinkLock.h"
+#include "link/PortNames.h"
+#include "link/PortWindow.h"
+#include "link/SerialMeterLink.h"
+#include "link/SimulatorProcess.h"
+#include "link/WaitSeconds.h"
+#include "live/Panel.h"
+#include "live/PanelWiring.h"
+#include "shared/Clock.h"
+#include "shared/Dialogs.h"
+#include "shared/PanelState.h"
+#include "shared/Services.h"
+
 #include <QApplication>
+#include <memory>
 
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
-    return 0;
+    QApplication::setApplicationName(QStringLiteral("slm-panel"));
+    QApplication::setOrganizationName(QStringLiteral("slm-panel"));
+
+    QtDialogs dialogs;
+    SystemClock clock;
+    EventLoopWaiter waiter;
+    SerialMeterLink link;
+    LinkLock linkLock;
+    Services services{link, dialogs, clock, waiter, linkLock};
+
+    PortWindow port(dialogs);
+    if (port.exec() != QDialog::Accepted)
+        return 0;
+
+    auto state = std::make_unique<PanelState>();
+    const PortChoice choice = resolvePortChoice(port.chosenText());
+    state->ComPortNumber = choice.comNumber;
+    state->PortName = choice.device;
+    state->PortLabel = choice.label;
+    SimulatorProcess simulator;
+    if (choice.kind == PortChoice::Kind::Simulated)
+        state->PortName = simulator.start();
+
+    Panel panel(services, *state);
+    PanelWiring wiring(panel, services, *state);
+    panel.show();
+    if (!panel.startUp())
+        return 1;
+    return app.exec();
 }

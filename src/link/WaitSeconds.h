@@ -6,6 +6,12 @@ class Waiter {
 public:
     virtual ~Waiter() = default;
     virtual void waitSeconds(double seconds) = 0;
+    // Set when the program is closing: loops that wait for the meter end at their next step.
+    void cancel() { m_cancelled = true; }
+    bool cancelled() const { return m_cancelled; }
+
+private:
+    bool m_cancelled = false;
 };
 
 // Sleeps in the event loop (no busy wait): a nested QEventLoop woken by a timer.

@@ -1,0 +1,7 @@
+#!/usr/bin/env bash
+# Builds everything and runs the whole test suite headless.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+"$root/scripts/build.sh"
+export QT_QPA_PLATFORM=offscreen
+ctest --test-dir "$root/build" --output-on-failure -j2

@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QByteArray>
+#include <functional>
+
+struct Services;
+struct PanelState;
+
+// The 200 ms live poll and the link recovery that takes over when the meter falls silent.
+class LivePoll {
+public:
+    // What the recovery clears or switches beyond the link itself, in the order it runs them.
+    // The panel wires each to the subsystem that owns it.
+    struct Hooks {
+        std::function<void()> stopRecording;       // a running recording ends (its file is written)
+        std::function<void(bool)> setSamplingTick;  // the 1 s tick off while the meter is lost
+        std::function<void(const QString&)> showComLabel;
+        std::function<void()> clearLevelDisplay;
+        std::function<void()> clearListAndGraphs;
+        std::function<void()> updateDisplay;  // after a decoded frame
+    };
+
+    enum class Result { Decoded, Skipped, LinkLost, Cancelled };
+
+    LivePoll(Services& services, PanelState& state, Hooks hooks);
+
+    // One tick. Skipped when an earlier tick, the recovery or another exchange holds the link.
+    Result tick();
+    bool running() const { return m_running; }
+    int decodedFrames() const { return m_decoded; }
+
+private:
+    void recoverLink();
+    bool waitForFrames();
+    void decode(const QByteArray& frame);
+
+    Services& m_s;
+    PanelState& m_state;
+    Hooks m_hooks;
+    bool m_running = false;
+    int m_decoded = 0;
+};

@@ -1,0 +1,16 @@
+#pragma once
+
+class Panel;
+struct Services;
+struct PanelState;
+
+// Connects the panel's controls to the parts of the program that own each action: meter keys,
+// toolbar commands, recording, graphs and the data logger. Lives as long as the panel.
+class PanelWiring {
+public:
+    PanelWiring(Panel& panel, Services& services, PanelState& state);
+    ~PanelWiring();
+
+private:
+    Panel& m_panel;
+};

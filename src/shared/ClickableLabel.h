@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QLabel>
+#include <QMouseEvent>
+
+// A label that reports clicks (the panel's port label, the clock window's readouts).
+class ClickableLabel : public QLabel {
+    Q_OBJECT
+public:
+    using QLabel::QLabel;
+
+signals:
+    void clicked();
+
+protected:
+    void mouseReleaseEvent(QMouseEvent* event) override
+    {
+        if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()))
+            emit clicked();
+        QLabel::mouseReleaseEvent(event);
+    }
+};
