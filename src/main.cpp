@@ -42,6 +42,7 @@ int main(int argc, char** argv)
 
     Panel panel(services, *state);
     PanelWiring wiring(panel, services, *state);
+    QObject::connect(&panel, &Panel::closed, &app, &QApplication::quit, Qt::QueuedConnection);
     panel.show();
     if (!panel.startUp())
         return 1;

@@ -21,7 +21,7 @@ void EventLoopWaiter::waitSeconds(double seconds)
     QObject::connect(&timer, &QTimer::timeout, &loop, &QEventLoop::quit);
     // A nested loop may be left early (for example by a quit elsewhere): keep waiting until
     // the monotonic clock says the full time has passed.
-    while (true) {
+    while (!cancelled()) {
         const qint64 leftNs = totalNs - elapsed.nsecsElapsed();
         if (leftNs <= 0)
             break;

@@ -533,5 +533,5 @@ void Panel::closeEvent(QCloseEvent* event)
     for (QWidget* w : QApplication::topLevelWidgets())
         if (w != this && w->isVisible())
             w->close();
-    QCoreApplication::exit(0);
+    emit closed();
 }

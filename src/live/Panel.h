@@ -90,6 +90,10 @@ public:
     bool livePollEnabled() const override;
     bool samplingTickEnabled() const override;
 
+signals:
+    // The panel has closed: the program ends.
+    void closed();
+
 protected:
     void closeEvent(QCloseEvent* event) override;
 

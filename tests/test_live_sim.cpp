@@ -1,0 +1,151 @@
+// The panel against the simulated meter over a real pseudo-terminal.
+#include "link/LinkLock.h"
+#include "link/SerialMeterLink.h"
+#include "link/WaitSeconds.h"
+#include "live/LcdDigits.h"
+#include "live/Panel.h"
+#include "shared/Clock.h"
+#include "shared/PanelState.h"
+#include "shared/Services.h"
+#include "slm-sim/SimMeter.h"
+#include "support/NullDialogs.h"
+
+#include <QLabel>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QtTest>
+#include <memory>
+
+namespace {
+struct Rig {
+    explicit Rig(slmsim::SimOptions options, bool viaLink = false)
+    {
+        if (viaLink)
+            options.linkPath = (dir.path() + "/meter").toStdString();
+        meter = std::make_unique<slmsim::SimMeter>(options);
+        QVERIFY(meter->start());
+        state.PortName = viaLink ? QString::fromStdString(options.linkPath) : QString::fromStdString(meter->ptyPath());
+        state.PortLabel = QStringLiteral("SIM");
+        panel = std::make_unique<Panel>(services, state);
+    }
+    QString value() const { return panel->widgets().lblValue->text(); }
+    QString com() const { return panel->widgets().lblCOM->text(); }
+
+    QTemporaryDir dir;
+    std::unique_ptr<slmsim::SimMeter> meter;
+    NullDialogs dialogs;
+    SystemClock clock;
+    EventLoopWaiter waiter;
+    SerialMeterLink link;
+    LinkLock lock;
+    Services services{link, dialogs, clock, waiter, lock};
+    PanelState state;
+    std::unique_ptr<Panel> panel;
+};
+
+slmsim::SimOptions holding(double level)
+{
+    slmsim::SimOptions o;
+    o.level = level;
+    return o;
+}
+}  // namespace
+
+class LiveSimTest : public QObject {
+    Q_OBJECT
+private slots:
+    void levelReachesThePanelAndThePollSendsNothing()
+    {
+        Rig rig(holding(63.4));
+        QVERIFY(rig.panel->startUp());
+        QCOMPARE(rig.com(), QStringLiteral("SIM"));
+        QTRY_COMPARE_WITH_TIMEOUT(rig.value(), QStringLiteral("63.4"), 3000);
+        QCOMPARE(rig.panel->widgets().shownLCD->text(), QStringLiteral("63.4"));
+        rig.meter->setLevel(71.2);
+        QTRY_COMPARE_WITH_TIMEOUT(rig.value(), QStringLiteral("71.2"), 3000);
+        QTest::qWait(1000);
+        QCOMPARE(rig.meter->receivedBytes(), std::string());
+        QCOMPARE(rig.meter->protocolErrors(), 0);
+        rig.panel->close();
+    }
+
+    void silentMeterGivesNoComAndTheLinkComesBack()
+    {
+        Rig rig(holding(55.0));
+        QVERIFY(rig.panel->startUp());
+        QTRY_COMPARE_WITH_TIMEOUT(rig.value(), QStringLiteral("55.0"), 3000);
+        rig.meter->setSilent(true);
+        QTRY_COMPARE_WITH_TIMEOUT(rig.com(), QStringLiteral("No COM"), 3000);
+        QCOMPARE(rig.value(), QString());
+        QVERIFY(!rig.panel->samplingTickEnabled());
+        rig.meter->setSilent(false);
+        QTRY_COMPARE_WITH_TIMEOUT(rig.com(), QStringLiteral("SIM"), 3000);
+        QTRY_COMPARE_WITH_TIMEOUT(rig.value(), QStringLiteral("55.0"), 3000);
+        QVERIFY(rig.panel->samplingTickEnabled());
+        rig.panel->close();
+    }
+
+    void vanishedAdapterGivesNoComAndIsOpenedAgain()
+    {
+        Rig rig(holding(48.8), true);
+        QVERIFY(rig.panel->startUp());
+        QTRY_COMPARE_WITH_TIMEOUT(rig.value(), QStringLiteral("48.8"), 3000);
+        rig.meter->closeTerminal();
+        QTRY_COMPARE_WITH_TIMEOUT(rig.com(), QStringLiteral("No COM"), 3000);
+        QTest::qWait(700);  // stays lost, and keeps running, while the device is away
+        QCOMPARE(rig.com(), QStringLiteral("No COM"));
+        QVERIFY(rig.meter->reopenTerminal());
+        QTRY_COMPARE_WITH_TIMEOUT(rig.com(), QStringLiteral("SIM"), 5000);
+        QTRY_COMPARE_WITH_TIMEOUT(rig.value(), QStringLiteral("48.8"), 3000);
+        rig.panel->close();
+    }
+
+    void lineNoiseIsNeverTakenForAReading()
+    {
+        Rig rig(holding(60.0));
+        QVERIFY(rig.panel->startUp());
+        QTRY_COMPARE_WITH_TIMEOUT(rig.value(), QStringLiteral("60.0"), 3000);
+        rig.meter->sendGarbage(10.0);
+        QTest::qWait(300);  // frames already on the line before the noise
+        const int before = rig.panel->livePoll().decodedFrames();
+        QTest::qWait(9400);
+        QCOMPARE(rig.panel->livePoll().decodedFrames(), before);
+        QTRY_COMPARE_WITH_TIMEOUT(rig.value(), QStringLiteral("60.0"), 4000);
+        rig.panel->close();
+    }
+
+    void portThatCannotBeOpenedEndsTheStartUp()
+    {
+        NullDialogs dialogs;
+        SystemClock clock;
+        EventLoopWaiter waiter;
+        SerialMeterLink link;
+        LinkLock lock;
+        Services services{link, dialogs, clock, waiter, lock};
+        PanelState state;
+        state.PortName = QStringLiteral("/dev/no-such-meter");
+        Panel panel(services, state);
+        QVERIFY(!panel.startUp());
+        QCOMPARE(dialogs.messages, QStringList{QStringLiteral("No device found, try again!")});
+        QVERIFY(!panel.livePollEnabled());
+
+        PanelState unchosen;  // a text that matched no port
+        Panel second(services, unchosen);
+        QVERIFY(!second.startUp());
+        QCOMPARE(dialogs.messages.size(), 2);
+    }
+
+    void portWithoutAMeterShowsNoCom()
+    {
+        slmsim::SimOptions o;
+        o.silent = true;
+        Rig rig(o);
+        QVERIFY(rig.panel->startUp());
+        QTRY_COMPARE_WITH_TIMEOUT(rig.com(), QStringLiteral("No COM"), 3000);
+        QVERIFY(rig.dialogs.messages.isEmpty());
+        rig.panel->close();
+    }
+};
+
+QTEST_MAIN(LiveSimTest)
+#include "test_live_sim.moc"
