@@ -54,6 +54,10 @@ DownloadResult downloadMemory(MeterLink& link, Waiter& waiter, const DownloadHoo
     QElapsedTimer exchange;
     exchange.start();
     while (true) {
+        if (hooks.cancelled && hooks.cancelled()) {
+            result.outcome = Outcome::Cancelled;
+            return result;
+        }
         const QByteArray pointerReply = request(link, waiter, MeterCommands::ReadMemoryPointer());
         if (pointerReply.size() != 3) {
             if (seconds(exchange, bounds.exchangeSeconds))

@@ -21,7 +21,7 @@ struct DownloadHooks {
     std::function<void(int sizeK, double freeK)> sizeKnown;
     // Share of the block received, 0..100.
     std::function<void(double percent)> progress;
-    // Polled between reads; true stops the download.
+    // Polled between requests and reads; true stops the download.
     std::function<bool()> cancelled;
 };
 
