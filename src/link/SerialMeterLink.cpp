@@ -25,8 +25,10 @@ bool parseLineSettings(const QString& text, LineSettings& out)
 SerialMeterLink::SerialMeterLink()
 {
     QObject::connect(&m_port, &QSerialPort::errorOccurred, [this](QSerialPort::SerialPortError e) {
+        // A hung-up terminal (pty whose other end closed) reports ReadError, an unplugged
+        // adapter ResourceError; both stay broken.
         if (e == QSerialPort::ResourceError || e == QSerialPort::DeviceNotFoundError ||
-            e == QSerialPort::PermissionError)
+            e == QSerialPort::PermissionError || e == QSerialPort::ReadError)
             dropOnFatalError();
     });
 }
@@ -49,11 +51,21 @@ bool SerialMeterLink::setSettings(const QString& settings)
         return false;
     m_port.setBaudRate(s.baud);
     switch (s.parity) {
-    case 'e': m_port.setParity(QSerialPort::EvenParity); break;
-    case 'o': m_port.setParity(QSerialPort::OddParity); break;
-    case 'm': m_port.setParity(QSerialPort::MarkParity); break;
-    case 's': m_port.setParity(QSerialPort::SpaceParity); break;
-    default: m_port.setParity(QSerialPort::NoParity); break;
+    case 'e':
+        m_port.setParity(QSerialPort::EvenParity);
+        break;
+    case 'o':
+        m_port.setParity(QSerialPort::OddParity);
+        break;
+    case 'm':
+        m_port.setParity(QSerialPort::MarkParity);
+        break;
+    case 's':
+        m_port.setParity(QSerialPort::SpaceParity);
+        break;
+    default:
+        m_port.setParity(QSerialPort::NoParity);
+        break;
     }
     m_port.setDataBits(static_cast<QSerialPort::DataBits>(s.dataBits));
     m_port.setStopBits(s.stopBits == 2 ? QSerialPort::TwoStop : QSerialPort::OneStop);
@@ -112,4 +124,13 @@ void SerialMeterLink::dropOnFatalError()
 {
     // A vanished adapter keeps failing; mark the link lost and let recovery reopen it.
     m_failed = true;
+    // Its descriptor keeps signalling readable, which would spin the event loop: close it,
+    // after Qt's own read handler has returned.
+    QMetaObject::invokeMethod(
+        &m_port,
+        [this] {
+            if (m_failed && m_port.isOpen())
+                m_port.close();
+        },
+        Qt::QueuedConnection);
 }

@@ -22,16 +22,23 @@ struct RunningFlag {
 LivePoll::LivePoll(Services& services, PanelState& state, Hooks hooks)
     : m_s(services), m_state(state), m_hooks(std::move(hooks))
 {
+    m_recoverTimer.setInterval(20);
+    m_recoverTimer.setTimerType(Qt::PreciseTimer);
+    QObject::connect(&m_recoverTimer, &QTimer::timeout, [this] { recoverStep(); });
 }
 
 LivePoll::Result LivePoll::tick()
 {
-    if (m_running || m_s.linkLock.busy())
+    if (m_running || recovering() || m_s.linkLock.busy())
         return Result::Skipped;
     RunningFlag running(m_running);
     LinkLock::Hold hold(m_s.linkLock);
 
-    while (true) {
+    // Retries after a block that was no frame share one budget of steps with the wait, so a
+    // line full of noise ends the tick (without a reading) instead of holding it for as long
+    // as the noise lasts; the next tick starts afresh.
+    int retrySteps = 0;
+    while (retrySteps < LostAfterSteps) {
         if (!m_s.link.portOpen()) {
             recoverLink();
             return Result::LinkLost;
@@ -54,13 +61,16 @@ LivePoll::Result LivePoll::tick()
         // An acknowledgement left over from a key command is not a reading.
         if (MeterCommands::endsWithAck(block))
             return Result::Skipped;
-        if (!isPlausibleLiveFrame(block.right(6)))
+        if (!isPlausibleLiveFrame(block.right(6))) {
+            retrySteps += steps;
             continue;
+        }
         decode(block.right(6));
         if (m_hooks.updateDisplay)
             m_hooks.updateDisplay();
         return Result::Decoded;
     }
+    return Result::Skipped;
 }
 
 void LivePoll::decode(const QByteArray& frame)
@@ -89,29 +99,34 @@ void LivePoll::recoverLink()
     if (m_hooks.clearListAndGraphs)
         m_hooks.clearListAndGraphs();
 
-    if (!waitForFrames())
-        return;  // the program is closing
+    // Wait for the meter: flush, then every 0.02 s look for six bytes; read them; done when
+    // they end in a frame, else flush and wait again. No time limit.
+    m_s.link.flush();
+    m_recoverSteps = 0;
+    m_recoverTimer.start();
+}
+
+void LivePoll::recoverStep()
+{
+    if (m_s.waiter.cancelled()) {
+        m_recoverTimer.stop();
+        return;
+    }
+    // A key press or a window's exchange has the link: leave its bytes alone.
+    if (m_s.linkLock.busy())
+        return;
+    // A port that went away (an unplugged USB adapter) is opened again every half second.
+    if (++m_recoverSteps % ReopenEverySteps == 0 && !m_s.link.portOpen() && m_s.link.setPortOpen(true))
+        m_s.link.flush();
+    if (m_s.link.inBufferCount() < 6)
+        return;
+    if (!isPlausibleLiveFrame(m_s.link.readAll().right(6))) {
+        m_s.link.flush();
+        return;
+    }
+    m_recoverTimer.stop();
     if (m_hooks.showComLabel)
         m_hooks.showComLabel(m_state.PortLabel);
     if (m_hooks.setSamplingTick)
         m_hooks.setSamplingTick(true);
-}
-
-bool LivePoll::waitForFrames()
-{
-    // No time limit: the panel waits for the meter for as long as it is open. A port that went
-    // away (an unplugged USB adapter) is opened again every half second until it is back.
-    while (true) {
-        m_s.link.flush();
-        int steps = 0;
-        while (m_s.link.inBufferCount() < 6) {
-            m_s.waiter.waitSeconds(0.02);
-            if (m_s.waiter.cancelled())
-                return false;
-            if (++steps % ReopenEverySteps == 0 && !m_s.link.portOpen())
-                m_s.link.setPortOpen(true);
-        }
-        if (isPlausibleLiveFrame(m_s.link.readAll().right(6)))
-            return true;
-    }
 }

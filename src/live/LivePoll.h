@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QTimer>
 #include <functional>
 
 struct Services;
@@ -27,11 +28,13 @@ public:
     // One tick. Skipped when an earlier tick, the recovery or another exchange holds the link.
     Result tick();
     bool running() const { return m_running; }
+    // The meter is lost and the recovery waits for its frames.
+    bool recovering() const { return m_recoverTimer.isActive(); }
     int decodedFrames() const { return m_decoded; }
 
 private:
     void recoverLink();
-    bool waitForFrames();
+    void recoverStep();
     void decode(const QByteArray& frame);
 
     Services& m_s;
@@ -39,4 +42,8 @@ private:
     Hooks m_hooks;
     bool m_running = false;
     int m_decoded = 0;
+    // The recovery's wait runs on its own timer, in 0.02 s steps, so the event loop is never
+    // held inside an endless wait: everything else keeps running while the meter is away.
+    QTimer m_recoverTimer;
+    int m_recoverSteps = 0;
 };

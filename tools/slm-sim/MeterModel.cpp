@@ -29,7 +29,7 @@ Time earliest(Time a, Time b)
 
 } // namespace
 
-const char* toString(LinkState s)
+const char* stateName(LinkState s)
 {
     switch (s) {
     case LinkState::Live:

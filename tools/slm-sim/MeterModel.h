@@ -19,7 +19,7 @@ enum class TimeWeighting { Fast = 0, Slow = 1, Imp = 2 };
 enum class FreqWeighting { A = 0, C = 1, Z = 2, AA = 3 };
 enum class LogState { Stop, Run, Pause };
 
-const char* toString(LinkState s);
+const char* stateName(LinkState s);
 
 // What the meter is doing, for tests to assert on.
 struct MeterStatus {

@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+#include <functional>
+
+class QWidget;
+class QPrinter;
+class Dialogs;
+class Graph;
+
+// The six-line printer note the live windows show after the printer dialog, lines joined by CR.
+QString printerNoteText();
+
+// How one graph window is printed. The common steps are done by printGraphWindow; a window adds
+// its own (sizes, positions, caption) through `prepare` and undoes them in `restore`.
+struct GraphPrintJob {
+    QWidget* window = nullptr;           // its client area becomes the page
+    Graph* graph = nullptr;              // its plot area is printed on white
+    QList<QWidget*> hiddenWhilePrinting; // frames and toolbars left off the page
+    bool showPrinterNote = false;        // the note after the dialog
+    bool pagePerCopy = false;            // print the client area once per copy chosen in the dialog
+    std::function<void()> prepare;       // after the common steps, before the page is drawn
+    std::function<void()> restore;       // runs whenever prepare ran, also when printing failed
+};
+
+// Shows the printer dialog (cancel ends here and returns false), then the note if asked, sets
+// the white background and plot area, hides the frames, draws the client area scaled to fit one
+// page (or one page per copy) and puts the window back as it was, whether or not printing
+// worked. Returns true when the pages went to the printer.
+bool printGraphWindow(const GraphPrintJob& job, Dialogs& dialogs, QPrinter& printer);
+
+// Draws the window's client area as one page on an open painter's device, keeping its aspect.
+class QPainter;
+void drawWindowPage(QWidget* window, QPainter& painter);

@@ -1,0 +1,52 @@
+#pragma once
+
+#include "graphs/PanelTrendLogic.h"
+
+#include <QWidget>
+
+class Graph;
+struct PanelState;
+
+// The panel's graph area: the three trend graphs CWG, CWLeq and CWSEL (one shown at a time,
+// after the panel's SPL/Leq/SEL option) beside the two level histograms CWInt (1 dB classes) and
+// CWDec (0.1 dB classes, one of the two shown after the spread of the levels).
+class PanelGraphs : public QWidget
+{
+    Q_OBJECT
+public:
+    enum class Which { Level, Leq, Sel, IntHistogram, DecHistogram };
+    Q_ENUM(Which)
+    // Trend points kept on screen: ten minutes at one sample a second; older ones scroll out.
+    static constexpr int TrendPointsOnScreen = 600;
+
+    explicit PanelGraphs(PanelState& state, QWidget* parent = nullptr);
+
+    // One sample (the sampling tick's AddTrendSample): buffers, histograms and all five graphs.
+    TrendSampleResult addSample(double level, const QString& leqText, const QString& selText);
+    // The same with the last live level and the Leq/SEL texts held in the panel state.
+    TrendSampleResult addTrendSample();
+    // The toolbar's "Refresh": all five graphs emptied, histograms and level extremes reset.
+    void clearForRefresh();
+    // The link recovery: CWG and both histograms emptied, counts and write position reset.
+    void clearForLinkLoss();
+    // The panel's SSOpt: 0 shows CWG, 1 CWLeq, any other CWSEL; the other two are hidden.
+    void showTrend(int index);
+
+    Graph* graph(Which which) const;
+    PanelTrendLogic& logic() { return m_logic; }
+    // Redraws the shown graphs at once instead of at the next event-loop pass.
+    void replotVisibleNow();
+
+    QSize sizeHint() const override { return {420, 180}; }
+
+signals:
+    // A click on a shown graph; the window opened for it takes the graph's Y caption as its unit.
+    void graphClicked(PanelGraphs::Which which);
+
+private:
+    Graph* makeGraph(Which which, const QString& name, const QString& xCaption, const QString& yCaption);
+
+    PanelState& m_state;
+    PanelTrendLogic m_logic;
+    Graph* m_graphs[5] = {};
+};

@@ -1,0 +1,81 @@
+#include "recording/FileTransfer.h"
+
+#include "recording/BusyCaption.h"
+#include "recording/RecordFileWriter.h"
+#include "shared/Dialogs.h"
+#include "shared/PanelState.h"
+#include "shared/RecordListModel.h"
+
+#include <QFileInfo>
+
+namespace
+{
+
+// Setting a caption per row of a list of 348000 would cost more than writing the rows; nothing
+// repaints in between anyway, so the caption moves on every few hundred rows and at the last.
+constexpr int CaptionStep = 500;
+
+QString writeWholeFile(const QString& path, const QStringList& header, const RecordListModel& list,
+                       BusyCaption* progress)
+{
+    RecordFileWriter out(path, RecordFileWriter::Mode::Replace);
+    if (!out.open() || !out.writeLines(header))
+        return out.error();
+    const QString error =
+        WriteListRows(out, list, RecordListModel::ColumnCount - 1, list.rows() - 1, progress);
+    if (!error.isEmpty())
+        return error;
+    if (!out.commit())
+        return out.error();
+    return {};
+}
+
+} // namespace
+
+void ChooseRecordFile(Dialogs& dialogs, QWidget* parent, PanelState& state)
+{
+    const QString path = dialogs.saveFile(parent, RecordFileFilter);
+    if (path.isEmpty())
+        return;
+    state.RecordFilePath = path;
+    if (!QFileInfo(path).fileName().isEmpty())
+        state.FileChosen = true;
+}
+
+QString WriteListRows(RecordFileWriter& out, const RecordListModel& list, int lastColumn, int lastRow,
+                      BusyCaption* progress)
+{
+    BusyScope busy(progress);
+    lastColumn = std::min(lastColumn, RecordListModel::ColumnCount - 1);
+    lastRow = std::min(lastRow, list.rows() - 1);
+    QString line;
+    for (int row = 0; row <= lastRow; ++row) {
+        if (row % CaptionStep == 0 || row == lastRow)
+            busy.setCaption(QString::number(row) + QStringLiteral("Records Completed"));
+        line.clear();
+        for (int column = 0; column <= lastColumn; ++column) {
+            line += list.text(row, column);
+            line += u'\t';
+        }
+        if (!out.writeLine(line))
+            return out.error();
+    }
+    return {};
+}
+
+QString writeRealTimeListFile(const QString& path, const RealTimeHeader& header, const RecordListModel& list,
+                              BusyCaption* progress)
+{
+    return writeWholeFile(path, headerLines(header), list, progress);
+}
+
+QString writeDataLoggerFile(const QString& path, const DataLoggerHeader& header, const RecordListModel& list,
+                            BusyCaption* progress)
+{
+    return writeWholeFile(path, headerLines(header), list, progress);
+}
+
+QString writeListFile(const QString& path, const RecordListModel& list, BusyCaption* progress)
+{
+    return writeWholeFile(path, {}, list, progress);
+}

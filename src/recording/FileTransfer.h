@@ -1,0 +1,31 @@
+#pragma once
+
+#include "recording/RecordFileFormat.h"
+
+#include <QString>
+
+class BusyCaption;
+class Dialogs;
+class QWidget;
+class RecordFileWriter;
+class RecordListModel;
+struct PanelState;
+
+// Asks for the record file to save to. A chosen file sets RecordFilePath and FileChosen; a
+// cancel leaves both as they were (callers clear FileChosen after each use).
+void ChooseRecordFile(Dialogs& dialogs, QWidget* parent, PanelState& state);
+
+// Writes grid rows 0..lastRow (row 0 is the title row) of the list, columns 0..lastColumn, each
+// cell followed by a TAB, one line per row. The caption shows "<row>Records Completed" and the
+// pointer is busy while it runs; both are restored however it ends. Returns "" or the error.
+QString WriteListRows(RecordFileWriter& out, const RecordListModel& list, int lastColumn, int lastRow,
+                      BusyCaption* progress);
+
+// The whole-file writers. Each writes the complete file or, on a failure, leaves whatever was at
+// the path untouched and returns the message naming the file; "" on success.
+QString writeRealTimeListFile(const QString& path, const RealTimeHeader& header, const RecordListModel& list,
+                              BusyCaption* progress);
+QString writeDataLoggerFile(const QString& path, const DataLoggerHeader& header, const RecordListModel& list,
+                            BusyCaption* progress);
+// The header-less kind: the title line and the rows.
+QString writeListFile(const QString& path, const RecordListModel& list, BusyCaption* progress);

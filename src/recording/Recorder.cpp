@@ -1,0 +1,336 @@
+#include "recording/Recorder.h"
+
+#include "recording/BusyCaption.h"
+#include "recording/FileTransfer.h"
+#include "recording/RecordFileFormat.h"
+#include "recording/RecordFileWriter.h"
+#include "recording/RecorderView.h"
+#include "shared/Clock.h"
+#include "shared/Dialogs.h"
+#include "shared/RecordListModel.h"
+#include "shared/TextHelpers.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QStandardPaths>
+
+namespace
+{
+
+const QString FakeName = QStringLiteral("Fake");
+const QString RecText = QStringLiteral("Rec");
+
+// The copy at the stop shows its progress and lets events run every this many lines: once per
+// line would spend most of a long copy repainting the count.
+constexpr int CopyProgressStep = 200;
+
+bool isNonzeroMultiple(int value, int of)
+{
+    return value != 0 && value % of == 0;
+}
+
+} // namespace
+
+Recorder::Recorder(PanelState& state, RecordListModel& list, Clock& clock, Dialogs& dialogs,
+                   RecorderView& view, QString workingFolder, int recordLimit)
+    : m_state(state), m_list(list), m_clock(clock), m_dialogs(dialogs), m_view(view),
+      m_folder(std::move(workingFolder)), m_limit(recordLimit > 0 ? recordLimit : RecordLimit)
+{
+}
+
+Recorder::~Recorder() = default;
+
+QString Recorder::defaultWorkingFolder()
+{
+    QString folder = QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation);
+    if (folder.isEmpty())
+        folder = QDir::homePath() + QStringLiteral("/.slm-panel");
+    QDir().mkpath(folder);
+    return folder;
+}
+
+QString Recorder::fakePath() const
+{
+    return QDir(m_folder).filePath(FakeName);
+}
+
+bool Recorder::ensureFolder()
+{
+    return QDir().mkpath(m_folder);
+}
+
+void Recorder::showError(const QString& text)
+{
+    m_dialogs.message(m_view.dialogParent(), text, QString(), Dialogs::Icon::Critical);
+}
+
+// ---------------------------------------------------------------------------------------------
+// The tick
+
+void Recorder::tick()
+{
+    // No tick starts while one is still running (the stop's copy lets events run).
+    if (m_inTick)
+        return;
+    m_inTick = true;
+
+    m_state.LeqText = SelNotComputed;
+    m_state.SelText = SelNotComputed;
+    m_view.setLeqText(m_state.LeqText);
+    m_view.setSelText(m_state.SelText);
+
+    const double level = m_state.Live.Level;
+    const QString levelText = m_state.Live.LevelText;
+    if (level > m_state.OverallMax) {
+        m_state.OverallMax = level;
+        m_state.OverallMaxTime = formatDateTime(m_clock.now());
+        m_view.setMaxTexts(levelText, m_state.OverallMaxTime);
+    }
+    if (m_state.Recording && numericValue(m_state.RecordingMax) < level) {
+        m_state.RecordingMax = levelText;
+        m_state.RecordingMaxTime = formatDateTime(m_clock.now());
+    }
+
+    if (m_state.SamplingCountdown >= m_state.PcSamplingTime) {
+        m_state.LastSampleTime = formatDateTime(m_clock.now());
+        recordSample();
+        listSample();
+        if (m_addTrendSample)
+            m_addTrendSample();
+        m_state.SamplingCountdown = 1;
+    } else {
+        m_state.SamplingCountdown += 1;
+    }
+    m_inTick = false;
+}
+
+void Recorder::recordSample()
+{
+    if (!m_state.Recording) {
+        m_view.setFileNameText(QString());
+        m_view.setCountText(QString());
+        m_view.setRecText(QString());
+        m_state.RecordCount = 0;
+        return;
+    }
+    m_state.RecordCount += 1;
+    const bool written =
+        m_fake && m_fake->writeLine(recordLine(QString::number(m_state.RecordCount), m_state.LastSampleTime,
+                                               m_state.Live.LevelText));
+    if (!written) {
+        // The records already in "Fake" are kept: the recording ends as a stop would, so they
+        // reach the chosen file, and the user learns which file failed.
+        const QString error =
+            m_fake ? m_fake->error() : fileWriteError(fakePath(), QStringLiteral("not open"));
+        stop(StopBy::Tick);
+        showError(error);
+        return;
+    }
+    m_view.setCountText(QString::number(m_state.RecordCount));
+    m_view.setRecText(RecText);
+    if (m_state.RecordCount >= m_limit)
+        stop(StopBy::Tick);
+}
+
+void Recorder::listSample()
+{
+    if (isNonzeroMultiple(m_state.ListCount, m_limit)) {
+        saveFullList();
+        // Saved: the list starts again with this sample. Not saved: the list stays as it is and
+        // the save is tried again at the next sample.
+        if (isNonzeroMultiple(m_state.ListCount, m_limit))
+            return;
+    }
+    m_state.ListCount += 1;
+    m_list.append(QString::number(m_state.ListCount), m_state.LastSampleTime, m_state.Live.LevelText);
+}
+
+void Recorder::saveFullList()
+{
+    const QString name = m_clock.now().toString(QStringLiteral("MMddHHmmss")) + QStringLiteral(".slmm");
+    const QString path = QDir(m_folder).filePath(name);
+    ensureFolder();
+    const QString error = writeListFile(path, m_list, m_view.panelCaption());
+    if (!error.isEmpty()) {
+        // Told once; the next samples retry quietly until a save works.
+        if (!m_fullListErrorShown)
+            showError(error);
+        m_fullListErrorShown = true;
+        return;
+    }
+    m_fullListErrorShown = false;
+    m_view.showStatus(QStringLiteral("The full list was saved to %1").arg(QDir::toNativeSeparators(path)));
+    m_list.clear();
+    m_state.ListCount = 0;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Commands
+
+void Recorder::toolbarSave()
+{
+    if (m_state.Recording) {
+        stopRecording();
+        return;
+    }
+    m_view.selectSamplingOption();
+    m_state.SaveMode = 1;
+    m_view.setSaveBoxVisible(true);
+}
+
+void Recorder::saveOk()
+{
+    m_view.setSaveBoxVisible(false);
+    // A new recording would empty "Fake" under the copy of the one being stopped.
+    if (m_state.Recording || m_stopping)
+        return;
+    if (m_state.SaveMode == 1)
+        startRecording();
+    else
+        saveList();
+}
+
+void Recorder::startRecording()
+{
+    ChooseRecordFile(m_dialogs, m_view.dialogParent(), m_state);
+    if (!m_state.FileChosen)
+        return;
+    m_view.setFileNameText(QFileInfo(m_state.RecordFilePath).fileName());
+    m_view.setSaveButtonRecording(true);
+
+    ensureFolder();
+    m_fake = std::make_unique<RecordFileWriter>(fakePath(), RecordFileWriter::Mode::Stream);
+    if (!m_fake->open() || !m_fake->writeLine(titleLine())) {
+        const QString error = m_fake->error();
+        m_fake.reset();
+        m_view.setFileNameText(QString());
+        m_view.setSaveButtonRecording(false);
+        m_state.FileChosen = false;
+        showError(error);
+        return;
+    }
+    m_state.Recording = true;
+    m_view.setRecVisible(true);
+}
+
+void Recorder::saveList()
+{
+    BusyScope busy(m_view.panelCaption());
+    ChooseRecordFile(m_dialogs, m_view.dialogParent(), m_state);
+    if (!m_state.FileChosen)
+        return;
+    RealTimeHeader header;
+    header.samplingInterval = m_state.PcSamplingTime;
+    header.freqWeighting = m_view.freqWeightingText();
+    header.timeWeighting = m_view.timeWeightingText();
+    header.levelRange = m_view.levelRangeText();
+    header.maxLevel = formatHeaderNumber(m_state.OverallMax);
+    header.maxTime = m_state.OverallMaxTime;
+    header.sel = m_state.SelText;
+    header.leq = m_state.LeqText;
+    const QString error =
+        writeRealTimeListFile(m_state.RecordFilePath, header, m_list, m_view.panelCaption());
+    m_state.FileChosen = false;
+    if (!error.isEmpty())
+        showError(error);
+}
+
+void Recorder::stopRecording()
+{
+    if (m_state.Recording)
+        stop(StopBy::User);
+}
+
+void Recorder::stop(StopBy by)
+{
+    m_state.Recording = false;
+    m_view.setSaveButtonRecording(false);
+    if (by == StopBy::User) {
+        m_view.setRecVisible(false);
+        m_view.setFileNameText(QString());
+    } else {
+        // The tick empties the mark and leaves the name, which its next sample clears.
+        m_view.setRecText(QString());
+    }
+    m_view.setCountText(QString());
+    m_state.RecordCount = 0;
+
+    const QString error = writeRealTimeFile();
+    m_view.setCountText(QString());
+    m_state.FileChosen = false;
+    if (!error.isEmpty())
+        showError(error);
+}
+
+QString Recorder::writeRealTimeFile()
+{
+    m_stopping = true;
+    QString error;
+    if (m_fake && !m_fake->commit())
+        error = m_fake->error();
+    m_fake.reset();
+
+    RealTimeHeader header;
+    header.samplingInterval = m_state.PcSamplingTime;
+    header.freqWeighting = m_view.freqWeightingText();
+    header.timeWeighting = m_view.timeWeightingText();
+    header.levelRange = m_view.levelRangeText();
+    header.maxLevel = m_state.RecordingMax;
+    header.maxTime = m_state.RecordingMaxTime;
+    header.sel = SelNotComputed;
+    header.leq = SelNotComputed;
+
+    QFile fake(fakePath());
+    RecordFileWriter out(m_state.RecordFilePath, RecordFileWriter::Mode::Replace);
+    if (!fake.open(QIODevice::ReadOnly)) {
+        error = QStringLiteral("The file \"%1\" could not be read: %2.")
+                    .arg(QDir::toNativeSeparators(fakePath()), fake.errorString());
+    } else if (out.open() && out.writeLines(headerLines(header))) {
+        int copied = 0;
+        while (!fake.atEnd()) {
+            QByteArray line = fake.readLine();
+            if (line.endsWith('\n'))
+                line.chop(1);
+            if (line.endsWith('\r'))
+                line.chop(1);
+            if (!out.writeLine(QString::fromLatin1(line)))
+                break;
+            ++copied;
+            if (copied % CopyProgressStep == 0 || fake.atEnd()) {
+                m_view.setCountText(QString::number(copied));
+                m_view.processPendingEvents();
+            }
+        }
+        out.commit();
+    }
+    if (out.failed()) {
+        error =
+            out.error() + QStringLiteral(" The records taken are kept in \"%1\" until the next recording.")
+                              .arg(QDir::toNativeSeparators(fakePath()));
+    }
+    m_stopping = false;
+    return error;
+}
+
+void Recorder::refresh()
+{
+    m_state.OverallMax = 0;
+    m_state.ListCount = 0;
+    m_list.clear();
+    m_fullListErrorShown = false;
+    if (m_clearGraphs)
+        m_clearGraphs();
+}
+
+void Recorder::onLinkLost()
+{
+    if (m_state.Recording)
+        stop(StopBy::User);
+    m_state.OverallMax = 0;
+    m_state.RecordingMax = QStringLiteral("0");
+    m_state.RecordCount = 0;
+    m_state.ListCount = 0;
+    m_list.clear();
+    m_fullListErrorShown = false;
+}

@@ -1,0 +1,63 @@
+#pragma once
+
+#include <QFrame>
+
+class QScrollBar;
+class RecordListModel;
+
+// One grid of a record list: a fixed title row and one column of a RecordListModel, drawn row
+// by row for the rows in view only. All rows have one height, so the view keeps no state per
+// row: a list of 348000 records costs it nothing and appending a row costs the same at any
+// length. (Qt's item views keep a header section per row, some hundred bytes per row and view,
+// and lay out again on every insert; three of them over 348000 rows would not fit the budget.)
+//
+// The scroll bar's value is the index of the first record in view (0-based), so the grid's top
+// row in list terms (title row 0) is value + 1. The bar is a plain child: it works when hidden,
+// so a grid without a visible bar still scrolls by wheel and keys and can be moved by another.
+class RecordColumnView : public QFrame
+{
+    Q_OBJECT
+public:
+    RecordColumnView(RecordListModel* model, int column, QWidget* parent = nullptr);
+
+    int column() const { return m_column; }
+    QScrollBar* verticalScrollBar() const { return m_bar; }
+    void setScrollBarShown(bool shown);
+    bool scrollBarShown() const { return m_barShown; }
+
+    int rowHeight() const { return m_rowHeight; }
+    // Record rows that fit below the title row.
+    int visibleRecordRows() const;
+    // The selected record row (list numbering, 1..records; 0 for none).
+    int currentRow() const { return m_currentRow; }
+    void setCurrentRow(int row);
+    void scrollToBottom();
+    // The width of the column itself (without frame and scroll bar).
+    void setColumnWidth(int width);
+    int columnWidth() const { return m_columnWidth; }
+
+    QSize sizeHint() const override;
+
+signals:
+    void rowClicked(int row);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    QRect cellArea() const;
+    void updateRange();
+    void placeBar();
+
+    RecordListModel* m_model;
+    int m_column;
+    QScrollBar* m_bar;
+    bool m_barShown = false;
+    int m_rowHeight;
+    int m_columnWidth = 80;
+    int m_currentRow = 0;
+};

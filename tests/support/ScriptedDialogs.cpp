@@ -1,0 +1,52 @@
+#include "support/ScriptedDialogs.h"
+
+void ScriptedDialogs::message(QWidget*, const QString& text, const QString& title, Icon icon)
+{
+    messages.append({text, title, icon});
+}
+
+bool ScriptedDialogs::confirm(QWidget*, const QString& text, const QString&)
+{
+    confirmTexts << text;
+    return confirmAnswers.isEmpty() ? false : confirmAnswers.dequeue();
+}
+
+QString ScriptedDialogs::input(QWidget*, const QString& prompt, const QString& title,
+                               const QString& defaultText)
+{
+    inputPrompts << title + u'|' + prompt + u'|' + defaultText;
+    return inputAnswers.isEmpty() ? QString() : inputAnswers.dequeue();
+}
+
+QString ScriptedDialogs::openFile(QWidget*, const QString& filter)
+{
+    ++openDialogs;
+    fileFilters << filter;
+    return openAnswers.isEmpty() ? QString() : openAnswers.dequeue();
+}
+
+QString ScriptedDialogs::saveFile(QWidget*, const QString& filter)
+{
+    ++saveDialogs;
+    fileFilters << filter;
+    return saveAnswers.isEmpty() ? QString() : saveAnswers.dequeue();
+}
+
+bool ScriptedDialogs::choosePrinter(QWidget*, QPrinter&)
+{
+    return printerAnswers.isEmpty() ? false : printerAnswers.dequeue();
+}
+
+bool ScriptedDialogs::startProgram(const QString& program, const QStringList& arguments)
+{
+    startedPrograms.append(QStringList{program} + arguments);
+    return startProgramResult;
+}
+
+QStringList ScriptedDialogs::messageTexts() const
+{
+    QStringList texts;
+    for (const Message& m : messages)
+        texts << m.text;
+    return texts;
+}

@@ -1,0 +1,45 @@
+#pragma once
+
+#include "shared/Dialogs.h"
+
+#include <QQueue>
+#include <QString>
+#include <QStringList>
+
+// Dialogs for tests: answers come from queues filled beforehand, every question and message is
+// logged. An empty queue answers like Cancel ("" or false).
+class ScriptedDialogs : public Dialogs
+{
+public:
+    struct Message {
+        QString text;
+        QString title;
+        Icon icon;
+    };
+
+    QQueue<QString> inputAnswers;
+    QQueue<QString> openAnswers;
+    QQueue<QString> saveAnswers;
+    QQueue<bool> confirmAnswers;
+    QQueue<bool> printerAnswers;
+    bool startProgramResult = true;
+
+    QList<Message> messages;
+    QStringList inputPrompts; // "title|prompt|default" per input box asked
+    QStringList fileFilters;  // filter of every open or save dialog, in order
+    QStringList confirmTexts;
+    QList<QStringList> startedPrograms; // program followed by its arguments
+    int saveDialogs = 0;
+    int openDialogs = 0;
+
+    void message(QWidget* parent, const QString& text, const QString& title, Icon icon) override;
+    bool confirm(QWidget* parent, const QString& text, const QString& title) override;
+    QString input(QWidget* parent, const QString& prompt, const QString& title,
+                  const QString& defaultText) override;
+    QString openFile(QWidget* parent, const QString& filter) override;
+    QString saveFile(QWidget* parent, const QString& filter) override;
+    bool choosePrinter(QWidget* parent, QPrinter& printer) override;
+    bool startProgram(const QString& program, const QStringList& arguments) override;
+
+    QStringList messageTexts() const;
+};

@@ -1,0 +1,129 @@
+// The timed-start period: its parse with the wrap of each field, and the CmdL dialog loop.
+#include "link/LinkLock.h"
+#include "link/WaitSeconds.h"
+#include "live/TimedStart.h"
+#include "shared/Clock.h"
+#include "shared/PanelState.h"
+#include "shared/Services.h"
+#include "support/QueueDialogs.h"
+#include "support/ScriptedLink.h"
+
+#include <QtTest>
+
+class TestControlTimedStart : public QObject
+{
+    Q_OBJECT
+private slots:
+    void parse_data();
+    void parse();
+    void textWithoutColonIsRefused();
+    void dialogAsksAgainAfterInvalidTextAndStores();
+    void emptyAnswerChangesNothing();
+    void twoConfirmationsRestoreArmed();
+};
+
+void TestControlTimedStart::parse_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("h");
+    QTest::addColumn<int>("m");
+    QTest::addColumn<int>("s");
+    QTest::addColumn<double>("total");
+    QTest::newRow("default") << "00:00:10" << 0 << 0 << 10 << 10.0;
+    QTest::newRow("single digits") << "1:2:3" << 1 << 2 << 3 << 3723.0;
+    QTest::newRow("wraps") << "25:61:70" << 1 << 1 << 10 << 3670.0;
+    QTest::newRow("one colon: no minutes") << "12:34" << 12 << 0 << 34 << 43234.0;
+    QTest::newRow("zero") << "0:0:0" << 0 << 0 << 0 << 0.0;
+    QTest::newRow("last two digits, then wrap") << "123:175:299" << 23 << 15 << 29 << 83729.0;
+    QTest::newRow("seconds are two characters") << "0:0:345" << 0 << 0 << 34 << 34.0;
+    QTest::newRow("empty fields are 0") << "::" << 0 << 0 << 0 << 0.0;
+    QTest::newRow("text after a number ignored") << "2h:5m:7s" << 2 << 5 << 7 << 7507.0;
+    QTest::newRow("negative field is 0") << "-3:-1:5" << 0 << 0 << 5 << 5.0;
+}
+
+void TestControlTimedStart::parse()
+{
+    QFETCH(QString, text);
+    QFETCH(int, h);
+    QFETCH(int, m);
+    QFETCH(int, s);
+    QFETCH(double, total);
+    const auto p = parseTimedStart(text);
+    QVERIFY(p.has_value());
+    QCOMPARE(p->hours, h);
+    QCOMPARE(p->minutes, m);
+    QCOMPARE(p->seconds, s);
+    QCOMPARE(p->totalSeconds(), total);
+}
+
+void TestControlTimedStart::textWithoutColonIsRefused()
+{
+    QVERIFY(!parseTimedStart(QStringLiteral("1234")).has_value());
+    QVERIFY(!parseTimedStart(QStringLiteral("00.00.10")).has_value());
+}
+
+namespace
+{
+struct Fixture {
+    ScriptedLink link;
+    QueueDialogs dialogs;
+    FixedClock clock{QDateTime(QDate(2026, 12, 8), QTime(1, 2, 3, 900))};
+    EventLoopWaiter waiter;
+    LinkLock lock;
+    Services services{link, dialogs, clock, waiter, lock};
+    PanelState state;
+};
+} // namespace
+
+void TestControlTimedStart::dialogAsksAgainAfterInvalidTextAndStores()
+{
+    Fixture f;
+    f.state.TimedStartElapsed1 = 7;
+    f.state.TimedStartElapsed2 = 9;
+    f.dialogs.answers = {QStringLiteral("1234"), QStringLiteral("1:2:3")};
+    QVERIFY(askTimedStart(f.services, f.state, nullptr));
+
+    QCOMPARE(f.dialogs.asked.size(), 2);
+    for (const auto& a : f.dialogs.asked) {
+        QCOMPARE(a.prompt, QStringLiteral("Set up the willing time period to launch. \r\n (hh:nn:ss) "));
+        QCOMPARE(a.title, QStringLiteral("Set up the willing time period"));
+        QCOMPARE(a.defaultText, QStringLiteral("00:00:10"));
+    }
+    QCOMPARE(f.dialogs.shown.size(), 1);
+    QCOMPARE(f.dialogs.shown[0].text, QStringLiteral("Invalid, comply with the data format properly\r\n"));
+    QCOMPARE(f.dialogs.shown[0].icon, Dialogs::Icon::Critical);
+
+    QCOMPARE(f.state.TimedStartSeconds, 3723.0);
+    QCOMPARE(f.state.TimedStartElapsed1, 0);
+    QCOMPARE(f.state.TimedStartElapsed2, 0);
+    QCOMPARE(f.state.TimedStartBegin, 3723.0f); // 01:02:03.9, fraction dropped
+    QVERIFY(f.state.TimedStartArmed);
+    QVERIFY(f.link.writes().isEmpty());
+}
+
+void TestControlTimedStart::emptyAnswerChangesNothing()
+{
+    Fixture f;
+    f.state.TimedStartSeconds = 55;
+    f.state.TimedStartElapsed1 = 4;
+    QVERIFY(!askTimedStart(f.services, f.state, nullptr));
+    QCOMPARE(f.dialogs.asked.size(), 1);
+    QCOMPARE(f.state.TimedStartSeconds, 55.0);
+    QCOMPARE(f.state.TimedStartElapsed1, 4);
+    QVERIFY(!f.state.TimedStartArmed);
+}
+
+void TestControlTimedStart::twoConfirmationsRestoreArmed()
+{
+    Fixture f;
+    f.dialogs.answers = {QStringLiteral("0:0:0"), QStringLiteral("00:00:10")};
+    QVERIFY(askTimedStart(f.services, f.state, nullptr));
+    QVERIFY(f.state.TimedStartArmed);
+    QCOMPARE(f.state.TimedStartSeconds, 0.0);
+    QVERIFY(askTimedStart(f.services, f.state, nullptr));
+    QVERIFY(!f.state.TimedStartArmed);
+    QCOMPARE(f.state.TimedStartSeconds, 10.0);
+}
+
+QTEST_MAIN(TestControlTimedStart)
+#include "test_control_timedstart.moc"

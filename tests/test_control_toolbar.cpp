@@ -1,0 +1,273 @@
+// The toolbar's setting branches over a scripted link: answers, bytes and the panel's timers.
+#include "link/LinkLock.h"
+#include "link/WaitSeconds.h"
+#include "logger/ToolbarCommands.h"
+#include "shared/Clock.h"
+#include "shared/PanelState.h"
+#include "shared/Services.h"
+#include "support/CountingPanelTimers.h"
+#include "support/QueueDialogs.h"
+#include "support/ScriptedLink.h"
+
+#include <QApplication>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QtTest>
+
+namespace
+{
+struct Fixture {
+    ScriptedLink link;
+    QueueDialogs dialogs;
+    FixedClock clock;
+    EventLoopWaiter waiter;
+    LinkLock lock;
+    Services services{link, dialogs, clock, waiter, lock};
+    PanelState state;
+    CountingPanelTimers timers;
+    QWidget panel;
+    ToolbarCommands toolbar{services, state, timers, &panel};
+
+    // The source window answered without showing it.
+    void chooseSource(bool pc)
+    {
+        toolbar.chooseSamplingSource = [this, pc] { state.UsePCSampling = pc; };
+    }
+};
+} // namespace
+
+class TestControlToolbar : public QObject
+{
+    Q_OBJECT
+private slots:
+    void answers_data();
+    void answers();
+    void pcSourceSetsTimeAndCountdown_data();
+    void pcSourceSetsTimeAndCountdown();
+    void pcSourceEmptyOrNotANumberKeepsAll();
+    void meterSourceReadsThenSends_data();
+    void meterSourceReadsThenSends();
+    void meterSourceShortReplyKeepsDefault();
+    void meterSourceEmptyAnswerStillRestartsTimers();
+    void settingKeysWriteOneLetter_data();
+    void settingKeysWriteOneLetter();
+    void everyClickHidesSaveBox();
+    void busyLinkSendsNothing();
+    void samplingWindowIsShownModally();
+};
+
+void TestControlToolbar::answers_data()
+{
+    QTest::addColumn<QString>("answer");
+    QTest::addColumn<int>("high");
+    QTest::addColumn<int>("expected"); // -1: refused
+    QTest::newRow("0 is 1") << "0" << 86400 << 1;
+    QTest::newRow("too big") << "100000" << 86400 << 86400;
+    QTest::newRow("2.5 to even") << "2.5" << 86400 << 2;
+    QTest::newRow("3.5 to even") << "3.5" << 86400 << 4;
+    QTest::newRow("blanks") << " 7 " << 86400 << 7;
+    QTest::newRow("negative") << "-4" << 86400 << 1;
+    QTest::newRow("huge") << "1e300" << 86400 << 86400;
+    QTest::newRow("meter 300") << "300" << 255 << 255;
+    QTest::newRow("meter 0.4") << "0.4" << 255 << 1;
+    QTest::newRow("empty") << "" << 86400 << -1;
+    QTest::newRow("word") << "ten" << 86400 << -1;
+    QTest::newRow("trailing text") << "12abc" << 86400 << -1;
+    QTest::newRow("infinite") << "inf" << 86400 << -1;
+    QTest::newRow("nan") << "nan" << 255 << -1;
+}
+
+void TestControlToolbar::answers()
+{
+    QFETCH(QString, answer);
+    QFETCH(int, high);
+    QFETCH(int, expected);
+    const std::optional<int> t = samplingAnswer(answer, 1, high);
+    QCOMPARE(t.value_or(-1), expected);
+}
+
+void TestControlToolbar::pcSourceSetsTimeAndCountdown_data()
+{
+    QTest::addColumn<QString>("answer");
+    QTest::addColumn<int>("expected");
+    QTest::newRow("0") << "0" << 1;
+    QTest::newRow("100000") << "100000" << 86400;
+    QTest::newRow("2.5") << "2.5" << 2;
+    QTest::newRow("3.5") << "3.5" << 4;
+}
+
+void TestControlToolbar::pcSourceSetsTimeAndCountdown()
+{
+    QFETCH(QString, answer);
+    QFETCH(int, expected);
+    Fixture f;
+    f.chooseSource(true);
+    f.state.PcSamplingTime = 30;
+    f.state.SamplingCountdown = 12;
+    f.dialogs.answers = {answer};
+    QVERIFY(f.toolbar.run(QStringLiteral("Sampling")));
+    QCOMPARE(f.dialogs.asked.size(), 1);
+    QCOMPARE(f.dialogs.asked[0].title, QStringLiteral("Input Sampling Time"));
+    QCOMPARE(f.dialogs.asked[0].prompt,
+             QStringLiteral("Enter the SAMPLING TIME in seconds\r\n(1 <= t <= 86400 ) "));
+    QCOMPARE(f.dialogs.asked[0].defaultText, QStringLiteral("30"));
+    QCOMPARE(f.state.PcSamplingTime, expected);
+    QCOMPARE(f.state.SamplingCountdown, 0);
+    QCOMPARE(f.timers.switches, QList<bool>{true});
+    QVERIFY(f.link.writes().isEmpty());
+}
+
+void TestControlToolbar::pcSourceEmptyOrNotANumberKeepsAll()
+{
+    for (const QString& answer : {QString(), QStringLiteral("soon")}) {
+        Fixture f;
+        f.chooseSource(true);
+        f.state.PcSamplingTime = 30;
+        f.state.SamplingCountdown = 12;
+        f.dialogs.answers = {answer};
+        f.toolbar.run(QStringLiteral("Sampling"));
+        QCOMPARE(f.state.PcSamplingTime, 30);
+        QCOMPARE(f.state.SamplingCountdown, 12);
+        QVERIFY(f.timers.switches.isEmpty());
+    }
+}
+
+void TestControlToolbar::meterSourceReadsThenSends_data()
+{
+    QTest::addColumn<QString>("answer");
+    QTest::addColumn<QByteArray>("sent");
+    QTest::addColumn<int>("stored");
+    QTest::newRow("300 is 255") << "300" << QByteArray::fromHex("4300ff") << 255;
+    QTest::newRow("1") << "1" << QByteArray::fromHex("430001") << 1;
+    QTest::newRow("60") << "60" << QByteArray::fromHex("43003c") << 60;
+}
+
+void TestControlToolbar::meterSourceReadsThenSends()
+{
+    QFETCH(QString, answer);
+    QFETCH(QByteArray, sent);
+    QFETCH(int, stored);
+    Fixture f;
+    f.chooseSource(false);
+    f.link.feed("stale"); // flushed before "J"
+    f.link.respond = [](const QByteArray& w) {
+        return w == "J" ? QByteArray::fromHex("0102") : QByteArray();
+    };
+    f.dialogs.answers = {answer};
+    f.toolbar.run(QStringLiteral("Sampling"));
+    QCOMPARE(f.dialogs.asked.size(), 1);
+    QCOMPARE(f.dialogs.asked[0].prompt,
+             QStringLiteral("Enter the SAMPLING TIME in seconds\r\n(1 <= t <= 255 ) "));
+    QCOMPARE(f.dialogs.asked[0].defaultText, QStringLiteral("258")); // 1 * 256 + 2, as the meter said
+    QCOMPARE(f.link.writes(), (QList<QByteArray>{"J", sent}));
+    QCOMPARE(f.state.MeterSamplingTime, stored);
+    QCOMPARE(f.timers.switches, (QList<bool>{false, true}));
+    QVERIFY(!f.lock.busy());
+}
+
+void TestControlToolbar::meterSourceShortReplyKeepsDefault()
+{
+    Fixture f;
+    f.chooseSource(false);
+    f.state.MeterSamplingTime = 17;
+    f.link.respond = [](const QByteArray& w) { return w == "J" ? QByteArray::fromHex("05") : QByteArray(); };
+    f.dialogs.answers = {QStringLiteral("abc")};
+    f.toolbar.run(QStringLiteral("Sampling"));
+    QCOMPARE(f.dialogs.asked[0].defaultText, QStringLiteral("17"));
+    QCOMPARE(f.link.writes(), QList<QByteArray>{"J"}); // a word is not sent
+    QCOMPARE(f.state.MeterSamplingTime, 17);
+    QCOMPARE(f.timers.switches, (QList<bool>{false, true}));
+}
+
+void TestControlToolbar::meterSourceEmptyAnswerStillRestartsTimers()
+{
+    Fixture f;
+    f.chooseSource(false);
+    f.toolbar.run(QStringLiteral("Sampling"));
+    QCOMPARE(f.link.writes(), QList<QByteArray>{"J"});
+    QCOMPARE(f.timers.switches, (QList<bool>{false, true}));
+}
+
+void TestControlToolbar::settingKeysWriteOneLetter_data()
+{
+    QTest::addColumn<QString>("key");
+    QTest::addColumn<QByteArray>("letter");
+    QTest::newRow("AC") << "AC" << QByteArray("G");
+    QTest::newRow("FSI") << "FSI" << QByteArray("D");
+    QTest::newRow("Up") << "Up" << QByteArray("E");
+    QTest::newRow("Down") << "Down" << QByteArray("F");
+}
+
+void TestControlToolbar::settingKeysWriteOneLetter()
+{
+    QFETCH(QString, key);
+    QFETCH(QByteArray, letter);
+    Fixture f;
+    f.link.feed("live"); // neither flushed nor read
+    bool timersOffWhileWriting = false;
+    f.link.respond = [&](const QByteArray&) {
+        timersOffWhileWriting = !f.timers.livePollEnabled() && f.lock.busy();
+        return QByteArray();
+    };
+    QElapsedTimer t;
+    t.start();
+    QVERIFY(f.toolbar.run(key));
+    QVERIFY(t.elapsed() >= 19); // the 0.02 s pause after the letter
+    QCOMPARE(f.link.writes(), QList<QByteArray>{letter});
+    QVERIFY(timersOffWhileWriting);
+    QCOMPARE(f.timers.switches, (QList<bool>{false, true}));
+    QCOMPARE(f.link.inBufferCount(), 4);
+}
+
+void TestControlToolbar::everyClickHidesSaveBox()
+{
+    Fixture f;
+    auto* box = new QWidget(&f.panel);
+    box->setObjectName(QStringLiteral("PicSave"));
+    f.panel.show();
+    box->show();
+    QVERIFY(!f.toolbar.run(QStringLiteral("Save"))); // another branch's key: refused, box hidden
+    QVERIFY(!box->isVisible());
+    QVERIFY(f.link.writes().isEmpty());
+    box->show();
+    QVERIFY(f.toolbar.run(QStringLiteral("Down")));
+    QVERIFY(!box->isVisible());
+}
+
+void TestControlToolbar::busyLinkSendsNothing()
+{
+    Fixture f;
+    QString status;
+    f.toolbar.reportStatus = [&](const QString& s) { status = s; };
+    LinkLock::Hold keyPressWaiting(f.lock);
+    QVERIFY(f.toolbar.run(QStringLiteral("Up")));
+    QVERIFY(f.link.writes().isEmpty());
+    QVERIFY(f.timers.switches.isEmpty());
+    QCOMPARE(status, ToolbarCommands::busyText());
+}
+
+void TestControlToolbar::samplingWindowIsShownModally()
+{
+    // The real window: pick "PC Sampling Rate" and confirm while it is modal.
+    Fixture f;
+    f.panel.move(100, 80);
+    f.panel.resize(600, 400);
+    f.panel.show();
+    bool sawModal = false;
+    QTimer::singleShot(0, [&] {
+        QWidget* w = QApplication::activeModalWidget();
+        sawModal = w && w->objectName() == u"SamplingChoice" && w->windowTitle() == u"Sampling Rate";
+        if (!w)
+            return;
+        w->findChild<QRadioButton*>(QStringLiteral("OptPC"))->click();
+        w->findChild<QPushButton*>(QStringLiteral("CmdOK"))->click();
+    });
+    f.dialogs.answers = {QStringLiteral("5")};
+    f.toolbar.run(QStringLiteral("Sampling"));
+    QVERIFY(sawModal);
+    QVERIFY(f.state.UsePCSampling);
+    QCOMPARE(f.state.PcSamplingTime, 5);
+}
+
+QTEST_MAIN(TestControlToolbar)
+#include "test_control_toolbar.moc"

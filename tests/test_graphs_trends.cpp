@@ -1,0 +1,279 @@
+// The panel's trend buffers, histograms and the graph area that shows them.
+#include "graphs/Graph.h"
+#include "graphs/PanelGraphs.h"
+#include "graphs/PanelTrendLogic.h"
+#include "shared/PanelState.h"
+
+#include <QSignalSpy>
+#include <QTest>
+#include <memory>
+#include <qcustomplot.h>
+
+class TestGraphsTrends : public QObject
+{
+    Q_OBJECT
+
+    using Axis = Graph::Axis;
+    using Which = PanelGraphs::Which;
+
+    static void compareRange(Graph* g, Axis axis, double min, double max)
+    {
+        const Graph::Range r = g->axisRange(axis);
+        QCOMPARE(r.min, min);
+        QCOMPARE(r.max, max);
+    }
+
+private slots:
+    void firstSampleSetsClassesExtremesAndRanges()
+    {
+        auto state = std::make_unique<PanelState>();
+        PanelGraphs graphs(*state);
+        const TrendSampleResult r = graphs.addSample(55.3, QStringLiteral("XXX"), QStringLiteral("XXX"));
+
+        QCOMPARE(state->DecHistogram[553], 1);
+        QCOMPARE(state->IntHistogram[56], 1);
+        QCOMPARE(state->DecLevelMin, 553);
+        QCOMPARE(state->DecLevelMax, 553);
+        QCOMPARE(state->IntClassMax, 56);
+        QCOMPARE(state->IntClassMin, 54);
+        QVERIFY(!r.intVisible);
+        Graph* intGraph = graphs.graph(Which::IntHistogram);
+        Graph* decGraph = graphs.graph(Which::DecHistogram);
+        QVERIFY(!decGraph->isHidden());
+        QVERIFY(intGraph->isHidden());
+        compareRange(intGraph, Axis::X, 53, 57);
+        compareRange(decGraph, Axis::X, 552, 554);
+        // Both histograms carry every class, and the trends one point each.
+        QCOMPARE(intGraph->pointCount(), 141);
+        QCOMPARE(decGraph->pointCount(), 1401);
+        QCOMPARE(decGraph->pointY(553), 1.0);
+        QCOMPARE(intGraph->pointY(56), 1.0);
+        QCOMPARE(graphs.graph(Which::Level)->pointY(0), 55.3);
+        QCOMPARE(graphs.graph(Which::Level)->pointX(0), 1.0);
+        // "XXX" holds no number: 0 is charted, stored and taken into the extremes.
+        QCOMPARE(graphs.graph(Which::Leq)->pointY(0), 0.0);
+        QCOMPARE(state->LeqTrend[0], 0.0);
+        QCOMPARE(state->LeqMin, 0.0);
+        QCOMPARE(state->LevelTrend[0], 55.3);
+        QCOMPARE(state->TrendWriteIndex, 1);
+    }
+
+    void wholeAndTenthLevelsFallInTheirClasses()
+    {
+        auto state = std::make_unique<PanelState>();
+        PanelTrendLogic logic(*state);
+        for (double level : {55.0, 55.3, 56.0})
+            logic.addSample(level, QString(), QString());
+        QCOMPARE(state->IntHistogram[55], 1);
+        QCOMPARE(state->IntHistogram[56], 2);
+        QCOMPARE(state->DecHistogram[550], 1);
+        QCOMPARE(state->DecHistogram[553], 1);
+        QCOMPARE(state->DecHistogram[560], 1);
+        QCOMPARE(state->IntClassMin, 54);
+        QCOMPARE(state->IntClassMax, 56); // 56.0 is not above 56: the edge stays
+        // Tenths that do not sit exactly on a binary fraction still land on their class.
+        QCOMPARE(PanelTrendLogic::decClass(0.1 * 553), 553);
+        QCOMPARE(PanelTrendLogic::intClass(0.1 * 550), 55);
+        QCOMPARE(PanelTrendLogic::intClass(0.7), 1);
+    }
+
+    void spreadChoosesTheHistogramShown_data()
+    {
+        QTest::addColumn<double>("second");
+        QTest::addColumn<bool>("intVisible");
+        QTest::newRow("40.0 then 71.0, spread 310") << 71.0 << true;
+        QTest::newRow("40.0 then 70.0, spread exactly 300") << 70.0 << false;
+    }
+
+    void spreadChoosesTheHistogramShown()
+    {
+        QFETCH(double, second);
+        QFETCH(bool, intVisible);
+        auto state = std::make_unique<PanelState>();
+        PanelGraphs graphs(*state);
+        graphs.addSample(40.0, QString(), QString());
+        graphs.addSample(second, QString(), QString());
+        QCOMPARE(!graphs.graph(Which::IntHistogram)->isHidden(), intVisible);
+        QCOMPARE(!graphs.graph(Which::DecHistogram)->isHidden(), !intVisible);
+    }
+
+    void levelsOutsideTheClassesAreCapped()
+    {
+        auto state = std::make_unique<PanelState>();
+        PanelTrendLogic logic(*state);
+        logic.addSample(145.5, QString(), QString());
+        logic.addSample(140.0, QString(), QString());
+        logic.addSample(-3.0, QString(), QString());
+        QCOMPARE(state->DecHistogram[1400], 2);
+        QCOMPARE(state->IntHistogram[140], 2);
+        QCOMPARE(state->DecHistogram[0], 1);
+        QCOMPARE(state->IntHistogram[0], 1);
+        // The extremes keep the true level so the enlarged trend covers every point.
+        QCOMPARE(state->DecLevelMax, 1455);
+        QCOMPARE(state->IntClassMax, 146);
+        QCOMPARE(state->DecLevelMin, 0);
+        QCOMPARE(state->LevelTrend[0], 145.5);
+    }
+
+    void leqAndSelTextsFeedTheirTrendsAndExtremes()
+    {
+        auto state = std::make_unique<PanelState>();
+        PanelTrendLogic logic(*state);
+        logic.addSample(60.0, QStringLiteral("62.4"), QStringLiteral(" 95.1 dB"));
+        logic.addSample(61.0, QStringLiteral("58.0"), QStringLiteral("97.3"));
+        QCOMPARE(state->LeqTrend[1], 58.0);
+        QCOMPARE(state->SelTrend[0], 95.1);
+        QCOMPARE(state->LeqMin, 58.0);
+        QCOMPARE(state->LeqMax, 62.4);
+        QCOMPARE(state->SelMin, 95.1);
+        QCOMPARE(state->SelMax, 97.3);
+
+        state->Live.Level = 70.2;
+        state->LeqText = QStringLiteral("66.6");
+        state->SelText = QStringLiteral("XXX");
+        const TrendSampleResult r = logic.addSampleFromState();
+        QCOMPARE(r.level, 70.2);
+        QCOMPARE(r.leq, 66.6);
+        QCOMPARE(r.sel, 0.0);
+        QCOMPARE(state->TrendWriteIndex, 3);
+    }
+
+    void buffersWrapAfterTheLastSlot()
+    {
+        auto state = std::make_unique<PanelState>();
+        PanelTrendLogic logic(*state);
+        for (int i = 0; i < TrendSlots; ++i)
+            logic.addSample(50.0, QString(), QString());
+        QCOMPARE(state->TrendWriteIndex, 0);
+        QCOMPARE(state->DecHistogram[500], TrendSlots);
+        logic.addSample(77.7, QStringLiteral("1.5"), QStringLiteral("2.5"));
+        QCOMPARE(state->TrendWriteIndex, 1);
+        QCOMPARE(state->LevelTrend[0], 77.7);
+        QCOMPARE(state->LeqTrend[0], 1.5);
+        QCOMPARE(state->SelTrend[0], 2.5);
+        QCOMPARE(state->LevelTrend[1], 50.0);
+        QCOMPARE(state->LevelTrend.size(), size_t(TrendSlots));
+    }
+
+    void refreshEmptiesEveryGraphAndRestarts()
+    {
+        auto state = std::make_unique<PanelState>();
+        PanelGraphs graphs(*state);
+        graphs.addSample(40.0, QStringLiteral("41.0"), QStringLiteral("80.0"));
+        graphs.addSample(72.5, QStringLiteral("50.0"), QStringLiteral("90.0"));
+        graphs.clearForRefresh();
+        for (Which w : {Which::Level, Which::Leq, Which::Sel, Which::IntHistogram, Which::DecHistogram})
+            QCOMPARE(graphs.graph(w)->pointCount(), 0);
+        QCOMPARE(state->TrendWriteIndex, 0);
+        QCOMPARE(state->IntClassMax, 0);
+        QCOMPARE(state->IntClassMin, 150);
+        QCOMPARE(state->DecLevelMax, 0);
+        QCOMPARE(state->DecLevelMin, 1500);
+        QCOMPARE(state->DecHistogram[400], 0);
+        QCOMPARE(state->IntHistogram[73], 0);
+        QCOMPARE(state->LeqMin, 41.0);
+        QCOMPARE(state->SelMax, 90.0);
+
+        // The next sample starts the trends again at X = 1 and the buffers at slot 0.
+        graphs.addSample(60.1, QString(), QString());
+        QCOMPARE(graphs.graph(Which::Level)->pointCount(), 1);
+        QCOMPARE(graphs.graph(Which::Level)->pointX(0), 1.0);
+        QCOMPARE(state->LevelTrend[0], 60.1);
+        QCOMPARE(state->DecLevelMin, 601);
+    }
+
+    void linkLossKeepsExtremesAndTheLeqSelTrends()
+    {
+        auto state = std::make_unique<PanelState>();
+        PanelGraphs graphs(*state);
+        graphs.addSample(40.0, QStringLiteral("41.0"), QStringLiteral("80.0"));
+        graphs.addSample(72.5, QStringLiteral("50.0"), QStringLiteral("90.0"));
+        graphs.clearForLinkLoss();
+        QCOMPARE(graphs.graph(Which::Level)->pointCount(), 0);
+        QCOMPARE(graphs.graph(Which::IntHistogram)->pointCount(), 0);
+        QCOMPARE(graphs.graph(Which::DecHistogram)->pointCount(), 0);
+        QCOMPARE(graphs.graph(Which::Leq)->pointCount(), 2);
+        QCOMPARE(graphs.graph(Which::Sel)->pointCount(), 2);
+        QCOMPARE(state->TrendWriteIndex, 0);
+        QCOMPARE(state->DecHistogram[725], 0);
+        QCOMPARE(state->IntHistogram[40], 0);
+        QCOMPARE(state->DecLevelMin, 400);
+        QCOMPARE(state->DecLevelMax, 725);
+        QCOMPARE(state->IntClassMin, 39);
+        QCOMPARE(state->IntClassMax, 73);
+        QCOMPARE(state->LeqMax, 50.0);
+    }
+
+    void graphAreaLayoutAndSwitching()
+    {
+        auto state = std::make_unique<PanelState>();
+        PanelGraphs graphs(*state);
+        const struct {
+            const char* name;
+            Which which;
+            const char* x;
+            const char* y;
+        } expected[] = {
+            {"CWG", Which::Level, "", "SPL (dB)"},
+            {"CWLeq", Which::Leq, "", "Leq (dB)"},
+            {"CWSEL", Which::Sel, "", "SEL (dB)"},
+            {"CWInt", Which::IntHistogram, "dB", "Frequency (Times)"},
+            {"CWDec", Which::DecHistogram, "dB", "Frequency (Times)"},
+        };
+        for (const auto& e : expected) {
+            Graph* g = graphs.findChild<Graph*>(QString::fromLatin1(e.name));
+            QVERIFY2(g, e.name);
+            QCOMPARE(g, graphs.graph(e.which));
+            QCOMPARE(g->axisCaption(Axis::X), QString::fromLatin1(e.x));
+            QCOMPARE(g->axisCaption(Axis::Y), QString::fromLatin1(e.y));
+        }
+        QCOMPARE(graphs.graph(Which::DecHistogram)->axisLabelFormat(Axis::X), QStringLiteral("*.1"));
+        QVERIFY(!graphs.graph(Which::IntHistogram)->isHidden());
+        QVERIFY(graphs.graph(Which::DecHistogram)->isHidden());
+
+        const Which trends[] = {Which::Level, Which::Leq, Which::Sel};
+        for (int option : {1, 2, 0, 7}) {
+            const int shown = option == 0 ? 0 : option == 1 ? 1 : 2;
+            graphs.showTrend(option);
+            for (int t = 0; t < 3; ++t)
+                QCOMPARE(!graphs.graph(trends[t])->isHidden(), t == shown);
+        }
+    }
+
+    void trendsKeepTheNewestPointsOnScreen()
+    {
+        auto state = std::make_unique<PanelState>();
+        PanelGraphs graphs(*state);
+        const int n = PanelGraphs::TrendPointsOnScreen + 25;
+        for (int i = 1; i <= n; ++i)
+            graphs.addSample(40.0 + (i % 300) / 10.0, QString(), QString());
+        Graph* level = graphs.graph(Which::Level);
+        QCOMPARE(level->pointCount(), PanelGraphs::TrendPointsOnScreen);
+        QCOMPARE(level->pointX(0), 26.0);
+        QCOMPARE(level->pointX(level->pointCount() - 1), double(n));
+        compareRange(level, Axis::X, 26.0, double(n));
+        QCOMPARE(state->TrendWriteIndex, n);
+    }
+
+    void clickOnAShownGraphNamesIt()
+    {
+        auto state = std::make_unique<PanelState>();
+        PanelGraphs graphs(*state);
+        graphs.resize(420, 180);
+        graphs.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&graphs));
+        graphs.addSample(55.3, QString(), QString());
+        QSignalSpy spy(&graphs, &PanelGraphs::graphClicked);
+        QCustomPlot* dec = graphs.graph(Which::DecHistogram)->plot();
+        QTest::mouseClick(dec, Qt::LeftButton, {}, dec->rect().center());
+        graphs.showTrend(1);
+        QCustomPlot* leq = graphs.graph(Which::Leq)->plot();
+        QTest::mouseClick(leq, Qt::LeftButton, {}, leq->rect().center());
+        QCOMPARE(spy.count(), 2);
+        QCOMPARE(spy.at(0).at(0).value<Which>(), Which::DecHistogram);
+        QCOMPARE(spy.at(1).at(0).value<Which>(), Which::Leq);
+    }
+};
+
+QTEST_MAIN(TestGraphsTrends)
+#include "test_graphs_trends.moc"

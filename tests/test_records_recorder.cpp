@@ -1,0 +1,398 @@
+// The sampling tick and recordings end to end: scripted dialogs, a fixed clock, a temporary
+// working folder, and the bytes of the files they leave.
+#include "recording/BusyCaption.h"
+#include "recording/Recorder.h"
+#include "recording/RecorderView.h"
+#include "shared/Clock.h"
+#include "shared/RecordListModel.h"
+#include "support/ScriptedDialogs.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QtTest>
+
+namespace
+{
+
+QByteArray readAll(const QString& path)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return "<missing>";
+    return f.readAll();
+}
+
+// The panel as the recorder sees it: every text it was given.
+struct PanelLog : RecorderView, BusyCaption {
+    QString fileName, count, rec, leq, sel, maxLevel, maxTime, status, caption_ = QStringLiteral("Panel");
+    bool recVisible = false, recordingLook = false, saveBox = false, samplingOption = false;
+    int busyDepth = 0;
+    QStringList counts; // every LblCount text
+    std::function<void()> duringEvents;
+
+    void setFileNameText(const QString& t) override { fileName = t; }
+    void setCountText(const QString& t) override
+    {
+        count = t;
+        counts << t;
+    }
+    void setRecText(const QString& t) override { rec = t; }
+    void setRecVisible(bool v) override { recVisible = v; }
+    void setSaveButtonRecording(bool r) override { recordingLook = r; }
+    void setLeqText(const QString& t) override { leq = t; }
+    void setSelText(const QString& t) override { sel = t; }
+    void setMaxTexts(const QString& l, const QString& t) override
+    {
+        maxLevel = l;
+        maxTime = t;
+    }
+    void setSaveBoxVisible(bool v) override { saveBox = v; }
+    void selectSamplingOption() override { samplingOption = true; }
+    QString freqWeightingText() const override { return QStringLiteral("A"); }
+    QString timeWeightingText() const override { return QStringLiteral("FAST"); }
+    QString levelRangeText() const override { return QStringLiteral("30-90"); }
+    BusyCaption* panelCaption() override { return this; }
+    void showStatus(const QString& t) override { status = t; }
+    void processPendingEvents() override
+    {
+        if (duringEvents)
+            duringEvents();
+    }
+    QWidget* dialogParent() override { return nullptr; }
+
+    QString caption() const override { return caption_; }
+    void setCaption(const QString& t) override { caption_ = t; }
+    void setBusy(bool b) override { busyDepth += b ? 1 : -1; }
+};
+
+const QByteArray Title = "No.s\tDate Time\tdB\t\r\n";
+
+} // namespace
+
+class TestRecordsRecorder : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+    void recordingGoldenBytesAndFlushedLines();
+    void stopRightAfterStart();
+    void listSaveGoldenAndNeverSetMaximum();
+    void samplingIntervals();
+    void secondRecordingKeepsHigherMaximum();
+    void recordLimitEndsRecordingAndListGoesOn();
+    void linkLostWritesEveryRecord();
+    void writeFailuresNameTheFileAndKeepRecords();
+    void toolbarSaveAndRefresh();
+
+private:
+    void makeRecorder(int recordLimit);
+    void setLevel(double level, const QString& text)
+    {
+        m_state->Live.Level = level;
+        m_state->Live.LevelText = text;
+    }
+    void ticks(int n)
+    {
+        for (int i = 0; i < n; ++i) {
+            m_clock.advance(1);
+            m_recorder->tick();
+        }
+    }
+    void startRecording(const QString& file)
+    {
+        m_dialogs.saveAnswers << m_dir->filePath(file);
+        m_state->SaveMode = 1;
+        m_recorder->saveOk();
+    }
+    QString path(const QString& name) const { return m_dir->filePath(name); }
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<PanelState> m_state;
+    std::unique_ptr<RecordListModel> m_list;
+    std::unique_ptr<PanelLog> m_view;
+    std::unique_ptr<Recorder> m_recorder;
+    ScriptedDialogs m_dialogs;
+    FixedClock m_clock;
+    int m_trendSamples = 0;
+    int m_graphClears = 0;
+};
+
+void TestRecordsRecorder::init()
+{
+    m_dir = std::make_unique<QTemporaryDir>();
+    m_state = std::make_unique<PanelState>();
+    m_list = std::make_unique<RecordListModel>();
+    m_view = std::make_unique<PanelLog>();
+    m_dialogs = ScriptedDialogs();
+    m_clock.set(QDateTime(QDate(2026, 1, 17), QTime(8, 30, 0)));
+    m_trendSamples = m_graphClears = 0;
+    makeRecorder(3);
+}
+
+void TestRecordsRecorder::makeRecorder(int recordLimit)
+{
+    // A working folder that does not exist yet: the recorder makes it.
+    m_recorder =
+        std::make_unique<Recorder>(*m_state, *m_list, m_clock, m_dialogs, *m_view, path("work"), recordLimit);
+    m_recorder->setAddTrendSample([this] { ++m_trendSamples; });
+    m_recorder->setClearGraphs([this] { ++m_graphClears; });
+}
+
+void TestRecordsRecorder::cleanup()
+{
+    m_recorder.reset();
+}
+
+void TestRecordsRecorder::recordingGoldenBytesAndFlushedLines()
+{
+    makeRecorder(RecordLimit);
+    startRecording("rec.slmm");
+    QVERIFY(m_state->Recording);
+    QVERIFY(m_view->recVisible && m_view->recordingLook);
+    QCOMPARE(m_view->fileName, QStringLiteral("rec.slmm"));
+
+    setLevel(65.3, "65.3");
+    ticks(2); // countdown 0 -> 1, then the first sample at 08:30:02
+    // On disk when the tick ends.
+    QCOMPARE(readAll(m_recorder->fakePath()), Title + "1\t2026/01/17 08:30:02\t65.3\t\r\n");
+    QCOMPARE(m_view->count, QStringLiteral("1"));
+    QCOMPARE(m_view->rec, QStringLiteral("Rec"));
+    setLevel(71.5, "71.5*");
+    ticks(1);
+    setLevel(60.0, "60.0");
+    ticks(1);
+    QCOMPARE(m_state->RecordingMax, QStringLiteral("71.5*"));
+
+    m_recorder->toolbarSave();
+    QVERIFY(!m_state->Recording);
+    QVERIFY(!m_view->recVisible && !m_view->recordingLook);
+    QVERIFY(!m_state->FileChosen);
+    QCOMPARE(m_view->count, QString());
+    QCOMPARE(m_view->fileName, QString());
+    QCOMPARE(m_state->RecordCount, 0);
+    QCOMPARE(readAll(path("rec.slmm")), QByteArray("Real Time\r\n 1 \r\nA\r\nFAST\r\n30-90\r\n71.5*\r\n"
+                                                   "2026/01/17 08:30:03\r\nXXX\r\nXXX\r\n") +
+                                            Title +
+                                            "1\t2026/01/17 08:30:02\t65.3\t\r\n"
+                                            "2\t2026/01/17 08:30:03\t71.5*\t\r\n"
+                                            "3\t2026/01/17 08:30:04\t60.0\t\r\n");
+    // The list holds the same samples, with the marker.
+    QCOMPARE(m_list->recordCount(), 3);
+    QCOMPARE(m_list->text(2, 2), QStringLiteral("71.5*"));
+    QCOMPARE(m_view->maxLevel, QStringLiteral("71.5*"));
+    QCOMPARE(m_view->leq, QStringLiteral("XXX"));
+    QCOMPARE(m_trendSamples, 3);
+}
+
+void TestRecordsRecorder::stopRightAfterStart()
+{
+    startRecording("empty.slmm");
+    m_recorder->stopRecording();
+    const QByteArray bytes = readAll(path("empty.slmm"));
+    QCOMPARE(bytes, QByteArray("Real Time\r\n 1 \r\nA\r\nFAST\r\n30-90\r\n0\r\n\r\nXXX\r\nXXX\r\n") + Title);
+    QCOMPARE(bytes.count("\r\n"), 10);
+}
+
+void TestRecordsRecorder::listSaveGoldenAndNeverSetMaximum()
+{
+    // Before the first tick: no maximum, no Leq or SEL text yet.
+    m_dialogs.saveAnswers << path("list0.slmm");
+    m_state->SaveMode = 2;
+    m_recorder->saveOk();
+    QCOMPARE(readAll(path("list0.slmm")),
+             QByteArray("Real Time\r\n 1 \r\nA\r\nFAST\r\n30-90\r\n 0 \r\n\r\n\r\n\r\n") + Title);
+    QVERIFY(!m_state->FileChosen);
+    QCOMPARE(m_view->busyDepth, 0);
+    QCOMPARE(m_view->caption_, QStringLiteral("Panel"));
+
+    setLevel(65.3, "65.3");
+    ticks(2);
+    setLevel(66.0, "66.0*");
+    ticks(1);
+    m_dialogs.saveAnswers << path("list.slmm");
+    m_recorder->saveOk();
+    QCOMPARE(readAll(path("list.slmm")), QByteArray("Real Time\r\n 1 \r\nA\r\nFAST\r\n30-90\r\n 66 \r\n"
+                                                    "2026/01/17 08:30:03\r\nXXX\r\nXXX\r\n") +
+                                             Title +
+                                             "1\t2026/01/17 08:30:02\t65.3\t\r\n"
+                                             "2\t2026/01/17 08:30:03\t66.0*\t\r\n");
+    // A cancelled dialog writes nothing.
+    m_recorder->saveOk();
+    QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files).size(), 2);
+}
+
+void TestRecordsRecorder::samplingIntervals()
+{
+    makeRecorder(RecordLimit);
+    setLevel(50.0, "50.0");
+    m_state->SamplingCountdown = 1;
+    ticks(4);
+    QCOMPARE(m_list->recordCount(), 4);
+
+    // A new interval of 5 (countdown 0): the first sample on the 6th tick, then every 5th.
+    m_state->PcSamplingTime = 5;
+    m_state->SamplingCountdown = 0;
+    ticks(5);
+    QCOMPARE(m_list->recordCount(), 4);
+    ticks(1);
+    QCOMPARE(m_list->recordCount(), 5);
+    QCOMPARE(m_list->text(5, 1), QStringLiteral("2026/01/17 08:30:10"));
+    ticks(4);
+    QCOMPARE(m_list->recordCount(), 5);
+    ticks(1);
+    QCOMPARE(m_list->recordCount(), 6);
+    QCOMPARE(m_trendSamples, 6);
+}
+
+void TestRecordsRecorder::secondRecordingKeepsHigherMaximum()
+{
+    makeRecorder(RecordLimit);
+    startRecording("one.slmm");
+    setLevel(80.2, "80.2");
+    ticks(2);
+    m_recorder->stopRecording();
+    m_recorder->refresh(); // does not reset the recording maximum
+
+    startRecording("two.slmm");
+    setLevel(70.0, "70.0");
+    ticks(2);
+    m_recorder->stopRecording();
+    const QList<QByteArray> lines = readAll(path("two.slmm")).split('\n');
+    QCOMPARE(lines[5], QByteArray("80.2\r"));
+    QCOMPARE(lines[6], QByteArray("2026/01/17 08:30:01\r"));
+}
+
+void TestRecordsRecorder::recordLimitEndsRecordingAndListGoesOn()
+{
+    // The limit is 3 here.
+    startRecording("limit.slmm");
+    setLevel(60.0, "60.0");
+    m_state->SamplingCountdown = 1;
+    ticks(3);
+    QVERIFY(!m_state->Recording);
+    QVERIFY(!m_view->recordingLook);
+    QCOMPARE(m_view->rec, QString());
+    QCOMPARE(m_view->fileName, QStringLiteral("limit.slmm")); // the next sample empties it
+    const QByteArray file = readAll(path("limit.slmm"));
+    QVERIFY(file.endsWith("3\t2026/01/17 08:30:03\t60.0\t\r\n"));
+    QCOMPARE(file.count("\r\n"), 9 + 1 + 3);
+    QCOMPARE(m_list->recordCount(), 3);
+
+    // The 4th sample: not recorded, and the full list goes to a file of its own first.
+    ticks(1);
+    QCOMPARE(m_view->fileName, QString());
+    QCOMPARE(readAll(path("limit.slmm")), file);
+    const QString listFile = path("work/0117083004.slmm");
+    QCOMPARE(readAll(listFile), Title + "1\t2026/01/17 08:30:01\t60.0\t\r\n"
+                                        "2\t2026/01/17 08:30:02\t60.0\t\r\n"
+                                        "3\t2026/01/17 08:30:03\t60.0\t\r\n");
+    QVERIFY(m_view->status.contains(QDir::toNativeSeparators(listFile)));
+    QCOMPARE(m_view->caption_, QStringLiteral("Panel"));
+    // Saved once; the list goes on from row 1 with this sample.
+    QCOMPARE(m_list->recordCount(), 1);
+    QCOMPARE(m_state->ListCount, 1);
+    QCOMPARE(m_list->text(1, 1), QStringLiteral("2026/01/17 08:30:04"));
+    ticks(2);
+    QCOMPARE(QDir(path("work")).entryList({"*.slmm"}).size(), 1);
+    QCOMPARE(m_list->recordCount(), 3);
+    // Full again: the next file, and the list starts over once more.
+    ticks(1);
+    QCOMPARE(QDir(path("work")).entryList({"*.slmm"}).size(), 2);
+    QCOMPARE(m_list->recordCount(), 1);
+}
+
+void TestRecordsRecorder::linkLostWritesEveryRecord()
+{
+    makeRecorder(RecordLimit);
+    setLevel(90.0, "90.0");
+    ticks(1);
+    startRecording("lost.slmm");
+    ticks(4);
+    QCOMPARE(m_state->RecordCount, 4);
+    m_recorder->onLinkLost();
+    QVERIFY(!m_state->Recording);
+    QVERIFY(!m_view->recordingLook);
+    const QByteArray file = readAll(path("lost.slmm"));
+    QVERIFY(file.startsWith("Real Time\r\n"));
+    QCOMPARE(file.count("\r\n"), 9 + 1 + 4);
+    QVERIFY(file.endsWith("4\t2026/01/17 08:30:05\t90.0\t\r\n"));
+    QCOMPARE(m_state->OverallMax, 0.0);
+    QCOMPARE(m_state->RecordingMax, QStringLiteral("0"));
+    QCOMPARE(m_state->RecordCount, 0);
+    QCOMPARE(m_state->ListCount, 0);
+    QCOMPARE(m_list->rows(), 1);
+    QVERIFY(m_dialogs.messages.isEmpty());
+}
+
+void TestRecordsRecorder::writeFailuresNameTheFileAndKeepRecords()
+{
+    makeRecorder(RecordLimit);
+    // The chosen folder is gone by the stop: the message names the file, "Fake" keeps the records.
+    QDir().mkpath(path("gone"));
+    startRecording("gone/rec.slmm");
+    setLevel(61.0, "61.0");
+    ticks(3);
+    QDir(path("gone")).removeRecursively();
+    m_recorder->stopRecording();
+    QVERIFY(!m_state->Recording);
+    QCOMPARE(m_dialogs.messages.size(), 1);
+    QVERIFY(m_dialogs.messages[0].text.contains(QDir::toNativeSeparators(path("gone/rec.slmm"))));
+    QVERIFY(m_dialogs.messages[0].text.contains(QStringLiteral("Fake")));
+    QCOMPARE(readAll(m_recorder->fakePath()).count("\r\n"), 1 + 2);
+
+    // A list save over an existing file that fails leaves it as it was.
+    QFile::copy(m_recorder->fakePath(), path("keep.slmm"));
+    const QByteArray kept = readAll(path("keep.slmm"));
+    m_dialogs.saveAnswers << path("nowhere/list.slmm");
+    m_state->SaveMode = 2;
+    m_recorder->saveOk();
+    QCOMPARE(m_dialogs.messages.size(), 2);
+    QVERIFY(m_dialogs.messages[1].text.contains(QStringLiteral("nowhere")));
+    QCOMPARE(readAll(path("keep.slmm")), kept);
+
+    // "Fake" cannot be written: no recording starts, and the message says which file.
+    if (QFile::exists(QStringLiteral("/dev/full"))) {
+        QFile::remove(m_recorder->fakePath());
+        QVERIFY(QFile::link(QStringLiteral("/dev/full"), m_recorder->fakePath()));
+        startRecording("never.slmm");
+        QVERIFY(!m_state->Recording);
+        QVERIFY(!m_view->recordingLook);
+        QVERIFY(!m_state->FileChosen);
+        QCOMPARE(m_dialogs.messages.size(), 3);
+        QVERIFY(m_dialogs.messages[2].text.contains(QDir::toNativeSeparators(m_recorder->fakePath())));
+        QVERIFY(!QFile::exists(path("never.slmm")));
+    }
+}
+
+void TestRecordsRecorder::toolbarSaveAndRefresh()
+{
+    m_recorder->toolbarSave();
+    QVERIFY(m_view->saveBox && m_view->samplingOption);
+    QCOMPARE(m_state->SaveMode, 1);
+    QCOMPARE(m_dialogs.saveDialogs, 0);
+
+    startRecording("r.slmm");
+    QVERIFY(!m_view->saveBox);
+    setLevel(70.0, "70.0");
+    ticks(2);
+    // Refresh during a recording: the list empties, the records go on numbering.
+    m_recorder->refresh();
+    QCOMPARE(m_list->rows(), 1);
+    QCOMPARE(m_state->OverallMax, 0.0);
+    QCOMPARE(m_graphClears, 1);
+    ticks(1);
+    QVERIFY(m_state->Recording);
+    QCOMPARE(m_state->RecordCount, 2);
+    QCOMPARE(m_list->text(1, 0), QStringLiteral("1"));
+    // OK while recording does nothing but hide the box.
+    m_recorder->saveOk();
+    QCOMPARE(m_dialogs.saveDialogs, 1);
+    m_recorder->toolbarSave();
+    QVERIFY(!m_state->Recording);
+    QVERIFY(readAll(path("r.slmm")).endsWith("2\t2026/01/17 08:30:03\t70.0\t\r\n"));
+}
+
+QTEST_GUILESS_MAIN(TestRecordsRecorder)
+#include "test_records_recorder.moc"
