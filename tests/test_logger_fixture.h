@@ -35,12 +35,22 @@ public:
     bool samplingTickEnabled() const override { return on; }
 };
 
+// The meter of most tests: no pacing unless the timing matters, its clock fixed.
+inline slmsim::SimOptions quietMeter(bool pacing = false)
+{
+    slmsim::SimOptions o;
+    o.pacing = pacing;
+    o.clock = "2026-03-04 08:00:00";
+    return o;
+}
+
 struct LoggerRig {
     explicit LoggerRig(slmsim::SimOptions options = quietMeter())
         : meter(options), services{link, dialogs, clock, waiter, lock}
     {
         panel.setObjectName(QStringLiteral("Panel"));
-        panel.setGeometry(0, 0, 400, 300);
+        panel.setGeometry(10, 10, 400, 300);
+        panel.show();
         if (!meter.start())
             qFatal("simulated meter: %s", meter.lastError().c_str());
         link.setCommPort(QString::fromStdString(meter.ptyPath()));
@@ -52,14 +62,6 @@ struct LoggerRig {
         waiter.waitSeconds(0.05);
         link.flush();
         meter.clearLog();
-    }
-
-    static slmsim::SimOptions quietMeter(bool pacing = false)
-    {
-        slmsim::SimOptions o;
-        o.pacing = pacing;
-        o.clock = "2026-03-04 08:00:00";
-        return o;
     }
 
     slmsim::SimMeter meter;

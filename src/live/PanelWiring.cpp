@@ -3,6 +3,7 @@
 #include "live/MeterKeys.h"
 #include "live/Panel.h"
 #include "live/TimedStart.h"
+#include "logger/LoggerCommands.h"
 #include "logger/ToolbarCommands.h"
 
 PanelWiring::PanelWiring(Panel& panel, Services& services, PanelState& state) : m_panel(panel)
@@ -17,6 +18,10 @@ PanelWiring::PanelWiring(Panel& panel, Services& services, PanelState& state) : 
     for (const char* key : {"Sampling", "AC", "FSI", "Up", "Down", "RTC"})
         panel.setToolbarHandler(QString::fromLatin1(key),
                                 [this, k = QString::fromLatin1(key)] { m_settingCommands->run(k); });
+
+    m_logger = std::make_unique<LoggerCommands>(services, state, panel, &panel);
+    panel.setToolbarHandler(QStringLiteral("Memory"), [this] { m_logger->memory(); });
+    panel.setToolbarHandler(QStringLiteral("Erase"), [this] { m_logger->erase(); });
 }
 
 PanelWiring::~PanelWiring() = default;

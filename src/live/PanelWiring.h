@@ -5,6 +5,7 @@
 class Panel;
 class MeterKeys;
 class ToolbarCommands;
+class LoggerCommands;
 struct Services;
 struct PanelState;
 
@@ -20,4 +21,5 @@ private:
     Panel& m_panel;
     std::unique_ptr<MeterKeys> m_keys;
     std::unique_ptr<ToolbarCommands> m_settingCommands;
+    std::unique_ptr<LoggerCommands> m_logger;
 };
