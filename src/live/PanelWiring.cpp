@@ -6,6 +6,7 @@
 #include "graphs/Graph.h"
 #include "graphs/PanelGraphs.h"
 #include "live/PanelRecorderView.h"
+#include "logger/LoggerCommands.h"
 #include "logger/ToolbarCommands.h"
 #include "recording/Recorder.h"
 #include "shared/RecordList.h"
@@ -58,6 +59,9 @@ PanelWiring::PanelWiring(Panel& panel, Services& services, PanelState& state) : 
         if (state.Recording)
             m_recorder->stopRecording();
     });
+    m_logger = std::make_unique<LoggerCommands>(services, state, panel, &panel);
+    panel.setToolbarHandler(QStringLiteral("Memory"), [this] { m_logger->memory(); });
+    panel.setToolbarHandler(QStringLiteral("Erase"), [this] { m_logger->erase(); });
 }
 
 PanelWiring::~PanelWiring() = default;

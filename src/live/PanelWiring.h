@@ -10,6 +10,7 @@ class PanelRecorderView;
 class RecordList;
 class RecordListModel;
 class Recorder;
+class LoggerCommands;
 struct Services;
 struct PanelState;
 
@@ -35,4 +36,7 @@ public:
     Recorder& recorder() { return *m_recorder; }
     RecordListModel& listModel() { return *m_listModel; }
     PanelGraphs& graphs() { return *m_graphs; }
+
+private:
+    std::unique_ptr<LoggerCommands> m_logger;
 };

@@ -1,0 +1,150 @@
+#include "logger/DataListWindow.h"
+
+#include "recording/BusyCaption.h"
+#include "recording/FileTransfer.h"
+#include "recording/RecordFileFormat.h"
+#include "shared/Dialogs.h"
+#include "shared/PanelState.h"
+#include "shared/RecordList.h"
+#include "shared/RecordListModel.h"
+#include "shared/Services.h"
+
+#include <QApplication>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QToolBar>
+#include <QVBoxLayout>
+
+namespace
+{
+
+// The fields in the order they stand on the window, with the label beside each.
+struct BoardSpec {
+    const char* name;
+    const char* caption;
+};
+constexpr BoardSpec Boards[] = {
+    {"BoardCA", "Freq Weight"}, {"BoardSFI", "Time Weight"}, {"BoardLevel", "Level Range"},
+    {"BoardMaxdB", "Max dB"},   {"BoardMaxTime", ""},        {"BoardPeakdB", "Peak"},
+    {"BoardPeakTime", ""},      {"Board05", "L 05"},         {"Board10", "L 10"},
+    {"Board50", "L 50"},        {"Board90", "L 90"},         {"Board95", "L 95"},
+    {"BoardLeq", "Leq"},        {"BoardSEL", "SEL"},
+};
+
+} // namespace
+
+DataListWindow::DataListWindow(Services& services, PanelState& state, QWidget* parent)
+    : QWidget(parent, Qt::Window), m_s(services), m_state(state), m_model(new RecordListModel(this))
+{
+    setObjectName(QStringLiteral("DataList"));
+    setWindowTitle(QStringLiteral("Data List"));
+    setAttribute(Qt::WA_DeleteOnClose);
+
+    auto* toolbar = new QToolBar(this);
+    toolbar->setObjectName(QStringLiteral("Toolbar1"));
+    toolbar->setToolButtonStyle(Qt::ToolButtonTextOnly);
+    QAction* saveAction = toolbar->addAction(QStringLiteral("Save"));
+    saveAction->setObjectName(QStringLiteral("Save"));
+    saveAction->setToolTip(QStringLiteral("Save As"));
+    connect(saveAction, &QAction::triggered, this, &DataListWindow::save);
+    // Printing of record lists comes with the file views; until then there is nothing to do.
+    QAction* printAction = toolbar->addAction(QStringLiteral("Print"));
+    printAction->setObjectName(QStringLiteral("Print"));
+    printAction->setToolTip(QStringLiteral("Print"));
+    printAction->setVisible(false);
+
+    m_list = new RecordList(m_model, this);
+
+    auto* fields = new QWidget(this);
+    auto* grid = new QGridLayout(fields);
+    grid->setContentsMargins(0, 0, 0, 0);
+    int row = 0;
+    for (const BoardSpec& b : Boards) {
+        grid->addWidget(new QLabel(QString::fromLatin1(b.caption), fields), row, 0);
+        QLabel* board = addBoard(QString::fromLatin1(b.name), QString());
+        board->setParent(fields);
+        grid->addWidget(board, row, 1);
+        ++row;
+    }
+    grid->setRowStretch(row, 1);
+
+    auto* body = new QHBoxLayout;
+    body->addWidget(m_list);
+    body->addSpacing(12);
+    body->addWidget(fields);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(4, 0, 4, 4);
+    layout->addWidget(toolbar);
+    layout->addLayout(body, 1);
+    resize(sizeHint().width(), 480);
+}
+
+DataListWindow::~DataListWindow() = default;
+
+QLabel* DataListWindow::addBoard(const QString& name, const QString& caption)
+{
+    auto* l = new QLabel(caption, this);
+    l->setObjectName(name);
+    l->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    l->setMinimumWidth(150);
+    l->setAlignment(Qt::AlignCenter);
+    m_boards.insert(name, l);
+    return l;
+}
+
+void DataListWindow::appendRecord(const RecordRow& row)
+{
+    m_model->append(row);
+}
+
+void DataListWindow::setFields(const SetFields& f)
+{
+    const std::pair<const char*, QString> texts[] = {
+        {"BoardCA", f.freqWeight},   {"BoardSFI", f.timeWeight}, {"BoardLevel", f.levelRange},
+        {"BoardMaxTime", f.maxTime}, {"BoardMaxdB", f.maxDb},    {"BoardPeakTime", f.peakTime},
+        {"BoardPeakdB", f.peakDb},   {"Board05", NotComputed},   {"Board10", NotComputed},
+        {"Board50", NotComputed},    {"Board90", NotComputed},   {"Board95", NotComputed},
+        {"BoardSEL", NotComputed},   {"BoardLeq", NotComputed},
+    };
+    for (const auto& [name, text] : texts)
+        m_boards.value(QString::fromLatin1(name))->setText(text);
+}
+
+QString DataListWindow::field(const QString& name) const
+{
+    const QLabel* l = m_boards.value(name);
+    return l ? l->text() : QString();
+}
+
+void DataListWindow::save()
+{
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    ChooseRecordFile(m_s.dialogs, this, m_state);
+    if (m_state.FileChosen) {
+        DataLoggerHeader h;
+        h.samplingInterval = m_state.SetSamplingInterval;
+        h.freqWeighting = field(QStringLiteral("BoardCA"));
+        h.timeWeighting = field(QStringLiteral("BoardSFI"));
+        h.levelRange = field(QStringLiteral("BoardLevel"));
+        h.l05 = field(QStringLiteral("Board05"));
+        h.l10 = field(QStringLiteral("Board10"));
+        h.l50 = field(QStringLiteral("Board50"));
+        h.l90 = field(QStringLiteral("Board90"));
+        h.l95 = field(QStringLiteral("Board95"));
+        h.maxLevel = field(QStringLiteral("BoardMaxdB"));
+        h.maxTime = field(QStringLiteral("BoardMaxTime"));
+        h.sel = field(QStringLiteral("BoardSEL"));
+        h.leq = field(QStringLiteral("BoardLeq"));
+        WidgetBusyCaption caption(this);
+        const QString error = writeDataLoggerFile(m_state.RecordFilePath, h, *m_model, &caption);
+        m_state.FileChosen = false;
+        if (!error.isEmpty()) {
+            QApplication::restoreOverrideCursor();
+            // A save that did not happen must not look as if it had.
+            m_s.dialogs.message(this, error, windowTitle(), Dialogs::Icon::Critical);
+            return;
+        }
+    }
+    QApplication::restoreOverrideCursor();
+}

@@ -1,0 +1,43 @@
+#pragma once
+
+#include "logger/SetDecode.h"
+
+#include <QHash>
+#include <QWidget>
+
+class QAction;
+class QLabel;
+class RecordList;
+class RecordListModel;
+struct PanelState;
+struct Services;
+
+// The "Data List" window: the records of one logged set, its settings and summary values,
+// and "Save" to a data-logger file. Filled by the set decode; a new decode makes a new window.
+class DataListWindow : public QWidget
+{
+    Q_OBJECT
+public:
+    DataListWindow(Services& services, PanelState& state, QWidget* parent = nullptr);
+    ~DataListWindow() override;
+
+    void appendRecord(const RecordRow& row);
+    void setFields(const SetFields& fields);
+
+    RecordListModel& model() const { return *m_model; }
+    RecordList* list() const { return m_list; }
+    // A field by its name ("BoardCA", "Board05", ...).
+    QString field(const QString& name) const;
+
+    // Toolbar "Save": asks for the file and writes the set as a data-logger file.
+    void save();
+
+private:
+    QLabel* addBoard(const QString& name, const QString& caption);
+
+    Services& m_s;
+    PanelState& m_state;
+    RecordListModel* m_model;
+    RecordList* m_list;
+    QHash<QString, QLabel*> m_boards;
+};

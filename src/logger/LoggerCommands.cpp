@@ -1,0 +1,219 @@
+#include "logger/LoggerCommands.h"
+
+#include "link/LinkLock.h"
+#include "link/MeterCommands.h"
+#include "link/MeterLink.h"
+#include "link/WaitSeconds.h"
+#include "logger/DataListWindow.h"
+#include "logger/MemoryDownload.h"
+#include "logger/MemoryWindow.h"
+#include "logger/SetDecode.h"
+#include "shared/Clock.h"
+#include "shared/Dialogs.h"
+#include "shared/PanelState.h"
+#include "shared/PanelTimers.h"
+#include "shared/Services.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QScreen>
+#include <algorithm>
+
+namespace
+{
+const QString ErrorText = QStringLiteral("Error! Try again!");
+const QString NoDataText = QStringLiteral("No Data in Memory");
+const QString EraseText = QStringLiteral("All saved data in memory will be deleted.");
+// Let pending events run this often while a set fills the list.
+constexpr qint64 DecodeEventsEveryMs = 15;
+} // namespace
+
+void placeBesidePanel(QWidget* window, const QWidget* panel)
+{
+    if (!panel)
+        return;
+    const QRect frame = panel->frameGeometry();
+    int x = frame.right() + 1;
+    // A wide panel would push the window off the screen: slide it back just enough to be seen.
+    if (const QScreen* screen = panel->screen()) {
+        const QRect room = screen->availableGeometry();
+        const QSize size = window->testAttribute(Qt::WA_Resized) ? window->size() : window->sizeHint();
+        // Before it is shown the window has no frame yet; the panel's frame is the best guess.
+        const int frameWidth = size.width() + frame.width() - panel->width();
+        x = std::max(room.left(), std::min(x, room.right() + 1 - frameWidth));
+    }
+    window->move(x, frame.top());
+}
+
+LoggerCommands::LoggerCommands(Services& services, PanelState& state, PanelTimers& timers, QWidget* panel)
+    : m_s(services), m_state(state), m_timers(timers), m_panel(panel)
+{
+}
+
+LoggerCommands::~LoggerCommands()
+{
+    delete m_memory.data();
+    delete m_dataList.data();
+}
+
+MemoryWindow* LoggerCommands::memoryWindow() const
+{
+    return m_memory;
+}
+
+DataListWindow* LoggerCommands::dataListWindow() const
+{
+    return m_dataList;
+}
+
+void LoggerCommands::memory()
+{
+    if (m_state.MemoryFormOpen)
+        return;
+    m_state.MemoryFormOpen = true;
+    m_timers.setTimersEnabled(false);
+    LinkLock::Hold hold(m_s.linkLock);
+    m_cancel = false;
+    m_downloading = true;
+
+    DownloadHooks hooks;
+    hooks.sizeKnown = [this](int sizeK, double freeK) { openMemoryWindow(sizeK, freeK); };
+    hooks.progress = [this](double percent) {
+        if (m_memory)
+            m_memory->setProgress(percent);
+    };
+    hooks.cancelled = [this] { return m_cancel || m_s.waiter.cancelled(); };
+    DownloadResult result = downloadMemory(m_s.link, m_s.waiter, hooks);
+    m_downloading = false;
+
+    using Outcome = DownloadResult::Outcome;
+    switch (result.outcome) {
+    case Outcome::Listed:
+        m_sets = std::move(result.sets);
+        if (m_memory) {
+            for (size_t i = 0; i < m_sets.size(); ++i)
+                m_memory->addSet(static_cast<int>(i) + 1, m_sets[i]);
+        }
+        break;
+    case Outcome::NoData:
+        m_s.dialogs.message(m_panel, NoDataText, QString(), Dialogs::Icon::Information);
+        m_state.MemoryFormOpen = false;
+        break;
+    case Outcome::Error:
+        closeMemoryWindow();
+        m_s.dialogs.message(m_panel, ErrorText, QString(), Dialogs::Icon::Critical);
+        m_state.MemoryFormOpen = false;
+        break;
+    case Outcome::Cancelled:
+        // The user asked for it: no message. The rest of the block is dropped below.
+        closeMemoryWindow();
+        m_state.MemoryFormOpen = false;
+        break;
+    }
+    endExchange();
+}
+
+void LoggerCommands::endExchange()
+{
+    m_s.link.flush();
+    // A closing program has stopped its timers for good.
+    if (!m_s.waiter.cancelled())
+        m_timers.setTimersEnabled(true);
+}
+
+void LoggerCommands::openMemoryWindow(int sizeK, double freeK)
+{
+    m_memory = new MemoryWindow(m_panel);
+    connect(m_memory, &MemoryWindow::cancelRequested, this, [this] {
+        if (m_downloading)
+            m_cancel = true;
+        else
+            closeMemoryWindow();
+    });
+    connect(m_memory, &MemoryWindow::closed, this, [this] {
+        // A download still running owns the flag and clears it when it has ended.
+        m_cancel = true;
+        if (!m_downloading)
+            m_state.MemoryFormOpen = false;
+    });
+    connect(m_memory, &MemoryWindow::setClicked, this, &LoggerCommands::showSet);
+    m_memory->setMemory(sizeK, freeK);
+    placeBesidePanel(m_memory, m_panel);
+    m_memory->show();
+}
+
+void LoggerCommands::closeMemoryWindow()
+{
+    // The window deletes itself later; from now on it counts as gone.
+    if (MemoryWindow* w = m_memory) {
+        m_memory = nullptr;
+        w->close();
+    }
+}
+
+void LoggerCommands::erase()
+{
+    const bool ok = m_s.dialogs.confirm(m_panel, EraseText, QStringLiteral("Warning"));
+    closeMemoryWindow();
+    if (!ok)
+        return;
+    m_timers.setTimersEnabled(false);
+    {
+        LinkLock::Hold hold(m_s.linkLock);
+        m_s.link.output(MeterCommands::EraseMemory());
+        m_s.waiter.waitSeconds(0.02);
+    }
+    m_timers.setTimersEnabled(true);
+}
+
+void LoggerCommands::showSet(int setNumber)
+{
+    m_timers.setTimersEnabled(false);
+    const int generation = ++m_decodeGeneration;
+    if (m_dataList) {
+        m_dataList->close();
+        m_dataList = nullptr;
+    }
+    if (setNumber < 1 || setNumber > static_cast<int>(m_sets.size())) {
+        m_timers.setTimersEnabled(true);
+        return;
+    }
+    // A copy: a new download may replace the sets while this one is listed.
+    const DataSet set = m_sets[setNumber - 1];
+    m_state.SetSamplingInterval = set.interval;
+
+    QPointer<DataListWindow> window = new DataListWindow(m_s, m_state, m_panel);
+    m_dataList = window;
+    placeBesidePanel(window, m_panel);
+    window->show();
+
+    const SetDecoder decoder(set, m_state.Live, m_s.clock.now().date().year());
+    const QString caption = window->windowTitle();
+    const int n = decoder.recordCount();
+    QString shownProgress;
+    QElapsedTimer sinceEvents;
+    sinceEvents.start();
+    bool complete = decoder.hasStart();
+    for (int i = 1; complete && i <= n; ++i) {
+        window->appendRecord(decoder.record(i));
+        const QString progress = percentCompleted(100.0 * i / n);
+        if (progress != shownProgress) {
+            window->setWindowTitle(progress);
+            shownProgress = progress;
+        }
+        if (sinceEvents.elapsed() >= DecodeEventsEveryMs || i == n) {
+            QCoreApplication::processEvents();
+            sinceEvents.restart();
+            // Closed, or replaced by a click on another set, while events ran.
+            if (!window || generation != m_decodeGeneration || m_s.waiter.cancelled())
+                complete = false;
+        }
+    }
+    if (window) {
+        window->setWindowTitle(caption);
+        if (complete)
+            window->setFields(decoder.fields());
+    }
+    if (generation == m_decodeGeneration)
+        m_timers.setTimersEnabled(true);
+}

@@ -1,0 +1,43 @@
+#pragma once
+
+#include <QWidget>
+
+class QLabel;
+class QPushButton;
+class QTableWidget;
+struct DataSet;
+
+// The "Data Logger" window: the list of logged sets, the memory size, the free memory and the
+// download's progress. Thin: it reports clicks, Cancel/Esc and its closing to whoever runs it.
+class MemoryWindow : public QWidget
+{
+    Q_OBJECT
+public:
+    explicit MemoryWindow(QWidget* parent = nullptr);
+
+    void setMemory(int sizeK, double freeK);
+    void setProgress(double percent);
+    // One row per set: number (from 1), sampling interval, record count.
+    void addSet(int number, const DataSet& set);
+
+    QTableWidget* gridSet() const { return m_gridSet; }
+
+signals:
+    void setClicked(int setNumber);
+    void cancelRequested();
+    void closed();
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    QTableWidget* m_gridSet;
+    QLabel* m_lblSize;
+    QLabel* m_lblRemain;
+    QLabel* m_lblMessage;
+    QPushButton* m_cmdCancel;
+};
+
+// "0.0" followed by "% Completed".
+QString percentCompleted(double percent);
