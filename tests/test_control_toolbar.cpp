@@ -6,7 +6,7 @@
 #include "shared/PanelState.h"
 #include "shared/Services.h"
 #include "support/CountingPanelTimers.h"
-#include "support/QueueDialogs.h"
+#include "support/ScriptedDialogs.h"
 #include "support/ScriptedLink.h"
 
 #include <QApplication>
@@ -18,7 +18,7 @@ namespace
 {
 struct Fixture {
     ScriptedLink link;
-    QueueDialogs dialogs;
+    ScriptedDialogs dialogs;
     FixedClock clock;
     EventLoopWaiter waiter;
     LinkLock lock;
@@ -104,13 +104,13 @@ void TestControlToolbar::pcSourceSetsTimeAndCountdown()
     f.chooseSource(true);
     f.state.PcSamplingTime = 30;
     f.state.SamplingCountdown = 12;
-    f.dialogs.answers = {answer};
+    f.dialogs.inputAnswers << answer;
     QVERIFY(f.toolbar.run(QStringLiteral("Sampling")));
-    QCOMPARE(f.dialogs.asked.size(), 1);
-    QCOMPARE(f.dialogs.asked[0].title, QStringLiteral("Input Sampling Time"));
-    QCOMPARE(f.dialogs.asked[0].prompt,
+    QCOMPARE(f.dialogs.inputPrompts.size(), 1);
+    QCOMPARE(f.dialogs.inputPrompts[0].section(u'|', 0, 0), QStringLiteral("Input Sampling Time"));
+    QCOMPARE(f.dialogs.inputPrompts[0].section(u'|', 1, 1),
              QStringLiteral("Enter the SAMPLING TIME in seconds\r\n(1 <= t <= 86400 ) "));
-    QCOMPARE(f.dialogs.asked[0].defaultText, QStringLiteral("30"));
+    QCOMPARE(f.dialogs.inputPrompts[0].section(u'|', 2, 2), QStringLiteral("30"));
     QCOMPARE(f.state.PcSamplingTime, expected);
     QCOMPARE(f.state.SamplingCountdown, 0);
     QCOMPARE(f.timers.switches, QList<bool>{true});
@@ -124,7 +124,7 @@ void TestControlToolbar::pcSourceEmptyOrNotANumberKeepsAll()
         f.chooseSource(true);
         f.state.PcSamplingTime = 30;
         f.state.SamplingCountdown = 12;
-        f.dialogs.answers = {answer};
+        f.dialogs.inputAnswers << answer;
         f.toolbar.run(QStringLiteral("Sampling"));
         QCOMPARE(f.state.PcSamplingTime, 30);
         QCOMPARE(f.state.SamplingCountdown, 12);
@@ -153,12 +153,13 @@ void TestControlToolbar::meterSourceReadsThenSends()
     f.link.respond = [](const QByteArray& w) {
         return w == "J" ? QByteArray::fromHex("0102") : QByteArray();
     };
-    f.dialogs.answers = {answer};
+    f.dialogs.inputAnswers << answer;
     f.toolbar.run(QStringLiteral("Sampling"));
-    QCOMPARE(f.dialogs.asked.size(), 1);
-    QCOMPARE(f.dialogs.asked[0].prompt,
+    QCOMPARE(f.dialogs.inputPrompts.size(), 1);
+    QCOMPARE(f.dialogs.inputPrompts[0].section(u'|', 1, 1),
              QStringLiteral("Enter the SAMPLING TIME in seconds\r\n(1 <= t <= 255 ) "));
-    QCOMPARE(f.dialogs.asked[0].defaultText, QStringLiteral("258")); // 1 * 256 + 2, as the meter said
+    QCOMPARE(f.dialogs.inputPrompts[0].section(u'|', 2, 2),
+             QStringLiteral("258")); // 1 * 256 + 2, as the meter said
     QCOMPARE(f.link.writes(), (QList<QByteArray>{"J", sent}));
     QCOMPARE(f.state.MeterSamplingTime, stored);
     QCOMPARE(f.timers.switches, (QList<bool>{false, true}));
@@ -171,9 +172,9 @@ void TestControlToolbar::meterSourceShortReplyKeepsDefault()
     f.chooseSource(false);
     f.state.MeterSamplingTime = 17;
     f.link.respond = [](const QByteArray& w) { return w == "J" ? QByteArray::fromHex("05") : QByteArray(); };
-    f.dialogs.answers = {QStringLiteral("abc")};
+    f.dialogs.inputAnswers << QStringLiteral("abc");
     f.toolbar.run(QStringLiteral("Sampling"));
-    QCOMPARE(f.dialogs.asked[0].defaultText, QStringLiteral("17"));
+    QCOMPARE(f.dialogs.inputPrompts[0].section(u'|', 2, 2), QStringLiteral("17"));
     QCOMPARE(f.link.writes(), QList<QByteArray>{"J"}); // a word is not sent
     QCOMPARE(f.state.MeterSamplingTime, 17);
     QCOMPARE(f.timers.switches, (QList<bool>{false, true}));
@@ -262,7 +263,7 @@ void TestControlToolbar::samplingWindowIsShownModally()
         w->findChild<QRadioButton*>(QStringLiteral("OptPC"))->click();
         w->findChild<QPushButton*>(QStringLiteral("CmdOK"))->click();
     });
-    f.dialogs.answers = {QStringLiteral("5")};
+    f.dialogs.inputAnswers << QStringLiteral("5");
     f.toolbar.run(QStringLiteral("Sampling"));
     QVERIFY(sawModal);
     QVERIFY(f.state.UsePCSampling);
