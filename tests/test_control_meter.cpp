@@ -121,6 +121,7 @@ private slots:
     void keysDownThenUpMoveTheRange();
     void keysWorkTheMeterState();
     void toolbarSettingCommandsWriteOneLetter();
+    void rangeEndsDisableUpAndDown();
     void meterSamplingSource();
     void pcSamplingSourceSendsNothing();
     void clockWindow();
@@ -182,6 +183,27 @@ void TestControlMeter::toolbarSettingCommandsWriteOneLetter()
     QVERIFY(r.rangeShown(3));
     QVERIFY(QTest::qWaitFor([&] { return r.text("BoardCA") == u"C"; }, 2000));
     QCOMPARE(r.meter.status().timeWeighting, slmsim::TimeWeighting::Slow);
+    QCOMPARE(r.meter.protocolErrors(), 0);
+}
+
+void TestControlMeter::rangeEndsDisableUpAndDown()
+{
+    Rig r;
+    QVERIFY(r.start());
+    QAction* up = r.panel->widgets().toolButtons.value(QStringLiteral("Up"));
+    QAction* down = r.panel->widgets().toolButtons.value(QStringLiteral("Down"));
+    for (int i = 0; i < 3; ++i)
+        r.toolbar("Up");
+    QVERIFY(r.rangeShown(0));
+    QVERIFY(!up->isEnabled() && down->isEnabled());
+    r.meter.clearLog();
+    r.toolbar("Up"); // disabled: nothing goes out
+    QTest::qWait(300);
+    QCOMPARE(r.received(), QByteArray());
+    for (int i = 0; i < 5; ++i)
+        QTest::mouseClick(r.button("BtnDown"), Qt::LeftButton);
+    QVERIFY(r.rangeShown(5));
+    QVERIFY(up->isEnabled() && !down->isEnabled());
     QCOMPARE(r.meter.protocolErrors(), 0);
 }
 
