@@ -5,7 +5,7 @@
 #include "live/MeterKeys.h"
 #include "shared/Clock.h"
 #include "shared/Services.h"
-#include "support/QueueDialogs.h"
+#include "support/ScriptedDialogs.h"
 #include "support/ScriptedLink.h"
 
 #include <QtTest>
@@ -16,7 +16,7 @@ namespace
 {
 struct Fixture {
     ScriptedLink link;
-    QueueDialogs dialogs;
+    ScriptedDialogs dialogs;
     FixedClock clock;
     EventLoopWaiter waiter;
     LinkLock lock;

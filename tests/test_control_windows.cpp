@@ -9,7 +9,7 @@
 #include "shared/PanelState.h"
 #include "shared/Services.h"
 #include "support/CountingPanelTimers.h"
-#include "support/QueueDialogs.h"
+#include "support/ScriptedDialogs.h"
 #include "support/ScriptedLink.h"
 
 #include <QLabel>
@@ -21,7 +21,7 @@ namespace
 {
 struct Fixture {
     ScriptedLink link;
-    QueueDialogs dialogs;
+    ScriptedDialogs dialogs;
     FixedClock clock{QDateTime(QDate(2031, 1, 1), QTime(0, 0, 0))};
     EventLoopWaiter waiter;
     LinkLock lock;
