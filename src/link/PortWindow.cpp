@@ -3,23 +3,15 @@
 #include "link/DeviceListWindow.h"
 #include "link/PortNames.h"
 #include "shared/Dialogs.h"
+#include "shared/Twips.h"
 
 #include <QComboBox>
-#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QScreen>
 #include <QSerialPortInfo>
 #include <QVBoxLayout>
-
-int twipsToPixels(int twips)
-{
-    const QScreen* screen = QGuiApplication::primaryScreen();
-    const double dpi = screen ? screen->logicalDotsPerInchX() : 96.0;
-    return static_cast<int>(twips * dpi / 1440.0 + 0.5);
-}
 
 PortWindow::PortWindow(Dialogs& dialogs, QWidget* parent) : QDialog(parent), m_dialogs(dialogs)
 {
@@ -90,18 +82,18 @@ PortWindow::PortWindow(Dialogs& dialogs, QWidget* parent) : QDialog(parent), m_d
 
     // The window's outer size in twips: 2100 x 1530 normally, 5145 x 3135 with the picture.
     // The name list needs room for device paths, so the small size is a minimum here.
-    resize(std::max(twipsToPixels(2100), sizeHint().width()), std::max(twipsToPixels(1530), sizeHint().height()));
-    move(twipsToPixels(3700), twipsToPixels(2700));
+    resize(std::max(twipsToPixels(2100, screenDpiX(this)), sizeHint().width()), std::max(twipsToPixels(1530, screenDpiX(this)), sizeHint().height()));
+    move(twipsToPixels(3700, screenDpiX(this)), twipsToPixels(2700, screenDpiX(this)));
 }
 
 void PortWindow::showDevicePicture(bool shown)
 {
     m_picDevice->setVisible(shown);
     if (shown)
-        resize(twipsToPixels(5145), twipsToPixels(3135));
+        resize(twipsToPixels(5145, screenDpiX(this)), twipsToPixels(3135, screenDpiX(this)));
     else
-        resize(std::max(twipsToPixels(2100), minimumSizeHint().width()),
-               std::max(twipsToPixels(1530), minimumSizeHint().height()));
+        resize(std::max(twipsToPixels(2100, screenDpiX(this)), minimumSizeHint().width()),
+               std::max(twipsToPixels(1530, screenDpiX(this)), minimumSizeHint().height()));
 }
 
 void PortWindow::startDeviceManager()

@@ -25,6 +25,3 @@ private:
     QWidget* m_picDevice;
     QString m_chosen;
 };
-
-// Twips (1440 to the inch) to this screen's logical pixels.
-int twipsToPixels(int twips);

@@ -1,16 +1,9 @@
 #pragma once
 
+#include "shared/Twips.h"
+
 #include <QPoint>
 #include <QRect>
-
-class QWidget;
-
-// Window positions are given in twips, 1440 to the inch, and land on pixels at the screen's
-// logical resolution.
-int twipsToPixels(int twips, double dotsPerInch);
-// The logical resolution of the screen the widget is on (96 when there is none).
-double screenDpiX(const QWidget* widget);
-double screenDpiY(const QWidget* widget);
 
 // SamplingChoice: 1000 twips right of and below the panel's top-left corner.
 QPoint samplingChoicePosition(const QRect& panelFrame, double dpiX, double dpiY);
