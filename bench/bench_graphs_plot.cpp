@@ -2,6 +2,13 @@
 // a cursor drag redraw; plus a picture of a graph window's graph in the light look with a cursor,
 // markers and a histogram (arguments: two PNG paths).
 #include "graphs/Graph.h"
+#include "graphs/GraphPrint.h"
+
+#include <QImage>
+#include <QLabel>
+#include <QPainter>
+#include <QVBoxLayout>
+#include <qcustomplot.h>
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -87,6 +94,30 @@ int main(int argc, char** argv)
         h.replotNow();
         h.grab().save(QString::fromLocal8Bit(argv[2]));
         std::printf("pictures: %s %s\n", argv[1], argv[2]);
+    }
+    if (argc > 3) {
+        // A page as printing draws it: the window's client area scaled onto an A4-shaped sheet.
+        QWidget window;
+        auto* layout = new QVBoxLayout(&window);
+        layout->addWidget(&g);
+        layout->addWidget(new QLabel(QStringLiteral("Graphic Plot (hidden while printing)")));
+        window.resize(760, 560);
+        QPalette white = window.palette();  // as printing sets it
+        white.setColor(QPalette::Window, Qt::white);
+        window.setPalette(white);
+        window.setAutoFillBackground(true);
+        g.setBackgroundColor(Qt::white);
+        window.show();
+        app.processEvents();
+        QImage page(827, 1169, QImage::Format_RGB32);
+        page.fill(Qt::lightGray);
+        QCPPainter painter(&page);
+        painter.setModes(QCPPainter::pmVectorized | QCPPainter::pmNoCaching);
+        drawWindowPage(&window, painter, &g);
+        painter.end();
+        page.save(QString::fromLocal8Bit(argv[3]));
+        layout->removeWidget(&g);
+        g.setParent(nullptr);
     }
     return 0;
 }

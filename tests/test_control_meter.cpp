@@ -11,7 +11,7 @@
 #include "shared/PanelState.h"
 #include "shared/Services.h"
 #include "slm-sim/SimMeter.h"
-#include "support/QueueDialogs.h"
+#include "support/ScriptedDialogs.h"
 
 #include <QAction>
 #include <QApplication>
@@ -38,7 +38,7 @@ slmsim::SimOptions fastMeter()
 struct Rig {
     slmsim::SimMeter meter;
     SerialMeterLink link;
-    QueueDialogs dialogs;
+    ScriptedDialogs dialogs;
     FixedClock clock{QDateTime(QDate(2031, 1, 1), QTime(0, 0, 0))};
     EventLoopWaiter waiter;
     LinkLock lock;
@@ -121,6 +121,7 @@ private slots:
     void keysDownThenUpMoveTheRange();
     void keysWorkTheMeterState();
     void toolbarSettingCommandsWriteOneLetter();
+    void rangeEndsDisableUpAndDown();
     void meterSamplingSource();
     void pcSamplingSourceSendsNothing();
     void clockWindow();
@@ -185,33 +186,54 @@ void TestControlMeter::toolbarSettingCommandsWriteOneLetter()
     QCOMPARE(r.meter.protocolErrors(), 0);
 }
 
+void TestControlMeter::rangeEndsDisableUpAndDown()
+{
+    Rig r;
+    QVERIFY(r.start());
+    QAction* up = r.panel->widgets().toolButtons.value(QStringLiteral("Up"));
+    QAction* down = r.panel->widgets().toolButtons.value(QStringLiteral("Down"));
+    for (int i = 0; i < 3; ++i)
+        r.toolbar("Up");
+    QVERIFY(r.rangeShown(0));
+    QVERIFY(!up->isEnabled() && down->isEnabled());
+    r.meter.clearLog();
+    r.toolbar("Up"); // disabled: nothing goes out
+    QTest::qWait(300);
+    QCOMPARE(r.received(), QByteArray());
+    for (int i = 0; i < 5; ++i)
+        QTest::mouseClick(r.button("BtnDown"), Qt::LeftButton);
+    QVERIFY(r.rangeShown(5));
+    QVERIFY(up->isEnabled() && !down->isEnabled());
+    QCOMPARE(r.meter.protocolErrors(), 0);
+}
+
 void TestControlMeter::meterSamplingSource()
 {
     Rig r;
     QVERIFY(r.start());
     r.meter.clearLog();
-    r.dialogs.answers = {QStringLiteral("300")};
+    r.dialogs.inputAnswers << QStringLiteral("300");
     Rig::chooseSource(false);
     r.toolbar("Sampling");
     QCOMPARE(r.received(4), QByteArray::fromHex("4a4300ff"));
-    QCOMPARE(r.dialogs.asked.last().defaultText, QStringLiteral("1")); // the meter's interval
+    QCOMPARE(r.dialogs.inputPrompts.last().section(u'|', 2, 2), QStringLiteral("1")); // the meter's interval
     QCOMPARE(r.state.MeterSamplingTime, 255);
 
     r.meter.clearLog();
-    r.dialogs.answers = {QStringLiteral("1")};
+    r.dialogs.inputAnswers << QStringLiteral("1");
     Rig::chooseSource(false);
     r.toolbar("Sampling");
     QCOMPARE(r.received(4), QByteArray::fromHex("4a430001"));
-    QCOMPARE(r.dialogs.asked.last().defaultText, QStringLiteral("255"));
+    QCOMPARE(r.dialogs.inputPrompts.last().section(u'|', 2, 2), QStringLiteral("255"));
     QVERIFY(QTest::qWaitFor([&] { return r.meter.status().loggingInterval == 1; }, 1000));
     QVERIFY(r.panel->livePollEnabled() && r.panel->samplingTickEnabled());
 
     // A reply one byte short keeps the last known interval as the default.
     r.meter.setWrongLengthReplies(true);
-    r.dialogs.answers = {QString()};
+    r.dialogs.inputAnswers << QString();
     Rig::chooseSource(false);
     r.toolbar("Sampling");
-    QCOMPARE(r.dialogs.asked.last().defaultText, QStringLiteral("1"));
+    QCOMPARE(r.dialogs.inputPrompts.last().section(u'|', 2, 2), QStringLiteral("1"));
     QCOMPARE(r.state.MeterSamplingTime, 1);
     QVERIFY(r.panel->livePollEnabled());
     QCOMPARE(r.meter.protocolErrors(), 0);
@@ -228,14 +250,14 @@ void TestControlMeter::pcSamplingSourceSendsNothing()
     } cases[] = {{"0", 1}, {"100000", 86400}, {"2.5", 2}, {"3.5", 4}};
     for (const auto& c : cases) {
         r.state.SamplingCountdown = 9;
-        r.dialogs.answers = {QString::fromLatin1(c.answer)};
+        r.dialogs.inputAnswers << QString::fromLatin1(c.answer);
         Rig::chooseSource(true);
         r.toolbar("Sampling");
         QCOMPARE(r.state.PcSamplingTime, c.expected);
         QCOMPARE(r.state.SamplingCountdown, 0);
     }
     r.state.SamplingCountdown = 3;
-    r.dialogs.answers = {QString()};
+    r.dialogs.inputAnswers << QString();
     Rig::chooseSource(true);
     r.toolbar("Sampling");
     QCOMPARE(r.state.PcSamplingTime, 4);

@@ -5,7 +5,7 @@
 #include "shared/Clock.h"
 #include "shared/PanelState.h"
 #include "shared/Services.h"
-#include "support/QueueDialogs.h"
+#include "support/ScriptedDialogs.h"
 #include "support/ScriptedLink.h"
 
 #include <QtTest>
@@ -66,7 +66,7 @@ namespace
 {
 struct Fixture {
     ScriptedLink link;
-    QueueDialogs dialogs;
+    ScriptedDialogs dialogs;
     FixedClock clock{QDateTime(QDate(2026, 12, 8), QTime(1, 2, 3, 900))};
     EventLoopWaiter waiter;
     LinkLock lock;
@@ -80,18 +80,17 @@ void TestControlTimedStart::dialogAsksAgainAfterInvalidTextAndStores()
     Fixture f;
     f.state.TimedStartElapsed1 = 7;
     f.state.TimedStartElapsed2 = 9;
-    f.dialogs.answers = {QStringLiteral("1234"), QStringLiteral("1:2:3")};
+    f.dialogs.inputAnswers << QStringLiteral("1234") << QStringLiteral("1:2:3");
     QVERIFY(askTimedStart(f.services, f.state, nullptr));
 
-    QCOMPARE(f.dialogs.asked.size(), 2);
-    for (const auto& a : f.dialogs.asked) {
-        QCOMPARE(a.prompt, QStringLiteral("Set up the willing time period to launch. \r\n (hh:nn:ss) "));
-        QCOMPARE(a.title, QStringLiteral("Set up the willing time period"));
-        QCOMPARE(a.defaultText, QStringLiteral("00:00:10"));
-    }
-    QCOMPARE(f.dialogs.shown.size(), 1);
-    QCOMPARE(f.dialogs.shown[0].text, QStringLiteral("Invalid, comply with the data format properly\r\n"));
-    QCOMPARE(f.dialogs.shown[0].icon, Dialogs::Icon::Critical);
+    QCOMPARE(f.dialogs.inputPrompts.size(), 2);
+    for (const QString& asked : f.dialogs.inputPrompts)
+        QCOMPARE(asked,
+                 QStringLiteral("Set up the willing time period|"
+                                "Set up the willing time period to launch. \r\n (hh:nn:ss) |00:00:10"));
+    QCOMPARE(f.dialogs.messages.size(), 1);
+    QCOMPARE(f.dialogs.messages[0].text, QStringLiteral("Invalid, comply with the data format properly\r\n"));
+    QCOMPARE(f.dialogs.messages[0].icon, Dialogs::Icon::Critical);
 
     QCOMPARE(f.state.TimedStartSeconds, 3723.0);
     QCOMPARE(f.state.TimedStartElapsed1, 0);
@@ -107,7 +106,7 @@ void TestControlTimedStart::emptyAnswerChangesNothing()
     f.state.TimedStartSeconds = 55;
     f.state.TimedStartElapsed1 = 4;
     QVERIFY(!askTimedStart(f.services, f.state, nullptr));
-    QCOMPARE(f.dialogs.asked.size(), 1);
+    QCOMPARE(f.dialogs.inputPrompts.size(), 1);
     QCOMPARE(f.state.TimedStartSeconds, 55.0);
     QCOMPARE(f.state.TimedStartElapsed1, 4);
     QVERIFY(!f.state.TimedStartArmed);
@@ -116,7 +115,7 @@ void TestControlTimedStart::emptyAnswerChangesNothing()
 void TestControlTimedStart::twoConfirmationsRestoreArmed()
 {
     Fixture f;
-    f.dialogs.answers = {QStringLiteral("0:0:0"), QStringLiteral("00:00:10")};
+    f.dialogs.inputAnswers << QStringLiteral("0:0:0") << QStringLiteral("00:00:10");
     QVERIFY(askTimedStart(f.services, f.state, nullptr));
     QVERIFY(f.state.TimedStartArmed);
     QCOMPARE(f.state.TimedStartSeconds, 0.0);

@@ -6,7 +6,7 @@
 #include "shared/PanelState.h"
 #include "shared/Services.h"
 #include "support/CountingPanelTimers.h"
-#include "support/QueueDialogs.h"
+#include "support/ScriptedDialogs.h"
 #include "support/ScriptedLink.h"
 
 #include <QApplication>
@@ -18,7 +18,7 @@ namespace
 {
 struct Fixture {
     ScriptedLink link;
-    QueueDialogs dialogs;
+    ScriptedDialogs dialogs;
     FixedClock clock;
     EventLoopWaiter waiter;
     LinkLock lock;
@@ -42,10 +42,8 @@ class TestControlToolbar : public QObject
 private slots:
     void answers_data();
     void answers();
-    void pcSourceSetsTimeAndCountdown_data();
     void pcSourceSetsTimeAndCountdown();
     void pcSourceEmptyOrNotANumberKeepsAll();
-    void meterSourceReadsThenSends_data();
     void meterSourceReadsThenSends();
     void meterSourceShortReplyKeepsDefault();
     void meterSourceEmptyAnswerStillRestartsTimers();
@@ -86,32 +84,21 @@ void TestControlToolbar::answers()
     QCOMPARE(t.value_or(-1), expected);
 }
 
-void TestControlToolbar::pcSourceSetsTimeAndCountdown_data()
-{
-    QTest::addColumn<QString>("answer");
-    QTest::addColumn<int>("expected");
-    QTest::newRow("0") << "0" << 1;
-    QTest::newRow("100000") << "100000" << 86400;
-    QTest::newRow("2.5") << "2.5" << 2;
-    QTest::newRow("3.5") << "3.5" << 4;
-}
-
 void TestControlToolbar::pcSourceSetsTimeAndCountdown()
 {
-    QFETCH(QString, answer);
-    QFETCH(int, expected);
+    // The clamping and rounding of the answer are in answers(); here the box and the state.
     Fixture f;
     f.chooseSource(true);
     f.state.PcSamplingTime = 30;
     f.state.SamplingCountdown = 12;
-    f.dialogs.answers = {answer};
+    f.dialogs.inputAnswers << QStringLiteral("2.5");
     QVERIFY(f.toolbar.run(QStringLiteral("Sampling")));
-    QCOMPARE(f.dialogs.asked.size(), 1);
-    QCOMPARE(f.dialogs.asked[0].title, QStringLiteral("Input Sampling Time"));
-    QCOMPARE(f.dialogs.asked[0].prompt,
+    QCOMPARE(f.dialogs.inputPrompts.size(), 1);
+    QCOMPARE(f.dialogs.inputPrompts[0].section(u'|', 0, 0), QStringLiteral("Input Sampling Time"));
+    QCOMPARE(f.dialogs.inputPrompts[0].section(u'|', 1, 1),
              QStringLiteral("Enter the SAMPLING TIME in seconds\r\n(1 <= t <= 86400 ) "));
-    QCOMPARE(f.dialogs.asked[0].defaultText, QStringLiteral("30"));
-    QCOMPARE(f.state.PcSamplingTime, expected);
+    QCOMPARE(f.dialogs.inputPrompts[0].section(u'|', 2, 2), QStringLiteral("30"));
+    QCOMPARE(f.state.PcSamplingTime, 2);
     QCOMPARE(f.state.SamplingCountdown, 0);
     QCOMPARE(f.timers.switches, QList<bool>{true});
     QVERIFY(f.link.writes().isEmpty());
@@ -124,7 +111,7 @@ void TestControlToolbar::pcSourceEmptyOrNotANumberKeepsAll()
         f.chooseSource(true);
         f.state.PcSamplingTime = 30;
         f.state.SamplingCountdown = 12;
-        f.dialogs.answers = {answer};
+        f.dialogs.inputAnswers << answer;
         f.toolbar.run(QStringLiteral("Sampling"));
         QCOMPARE(f.state.PcSamplingTime, 30);
         QCOMPARE(f.state.SamplingCountdown, 12);
@@ -132,35 +119,23 @@ void TestControlToolbar::pcSourceEmptyOrNotANumberKeepsAll()
     }
 }
 
-void TestControlToolbar::meterSourceReadsThenSends_data()
-{
-    QTest::addColumn<QString>("answer");
-    QTest::addColumn<QByteArray>("sent");
-    QTest::addColumn<int>("stored");
-    QTest::newRow("300 is 255") << "300" << QByteArray::fromHex("4300ff") << 255;
-    QTest::newRow("1") << "1" << QByteArray::fromHex("430001") << 1;
-    QTest::newRow("60") << "60" << QByteArray::fromHex("43003c") << 60;
-}
-
 void TestControlToolbar::meterSourceReadsThenSends()
 {
-    QFETCH(QString, answer);
-    QFETCH(QByteArray, sent);
-    QFETCH(int, stored);
     Fixture f;
     f.chooseSource(false);
     f.link.feed("stale"); // flushed before "J"
     f.link.respond = [](const QByteArray& w) {
         return w == "J" ? QByteArray::fromHex("0102") : QByteArray();
     };
-    f.dialogs.answers = {answer};
+    f.dialogs.inputAnswers << QStringLiteral("300");
     f.toolbar.run(QStringLiteral("Sampling"));
-    QCOMPARE(f.dialogs.asked.size(), 1);
-    QCOMPARE(f.dialogs.asked[0].prompt,
+    QCOMPARE(f.dialogs.inputPrompts.size(), 1);
+    QCOMPARE(f.dialogs.inputPrompts[0].section(u'|', 1, 1),
              QStringLiteral("Enter the SAMPLING TIME in seconds\r\n(1 <= t <= 255 ) "));
-    QCOMPARE(f.dialogs.asked[0].defaultText, QStringLiteral("258")); // 1 * 256 + 2, as the meter said
-    QCOMPARE(f.link.writes(), (QList<QByteArray>{"J", sent}));
-    QCOMPARE(f.state.MeterSamplingTime, stored);
+    QCOMPARE(f.dialogs.inputPrompts[0].section(u'|', 2, 2),
+             QStringLiteral("258")); // 1 * 256 + 2, as the meter said
+    QCOMPARE(f.link.writes(), (QList<QByteArray>{"J", QByteArray::fromHex("4300ff")}));
+    QCOMPARE(f.state.MeterSamplingTime, 255);
     QCOMPARE(f.timers.switches, (QList<bool>{false, true}));
     QVERIFY(!f.lock.busy());
 }
@@ -171,9 +146,9 @@ void TestControlToolbar::meterSourceShortReplyKeepsDefault()
     f.chooseSource(false);
     f.state.MeterSamplingTime = 17;
     f.link.respond = [](const QByteArray& w) { return w == "J" ? QByteArray::fromHex("05") : QByteArray(); };
-    f.dialogs.answers = {QStringLiteral("abc")};
+    f.dialogs.inputAnswers << QStringLiteral("abc");
     f.toolbar.run(QStringLiteral("Sampling"));
-    QCOMPARE(f.dialogs.asked[0].defaultText, QStringLiteral("17"));
+    QCOMPARE(f.dialogs.inputPrompts[0].section(u'|', 2, 2), QStringLiteral("17"));
     QCOMPARE(f.link.writes(), QList<QByteArray>{"J"}); // a word is not sent
     QCOMPARE(f.state.MeterSamplingTime, 17);
     QCOMPARE(f.timers.switches, (QList<bool>{false, true}));
@@ -262,7 +237,7 @@ void TestControlToolbar::samplingWindowIsShownModally()
         w->findChild<QRadioButton*>(QStringLiteral("OptPC"))->click();
         w->findChild<QPushButton*>(QStringLiteral("CmdOK"))->click();
     });
-    f.dialogs.answers = {QStringLiteral("5")};
+    f.dialogs.inputAnswers << QStringLiteral("5");
     f.toolbar.run(QStringLiteral("Sampling"));
     QVERIFY(sawModal);
     QVERIFY(f.state.UsePCSampling);

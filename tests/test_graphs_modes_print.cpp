@@ -198,6 +198,8 @@ private slots:
         printer.setOutputFileName(dir.filePath(QStringLiteral("page.pdf")));
         const QColor screenBackground = w.window.palette().color(QPalette::Window);
         QColor plotWhilePrinting;
+        QColor graphBackgroundWhilePrinting;
+        const QColor graphBackground = w.graph->backgroundColor();
         QColor backgroundWhilePrinting;
         bool frameHiddenWhilePrinting = false;
         QString captionWhilePrinting = QStringLiteral("unset");
@@ -210,6 +212,7 @@ private slots:
         job.pagePerCopy = pagePerCopy;
         job.prepare = [&] {
             plotWhilePrinting = w.graph->plotAreaColor();
+            graphBackgroundWhilePrinting = w.graph->backgroundColor();
             backgroundWhilePrinting = w.window.palette().color(QPalette::Window);
             frameHiddenWhilePrinting = w.frame->isHidden();
             w.graph->setAxisCaption(Graph::Axis::Y, QString());
@@ -219,6 +222,7 @@ private slots:
         QVERIFY(printGraphWindow(job, dialogs, printer));
         QCOMPARE(dialogs.messages, QStringList{printerNoteText()});
         QCOMPARE(plotWhilePrinting, QColor(Qt::white));
+        QCOMPARE(graphBackgroundWhilePrinting, QColor(Qt::white));
         QCOMPARE(backgroundWhilePrinting, QColor(Qt::white));
         QVERIFY(frameHiddenWhilePrinting);
         QCOMPARE(captionWhilePrinting, QString());
@@ -226,6 +230,7 @@ private slots:
         // Back on screen as before.
         QCOMPARE(w.graph->plotAreaColor(), QColor(0x20, 0x20, 0x20));
         QCOMPARE(w.window.palette().color(QPalette::Window), screenBackground);
+        QCOMPARE(w.graph->backgroundColor(), graphBackground);
         QVERIFY(!w.frame->isHidden());
         QCOMPARE(w.graph->axisCaption(Graph::Axis::Y), QStringLiteral("SPL (dB)"));
     }

@@ -4,13 +4,17 @@
 #include "link/MeterCommands.h"
 #include "link/MeterLink.h"
 #include "link/PortNames.h"
+#include "link/PortWindow.h"
 #include "link/SerialMeterLink.h"
 #include "link/WaitSeconds.h"
 #include "shared/Clock.h"
 #include "shared/Services.h"
 #include "support/NullDialogs.h"
 
+#include <QApplication>
+#include <QComboBox>
 #include <QElapsedTimer>
+#include <QPushButton>
 #include <QTemporaryFile>
 #include <QTimer>
 #include <QtTest>
@@ -137,6 +141,38 @@ private slots:
         QCOMPARE(resolvePortChoice("com12").kind, PortChoice::Kind::None);
         QCOMPARE(resolvePortChoice("Simulated meter").kind, PortChoice::Kind::Simulated);
         QCOMPARE(deviceShortName("/dev/ttyUSB0"), QStringLiteral("ttyUSB0"));
+    }
+
+    void portWindowOffersThePortsAndTheDeviceList()
+    {
+        NullDialogs dialogs;
+        PortWindow window(dialogs);
+        QCOMPARE(window.windowTitle(), QStringLiteral("COM Port"));
+        auto* txt = window.findChild<QComboBox*>("TxtCOM");
+        QVERIFY(txt);
+        QCOMPARE(txt->currentText(), QStringLiteral("COM1"));
+        for (int n = 1; n <= 16; ++n)
+            QCOMPARE(txt->itemText(n - 1), QStringLiteral("COM%1").arg(n));
+        QCOMPARE(txt->itemText(txt->count() - 1), QStringLiteral("Simulated meter"));
+        QCOMPARE(window.pos(), QPoint(twipsToPixels(3700), twipsToPixels(2700)));
+
+        QWidget* picture = window.findChild<QWidget*>("Picdevice");
+        QVERIFY(picture->isHidden());
+        window.findChild<QPushButton*>("CmdDevice")->click();
+        QVERIFY(!picture->isHidden());
+        QCOMPARE(window.size(), QSize(twipsToPixels(5145), twipsToPixels(3135)));
+        // Here the device manager is the list of serial devices; close it when it shows.
+        QTimer::singleShot(200, [] {
+            if (QWidget* list = QApplication::activeModalWidget())
+                list->close();
+        });
+        window.findChild<QPushButton*>("CmdGo")->click();
+        QVERIFY(picture->isHidden());
+
+        txt->setEditText(QStringLiteral("COM12"));
+        window.findChild<QPushButton*>("CmdOK")->click();
+        QCOMPARE(window.result(), int(QDialog::Accepted));
+        QCOMPARE(window.chosenText(), QStringLiteral("COM12"));
     }
 
     void parsesLineSettings()

@@ -28,7 +28,8 @@ struct PanelLog : RecorderView, BusyCaption {
     QString fileName, count, rec, leq, sel, maxLevel, maxTime, status, caption_ = QStringLiteral("Panel");
     bool recVisible = false, recordingLook = false, saveBox = false, samplingOption = false;
     int busyDepth = 0;
-    QStringList counts; // every LblCount text
+    QStringList counts;   // every LblCount text
+    QStringList captions; // every panel caption
     std::function<void()> duringEvents;
 
     void setFileNameText(const QString& t) override { fileName = t; }
@@ -62,7 +63,11 @@ struct PanelLog : RecorderView, BusyCaption {
     QWidget* dialogParent() override { return nullptr; }
 
     QString caption() const override { return caption_; }
-    void setCaption(const QString& t) override { caption_ = t; }
+    void setCaption(const QString& t) override
+    {
+        caption_ = t;
+        captions << t;
+    }
     void setBusy(bool b) override { busyDepth += b ? 1 : -1; }
 };
 
@@ -218,6 +223,7 @@ void TestRecordsRecorder::listSaveGoldenAndNeverSetMaximum()
                                              Title +
                                              "1\t2026/01/17 08:30:02\t65.3\t\r\n"
                                              "2\t2026/01/17 08:30:03\t66.0*\t\r\n");
+    QVERIFY(m_view->captions.contains(QStringLiteral("2Records Completed")));
     // A cancelled dialog writes nothing.
     m_recorder->saveOk();
     QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files).size(), 2);
@@ -289,6 +295,7 @@ void TestRecordsRecorder::recordLimitEndsRecordingAndListGoesOn()
                                         "2\t2026/01/17 08:30:02\t60.0\t\r\n"
                                         "3\t2026/01/17 08:30:03\t60.0\t\r\n");
     QVERIFY(m_view->status.contains(QDir::toNativeSeparators(listFile)));
+    QVERIFY(m_view->captions.contains(QStringLiteral("3 Records Completed")));
     QCOMPARE(m_view->caption_, QStringLiteral("Panel"));
     // Saved once; the list goes on from row 1 with this sample.
     QCOMPARE(m_list->recordCount(), 1);

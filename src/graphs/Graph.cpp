@@ -43,6 +43,7 @@ Graph::Range normalised(double min, double max)
 
 Graph::Graph(QWidget* parent) : QWidget(parent)
 {
+    setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     m_plot = new QCustomPlot(this);
@@ -546,6 +547,13 @@ void Graph::setPlotAreaColor(const QColor& color)
     requestReplot();
 }
 
+void Graph::setBackgroundColor(const QColor& color)
+{
+    m_background = color;
+    m_plot->setBackground(QBrush(color));
+    requestReplot();
+}
+
 void Graph::setTraceStyle(Style style)
 {
     m_style = style;
@@ -581,7 +589,7 @@ void Graph::setLook(Look look)
     const bool dark = look == Look::Dark;
     const QColor ink = dark ? QColor(0xa8, 0xd8, 0xa8) : QColor(Qt::black);
     const QColor grid = dark ? QColor(0x1e, 0x3c, 0x24) : QColor(0xd8, 0xd8, 0xd8);
-    m_plot->setBackground(QBrush(dark ? QColor(0x10, 0x18, 0x12) : palette().color(QPalette::Window)));
+    setBackgroundColor(dark ? QColor(0x10, 0x18, 0x12) : palette().color(QPalette::Window));
     for (QCPAxis* a : {m_plot->xAxis, m_plot->yAxis}) {
         a->setBasePen(QPen(ink));
         a->setTickPen(QPen(ink));

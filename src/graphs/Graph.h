@@ -114,9 +114,13 @@ public:
 
     void setPlotAreaColor(const QColor& color);
     QColor plotAreaColor() const { return m_plotArea; }
+    // Around the plot area (axes, captions).
+    void setBackgroundColor(const QColor& color);
+    QColor backgroundColor() const { return m_background; }
     void setTraceStyle(Style style);
     Style traceStyle() const { return m_style; }
     void setTraceColor(const QColor& color);
+    QColor traceColor() const { return m_traceColor; }
     void setLook(Look look);
     void setCompact(bool compact); // small fonts and margins for the panel
 
@@ -168,6 +172,7 @@ private:
     TrackMode m_trackMode = TrackMode::Normal;
     Style m_style = Style::Line;
     QColor m_plotArea;
+    QColor m_background;
     QColor m_traceColor;
     bool m_autoX = true;
     bool m_autoY = true;

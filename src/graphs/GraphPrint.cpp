@@ -3,6 +3,8 @@
 #include "graphs/Graph.h"
 #include "shared/Dialogs.h"
 
+#include <QCoreApplication>
+#include <QLayout>
 #include <QPainter>
 #include <QPrinter>
 #include <QStringList>
@@ -45,6 +47,9 @@ public:
         if (job.graph) {
             m_plotArea = job.graph->plotAreaColor();
             job.graph->setPlotAreaColor(Qt::white);
+            // Around the plot area the graph takes the page's background as well.
+            m_graphBackground = job.graph->backgroundColor();
+            job.graph->setBackgroundColor(white.color(QPalette::Window));
         }
         for (QWidget* h : job.hiddenWhilePrinting) {
             m_wasHidden.push_back(h->isHidden());
@@ -52,8 +57,7 @@ public:
         }
         if (job.prepare)
             job.prepare();
-        if (job.graph)
-            job.graph->replotNow();
+        settle();
     }
     ~ScreenLookGuard()
     {
@@ -66,23 +70,36 @@ public:
             m_job.hiddenWhilePrinting[i]->setHidden(m_wasHidden[size_t(i)]);
         if (m_job.graph) {
             m_job.graph->setPlotAreaColor(m_plotArea);
-            m_job.graph->replotNow();
+            m_job.graph->setBackgroundColor(m_graphBackground);
         }
+        settle();
     }
     ScreenLookGuard(const ScreenLookGuard&) = delete;
     ScreenLookGuard& operator=(const ScreenLookGuard&) = delete;
 
 private:
+    // Lays out what the steps moved or resized and redraws the graph at its new size, so the
+    // page shows the window as it now stands.
+    void settle()
+    {
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+        if (m_job.window->layout())
+            m_job.window->layout()->activate();
+        if (m_job.graph)
+            m_job.graph->replotNow();
+    }
+
     const GraphPrintJob& m_job;
     QPalette m_palette;
     bool m_autoFill = false;
     QColor m_plotArea;
+    QColor m_graphBackground;
     std::vector<bool> m_wasHidden;
 };
 
 } // namespace
 
-void drawWindowPage(QWidget* window, QPainter& painter)
+void drawWindowPage(QWidget* window, QCPPainter& painter, Graph* sharpGraph)
 {
     const QRect page = painter.viewport();
     const QSize size = window->size();
@@ -92,6 +109,12 @@ void drawWindowPage(QWidget* window, QPainter& painter)
     painter.save();
     painter.scale(scale, scale);
     window->render(&painter, QPoint(), QRegion(), QWidget::DrawWindowBackground | QWidget::DrawChildren);
+    if (sharpGraph && sharpGraph->isVisible() && window->isAncestorOf(sharpGraph)) {
+        QCustomPlot* plot = sharpGraph->plot();
+        painter.translate(plot->mapTo(window, QPoint(0, 0)));
+        painter.setClipRect(QRect(QPoint(0, 0), plot->size()));
+        plot->toPainter(&painter, plot->width(), plot->height());
+    }
     painter.restore();
 }
 
@@ -107,15 +130,16 @@ bool printGraphWindow(const GraphPrintJob& job, Dialogs& dialogs, QPrinter& prin
         printer.setCopyCount(1);
 
     ScreenLookGuard look(job);
-    QPainter painter;
+    QCPPainter painter;
     if (!painter.begin(&printer))
         return false;
+    painter.setModes(QCPPainter::pmVectorized | QCPPainter::pmNoCaching);
     for (int copy = 0; copy < copies; ++copy) {
         if (copy > 0 && !printer.newPage()) {
             painter.end();
             return false;
         }
-        drawWindowPage(job.window, painter);
+        drawWindowPage(job.window, painter, job.graph);
     }
     return painter.end();
 }

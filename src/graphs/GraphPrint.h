@@ -30,6 +30,8 @@ struct GraphPrintJob {
 // worked. Returns true when the pages went to the printer.
 bool printGraphWindow(const GraphPrintJob& job, Dialogs& dialogs, QPrinter& printer);
 
-// Draws the window's client area as one page on an open painter's device, keeping its aspect.
-class QPainter;
-void drawWindowPage(QWidget* window, QPainter& painter);
+// Draws the window's client area as one page on an open painter's device, scaled to fit and
+// keeping its aspect. A graph given here is drawn again on top as lines and text rather than as
+// its screen picture, so it prints sharp at the printer's resolution.
+class QCPPainter;
+void drawWindowPage(QWidget* window, QCPPainter& painter, Graph* sharpGraph = nullptr);

@@ -41,6 +41,7 @@ PanelGraphs::PanelGraphs(PanelState& state, QWidget* parent) : QWidget(parent), 
          {std::pair{Which::IntHistogram, "CWInt"}, std::pair{Which::DecHistogram, "CWDec"}}) {
         Graph* g = makeGraph(which, QString::fromLatin1(name), DbCaption, TimesCaption);
         g->setTraceStyle(Graph::Style::Bars);
+        g->setAxisLabelFormat(Graph::Axis::Y, QStringLiteral("0")); // counts: no half ticks
         g->setTraceColor(HistogramInk);
         layout->addWidget(g, 0, 1);
     }

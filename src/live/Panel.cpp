@@ -359,24 +359,34 @@ QWidget* Panel::buildRecordingSide()
     tv->addLayout(m_ui.graphArea, 1);
     v->addWidget(trends, 5);
 
-    // Recording state, the "Save Data" box and the list.
-    auto* rec = new QHBoxLayout;
-    m_ui.lblRec = new QLabel(QStringLiteral("Rec."), side);
+    // The list beside the recording state and the "Save Data" box.
+    auto* bottom = new QHBoxLayout;
+    m_ui.listArea = new QVBoxLayout;
+    bottom->addLayout(m_ui.listArea, 0);
+    auto* right = new QVBoxLayout;
+    auto* recBox = new QGroupBox(QStringLiteral("Recording"), side);
+    recBox->setObjectName(QStringLiteral("RecordingBox"));
+    auto* rec = new QGridLayout(recBox);
+    m_ui.lblRec = new QLabel(QStringLiteral("Rec."), recBox);
     m_ui.lblRec->setObjectName(QStringLiteral("LblRec"));
     m_ui.lblRec->setStyleSheet(QStringLiteral("color: #cc0000; font-weight: bold;"));
     m_ui.lblRec->hide();
-    m_ui.lblFileName = new QLabel(side);
+    m_ui.lblFileName = new QLabel(recBox);
     m_ui.lblFileName->setObjectName(QStringLiteral("LblFileName"));
-    m_ui.lblCount = new QLabel(side);
+    m_ui.lblFileName->setWordWrap(true);
+    m_ui.lblCount = new QLabel(recBox);
     m_ui.lblCount->setObjectName(QStringLiteral("LblCount"));
-    rec->addWidget(m_ui.lblRec);
-    rec->addWidget(m_ui.lblFileName, 1);
-    rec->addWidget(m_ui.lblCount);
-    v->addLayout(rec);
+    rec->addWidget(new QLabel(QStringLiteral("File:"), recBox), 0, 0);
+    rec->addWidget(m_ui.lblFileName, 0, 1);
+    rec->addWidget(new QLabel(QStringLiteral("Records:"), recBox), 1, 0);
+    rec->addWidget(m_ui.lblCount, 1, 1);
+    rec->addWidget(m_ui.lblRec, 2, 0, 1, 2);
+    rec->setColumnStretch(1, 1);
+    right->addWidget(recBox);
 
     m_ui.picSave = new QGroupBox(QStringLiteral("Save Data"), side);
     m_ui.picSave->setObjectName(QStringLiteral("PicSave"));
-    auto* sv = new QHBoxLayout(m_ui.picSave);
+    auto* sv = new QVBoxLayout(m_ui.picSave);
     m_ui.optSampling = new QRadioButton(QStringLiteral("By PC Sampling Rate"), m_ui.picSave);
     m_ui.optSampling->setObjectName(QStringLiteral("OptSampling"));
     m_ui.optSaveList = new QRadioButton(QStringLiteral("Saving List Data"), m_ui.picSave);
@@ -385,8 +395,7 @@ QWidget* Panel::buildRecordingSide()
     m_ui.cmdSaveOK->setObjectName(QStringLiteral("CmdSaveOK"));
     sv->addWidget(m_ui.optSampling);
     sv->addWidget(m_ui.optSaveList);
-    sv->addStretch(1);
-    sv->addWidget(m_ui.cmdSaveOK);
+    sv->addWidget(m_ui.cmdSaveOK, 0, Qt::AlignRight);
     connect(m_ui.optSampling, &QRadioButton::clicked, this, [this] { m_state.SaveMode = 1; });
     connect(m_ui.optSaveList, &QRadioButton::clicked, this, [this] { m_state.SaveMode = 2; });
     connect(m_ui.cmdSaveOK, &QPushButton::clicked, this, [this] {
@@ -394,10 +403,10 @@ QWidget* Panel::buildRecordingSide()
             m_saveOkHandler();
     });
     m_ui.picSave->hide();
-    v->addWidget(m_ui.picSave);
-
-    m_ui.listArea = new QVBoxLayout;
-    v->addLayout(m_ui.listArea, 4);
+    right->addWidget(m_ui.picSave);
+    right->addStretch(1);
+    bottom->addLayout(right, 1);
+    v->addLayout(bottom, 4);
     return side;
 }
 

@@ -5,6 +5,11 @@
 class Panel;
 class MeterKeys;
 class ToolbarCommands;
+class PanelGraphs;
+class PanelRecorderView;
+class RecordList;
+class RecordListModel;
+class Recorder;
 class LoggerCommands;
 struct Services;
 struct PanelState;
@@ -21,5 +26,17 @@ private:
     Panel& m_panel;
     std::unique_ptr<MeterKeys> m_keys;
     std::unique_ptr<ToolbarCommands> m_settingCommands;
+    std::unique_ptr<RecordListModel> m_listModel;
+    RecordList* m_list = nullptr;
+    PanelGraphs* m_graphs = nullptr;
+    std::unique_ptr<PanelRecorderView> m_recorderView;
+    std::unique_ptr<Recorder> m_recorder;
+
+public:
+    Recorder& recorder() { return *m_recorder; }
+    RecordListModel& listModel() { return *m_listModel; }
+    PanelGraphs& graphs() { return *m_graphs; }
+
+private:
     std::unique_ptr<LoggerCommands> m_logger;
 };

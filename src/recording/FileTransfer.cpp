@@ -16,13 +16,14 @@ namespace
 constexpr int CaptionStep = 500;
 
 QString writeWholeFile(const QString& path, const QStringList& header, const RecordListModel& list,
-                       BusyCaption* progress)
+                       BusyCaption* progress,
+                       const QString& captionSuffix = QStringLiteral("Records Completed"))
 {
     RecordFileWriter out(path, RecordFileWriter::Mode::Replace);
     if (!out.open() || !out.writeLines(header))
         return out.error();
     const QString error =
-        WriteListRows(out, list, RecordListModel::ColumnCount - 1, list.rows() - 1, progress);
+        WriteListRows(out, list, RecordListModel::ColumnCount - 1, list.rows() - 1, progress, captionSuffix);
     if (!error.isEmpty())
         return error;
     if (!out.commit())
@@ -43,7 +44,7 @@ void ChooseRecordFile(Dialogs& dialogs, QWidget* parent, PanelState& state)
 }
 
 QString WriteListRows(RecordFileWriter& out, const RecordListModel& list, int lastColumn, int lastRow,
-                      BusyCaption* progress)
+                      BusyCaption* progress, const QString& captionSuffix)
 {
     BusyScope busy(progress);
     lastColumn = std::min(lastColumn, RecordListModel::ColumnCount - 1);
@@ -51,7 +52,7 @@ QString WriteListRows(RecordFileWriter& out, const RecordListModel& list, int la
     QString line;
     for (int row = 0; row <= lastRow; ++row) {
         if (row % CaptionStep == 0 || row == lastRow)
-            busy.setCaption(QString::number(row) + QStringLiteral("Records Completed"));
+            busy.setCaption(QString::number(row) + captionSuffix);
         line.clear();
         for (int column = 0; column <= lastColumn; ++column) {
             line += list.text(row, column);
@@ -77,5 +78,5 @@ QString writeDataLoggerFile(const QString& path, const DataLoggerHeader& header,
 
 QString writeListFile(const QString& path, const RecordListModel& list, BusyCaption* progress)
 {
-    return writeWholeFile(path, {}, list, progress);
+    return writeWholeFile(path, {}, list, progress, QStringLiteral(" Records Completed"));
 }

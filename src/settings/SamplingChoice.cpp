@@ -27,6 +27,7 @@ SamplingChoice::SamplingChoice(PanelState& state, QWidget* panel) : QDialog(pane
     layout->addWidget(m_optMeter);
     layout->addWidget(m_optPc);
     layout->addWidget(ok, 0, Qt::AlignHCenter);
+    layout->setSizeConstraint(QLayout::SetFixedSize); // a small fixed dialog, as its layout sizes it
     connect(ok, &QPushButton::clicked, this, &SamplingChoice::confirm);
 
     // Placed before it is shown, so the dialog does not centre itself on the panel instead.

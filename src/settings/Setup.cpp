@@ -61,6 +61,7 @@ Setup::Setup(Services& services, PanelTimers& panelTimers, QWidget* panel)
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(frame);
     layout->addLayout(buttons);
+    layout->setSizeConstraint(QLayout::SetFixedSize); // a small fixed dialog, as its layout sizes it
 
     m_timer = new QTimer(this);
     m_timer->setObjectName(QStringLiteral("Timer1"));

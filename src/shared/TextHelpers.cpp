@@ -41,9 +41,14 @@ double numericValue(const QString& text)
 
 long long roundHalfEven(double value)
 {
-    if (!std::isfinite(value))
-        return value > 0 ? (1LL << 53) : (value < 0 ? -(1LL << 53) : 0);
-    return static_cast<long long>(std::nearbyint(value));  // default FE_TONEAREST is half-even
+    // Beyond 2^53 a double holds whole numbers only; clamping there keeps the cast defined for
+    // any answer a user can type (the callers clamp to their own ranges afterwards).
+    constexpr double Limit = 9007199254740992.0;
+    if (std::isnan(value))
+        return 0;
+    if (value >= Limit || value <= -Limit)
+        return static_cast<long long>(value > 0 ? Limit : -Limit);
+    return static_cast<long long>(std::nearbyint(value));  // the default rounding mode is half-even
 }
 
 QString formatDateTime(const QDateTime& when)

@@ -117,7 +117,7 @@ std::vector<std::uint8_t> demoMemory(unsigned seed, const DateTime& clockNow)
 }
 
 std::vector<std::uint8_t> memoryOfSets(unsigned seed, const std::vector<std::pair<int, int>>& sets,
-                                       const DateTime& clockNow)
+                                       const DateTime& clockNow, std::size_t maxBytes)
 {
     // Lay the sets out back to back, the last one ending an hour before now.
     std::int64_t total = 0;
@@ -126,6 +126,8 @@ std::vector<std::uint8_t> memoryOfSets(unsigned seed, const std::vector<std::pai
     std::int64_t start = toSeconds(clockNow) - 3600 - total;
     std::vector<std::uint8_t> out;
     for (const auto& [n, interval] : sets) {
+        if (out.size() + static_cast<std::size_t>(setLength(n)) > maxBytes)
+            break;
         const auto bytes = encodeSet(syntheticSet(seed, n, interval, fromSeconds(start)));
         out.insert(out.end(), bytes.begin(), bytes.end());
         start += static_cast<std::int64_t>(n) * interval + 60;

@@ -44,8 +44,9 @@ LoggedSet syntheticSet(unsigned seed, int records, int interval, const DateTime&
 // in the middle, 3 at 5 s), logged during the hours before clockNow.
 std::vector<std::uint8_t> demoMemory(unsigned seed, const DateTime& clockNow);
 
-// Sets of N records at interval I (pairs N, I), one after the other before clockNow.
+// Sets of N records at interval I (pairs N, I), one after the other before clockNow; a set
+// that would take the logged bytes past maxBytes is left out, and so are those after it.
 std::vector<std::uint8_t> memoryOfSets(unsigned seed, const std::vector<std::pair<int, int>>& sets,
-                                       const DateTime& clockNow);
+                                       const DateTime& clockNow, std::size_t maxBytes);
 
 } // namespace slmsim

@@ -54,26 +54,11 @@ MeterModel::MeterModel(const SimOptions& options, Time start)
         options.clock ? parseDateTime(*options.clock).value_or(hostLocalNow()) : hostLocalNow();
     m_clockBase = toSeconds(clock);
     m_clockRef = start;
+    const std::size_t capacity = static_cast<std::size_t>(m_opt.memoryK) * 1024 - MemoryStart;
     if (!options.sets.empty())
-        m_memory = memoryOfSets(options.seed, options.sets, clock);
+        m_memory = memoryOfSets(options.seed, options.sets, clock, capacity);
     else if (!options.emptyMemory)
         m_memory = demoMemory(options.seed, clock);
-    // Sets that do not fit the memory are cut at the last whole set that does.
-    const std::size_t capacity = static_cast<std::size_t>(m_opt.memoryK) * 1024 - MemoryStart;
-    if (m_memory.size() > capacity) {
-        std::size_t keep = 0, at = 0;
-        while (at + 8 <= m_memory.size()) {
-            std::size_t next = at + 4;
-            while (next + 4 <= m_memory.size() && !(m_memory[next] == 0 && m_memory[next + 1] == 0x55 &&
-                                                    m_memory[next + 2] == 0xAA && m_memory[next + 3] == 0))
-                ++next;
-            next = std::min(next, m_memory.size());
-            if (next > capacity)
-                break;
-            keep = at = next;
-        }
-        m_memory.resize(keep);
-    }
     m_lastLevel = levelNow(start);
 }
 

@@ -42,13 +42,18 @@ bool SimMeter::start()
     }
     m_wakeRead = fds[0];
     m_wakeWrite = fds[1];
-    if (!openPty(m_pty, m_error))
-        return false;
-    m_path = m_pty.path;
-    if (!m_opt.linkPath.empty() && !pointLink(m_opt.linkPath, m_path, m_error)) {
+    auto fail = [this] {
         closePty(m_pty);
+        ::close(m_wakeRead);
+        ::close(m_wakeWrite);
+        m_wakeRead = m_wakeWrite = -1;
         return false;
-    }
+    };
+    if (!openPty(m_pty, m_error))
+        return fail();
+    m_path = m_pty.path;
+    if (!m_opt.linkPath.empty() && !pointLink(m_opt.linkPath, m_path, m_error))
+        return fail();
     m_started = true;
     m_stopping = false;
     m_thread = std::thread([this] { run(); });
@@ -229,8 +234,13 @@ void SimMeter::send(const Outgoing& out, Clock::time_point now)
     // Nobody reads and the buffer is full: a frame is simply lost, a reply waits its turn.
     if (written < out.bytes.size() && (written > 0 || !out.droppable))
         m_pendingWrite.assign(out.bytes.begin() + static_cast<long>(written), out.bytes.end());
-    if (m_opt.pacing)
-        m_lineFreeAt = std::max(m_lineFreeAt, now) + ByteTime * static_cast<long>(written);
+    if (m_opt.pacing) {
+        // A line kept busy goes on from where the last piece ended, even when this thread woke
+        // a little late, so long replies keep the full average rate; an idle line starts now.
+        const bool busy = now - m_lineFreeAt < std::chrono::milliseconds(5);
+        m_lineFreeAt = (busy ? std::max(m_lineFreeAt, now - std::chrono::milliseconds(5)) : now) +
+                       ByteTime * static_cast<long>(written);
+    }
 }
 
 void SimMeter::writePending(Clock::time_point now)

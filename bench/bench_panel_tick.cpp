@@ -1,0 +1,111 @@
+// The panel's one-second sampling tick with full trend buffers and both histograms redrawn,
+// idle and while recording, and the resident memory of the panel with full trend buffers and a
+// full list. Prints figures.
+#include "graphs/PanelGraphs.h"
+#include "link/LinkLock.h"
+#include "link/MeterLink.h"
+#include "link/WaitSeconds.h"
+#include "live/FrameDecoder.h"
+#include "live/Panel.h"
+#include "live/PanelWiring.h"
+#include "recording/Recorder.h"
+#include "shared/Clock.h"
+#include "shared/PanelState.h"
+#include "shared/RecordListModel.h"
+#include "shared/Services.h"
+#include "support/ScriptedDialogs.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <algorithm>
+#include <cstdio>
+
+namespace {
+class QuietLink : public MeterLink {
+public:
+    void setCommPort(const QString&) override {}
+    bool setSettings(const QString&) override { return true; }
+    bool portOpen() const override { return true; }
+    bool setPortOpen(bool) override { return true; }
+    void setInputLen(int) override {}
+    QByteArray input() override { return {}; }
+    int inBufferCount() override { return 0; }
+    void output(const QByteArray&) override {}
+};
+
+long residentKb()
+{
+    QFile f(QStringLiteral("/proc/self/status"));
+    if (!f.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray& line : f.readAll().split('\n'))
+        if (line.startsWith("VmRSS:"))
+            return line.mid(6).trimmed().split(' ').value(0).toLong();
+    return -1;
+}
+
+void report(const char* what, std::vector<double> ms)
+{
+    std::sort(ms.begin(), ms.end());
+    std::printf("%s over %zu ticks: median %.2f ms, 99th percentile %.2f ms, worst %.2f ms\n", what, ms.size(),
+                ms[ms.size() / 2], ms[ms.size() * 99 / 100], ms.back());
+}
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    QStandardPaths::setTestModeEnabled(true);
+    QTemporaryDir dir;
+    ScriptedDialogs dialogs;
+    FixedClock clock;
+    EventLoopWaiter waiter;
+    QuietLink link;
+    LinkLock lock;
+    Services services{link, dialogs, clock, waiter, lock};
+    PanelState state;
+    Panel panel(services, state);
+    PanelWiring wiring(panel, services, state);
+    panel.show();
+    const long startKb = residentKb();
+
+    // Full buffers: the write position just before the wrap, levels spread over 40 dB.
+    for (int i = 0; i < 2000; ++i)
+        wiring.graphs().addSample(40.0 + (i % 400) / 10.0, QStringLiteral("XXX"), QStringLiteral("XXX"));
+    state.TrendWriteIndex = TrendSlots - 1500;
+    auto sample = [&](int i) {
+        DecodeLevelWord(state.Live, static_cast<unsigned char>((400 + i % 400) >> 8),
+                        static_cast<unsigned char>((400 + i % 400) & 0xff));
+        clock.advance(1);
+        QElapsedTimer t;
+        t.start();
+        wiring.recorder().tick();
+        QCoreApplication::processEvents();  // the queued replots
+        return t.nsecsElapsed() / 1e6;
+    };
+    std::vector<double> idle, recording;
+    for (int i = 0; i < 1000; ++i)
+        idle.push_back(sample(i));
+    report("sampling tick, idle (list row, five graphs)", idle);
+
+    dialogs.saveAnswers.enqueue(dir.filePath("bench.slmm"));
+    state.SaveMode = 1;
+    wiring.recorder().saveOk();
+    for (int i = 0; i < 500; ++i)
+        recording.push_back(sample(i));
+    report("sampling tick, recording (plus a record forced to disk)", recording);
+    wiring.recorder().stopRecording();
+
+    // A full list on top of the full buffers.
+    RecordListModel& list = wiring.listModel();
+    for (int i = list.recordCount() + 1; i <= RecordLimit; ++i)
+        list.append(QString::number(i), QStringLiteral("2026/12/08 10:00:00"), QStringLiteral("65.3"));
+    QCoreApplication::processEvents();
+    std::printf("resident memory with full trend buffers and %d list rows: %.1f MB (%.1f MB before "
+                "filling)\n",
+                list.recordCount(), residentKb() / 1024.0, startKb / 1024.0);
+    return 0;
+}

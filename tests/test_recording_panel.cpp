@@ -1,0 +1,161 @@
+// Recording through the panel's own controls against the simulated meter.
+#include "graphs/Graph.h"
+#include "graphs/PanelGraphs.h"
+#include "link/LinkLock.h"
+#include "link/SerialMeterLink.h"
+#include "link/WaitSeconds.h"
+#include "live/Panel.h"
+#include "live/PanelWiring.h"
+#include "shared/ClickableLabel.h"
+#include "shared/Clock.h"
+#include "shared/PanelState.h"
+#include "shared/RecordListModel.h"
+#include "shared/Services.h"
+#include "slm-sim/SimMeter.h"
+#include "support/ScriptedDialogs.h"
+
+#include <QAction>
+#include <QFile>
+#include <QGroupBox>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QRegularExpression>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QtTest>
+#include <memory>
+
+namespace {
+struct Rig {
+    Rig()
+    {
+        slmsim::SimOptions o;
+        o.level = 66.6;
+        meter = std::make_unique<slmsim::SimMeter>(o);
+        QVERIFY(meter->start());
+        state.PortName = QString::fromStdString(meter->ptyPath());
+        state.PortLabel = QStringLiteral("SIM");
+        panel = std::make_unique<Panel>(services, state);
+        wiring = std::make_unique<PanelWiring>(*panel, services, state);
+    }
+    ~Rig()
+    {
+        wiring.reset();
+        panel.reset();
+    }
+    QAction* tool(const char* key) { return panel->widgets().toolButtons.value(QString::fromLatin1(key)); }
+    QStringList fileLines(const QString& path)
+    {
+        QFile f(path);
+        if (!f.open(QIODevice::ReadOnly))
+            return {};
+        const QByteArray all = f.readAll();
+        if (!all.endsWith("\r\n"))
+            return {QStringLiteral("<no CR LF at the end>")};
+        QStringList lines = QString::fromLatin1(all).split(QStringLiteral("\r\n"));
+        lines.removeLast();
+        return lines;
+    }
+    void startRecording(const QString& path)
+    {
+        dialogs.saveAnswers.enqueue(path);
+        tool("Save")->trigger();
+        QVERIFY(!panel->widgets().picSave->isHidden());
+        QVERIFY(panel->widgets().optSampling->isChecked());
+        panel->widgets().cmdSaveOK->click();
+        QVERIFY(state.Recording);
+    }
+
+    QTemporaryDir dir;
+    std::unique_ptr<slmsim::SimMeter> meter;
+    ScriptedDialogs dialogs;
+    SystemClock clock;
+    EventLoopWaiter waiter;
+    SerialMeterLink link;
+    LinkLock lock;
+    Services services{link, dialogs, clock, waiter, lock};
+    PanelState state;
+    std::unique_ptr<Panel> panel;
+    std::unique_ptr<PanelWiring> wiring;
+};
+}  // namespace
+
+class RecordingPanelTest : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
+
+    void recordingWritesARealTimeFileByteForByte()
+    {
+        Rig rig;
+        QVERIFY(rig.panel->startUp());
+        QTRY_COMPARE_WITH_TIMEOUT(rig.state.Live.LevelText, QStringLiteral("66.6"), 3000);
+        const QString path = rig.dir.filePath("rec.slmm");
+        rig.startRecording(path);
+        QCOMPARE(rig.tool("Save")->toolTip(), QStringLiteral("Stop Recording"));
+        QTRY_VERIFY_WITH_TIMEOUT(rig.state.RecordCount >= 3, 6000);
+        rig.tool("Save")->trigger();
+        QVERIFY(!rig.state.Recording);
+        QCOMPARE(rig.tool("Save")->toolTip(), QStringLiteral("Save As"));
+
+        const QStringList lines = rig.fileLines(path);
+        QVERIFY(lines.size() >= 13);
+        QCOMPARE(lines.mid(0, 5), (QStringList{"Real Time", " 1 ", "A", "FAST", "50-110"}));
+        QCOMPARE(lines[5], QStringLiteral("66.6"));
+        QVERIFY(QRegularExpression("^\\d{4}/\\d\\d/\\d\\d \\d\\d:\\d\\d:\\d\\d$").match(lines[6]).hasMatch());
+        QCOMPARE(lines.mid(7, 3), (QStringList{"XXX", "XXX", "No.s\tDate Time\tdB\t"}));
+        const QRegularExpression record("^(\\d+)\t\\d{4}/\\d\\d/\\d\\d \\d\\d:\\d\\d:\\d\\d\t66\\.6\t$");
+        for (int i = 10; i < lines.size(); ++i) {
+            const auto m = record.match(lines[i]);
+            QVERIFY2(m.hasMatch(), qPrintable(lines[i]));
+            QCOMPARE(m.captured(1).toInt(), i - 9);
+        }
+        rig.panel->close();
+    }
+
+    void lostLinkWritesEveryRecordTaken()
+    {
+        Rig rig;
+        QVERIFY(rig.panel->startUp());
+        QTRY_COMPARE_WITH_TIMEOUT(rig.state.Live.LevelText, QStringLiteral("66.6"), 3000);
+        const QString path = rig.dir.filePath("lost.slmm");
+        rig.startRecording(path);
+        QTRY_VERIFY_WITH_TIMEOUT(rig.state.RecordCount >= 3, 6000);
+        rig.meter->setSilent(true);
+        const int taken = rig.state.RecordCount;
+        QTRY_COMPARE_WITH_TIMEOUT(rig.panel->widgets().lblCOM->text(), QStringLiteral("No COM"), 3000);
+        QVERIFY(!rig.state.Recording);
+        QCOMPARE(rig.wiring->listModel().recordCount(), 0);
+
+        const QStringList lines = rig.fileLines(path);
+        QVERIFY2(lines.size() >= 10 + taken, qPrintable(QString::number(lines.size())));
+        QCOMPARE(lines[0], QStringLiteral("Real Time"));
+        QCOMPARE(lines[9], QStringLiteral("No.s\tDate Time\tdB\t"));
+        QVERIFY(lines.last().startsWith(QString::number(lines.size() - 10) + u'\t'));
+        rig.panel->close();
+    }
+
+    void refreshEmptiesTheGraphsAndTheListButNotTheRecording()
+    {
+        Rig rig;
+        QVERIFY(rig.panel->startUp());
+        QTRY_VERIFY_WITH_TIMEOUT(rig.state.ListCount >= 2, 5000);
+        QVERIFY(rig.wiring->graphs().graph(PanelGraphs::Which::Level)->pointCount() > 0);
+        rig.startRecording(rig.dir.filePath("refresh.slmm"));
+        QTRY_VERIFY_WITH_TIMEOUT(rig.state.RecordCount >= 1, 3000);
+        const int records = rig.state.RecordCount;
+        rig.tool("Refresh")->trigger();
+        QCOMPARE(rig.wiring->listModel().recordCount(), 0);
+        QCOMPARE(rig.state.TrendWriteIndex, 0);
+        for (auto which : {PanelGraphs::Which::Level, PanelGraphs::Which::Leq, PanelGraphs::Which::Sel,
+                           PanelGraphs::Which::IntHistogram, PanelGraphs::Which::DecHistogram})
+            QCOMPARE(rig.wiring->graphs().graph(which)->pointCount(), 0);
+        QVERIFY(rig.state.Recording);
+        QTRY_VERIFY_WITH_TIMEOUT(rig.state.RecordCount > records, 3000);
+        rig.tool("Save")->trigger();
+        rig.panel->close();
+    }
+};
+
+QTEST_MAIN(RecordingPanelTest)
+#include "test_recording_panel.moc"
