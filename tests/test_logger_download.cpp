@@ -191,22 +191,25 @@ private slots:
 
     void cancelAndEscStopTheDownload_data()
     {
-        QTest::addColumn<bool>("escape");
-        QTest::newRow("Cancel") << false;
-        QTest::newRow("Esc") << true;
+        QTest::addColumn<QString>("how");
+        QTest::newRow("Cancel") << "Cancel";
+        QTest::newRow("Esc") << "Esc";
+        QTest::newRow("window closed") << "close";
     }
 
     void cancelAndEscStopTheDownload()
     {
-        QFETCH(bool, escape);
+        QFETCH(QString, how);
         LoggerRig rig(quietMeter(true));
         rig.meter.setMemory(bytesOf(makeSet(setOf(6000, 1))));
         Heartbeat heart;
         QTimer::singleShot(500, [&] {
             MemoryWindow* w = rig.commands->memoryWindow();
             QVERIFY(w);
-            if (escape)
+            if (how == "Esc")
                 QTest::keyClick(w, Qt::Key_Escape);
+            else if (how == "close")
+                w->close();
             else
                 w->findChild<QPushButton*>(QStringLiteral("CmdCancel"))->click();
         });

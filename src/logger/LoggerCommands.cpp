@@ -93,6 +93,9 @@ void LoggerCommands::memory()
         if (m_memory) {
             for (size_t i = 0; i < m_sets.size(); ++i)
                 m_memory->addSet(static_cast<int>(i) + 1, m_sets[i]);
+        } else {
+            // Closed as the last bytes came in: the window is gone, so is the flag.
+            m_state.MemoryFormOpen = false;
         }
         break;
     case Outcome::NoData:
