@@ -108,7 +108,8 @@ private slots:
         QVERIFY(!isPlausibleLiveFrame(QByteArray::fromHex("02ffffffff03")));  // acknowledgement
         QVERIFY(!isPlausibleLiveFrame(QByteArray::fromHex("010015051403")));
         QVERIFY(!isPlausibleLiveFrame(QByteArray::fromHex("020015051402")));
-        QVERIFY(!isPlausibleLiveFrame(QByteArray::fromHex("020615051403")));  // range index 6
+        QVERIFY(isPlausibleLiveFrame(QByteArray::fromHex("028617051403")));   // index 6, no time weighting
+        QVERIFY(!isPlausibleLiveFrame(QByteArray::fromHex("024815051403")));  // unused range bits set
         QVERIFY(!isPlausibleLiveFrame(QByteArray::fromHex("0200157fff03")));  // 3276.7 dB
     }
 

@@ -16,8 +16,8 @@ void DecodeLevelWord(LiveReading& reading, unsigned char high, unsigned char low
 QString levelTextOf(unsigned char high, unsigned char low);
 
 class QByteArray;
-// Whether six bytes can be a live frame: 0x02 .. 0x03 with a range index 0..5, the unused range
-// bits clear, a time-weighting code the meter sends and a level below 160 dB. Random line
-// noise passes the bare start/end test once in 65536 blocks; this check keeps such blocks from
-// being shown or recorded as readings. The acknowledgement frame fails it too.
+// Whether six bytes can be a live frame: 0x02 .. 0x03 with the unused range bits clear and a
+// level below 160 dB. Random line noise passes the bare start/end test once in 65536 blocks;
+// this check makes that about one in twenty million, so noise is not shown or recorded as a
+// reading. The acknowledgement frame fails it too.
 bool isPlausibleLiveFrame(const QByteArray& six);
