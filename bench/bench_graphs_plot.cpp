@@ -37,7 +37,7 @@ int main(int argc, char** argv)
     const int n = 348000;
     std::vector<double> ys(n);
     for (int i = 0; i < n; ++i)
-        ys[size_t(i)] = std::round((60 + 12 * std::sin(i / 5000.0) + ((i * 7919) % 61) / 10.0) * 10) / 10;
+        ys[size_t(i)] = std::round((60 + 12 * std::sin(i / 5000.0) + ((i * 7919LL) % 61) / 10.0) * 10) / 10;
 
     Graph g;
     g.resize(720, 480);

@@ -4,10 +4,10 @@
 #include "graphs/Graph.h"
 #include "graphs/PanelGraphs.h"
 #include "shared/PanelState.h"
+#include "support/ResidentMemory.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
-#include <QFile>
 #include <QPixmap>
 #include <algorithm>
 #include <cmath>
@@ -18,17 +18,6 @@
 
 namespace
 {
-
-QString residentMemory()
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return QStringLiteral("?");
-    for (const QByteArray& line : status.readAll().split('\n'))
-        if (line.startsWith("VmRSS:"))
-            return QString::fromLatin1(line.mid(6).trimmed());
-    return QStringLiteral("?");
-}
 
 // A level that wanders like a street: slow swell, some noise, one decimal.
 double levelAt(int i)
@@ -111,8 +100,8 @@ int main(int argc, char** argv)
     printFigures("thread CPU", cpu);
     std::printf("  write index after the run: %d (buffers wrapped at %d slots)\n", state->TrendWriteIndex,
                 TrendSlots);
-    std::printf("resident memory with the full trend buffers (3 x %d doubles): %s\n", TrendSlots,
-                qPrintable(residentMemory()));
+    std::printf("resident memory with the full trend buffers (3 x %d doubles): %ld kB\n", TrendSlots,
+                residentKb());
 
     if (!png.isEmpty()) {
         // After the run the spread is wide (1 dB classes shown); after a refresh and a quiet

@@ -1,14 +1,6 @@
 // Idle CPU of the connected panel and the latency from a level change in the meter to the
 // panel's level text, against the paced simulated meter. Prints figures.
-#include "link/LinkLock.h"
-#include "link/SerialMeterLink.h"
-#include "link/WaitSeconds.h"
-#include "live/Panel.h"
-#include "shared/Clock.h"
-#include "shared/PanelState.h"
-#include "shared/Services.h"
-#include "slm-sim/SimMeter.h"
-#include "support/NullDialogs.h"
+#include "support/SimPanelRig.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -20,7 +12,8 @@
 #include <random>
 #include <sys/resource.h>
 
-namespace {
+namespace
+{
 double threadCpuSeconds()
 {
     timespec ts{};
@@ -41,30 +34,22 @@ void runFor(int ms)
     QTimer::singleShot(ms, &loop, &QEventLoop::quit);
     loop.exec();
 }
-}  // namespace
+} // namespace
 
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
     const int idleSeconds = argc > 1 ? std::atoi(argv[1]) : 30;
 
-    slmsim::SimOptions options;
-    options.level = 50.0;
-    slmsim::SimMeter meter(options);
-    if (!meter.start()) {
-        std::fprintf(stderr, "simulator: %s\n", meter.lastError().c_str());
+    SimPanelOptions options;
+    options.sim.level = 50.0;
+    SimPanelRig rig(options);
+    if (!rig.start()) {
+        std::fprintf(stderr, "simulator: %s\n", rig.meter.lastError().c_str());
         return 1;
     }
-    NullDialogs dialogs;
-    SystemClock clock;
-    EventLoopWaiter waiter;
-    SerialMeterLink link;
-    LinkLock lock;
-    Services services{link, dialogs, clock, waiter, lock};
-    PanelState state;
-    state.PortName = QString::fromStdString(meter.ptyPath());
-    state.PortLabel = QStringLiteral("SIM");
-    Panel panel(services, state);
+    Panel& panel = *rig.panel;
+    slmsim::SimMeter& meter = rig.meter;
     panel.show();
     if (!panel.startUp())
         return 1;

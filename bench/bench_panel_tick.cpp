@@ -2,70 +2,42 @@
 // idle and while recording, and the resident memory of the panel with full trend buffers and a
 // full list. Prints figures.
 #include "graphs/PanelGraphs.h"
-#include "link/LinkLock.h"
-#include "link/MeterLink.h"
-#include "link/WaitSeconds.h"
 #include "live/FrameDecoder.h"
 #include "live/Panel.h"
 #include "live/PanelWiring.h"
 #include "recording/Recorder.h"
-#include "shared/Clock.h"
 #include "shared/PanelState.h"
 #include "shared/RecordListModel.h"
-#include "shared/Services.h"
-#include "support/ScriptedDialogs.h"
+#include "support/QuietLink.h"
+#include "support/ResidentMemory.h"
+#include "support/TestServices.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
-#include <QFile>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <algorithm>
 #include <cstdio>
 
-namespace {
-class QuietLink : public MeterLink {
-public:
-    void setCommPort(const QString&) override {}
-    bool setSettings(const QString&) override { return true; }
-    bool portOpen() const override { return true; }
-    bool setPortOpen(bool) override { return true; }
-    void setInputLen(int) override {}
-    QByteArray input() override { return {}; }
-    int inBufferCount() override { return 0; }
-    void output(const QByteArray&) override {}
-};
-
-long residentKb()
+namespace
 {
-    QFile f(QStringLiteral("/proc/self/status"));
-    if (!f.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray& line : f.readAll().split('\n'))
-        if (line.startsWith("VmRSS:"))
-            return line.mid(6).trimmed().split(' ').value(0).toLong();
-    return -1;
-}
-
 void report(const char* what, std::vector<double> ms)
 {
     std::sort(ms.begin(), ms.end());
-    std::printf("%s over %zu ticks: median %.2f ms, 99th percentile %.2f ms, worst %.2f ms\n", what, ms.size(),
-                ms[ms.size() / 2], ms[ms.size() * 99 / 100], ms.back());
+    std::printf("%s over %zu ticks: median %.2f ms, 99th percentile %.2f ms, worst %.2f ms\n", what,
+                ms.size(), ms[ms.size() / 2], ms[ms.size() * 99 / 100], ms.back());
 }
-}  // namespace
+} // namespace
 
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
     QStandardPaths::setTestModeEnabled(true);
     QTemporaryDir dir;
-    ScriptedDialogs dialogs;
-    FixedClock clock;
-    EventLoopWaiter waiter;
-    QuietLink link;
-    LinkLock lock;
-    Services services{link, dialogs, clock, waiter, lock};
+    TestServices<QuietLink> platform;
+    ScriptedDialogs& dialogs = platform.dialogs;
+    FixedClock& clock = platform.clock;
+    Services& services = platform.services;
     PanelState state;
     Panel panel(services, state);
     PanelWiring wiring(panel, services, state);
@@ -83,7 +55,7 @@ int main(int argc, char** argv)
         QElapsedTimer t;
         t.start();
         wiring.recorder().tick();
-        QCoreApplication::processEvents();  // the queued replots
+        QCoreApplication::processEvents(); // the queued replots
         return t.nsecsElapsed() / 1e6;
     };
     std::vector<double> idle, recording;

@@ -4,26 +4,15 @@
 #include "shared/RecordList.h"
 #include "shared/RecordListModel.h"
 #include "shared/TextHelpers.h"
+#include "support/ResidentMemory.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
-#include <QFile>
 #include <cstdio>
 #include <memory>
 
 namespace
 {
-
-long residentKb()
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray& line : status.readAll().split('\n'))
-        if (line.startsWith("VmRSS:"))
-            return line.mid(6).trimmed().split(' ').first().toLong();
-    return -1;
-}
 
 struct Cost {
     double appendMs = 0; // the model and the three grids taking the row

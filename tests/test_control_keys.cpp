@@ -1,12 +1,8 @@
 // The meter keys over a scripted link: attention first, the key command after, and the bound.
-#include "link/LinkLock.h"
 #include "link/MeterCommands.h"
-#include "link/WaitSeconds.h"
 #include "live/MeterKeys.h"
-#include "shared/Clock.h"
-#include "shared/Services.h"
-#include "support/ScriptedDialogs.h"
 #include "support/ScriptedLink.h"
+#include "support/TestServices.h"
 
 #include <QtTest>
 
@@ -14,13 +10,7 @@ using MeterCommands::Key;
 
 namespace
 {
-struct Fixture {
-    ScriptedLink link;
-    ScriptedDialogs dialogs;
-    FixedClock clock;
-    EventLoopWaiter waiter;
-    LinkLock lock;
-    Services services{link, dialogs, clock, waiter, lock};
+struct Fixture : TestServices<ScriptedLink> {
     QStringList statuses;
     MeterKeys keys{services, [this](const QString& s) { statuses << s; }};
 };

@@ -1,17 +1,8 @@
 // The meter keys, the toolbar's setting commands and the clock window against the simulated
 // meter over a real pseudo-terminal, through the panel's own buttons.
-#include "link/LinkLock.h"
-#include "link/SerialMeterLink.h"
-#include "link/WaitSeconds.h"
 #include "live/MeterKeys.h"
-#include "live/Panel.h"
-#include "live/PanelWiring.h"
 #include "settings/Setup.h"
-#include "shared/Clock.h"
-#include "shared/PanelState.h"
-#include "shared/Services.h"
-#include "slm-sim/SimMeter.h"
-#include "support/ScriptedDialogs.h"
+#include "support/SimPanelRig.h"
 
 #include <QAction>
 #include <QApplication>
@@ -20,50 +11,29 @@
 #include <QRadioButton>
 #include <QStatusBar>
 #include <QtTest>
-#include <memory>
 
 namespace
 {
 const char* const RangeTexts[] = {"80-140", "70-130", "60-120", "50-110", "40-100", "30-90"};
 
-slmsim::SimOptions fastMeter()
+SimPanelOptions fastMeter()
 {
-    slmsim::SimOptions o;
-    o.pacing = false;
-    o.level = 62.5;
-    o.clock = "2026-02-03 07:09:05";
+    SimPanelOptions o;
+    o.sim.pacing = false;
+    o.sim.level = 62.5;
+    o.sim.clock = "2026-02-03 07:09:05";
+    o.wiring = true;
+    o.fixedTime = QDateTime(QDate(2031, 1, 1), QTime(0, 0, 0));
     return o;
 }
 
-struct Rig {
-    slmsim::SimMeter meter;
-    SerialMeterLink link;
-    ScriptedDialogs dialogs;
-    FixedClock clock{QDateTime(QDate(2031, 1, 1), QTime(0, 0, 0))};
-    EventLoopWaiter waiter;
-    LinkLock lock;
-    Services services{link, dialogs, clock, waiter, lock};
-    PanelState state;
-    std::unique_ptr<Panel> panel;
-    std::unique_ptr<PanelWiring> wiring;
-
-    explicit Rig(slmsim::SimOptions o = fastMeter()) : meter(o) {}
-    ~Rig()
-    {
-        wiring.reset();
-        panel.reset();
-        link.setPortOpen(false);
-        meter.stop();
-    }
+struct Rig : SimPanelRig {
+    Rig() : SimPanelRig(fastMeter()) {}
 
     bool start()
     {
-        if (!meter.start())
+        if (!SimPanelRig::start())
             return false;
-        state.PortName = QString::fromStdString(meter.ptyPath());
-        state.PortLabel = QStringLiteral("SIM");
-        panel = std::make_unique<Panel>(services, state);
-        wiring = std::make_unique<PanelWiring>(*panel, services, state);
         panel->show();
         return panel->startUp() && rangeShown(3);
     }

@@ -1,13 +1,9 @@
 // The toolbar's setting branches over a scripted link: answers, bytes and the panel's timers.
-#include "link/LinkLock.h"
-#include "link/WaitSeconds.h"
 #include "logger/ToolbarCommands.h"
-#include "shared/Clock.h"
 #include "shared/PanelState.h"
-#include "shared/Services.h"
 #include "support/CountingPanelTimers.h"
-#include "support/ScriptedDialogs.h"
 #include "support/ScriptedLink.h"
+#include "support/TestServices.h"
 
 #include <QApplication>
 #include <QPushButton>
@@ -16,13 +12,7 @@
 
 namespace
 {
-struct Fixture {
-    ScriptedLink link;
-    ScriptedDialogs dialogs;
-    FixedClock clock;
-    EventLoopWaiter waiter;
-    LinkLock lock;
-    Services services{link, dialogs, clock, waiter, lock};
+struct Fixture : TestServices<ScriptedLink> {
     PanelState state;
     CountingPanelTimers timers;
     QWidget panel;

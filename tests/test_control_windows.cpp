@@ -1,16 +1,12 @@
 // The clock window and the sampling-source window over a scripted link.
-#include "link/LinkLock.h"
-#include "link/WaitSeconds.h"
 #include "settings/MeterClock.h"
 #include "settings/SamplingChoice.h"
 #include "settings/Setup.h"
 #include "settings/WindowPlacement.h"
-#include "shared/Clock.h"
 #include "shared/PanelState.h"
-#include "shared/Services.h"
 #include "support/CountingPanelTimers.h"
-#include "support/ScriptedDialogs.h"
 #include "support/ScriptedLink.h"
+#include "support/TestServices.h"
 
 #include <QLabel>
 #include <QPushButton>
@@ -19,17 +15,11 @@
 
 namespace
 {
-struct Fixture {
-    ScriptedLink link;
-    ScriptedDialogs dialogs;
-    FixedClock clock{QDateTime(QDate(2031, 1, 1), QTime(0, 0, 0))};
-    EventLoopWaiter waiter;
-    LinkLock lock;
-    Services services{link, dialogs, clock, waiter, lock};
+struct Fixture : TestServices<ScriptedLink> {
     PanelState state;
     CountingPanelTimers timers;
     QWidget panel;
-    Fixture()
+    Fixture() : TestServices(QDateTime(QDate(2031, 1, 1), QTime(0, 0, 0)))
     {
         panel.setGeometry(40, 30, 900, 600);
         panel.show();

@@ -18,7 +18,7 @@ namespace
 {
 
 // Answers the printer dialog as scripted and records the messages shown.
-class ScriptedDialogs : public Dialogs
+class PrinterDialogs : public Dialogs
 {
 public:
     bool acceptPrinter = true;
@@ -161,7 +161,7 @@ private slots:
     void cancelledDialogPrintsNothingAndChangesNothing()
     {
         MiniWindow w;
-        ScriptedDialogs dialogs;
+        PrinterDialogs dialogs;
         dialogs.acceptPrinter = false;
         QTemporaryDir dir;
         QPrinter printer;
@@ -190,7 +190,7 @@ private slots:
         QFETCH(bool, pagePerCopy);
         QFETCH(int, pages);
         MiniWindow w;
-        ScriptedDialogs dialogs;
+        PrinterDialogs dialogs;
         dialogs.copies = 3;
         QTemporaryDir dir;
         QPrinter printer;
@@ -238,7 +238,7 @@ private slots:
     void failedPrintStillRestoresTheScreen()
     {
         MiniWindow w;
-        ScriptedDialogs dialogs;
+        PrinterDialogs dialogs;
         QPrinter printer;
         printer.setOutputFormat(QPrinter::PdfFormat);
         printer.setOutputFileName(QStringLiteral("/nonexistent-folder/for/sure/page.pdf"));

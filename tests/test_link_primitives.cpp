@@ -10,7 +10,7 @@
 #include "link/WaitSeconds.h"
 #include "shared/Clock.h"
 #include "shared/Services.h"
-#include "support/NullDialogs.h"
+#include "support/ScriptedDialogs.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -20,16 +20,18 @@
 #include <QTimer>
 #include <QtTest>
 
-namespace {
+namespace
+{
 // A link and a waiter that write every operation into one trace, so the order of writes,
 // waits and reads can be asserted. Each read serves the next scripted block.
 struct Trace {
     QStringList ops;
-    QList<QByteArray> blocks;  // what each wait makes arrive
+    QList<QByteArray> blocks; // what each wait makes arrive
     QByteArray pending;
 };
 
-class TraceLink : public MeterLink {
+class TraceLink : public MeterLink
+{
 public:
     explicit TraceLink(Trace& t) : m_t(t) {}
     void setCommPort(const QString&) override {}
@@ -43,13 +45,17 @@ public:
         return std::exchange(m_t.pending, {});
     }
     int inBufferCount() override { return static_cast<int>(m_t.pending.size()); }
-    void output(const QByteArray& b) override { m_t.ops << QStringLiteral("write ") + QString::fromLatin1(b.toHex()); }
+    void output(const QByteArray& b) override
+    {
+        m_t.ops << QStringLiteral("write ") + QString::fromLatin1(b.toHex());
+    }
 
 private:
     Trace& m_t;
 };
 
-class TraceWaiter : public Waiter {
+class TraceWaiter : public Waiter
+{
 public:
     explicit TraceWaiter(Trace& t) : m_t(t) {}
     void waitSeconds(double s) override
@@ -62,9 +68,10 @@ public:
 private:
     Trace& m_t;
 };
-}  // namespace
+} // namespace
 
-class LinkPrimitivesTest : public QObject {
+class LinkPrimitivesTest : public QObject
+{
     Q_OBJECT
 private slots:
     void waitLastsItsFullTimeAcrossMidnight()
@@ -79,7 +86,7 @@ private slots:
         EventLoopWaiter().waitSeconds(0.2);
         QVERIFY2(t.elapsed() >= 199, qPrintable(QString::number(t.elapsed())));
         QVERIFY(t.elapsed() < 400);
-        QVERIFY(eventRan);  // the user interface kept running
+        QVERIFY(eventRan); // the user interface kept running
     }
 
     void attentionRetriesUntilTheAckIsNewest()
@@ -89,7 +96,7 @@ private slots:
         trace.blocks = {frame, frame + frame.left(3), frame.right(3) + QByteArray::fromHex("02ffffffff03")};
         TraceLink link(trace);
         TraceWaiter waiter(trace);
-        NullDialogs dialogs;
+        ScriptedDialogs dialogs;
         FixedClock clock;
         LinkLock lock;
         Services s{link, dialogs, clock, waiter, lock};
@@ -105,10 +112,10 @@ private slots:
 
     void attentionGivesUpAfterItsBound()
     {
-        Trace trace;  // a meter that never answers
+        Trace trace; // a meter that never answers
         TraceLink link(trace);
         EventLoopWaiter waiter;
-        NullDialogs dialogs;
+        ScriptedDialogs dialogs;
         FixedClock clock;
         LinkLock lock;
         Services s{link, dialogs, clock, waiter, lock};
@@ -146,7 +153,7 @@ private slots:
 
     void portWindowOffersThePortsAndTheDeviceList()
     {
-        NullDialogs dialogs;
+        ScriptedDialogs dialogs;
         PortWindow window(dialogs);
         QCOMPARE(window.windowTitle(), QStringLiteral("COM Port"));
         auto* txt = window.findChild<QComboBox*>("TxtCOM");
@@ -192,12 +199,14 @@ private slots:
         QCOMPARE(SetLoggingInterval(60).toHex(), QByteArray("43003c"));
         QCOMPARE(SetLoggingInterval(300).toHex(), QByteArray("4300ff"));
         QCOMPARE(SetClock(QDateTime(QDate(2009, 3, 4), QTime(8, 0))).toHex(), QByteArray("42000008040309"));
-        QCOMPARE(SetClock(QDateTime(QDate(2026, 12, 6), QTime(18, 46, 16))).toHex(), QByteArray("42164618061226"));
+        QCOMPARE(SetClock(QDateTime(QDate(2026, 12, 6), QTime(18, 46, 16))).toHex(),
+                 QByteArray("42164618061226"));
         QCOMPARE(KeyPress(Key::Up).toHex(), QByteArray("4b000009"));
         QCOMPARE(KeyPress(Key::Down).toHex(), QByteArray("4b00000a"));
         QCOMPARE(bcdText(0x06), QStringLiteral("06"));
         QCOMPARE(bcdText(0x1A), QStringLiteral("1A"));
-        QVERIFY(endsWithAck(QByteArray::fromHex("1403" "02ffffffff03")));
+        QVERIFY(endsWithAck(QByteArray::fromHex("1403"
+                                                "02ffffffff03")));
         QVERIFY(!endsWithAck(QByteArray::fromHex("02ffffffff0300")));
     }
 };

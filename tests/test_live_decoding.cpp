@@ -1,22 +1,19 @@
 // Live frame decoding and the front panel's display rules.
-#include "link/LinkLock.h"
-#include "link/MeterLink.h"
-#include "link/WaitSeconds.h"
 #include "live/FrameDecoder.h"
+#include "live/LcdDigits.h"
 #include "live/Panel.h"
 #include "live/PanelDisplay.h"
-#include "live/LcdDigits.h"
-#include "shared/Clock.h"
 #include "shared/PanelState.h"
-#include "shared/Services.h"
-#include "support/NullDialogs.h"
+#include "support/QuietLink.h"
+#include "support/TestServices.h"
 
 #include <QAction>
 #include <QLabel>
 #include <QProgressBar>
 #include <QtTest>
 
-namespace {
+namespace
+{
 LiveReading decodeFrame(const QByteArray& hex)
 {
     const QByteArray f = QByteArray::fromHex(hex);
@@ -27,20 +24,15 @@ LiveReading decodeFrame(const QByteArray& hex)
     return r;
 }
 
-class NoLink : public MeterLink {
-public:
-    void setCommPort(const QString&) override {}
-    bool setSettings(const QString&) override { return true; }
-    bool portOpen() const override { return true; }
-    bool setPortOpen(bool) override { return true; }
-    void setInputLen(int) override {}
-    QByteArray input() override { return {}; }
-    int inBufferCount() override { return 0; }
-    void output(const QByteArray&) override {}
+// A panel on a link that stays quiet: its display is driven by hand.
+struct QuietPanel : TestServices<QuietLink> {
+    PanelState state;
+    Panel panel{services, state};
 };
-}  // namespace
+} // namespace
 
-class LiveDecodingTest : public QObject {
+class LiveDecodingTest : public QObject
+{
     Q_OBJECT
 private slots:
     void decodesTheReferenceFrame()
@@ -72,7 +64,7 @@ private slots:
         DecodeRangeByte(r, 0x05);
         QCOMPARE(r.RangeHigh, 90);
         QCOMPARE(r.RangeLow, 30);
-        DecodeRangeByte(r, 0x86);  // index 6 keeps the range, over still decoded
+        DecodeRangeByte(r, 0x86); // index 6 keeps the range, over still decoded
         QCOMPARE(r.RangeHigh, 90);
         QCOMPARE(r.RangeLow, 30);
         QVERIFY(r.OverFlag);
@@ -105,7 +97,7 @@ private slots:
     void refusesBlocksThatAreNoFrame()
     {
         QVERIFY(isPlausibleLiveFrame(QByteArray::fromHex("020015051403")));
-        QVERIFY(!isPlausibleLiveFrame(QByteArray::fromHex("02ffffffff03")));  // acknowledgement
+        QVERIFY(!isPlausibleLiveFrame(QByteArray::fromHex("02ffffffff03"))); // acknowledgement
         QVERIFY(!isPlausibleLiveFrame(QByteArray::fromHex("010015051403")));
         QVERIFY(!isPlausibleLiveFrame(QByteArray::fromHex("020015051402")));
         QVERIFY(isPlausibleLiveFrame(QByteArray::fromHex("028617051403")));   // index 6, no time weighting
@@ -146,17 +138,12 @@ private slots:
 
     void panelAppliesTheDisplay()
     {
-        NullDialogs dialogs;
-        FixedClock clock;
-        EventLoopWaiter waiter;
-        NoLink link;
-        LinkLock lock;
-        Services services{link, dialogs, clock, waiter, lock};
-        PanelState state;
-        Panel panel(services, state);
+        QuietPanel rig;
+        PanelState& state = rig.state;
+        Panel& panel = rig.panel;
         const PanelWidgets& ui = panel.widgets();
 
-        state.Live = decodeFrame("028015051403");  // over, SLOW, A
+        state.Live = decodeFrame("028015051403"); // over, SLOW, A
         panel.updateDisplay();
         QCOMPARE(ui.lblValue->text(), QStringLiteral("130.0"));
         QCOMPARE(ui.shownLCD->text(), QStringLiteral("130.0"));
@@ -188,14 +175,8 @@ private slots:
 
     void captionToggleAndTrendChoice()
     {
-        NullDialogs dialogs;
-        FixedClock clock;
-        EventLoopWaiter waiter;
-        NoLink link;
-        LinkLock lock;
-        Services services{link, dialogs, clock, waiter, lock};
-        PanelState state;
-        Panel panel(services, state);
+        QuietPanel rig;
+        Panel& panel = rig.panel;
         QCOMPARE(panel.windowTitle(), QStringLiteral("Panel   V8.01"));
         auto* com = panel.findChild<QLabel*>("LblCOM");
         QVERIFY(com);

@@ -1,47 +1,29 @@
 // The panel against the simulated meter over a real pseudo-terminal.
-#include "link/LinkLock.h"
-#include "link/SerialMeterLink.h"
-#include "link/WaitSeconds.h"
 #include "live/LcdDigits.h"
-#include "live/Panel.h"
 #include "shared/ClickableLabel.h"
-#include "shared/Clock.h"
-#include "shared/PanelState.h"
-#include "shared/Services.h"
-#include "slm-sim/SimMeter.h"
-#include "support/NullDialogs.h"
+#include "support/SimPanelRig.h"
+#include "support/TestServices.h"
 
 #include <QLabel>
-#include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest>
-#include <memory>
 
-namespace {
-struct Rig {
-    explicit Rig(slmsim::SimOptions options, bool viaLink = false)
+namespace
+{
+SimPanelOptions panelOn(const slmsim::SimOptions& sim, bool viaLink)
+{
+    SimPanelOptions o;
+    o.sim = sim;
+    o.viaLink = viaLink;
+    return o;
+}
+
+// The panel against a started meter; the QVERIFY ends the test when the meter cannot start.
+struct Rig : SimPanelRig {
+    explicit Rig(const slmsim::SimOptions& sim, bool viaLink = false) : SimPanelRig(panelOn(sim, viaLink))
     {
-        if (viaLink)
-            options.linkPath = (dir.path() + "/meter").toStdString();
-        meter = std::make_unique<slmsim::SimMeter>(options);
-        QVERIFY(meter->start());
-        state.PortName = viaLink ? QString::fromStdString(options.linkPath) : QString::fromStdString(meter->ptyPath());
-        state.PortLabel = QStringLiteral("SIM");
-        panel = std::make_unique<Panel>(services, state);
+        QVERIFY(start());
     }
-    QString value() const { return panel->widgets().lblValue->text(); }
-    QString com() const { return panel->widgets().lblCOM->text(); }
-
-    QTemporaryDir dir;
-    std::unique_ptr<slmsim::SimMeter> meter;
-    NullDialogs dialogs;
-    SystemClock clock;
-    EventLoopWaiter waiter;
-    SerialMeterLink link;
-    LinkLock lock;
-    Services services{link, dialogs, clock, waiter, lock};
-    PanelState state;
-    std::unique_ptr<Panel> panel;
 };
 
 slmsim::SimOptions holding(double level)
@@ -50,9 +32,10 @@ slmsim::SimOptions holding(double level)
     o.level = level;
     return o;
 }
-}  // namespace
+} // namespace
 
-class LiveSimTest : public QObject {
+class LiveSimTest : public QObject
+{
     Q_OBJECT
 private slots:
     void levelReachesThePanelAndThePollSendsNothing()
@@ -62,11 +45,11 @@ private slots:
         QCOMPARE(rig.com(), QStringLiteral("SIM"));
         QTRY_COMPARE_WITH_TIMEOUT(rig.value(), QStringLiteral("63.4"), 3000);
         QCOMPARE(rig.panel->widgets().shownLCD->text(), QStringLiteral("63.4"));
-        rig.meter->setLevel(71.2);
+        rig.meter.setLevel(71.2);
         QTRY_COMPARE_WITH_TIMEOUT(rig.value(), QStringLiteral("71.2"), 3000);
         QTest::qWait(1000);
-        QCOMPARE(rig.meter->receivedBytes(), std::string());
-        QCOMPARE(rig.meter->protocolErrors(), 0);
+        QCOMPARE(rig.meter.receivedBytes(), std::string());
+        QCOMPARE(rig.meter.protocolErrors(), 0);
         rig.panel->close();
     }
 
@@ -75,11 +58,11 @@ private slots:
         Rig rig(holding(55.0));
         QVERIFY(rig.panel->startUp());
         QTRY_COMPARE_WITH_TIMEOUT(rig.value(), QStringLiteral("55.0"), 3000);
-        rig.meter->setSilent(true);
+        rig.meter.setSilent(true);
         QTRY_COMPARE_WITH_TIMEOUT(rig.com(), QStringLiteral("No COM"), 3000);
         QCOMPARE(rig.value(), QString());
         QVERIFY(!rig.panel->samplingTickEnabled());
-        rig.meter->setSilent(false);
+        rig.meter.setSilent(false);
         QTRY_COMPARE_WITH_TIMEOUT(rig.com(), QStringLiteral("SIM"), 3000);
         QTRY_COMPARE_WITH_TIMEOUT(rig.value(), QStringLiteral("55.0"), 3000);
         QVERIFY(rig.panel->samplingTickEnabled());
@@ -91,11 +74,11 @@ private slots:
         Rig rig(holding(48.8), true);
         QVERIFY(rig.panel->startUp());
         QTRY_COMPARE_WITH_TIMEOUT(rig.value(), QStringLiteral("48.8"), 3000);
-        rig.meter->closeTerminal();
+        rig.meter.closeTerminal();
         QTRY_COMPARE_WITH_TIMEOUT(rig.com(), QStringLiteral("No COM"), 3000);
-        QTest::qWait(700);  // stays lost, and keeps running, while the device is away
+        QTest::qWait(700); // stays lost, and keeps running, while the device is away
         QCOMPARE(rig.com(), QStringLiteral("No COM"));
-        QVERIFY(rig.meter->reopenTerminal());
+        QVERIFY(rig.meter.reopenTerminal());
         QTRY_COMPARE_WITH_TIMEOUT(rig.com(), QStringLiteral("SIM"), 5000);
         QTRY_COMPARE_WITH_TIMEOUT(rig.value(), QStringLiteral("48.8"), 3000);
         rig.panel->close();
@@ -106,8 +89,8 @@ private slots:
         Rig rig(holding(60.0));
         QVERIFY(rig.panel->startUp());
         QTRY_COMPARE_WITH_TIMEOUT(rig.value(), QStringLiteral("60.0"), 3000);
-        rig.meter->sendGarbage(10.0);
-        QTest::qWait(300);  // frames already on the line before the noise
+        rig.meter.sendGarbage(10.0);
+        QTest::qWait(300); // frames already on the line before the noise
         const int before = rig.panel->livePoll().decodedFrames();
         // A tick on a noisy line may take up to its one-second budget, so stop looking well
         // before the noise ends.
@@ -119,20 +102,17 @@ private slots:
 
     void portThatCannotBeOpenedEndsTheStartUp()
     {
-        NullDialogs dialogs;
-        SystemClock clock;
-        EventLoopWaiter waiter;
-        SerialMeterLink link;
-        LinkLock lock;
-        Services services{link, dialogs, clock, waiter, lock};
+        TestServices<SerialMeterLink> platform;
+        ScriptedDialogs& dialogs = platform.dialogs;
+        Services& services = platform.services;
         PanelState state;
         state.PortName = QStringLiteral("/dev/no-such-meter");
         Panel panel(services, state);
         QVERIFY(!panel.startUp());
-        QCOMPARE(dialogs.messages, QStringList{QStringLiteral("No device found, try again!")});
+        QCOMPARE(dialogs.messageTexts(), QStringList{QStringLiteral("No device found, try again!")});
         QVERIFY(!panel.livePollEnabled());
 
-        PanelState unchosen;  // a text that matched no port
+        PanelState unchosen; // a text that matched no port
         Panel second(services, unchosen);
         QVERIFY(!second.startUp());
         QCOMPARE(dialogs.messages.size(), 2);

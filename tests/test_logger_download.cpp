@@ -6,6 +6,7 @@
 #include "logger/DataListWindow.h"
 #include "logger/MemoryWindow.h"
 #include "shared/RecordListModel.h"
+#include "support/RunTests.h"
 
 #include <QLabel>
 #include <QPushButton>
@@ -57,7 +58,7 @@ void checkEndedWithError(LoggerRig& rig, const char* sent)
     QCOMPARE(int(rig.dialogs.messages.at(0).icon), int(Dialogs::Icon::Critical));
     QVERIFY(!rig.commands->memoryWindow());
     QVERIFY(!rig.state.MemoryFormOpen);
-    QVERIFY(rig.timers.on);
+    QVERIFY(rig.timers.livePollEnabled());
     QVERIFY(QString::fromStdString(rig.meter.receivedBytes()).startsWith(QLatin1String(sent)));
 }
 
@@ -79,7 +80,7 @@ private slots:
         QCOMPARE(rig.meter.receivedBytes(), std::string("A"));
         QVERIFY(!rig.commands->memoryWindow());
         QVERIFY(!rig.state.MemoryFormOpen);
-        QCOMPARE(rig.timers.changes, (QList<bool>{false, true}));
+        QCOMPARE(rig.timers.switches, (QList<bool>{false, true}));
     }
 
     void oneSetOfThreeRecords()
@@ -99,7 +100,7 @@ private slots:
         QCOMPARE(rig.commands->memoryWindow()->pos(),
                  QPoint(rig.panel.frameGeometry().right() + 1, rig.panel.frameGeometry().top()));
         QVERIFY(rig.state.MemoryFormOpen);
-        QVERIFY(rig.timers.on);
+        QVERIFY(rig.timers.livePollEnabled());
 
         // Open: "Memory" does nothing until the window is closed.
         rig.meter.clearLog();
@@ -158,7 +159,7 @@ private slots:
         rig.commands->memory();
         QVERIFY(rig.dialogs.messages.isEmpty());
         QCOMPARE(setRows(rig), rows);
-        QVERIFY(rig.timers.on);
+        QVERIFY(rig.timers.livePollEnabled());
     }
 
     void silentMidDownloadEndsWithAnError()
@@ -220,7 +221,7 @@ private slots:
         QVERIFY(rig.dialogs.messages.isEmpty());
         QVERIFY(!rig.commands->memoryWindow());
         QVERIFY(!rig.state.MemoryFormOpen);
-        QVERIFY(rig.timers.on);
+        QVERIFY(rig.timers.livePollEnabled());
         QVERIFY(heart.beats > 5);
     }
 
@@ -239,10 +240,10 @@ private slots:
         QCOMPARE(rig.dialogs.confirmTexts,
                  QStringList{QStringLiteral("All saved data in memory will be deleted.")});
 
-        rig.timers.changes.clear();
+        rig.timers.switches.clear();
         rig.commands->erase();
         QCOMPARE(rig.meter.receivedBytes(), std::string("H"));
-        QCOMPARE(rig.timers.changes, (QList<bool>{false, true}));
+        QCOMPARE(rig.timers.switches, (QList<bool>{false, true}));
         QCOMPARE(rig.meter.status().memoryPointer, 48);
 
         rig.commands->memory();
@@ -264,7 +265,7 @@ private slots:
         s.range = 0x00;
         rig.meter.setMemory(bytesOf(makeSet(s)));
         rig.commands->memory();
-        rig.timers.changes.clear();
+        rig.timers.switches.clear();
         rig.commands->memoryWindow()->gridSet()->cellClicked(0, 1);
         DataListWindow* list = rig.commands->dataListWindow();
         QVERIFY(list);
@@ -283,7 +284,7 @@ private slots:
         QCOMPARE(list->field("Board50"), QStringLiteral("XXX"));
         QCOMPARE(list->field("BoardLeq"), QStringLiteral("XXX"));
         QCOMPARE(rig.state.SetSamplingInterval, 5);
-        QCOMPARE(rig.timers.changes, (QList<bool>{false, true}));
+        QCOMPARE(rig.timers.switches, (QList<bool>{false, true}));
 
         // A second click makes a new window.
         QPointer<DataListWindow> first = list;
@@ -330,27 +331,18 @@ private slots:
     {
         LoggerRig rig;
         rig.commands->memory();
-        rig.timers.changes.clear();
+        rig.timers.switches.clear();
         rig.commands->showSet(0);
         rig.commands->showSet(9);
         QVERIFY(!rig.commands->dataListWindow());
-        QVERIFY(rig.timers.on);
+        QVERIFY(rig.timers.livePollEnabled());
     }
 };
 
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
-    int status = 0;
-    {
-        TestLoggerDownload t;
-        status |= QTest::qExec(&t, argc, argv);
-    }
-    {
-        TestDataList t;
-        status |= QTest::qExec(&t, argc, argv);
-    }
-    return status;
+    return runTests<TestLoggerDownload, TestDataList>(argc, argv);
 }
 
 #include "test_logger_download.moc"

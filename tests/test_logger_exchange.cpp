@@ -19,7 +19,7 @@ namespace
 
 // A meter that answers each command from a script; a download block trickles out a few
 // bytes per read, or stops after `stallAfter` bytes.
-class ScriptedLink : public MeterLink
+class TrickleLink : public MeterLink
 {
 public:
     std::function<QByteArray(const QByteArray&)> answer;
@@ -87,7 +87,7 @@ class TestLoggerExchange : public QObject
 private slots:
     void listsTheSetsInOrderOfTheExchange()
     {
-        ScriptedLink link;
+        TrickleLink link;
         NoWait wait;
         const QByteArray logged = makeSet(setOf(30, 1)) + makeSet(setOf(3, 5));
         link.answer = meterWith(logged);
@@ -134,7 +134,7 @@ private slots:
         QFETCH(int, pointer);
         QFETCH(int, outcome);
         QFETCH(QByteArray, sent);
-        ScriptedLink link;
+        TrickleLink link;
         NoWait wait;
         link.answer = [pointer](const QByteArray& cmd) -> QByteArray {
             if (cmd == "A")
@@ -152,7 +152,7 @@ private slots:
 
     void wrongLengthsRepeatFromThePointer()
     {
-        ScriptedLink link;
+        TrickleLink link;
         NoWait wait;
         const QByteArray logged = makeSet(setOf(3, 1));
         int pointerAsks = 0, sizeAsks = 0;
@@ -180,7 +180,7 @@ private slots:
     void boundsEndTheExchange()
     {
         QFETCH(QString, fault);
-        ScriptedLink link;
+        TrickleLink link;
         NoWait wait;
         const QByteArray logged = makeSet(setOf(300, 1));
         auto good = meterWith(logged);
@@ -204,7 +204,7 @@ private slots:
 
     void cancelStopsTheDownload()
     {
-        ScriptedLink link;
+        TrickleLink link;
         NoWait wait;
         link.answer = meterWith(makeSet(setOf(3000, 1)));
         link.trickle = 10;
@@ -218,7 +218,7 @@ private slots:
 
     void bytesBeyondTheBlockAreIgnored()
     {
-        ScriptedLink link;
+        TrickleLink link;
         NoWait wait;
         const QByteArray logged = makeSet(setOf(3, 1));
         auto good = meterWith(logged);

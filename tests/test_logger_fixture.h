@@ -3,37 +3,18 @@
 // A program's worth of services around the logger commands, talking to the simulated meter
 // over a real pseudo-terminal.
 
-#include "link/LinkLock.h"
 #include "link/SerialMeterLink.h"
-#include "link/WaitSeconds.h"
 #include "logger/LoggerCommands.h"
-#include "shared/Clock.h"
 #include "shared/PanelState.h"
-#include "shared/PanelTimers.h"
-#include "shared/Services.h"
 #include "slm-sim/SimMeter.h"
-#include "support/ScriptedDialogs.h"
+#include "support/CountingPanelTimers.h"
+#include "support/TestServices.h"
 
 #include <QWidget>
 #include <memory>
 
 namespace loggertest
 {
-
-// The panel's timers as switches, with every change remembered.
-class SwitchTimers : public PanelTimers
-{
-public:
-    bool on = true;
-    QList<bool> changes;
-    void setTimersEnabled(bool enabled) override
-    {
-        on = enabled;
-        changes << enabled;
-    }
-    bool livePollEnabled() const override { return on; }
-    bool samplingTickEnabled() const override { return on; }
-};
 
 // The meter of most tests: no pacing unless the timing matters, its clock fixed.
 inline slmsim::SimOptions quietMeter(bool pacing = false)
@@ -44,9 +25,9 @@ inline slmsim::SimOptions quietMeter(bool pacing = false)
     return o;
 }
 
-struct LoggerRig {
+struct LoggerRig : TestServices<SerialMeterLink> {
     explicit LoggerRig(slmsim::SimOptions options = quietMeter())
-        : meter(options), services{link, dialogs, clock, waiter, lock}
+        : TestServices(QDateTime(QDate(2026, 3, 4), QTime(8, 0))), meter(options)
     {
         panel.setObjectName(QStringLiteral("Panel"));
         panel.setGeometry(10, 10, 400, 300);
@@ -63,16 +44,16 @@ struct LoggerRig {
         link.flush();
         meter.clearLog();
     }
+    ~LoggerRig()
+    {
+        // The windows go first, then the port, and the meter last.
+        commands.reset();
+        link.setPortOpen(false);
+    }
 
     slmsim::SimMeter meter;
-    SerialMeterLink link;
-    ScriptedDialogs dialogs;
-    FixedClock clock{QDateTime(QDate(2026, 3, 4), QTime(8, 0))};
-    EventLoopWaiter waiter;
-    LinkLock lock;
-    Services services;
     PanelState state;
-    SwitchTimers timers;
+    CountingPanelTimers timers;
     QWidget panel;
     std::unique_ptr<LoggerCommands> commands;
 };

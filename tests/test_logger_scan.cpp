@@ -4,6 +4,7 @@
 
 #include "logger/LoggerMemory.h"
 #include "logger/SetDecode.h"
+#include "support/RunTests.h"
 
 #include <QRandomGenerator>
 #include <QtTest>
@@ -255,16 +256,7 @@ private slots:
 
 int main(int argc, char** argv)
 {
-    int status = 0;
-    {
-        TestLoggerScan t;
-        status |= QTest::qExec(&t, argc, argv);
-    }
-    {
-        TestSetDecode t;
-        status |= QTest::qExec(&t, argc, argv);
-    }
-    return status;
+    return runTests<TestLoggerScan, TestSetDecode>(argc, argv);
 }
 
 #include "test_logger_scan.moc"

@@ -1,18 +1,9 @@
 // Recording through the panel's own controls against the simulated meter.
 #include "graphs/Graph.h"
 #include "graphs/PanelGraphs.h"
-#include "link/LinkLock.h"
-#include "link/SerialMeterLink.h"
-#include "link/WaitSeconds.h"
-#include "live/Panel.h"
-#include "live/PanelWiring.h"
 #include "shared/ClickableLabel.h"
-#include "shared/Clock.h"
-#include "shared/PanelState.h"
 #include "shared/RecordListModel.h"
-#include "shared/Services.h"
-#include "slm-sim/SimMeter.h"
-#include "support/ScriptedDialogs.h"
+#include "support/SimPanelRig.h"
 
 #include <QAction>
 #include <QFile>
@@ -21,28 +12,20 @@
 #include <QRadioButton>
 #include <QRegularExpression>
 #include <QStandardPaths>
-#include <QTemporaryDir>
 #include <QtTest>
-#include <memory>
 
-namespace {
-struct Rig {
-    Rig()
-    {
-        slmsim::SimOptions o;
-        o.level = 66.6;
-        meter = std::make_unique<slmsim::SimMeter>(o);
-        QVERIFY(meter->start());
-        state.PortName = QString::fromStdString(meter->ptyPath());
-        state.PortLabel = QStringLiteral("SIM");
-        panel = std::make_unique<Panel>(services, state);
-        wiring = std::make_unique<PanelWiring>(*panel, services, state);
-    }
-    ~Rig()
-    {
-        wiring.reset();
-        panel.reset();
-    }
+namespace
+{
+SimPanelOptions recordingMeter()
+{
+    SimPanelOptions o;
+    o.sim.level = 66.6;
+    o.wiring = true;
+    return o;
+}
+
+struct Rig : SimPanelRig {
+    Rig() : SimPanelRig(recordingMeter()) { QVERIFY(start()); }
     QAction* tool(const char* key) { return panel->widgets().toolButtons.value(QString::fromLatin1(key)); }
     QStringList fileLines(const QString& path)
     {
@@ -65,22 +48,11 @@ struct Rig {
         panel->widgets().cmdSaveOK->click();
         QVERIFY(state.Recording);
     }
-
-    QTemporaryDir dir;
-    std::unique_ptr<slmsim::SimMeter> meter;
-    ScriptedDialogs dialogs;
-    SystemClock clock;
-    EventLoopWaiter waiter;
-    SerialMeterLink link;
-    LinkLock lock;
-    Services services{link, dialogs, clock, waiter, lock};
-    PanelState state;
-    std::unique_ptr<Panel> panel;
-    std::unique_ptr<PanelWiring> wiring;
 };
-}  // namespace
+} // namespace
 
-class RecordingPanelTest : public QObject {
+class RecordingPanelTest : public QObject
+{
     Q_OBJECT
 private slots:
     void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
@@ -121,7 +93,7 @@ private slots:
         const QString path = rig.dir.filePath("lost.slmm");
         rig.startRecording(path);
         QTRY_VERIFY_WITH_TIMEOUT(rig.state.RecordCount >= 3, 6000);
-        rig.meter->setSilent(true);
+        rig.meter.setSilent(true);
         const int taken = rig.state.RecordCount;
         QTRY_COMPARE_WITH_TIMEOUT(rig.panel->widgets().lblCOM->text(), QStringLiteral("No COM"), 3000);
         QVERIFY(!rig.state.Recording);

@@ -8,6 +8,7 @@
 #include "shared/RecordListModel.h"
 #include "shared/TextHelpers.h"
 #include "support/ScriptedDialogs.h"
+#include "support/TestFiles.h"
 
 #include <QBuffer>
 #include <QFile>
@@ -16,14 +17,6 @@
 
 namespace
 {
-
-QByteArray readAll(const QString& path)
-{
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
-        return "<missing>";
-    return f.readAll();
-}
 
 void writeFile(const QString& path, const QByteArray& bytes)
 {

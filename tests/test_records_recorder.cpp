@@ -6,6 +6,7 @@
 #include "shared/Clock.h"
 #include "shared/RecordListModel.h"
 #include "support/ScriptedDialogs.h"
+#include "support/TestFiles.h"
 
 #include <QDir>
 #include <QFile>
@@ -14,14 +15,6 @@
 
 namespace
 {
-
-QByteArray readAll(const QString& path)
-{
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
-        return "<missing>";
-    return f.readAll();
-}
 
 // The panel as the recorder sees it: every text it was given.
 struct PanelLog : RecorderView, BusyCaption {

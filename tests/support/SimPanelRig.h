@@ -1,0 +1,57 @@
+#pragma once
+
+#include "link/LinkLock.h"
+#include "link/SerialMeterLink.h"
+#include "link/WaitSeconds.h"
+#include "live/Panel.h"
+#include "live/PanelWiring.h"
+#include "shared/ClickableLabel.h"
+#include "shared/Clock.h"
+#include "shared/PanelState.h"
+#include "shared/Services.h"
+#include "slm-sim/SimMeter.h"
+#include "support/ScriptedDialogs.h"
+
+#include <QDateTime>
+#include <QTemporaryDir>
+#include <memory>
+#include <optional>
+
+struct SimPanelOptions {
+    slmsim::SimOptions sim;
+    // The panel opens a symbolic link to the pty, as to an adapter that can vanish and come back.
+    bool viaLink = false;
+    // Also the graphs, the list and the recorder around the panel.
+    bool wiring = false;
+    // The program's clock stands at this time; without it the system clock runs.
+    std::optional<QDateTime> fixedTime;
+};
+
+// The panel against the simulated meter over a real pseudo-terminal, with scripted dialogs.
+// start() starts the meter and builds the panel on port "SIM"; showing it and its startUp()
+// stay with the test.
+struct SimPanelRig {
+    explicit SimPanelRig(SimPanelOptions options = {});
+    ~SimPanelRig();
+    SimPanelRig(const SimPanelRig&) = delete;
+    SimPanelRig& operator=(const SimPanelRig&) = delete;
+
+    // False when the meter did not start (meter.lastError() says why).
+    bool start();
+    QString value() const { return panel->widgets().lblValue->text(); }
+    QString com() const { return panel->widgets().lblCOM->text(); }
+
+    const SimPanelOptions options;
+    QTemporaryDir dir; // for the symbolic link and the test's own files
+    slmsim::SimMeter meter;
+    SerialMeterLink link;
+    ScriptedDialogs dialogs;
+    FixedClock fixedClock;
+    SystemClock systemClock;
+    EventLoopWaiter waiter;
+    LinkLock lock;
+    Services services;
+    PanelState state;
+    std::unique_ptr<Panel> panel;
+    std::unique_ptr<PanelWiring> wiring;
+};
