@@ -3,13 +3,20 @@
 // The link has one user at a time. An exchange holds the lock while it runs; the live poll
 // skips its tick when it finds the lock held, since the waits of an exchange run the event
 // loop and a timer tick could otherwise start in the middle of it.
+// The poll itself does not hold it: a click that lands in the poll's short wait gets the link,
+// and the poll, finding that the link was used meanwhile (uses() changed), drops its tick.
 class LinkLock {
 public:
     bool busy() const { return m_holders > 0; }
+    int uses() const { return m_uses; }
 
     class Hold {
     public:
-        explicit Hold(LinkLock& lock) : m_lock(lock) { ++m_lock.m_holders; }
+        explicit Hold(LinkLock& lock) : m_lock(lock)
+        {
+            ++m_lock.m_holders;
+            ++m_lock.m_uses;
+        }
         ~Hold() { --m_lock.m_holders; }
         Hold(const Hold&) = delete;
         Hold& operator=(const Hold&) = delete;
@@ -20,4 +27,5 @@ public:
 
 private:
     int m_holders = 0;
+    int m_uses = 0;
 };

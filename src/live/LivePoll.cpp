@@ -32,7 +32,9 @@ LivePoll::Result LivePoll::tick()
     if (m_running || recovering() || m_s.linkLock.busy())
         return Result::Skipped;
     RunningFlag running(m_running);
-    LinkLock::Hold hold(m_s.linkLock);
+    // Not a hold: a key or a toolbar command clicked during the waits below runs at once.
+    const int usesAtStart = m_s.linkLock.uses();
+    const auto linkUsedMeanwhile = [&] { return m_s.linkLock.busy() || m_s.linkLock.uses() != usesAtStart; };
 
     // Retries after a block that was no frame share one budget of steps with the wait, so a
     // line full of noise ends the tick (without a reading) instead of holding it for as long
@@ -50,6 +52,10 @@ LivePoll::Result LivePoll::tick()
             ++steps;
             if (m_s.waiter.cancelled())
                 return Result::Cancelled;
+            // What waits now is the other exchange's leftover, and the meter may have been
+            // quiet for it: neither a reading nor a lost link.
+            if (linkUsedMeanwhile())
+                return Result::Skipped;
         } while (steps < LostAfterSteps && m_s.link.inBufferCount() <= 5);
 
         if (steps >= LostAfterSteps) {

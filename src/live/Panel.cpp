@@ -517,8 +517,13 @@ void Panel::runSamplingTick()
 
 void Panel::setTimersEnabled(bool on)
 {
+    // Windows closed by the panel's close switch the timers on as they go: the program ends.
+    if (on && m_s.waiter.cancelled())
+        return;
     setTimerRunning(m_timer1, on);
-    setTimerRunning(m_timer2, on);
+    // While the meter is lost the sampling tick stays off (the recovery starts it again when
+    // frames return): it would list, and record, the last reading as if it were live.
+    setTimerRunning(m_timer2, on && !m_poll.recovering());
 }
 
 bool Panel::livePollEnabled() const

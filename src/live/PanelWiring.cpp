@@ -60,6 +60,7 @@ PanelWiring::PanelWiring(Panel& panel, Services& services, PanelState& state) : 
             m_recorder->stopRecording();
     });
     m_logger = std::make_unique<LoggerCommands>(services, state, panel, &panel);
+    m_logger->reportStatus = status;
     panel.setToolbarHandler(QStringLiteral("Memory"), [this] { m_logger->memory(); });
     panel.setToolbarHandler(QStringLiteral("Erase"), [this] { m_logger->erase(); });
 }

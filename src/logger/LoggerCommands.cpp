@@ -68,7 +68,7 @@ DataListWindow* LoggerCommands::dataListWindow() const
 
 void LoggerCommands::memory()
 {
-    if (m_state.MemoryFormOpen)
+    if (m_state.MemoryFormOpen || linkBusy())
         return;
     m_state.MemoryFormOpen = true;
     m_timers.setTimersEnabled(false);
@@ -89,6 +89,13 @@ void LoggerCommands::memory()
     using Outcome = DownloadResult::Outcome;
     switch (result.outcome) {
     case Outcome::Listed:
+        // Closed (or cancelled) while the last bytes came in, the window perhaps not deleted
+        // yet: nothing to list into, and its close could not clear the flag meanwhile.
+        if (m_cancel) {
+            closeMemoryWindow();
+            m_state.MemoryFormOpen = false;
+            break;
+        }
         m_sets = std::move(result.sets);
         if (m_memory) {
             for (size_t i = 0; i < m_sets.size(); ++i)
@@ -114,6 +121,22 @@ void LoggerCommands::memory()
         break;
     }
     endExchange();
+}
+
+bool LoggerCommands::linkBusy()
+{
+    // This click runs inside another exchange's wait (a key press waiting for its
+    // acknowledgement): sending now would mix the two exchanges' bytes.
+    if (!m_s.linkLock.busy())
+        return false;
+    if (reportStatus)
+        reportStatus(busyText());
+    return true;
+}
+
+QString LoggerCommands::busyText()
+{
+    return QStringLiteral("The meter is busy; command not sent");
 }
 
 void LoggerCommands::endExchange()
@@ -158,7 +181,7 @@ void LoggerCommands::erase()
 {
     const bool ok = m_s.dialogs.confirm(m_panel, EraseText, QStringLiteral("Warning"));
     closeMemoryWindow();
-    if (!ok)
+    if (!ok || linkBusy())
         return;
     m_timers.setTimersEnabled(false);
     {

@@ -4,6 +4,7 @@
 
 #include <QObject>
 #include <QPointer>
+#include <functional>
 #include <vector>
 
 class DataListWindow;
@@ -34,10 +35,15 @@ public:
     DataListWindow* dataListWindow() const;
     const std::vector<DataSet>& sets() const { return m_sets; }
 
+    // Receives a short text when a command is not sent because another exchange holds the link.
+    std::function<void(const QString&)> reportStatus;
+    static QString busyText();
+
 private:
     void openMemoryWindow(int sizeK, double freeK);
     void closeMemoryWindow();
     void endExchange();
+    bool linkBusy();
 
     Services& m_s;
     PanelState& m_state;

@@ -1,0 +1,239 @@
+// Clicks and closes that land inside another handler's wait: the live poll's, a key's
+// attention, the download's last read, the link recovery.
+
+#include "test_logger_sets.h"
+
+#include "link/LinkLock.h"
+#include "link/SerialMeterLink.h"
+#include "link/WaitSeconds.h"
+#include "live/MeterKeys.h"
+#include "live/Panel.h"
+#include "logger/LoggerCommands.h"
+#include "logger/MemoryWindow.h"
+#include "logger/ToolbarCommands.h"
+#include "settings/Setup.h"
+#include "shared/ClickableLabel.h"
+#include "shared/Clock.h"
+#include "shared/PanelState.h"
+#include "shared/PanelTimers.h"
+#include "shared/Services.h"
+#include "slm-sim/SimMeter.h"
+#include "support/NullDialogs.h"
+#include "support/ScriptedDialogs.h"
+#include "support/ScriptedLink.h"
+
+#include <QLabel>
+#include <QTimer>
+#include <QtTest>
+#include <memory>
+
+namespace
+{
+
+struct SimRig {
+    SimRig()
+    {
+        slmsim::SimOptions o;
+        o.level = 61.0;
+        meter = std::make_unique<slmsim::SimMeter>(o);
+        if (!meter->start())
+            qFatal("simulated meter did not start");
+        state.PortName = QString::fromStdString(meter->ptyPath());
+        state.PortLabel = QStringLiteral("SIM");
+        panel = std::make_unique<Panel>(services, state);
+    }
+    QString com() const { return panel->widgets().lblCOM->text(); }
+
+    std::unique_ptr<slmsim::SimMeter> meter;
+    NullDialogs dialogs;
+    SystemClock clock;
+    EventLoopWaiter waiter;
+    SerialMeterLink link;
+    LinkLock lock;
+    Services services{link, dialogs, clock, waiter, lock};
+    PanelState state;
+    std::unique_ptr<Panel> panel;
+};
+
+// Runs action once, the first time the live poll is found inside its wait.
+void duringPollWait(SimRig& rig, const std::function<void()>& action)
+{
+    bool done = false;
+    QTimer probe;
+    probe.setInterval(1);
+    QObject::connect(&probe, &QTimer::timeout, [&] {
+        if (!done && rig.panel->livePoll().running()) {
+            done = true;
+            action();
+        }
+    });
+    probe.start();
+    QTRY_VERIFY_WITH_TIMEOUT(done, 5000);
+}
+
+// A wait that runs a test's step instead of sleeping (events still run).
+class StepWaiter : public Waiter
+{
+public:
+    std::function<void()> onWait;
+    void waitSeconds(double) override
+    {
+        QCoreApplication::processEvents();
+        if (onWait)
+            onWait();
+    }
+};
+
+class OnTimers : public PanelTimers
+{
+public:
+    bool on = true;
+    void setTimersEnabled(bool enabled) override { on = enabled; }
+    bool livePollEnabled() const override { return on; }
+    bool samplingTickEnabled() const override { return on; }
+};
+
+} // namespace
+
+class TestReviewRaces : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    // The poll spends a good part of every tick waiting for a frame; a key or a toolbar
+    // command clicked then is sent, and the poll goes on with fresh frames afterwards.
+    void clicksDuringThePollsWaitAreSent()
+    {
+        SimRig rig;
+        QVERIFY(rig.panel->startUp());
+        QTRY_COMPARE_WITH_TIMEOUT(rig.panel->widgets().lblValue->text(), QStringLiteral("61.0"), 3000);
+        QStringList statuses;
+        MeterKeys keys(rig.services, [&](const QString& s) { statuses << s; });
+        ToolbarCommands toolbar(rig.services, rig.state, *rig.panel, rig.panel.get());
+        toolbar.reportStatus = [&](const QString& s) { statuses << s; };
+
+        rig.meter->clearLog();
+        bool pressed = false;
+        duringPollWait(rig, [&] { pressed = keys.press(MeterCommands::Key::Down); });
+        QVERIFY(pressed);
+        duringPollWait(rig, [&] { toolbar.run(QStringLiteral("AC")); });
+        QCOMPARE(statuses, QStringList());
+        const std::string sent = rig.meter->receivedBytes();
+        QVERIFY(sent.find(std::string("K\0\0\x0a", 4)) != std::string::npos);
+        QCOMPARE(sent.back(), 'G');
+        QCOMPARE(rig.meter->protocolErrors(), 0);
+        QVERIFY(rig.panel->livePollEnabled());
+        QTRY_COMPARE_WITH_TIMEOUT(rig.panel->widgets().boardLevel->text(), QStringLiteral("40-100"), 3000);
+        QCOMPARE(rig.com(), QStringLiteral("SIM"));
+        rig.panel->close();
+    }
+
+    // A command that switches the timers back on while the meter is lost leaves the sampling
+    // tick off: it would list (and record) the last reading as if it were live.
+    void timersOnDuringTheRecoveryKeepTheSamplingTickOff()
+    {
+        SimRig rig;
+        QVERIFY(rig.panel->startUp());
+        QTRY_COMPARE_WITH_TIMEOUT(rig.panel->widgets().lblValue->text(), QStringLiteral("61.0"), 3000);
+        rig.meter->setSilent(true);
+        QTRY_COMPARE_WITH_TIMEOUT(rig.com(), QStringLiteral("No COM"), 3000);
+        QVERIFY(!rig.panel->samplingTickEnabled());
+        rig.panel->setTimersEnabled(false);
+        rig.panel->setTimersEnabled(true);
+        QVERIFY(rig.panel->livePollEnabled());
+        QVERIFY(!rig.panel->samplingTickEnabled());
+        rig.meter->setSilent(false);
+        QTRY_COMPARE_WITH_TIMEOUT(rig.com(), QStringLiteral("SIM"), 3000);
+        QVERIFY(rig.panel->samplingTickEnabled());
+        rig.panel->close();
+    }
+
+    // Closing the panel closes the clock window, whose unload switches the panel's timers on:
+    // they stay off, the program is ending.
+    void closingThePanelWithTheClockWindowOpenLeavesTheTimersOff()
+    {
+        SimRig rig;
+        QVERIFY(rig.panel->startUp());
+        auto* clock = new Setup(rig.services, *rig.panel, rig.panel.get());
+        clock->show();
+        rig.panel->close();
+        QVERIFY(!clock->isVisible());
+        QVERIFY(!rig.panel->livePollEnabled());
+        QVERIFY(!rig.panel->samplingTickEnabled());
+    }
+
+    // The user closes the "Data Logger" window while the last bytes of the block come in:
+    // "Memory" works again afterwards.
+    void memoryWindowClosedDuringTheLastRead()
+    {
+        const QByteArray logged = loggertest::makeSet(loggertest::setOf(3, 7));
+        const int pointer = 48 + logged.size();
+        ScriptedLink link;
+        link.respond = [&](const QByteArray& w) -> QByteArray {
+            if (w == "A")
+                return QByteArray("\x00\x00", 2) + char(pointer);
+            if (w == "L")
+                return QByteArray("\x00\x01\x00", 3);
+            return {};
+        };
+        ScriptedDialogs dialogs;
+        FixedClock clock;
+        StepWaiter waiter;
+        LinkLock lock;
+        Services services{link, dialogs, clock, waiter, lock};
+        PanelState state;
+        OnTimers timers;
+        QWidget panel;
+        LoggerCommands commands(services, state, timers, &panel);
+        waiter.onWait = [&] {
+            if (link.written().endsWith('K') && commands.memoryWindow() &&
+                commands.memoryWindow()->isVisible()) {
+                commands.memoryWindow()->close();
+                link.feed(char(0x02) + logged + char(0x03));
+            }
+        };
+        commands.memory();
+        QVERIFY(!state.MemoryFormOpen);
+        QVERIFY(timers.on);
+        QVERIFY(dialogs.messages.isEmpty());
+
+        waiter.onWait = nullptr;
+        link.clearWrites();
+        link.respond = [&](const QByteArray& w) -> QByteArray {
+            return w == "A" ? QByteArray(3, '\0') : QByteArray();
+        };
+        commands.memory(); // pointer 0: tried, and answered
+        QCOMPARE(link.written(), QByteArray("A"));
+    }
+
+    // A key press still waiting for its acknowledgement holds the link: "Memory" and "Erase"
+    // clicked then send nothing and say so, and leave the timers as they were.
+    void memoryAndEraseWhileAKeyHoldsTheLink()
+    {
+        ScriptedLink link;
+        ScriptedDialogs dialogs;
+        FixedClock clock;
+        StepWaiter waiter;
+        LinkLock lock;
+        Services services{link, dialogs, clock, waiter, lock};
+        PanelState state;
+        OnTimers timers;
+        QWidget panel;
+        LoggerCommands commands(services, state, timers, &panel);
+        QStringList statuses;
+        commands.reportStatus = [&](const QString& s) { statuses << s; };
+        dialogs.confirmAnswers << true;
+        {
+            LinkLock::Hold keyWaiting(lock);
+            commands.memory();
+            commands.erase();
+        }
+        QCOMPARE(link.written(), QByteArray());
+        QVERIFY(!state.MemoryFormOpen);
+        QVERIFY(timers.on);
+        QCOMPARE(statuses, (QStringList{LoggerCommands::busyText(), LoggerCommands::busyText()}));
+    }
+};
+
+QTEST_MAIN(TestReviewRaces)
+#include "test_review_races.moc"
