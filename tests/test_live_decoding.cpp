@@ -8,6 +8,8 @@
 #include "support/TestServices.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QMouseEvent>
 #include <QLabel>
 #include <QProgressBar>
 #include <QtTest>
@@ -184,6 +186,12 @@ private slots:
         QCOMPARE(panel.windowTitle(), QStringLiteral("Panel   V8.01   121203"));
         QTest::mouseClick(com, Qt::LeftButton);
         QCOMPARE(panel.windowTitle(), QStringLiteral("Panel   V8.01"));
+        // A real click only comes back to the label when the label takes the press.
+        QMouseEvent press(QEvent::MouseButtonPress, QPointF(2, 2), com->mapToGlobal(QPointF(2, 2)),
+                          Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+        press.setAccepted(false);
+        QApplication::sendEvent(com, &press);
+        QVERIFY(press.isAccepted());
     }
 };
 

@@ -18,7 +18,7 @@
 #include "shared/PanelTimers.h"
 #include "shared/Services.h"
 #include "slm-sim/SimMeter.h"
-#include "support/NullDialogs.h"
+#include "support/ScriptedDialogs.h"
 #include "support/ScriptedDialogs.h"
 #include "support/ScriptedLink.h"
 
@@ -45,7 +45,7 @@ struct SimRig {
     QString com() const { return panel->widgets().lblCOM->text(); }
 
     std::unique_ptr<slmsim::SimMeter> meter;
-    NullDialogs dialogs;
+    ScriptedDialogs dialogs;
     SystemClock clock;
     EventLoopWaiter waiter;
     SerialMeterLink link;

@@ -7,11 +7,23 @@
 
 void EventLoopWaiter::waitSeconds(double seconds)
 {
+    wait(seconds, true);
+}
+
+void EventLoopWaiter::waitSecondsHoldingInput(double seconds)
+{
+    wait(seconds, false);
+}
+
+void EventLoopWaiter::wait(double seconds, bool allowInput)
+{
+    const QEventLoop::ProcessEventsFlags flags =
+        allowInput ? QEventLoop::AllEvents : QEventLoop::ExcludeUserInputEvents;
     QElapsedTimer elapsed;
     elapsed.start();
     const qint64 totalNs = static_cast<qint64>(seconds * 1e9);
     if (totalNs <= 0) {
-        QCoreApplication::processEvents();
+        QCoreApplication::processEvents(flags);
         return;
     }
     QEventLoop loop;
@@ -26,7 +38,7 @@ void EventLoopWaiter::waitSeconds(double seconds)
         if (leftNs <= 0)
             break;
         timer.start(static_cast<int>((leftNs + 999999) / 1000000));
-        loop.exec();
+        loop.exec(flags);
     }
 }
 

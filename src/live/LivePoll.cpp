@@ -8,16 +8,17 @@
 #include "shared/PanelState.h"
 #include "shared/Services.h"
 
-namespace {
+namespace
+{
 constexpr int LostAfterSteps = 100;  // of 0.01 s: about one second without six bytes
-constexpr int ReopenEverySteps = 25;  // of 0.02 s while recovering a port that went away
+constexpr int ReopenEverySteps = 25; // of 0.02 s while recovering a port that went away
 
 struct RunningFlag {
     explicit RunningFlag(bool& flag) : m_flag(flag) { m_flag = true; }
     ~RunningFlag() { m_flag = false; }
     bool& m_flag;
 };
-}  // namespace
+} // namespace
 
 LivePoll::LivePoll(Services& services, PanelState& state, Hooks hooks)
     : m_s(services), m_state(state), m_hooks(std::move(hooks))
@@ -32,7 +33,8 @@ LivePoll::Result LivePoll::tick()
     if (m_running || recovering() || m_s.linkLock.busy())
         return Result::Skipped;
     RunningFlag running(m_running);
-    // Not a hold: a key or a toolbar command clicked during the waits below runs at once.
+    // Not a hold: clicks wait until the tick is over (its waits hold user input back), and an
+    // exchange that a timer starts meanwhile goes first; the tick then gives way.
     const int usesAtStart = m_s.linkLock.uses();
     const auto linkUsedMeanwhile = [&] { return m_s.linkLock.busy() || m_s.linkLock.uses() != usesAtStart; };
 
@@ -48,7 +50,7 @@ LivePoll::Result LivePoll::tick()
         m_s.link.flush();
         int steps = 0;
         do {
-            m_s.waiter.waitSeconds(0.01);
+            m_s.waiter.waitSecondsHoldingInput(0.01);
             ++steps;
             if (m_s.waiter.cancelled())
                 return Result::Cancelled;
