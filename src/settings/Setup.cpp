@@ -52,6 +52,9 @@ Setup::Setup(Services& services, PanelTimers& panelTimers, QWidget* panel)
     auto* setTime = new QPushButton(QStringLiteral("Set Meter Time To System Time"), this);
     setTime->setObjectName(QStringLiteral("CmdSetTime"));
     auto* exitButton = new QPushButton(QStringLiteral("Exit"), this);
+    // Enter must not set the meter's clock by accident: only a click on the button does.
+    setTime->setAutoDefault(false);
+    exitButton->setDefault(true);
     exitButton->setObjectName(QStringLiteral("CmdExit"));
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(setTime);
