@@ -209,6 +209,12 @@ void TestControlToolbar::busyLinkSendsNothing()
     QVERIFY(f.link.writes().isEmpty());
     QVERIFY(f.timers.switches.isEmpty());
     QCOMPARE(status, ToolbarCommands::busyText());
+
+    // Nor does the clock window open, whose "Set" would write into the other exchange.
+    status.clear();
+    QVERIFY(f.toolbar.run(QStringLiteral("RTC")));
+    QVERIFY(QApplication::activeModalWidget() == nullptr);
+    QCOMPARE(status, ToolbarCommands::busyText());
 }
 
 void TestControlToolbar::samplingWindowIsShownModally()

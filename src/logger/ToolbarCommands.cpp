@@ -172,6 +172,9 @@ void ToolbarCommands::rangeDown()
 
 void ToolbarCommands::realTimeClock()
 {
+    // Opened inside another exchange's wait, its "Set" would write into that exchange.
+    if (linkBusy())
+        return;
     // The clock window switches the panel's timers itself.
     Setup window(m_services, m_timers, m_panel);
     window.exec();
