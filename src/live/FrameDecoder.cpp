@@ -56,7 +56,6 @@ bool isPlausibleLiveFrame(const QByteArray& six)
 {
     if (six.size() != 6 || six[0] != 0x02 || six[5] != 0x03)
         return false;
-    const auto range = static_cast<unsigned char>(six[1]);
     const int raw = (static_cast<unsigned char>(six[3]) * 256 + static_cast<unsigned char>(six[4])) & 0x7fff;
-    return (range & 0x78) == 0 && raw < 1600;
+    return raw < 1600;
 }

@@ -16,8 +16,8 @@ void DecodeLevelWord(LiveReading& reading, unsigned char high, unsigned char low
 QString levelTextOf(unsigned char high, unsigned char low);
 
 class QByteArray;
-// Whether six bytes can be a live frame: 0x02 .. 0x03 with the unused range bits clear and a
-// level below 160 dB. Random line noise passes the bare start/end test once in 65536 blocks;
-// this check makes that about one in twenty million, so noise is not shown or recorded as a
-// reading. The acknowledgement frame fails it too.
+// Whether six bytes can be a live frame: 0x02 .. 0x03 around a level below 160 dB. Random line
+// noise passes the bare start/end test once in 65536 blocks; the level makes that about one in
+// a million, so noise is hardly ever shown or recorded as a reading. The acknowledgement frame
+// (3276.7 dB) fails it. Every other bit is left to the decoders, as a meter may set them.
 bool isPlausibleLiveFrame(const QByteArray& six);
