@@ -1,16 +1,22 @@
 #pragma once
 
+#include <QString>
+#include <functional>
+
 // The link has one user at a time. An exchange holds the lock while it runs; the live poll
 // skips its tick when it finds the lock held, since the waits of an exchange run the event
 // loop and a timer tick could otherwise start in the middle of it.
-// The poll itself does not hold it: a click that lands in the poll's short wait gets the link,
-// and the poll, finding that the link was used meanwhile (uses() changed), drops its tick.
-class LinkLock {
+// The poll itself does not hold it (its short waits hold clicks back); an exchange that a timer
+// starts meanwhile gets the link, and the poll, finding that the link was used (uses()
+// changed), drops its tick.
+class LinkLock
+{
 public:
     bool busy() const { return m_holders > 0; }
     int uses() const { return m_uses; }
 
-    class Hold {
+    class Hold
+    {
     public:
         explicit Hold(LinkLock& lock) : m_lock(lock)
         {
@@ -29,3 +35,15 @@ private:
     int m_holders = 0;
     int m_uses = 0;
 };
+
+// A command clicked while another exchange waits runs inside that exchange's wait: it must not
+// write then, or the two exchanges' bytes mix. True (after telling the user) when that is so.
+inline bool refuseWhileBusy(const LinkLock& lock, const std::function<void(const QString&)>& report,
+                            const QString& text)
+{
+    if (!lock.busy())
+        return false;
+    if (report)
+        report(text);
+    return true;
+}

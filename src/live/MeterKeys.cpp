@@ -24,11 +24,8 @@ bool MeterKeys::press(MeterCommands::Key key)
 {
     // A click that arrives while another exchange waits would flush that exchange's reply
     // away; drop it instead of nesting a second attention request inside the first.
-    if (m_services.linkLock.busy()) {
-        if (m_status)
-            m_status(busyText());
+    if (refuseWhileBusy(m_services.linkLock, m_status, busyText()))
         return false;
-    }
     // Hold the link from the attention until the key is out, so no poll runs in between.
     LinkLock::Hold hold(m_services.linkLock);
     const bool acknowledged = MeterAttention(m_services, AttentionBoundSeconds);

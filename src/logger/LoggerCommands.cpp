@@ -125,13 +125,7 @@ void LoggerCommands::memory()
 
 bool LoggerCommands::linkBusy()
 {
-    // This click runs inside another exchange's wait (a key press waiting for its
-    // acknowledgement): sending now would mix the two exchanges' bytes.
-    if (!m_s.linkLock.busy())
-        return false;
-    if (reportStatus)
-        reportStatus(busyText());
-    return true;
+    return refuseWhileBusy(m_s.linkLock, reportStatus, busyText());
 }
 
 QString LoggerCommands::busyText()

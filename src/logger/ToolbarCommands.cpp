@@ -59,12 +59,7 @@ QString ToolbarCommands::busyText()
 
 bool ToolbarCommands::linkBusy()
 {
-    // This click runs inside the other exchange's wait, so waiting for it here would never end.
-    if (!m_services.linkLock.busy())
-        return false;
-    if (reportStatus)
-        reportStatus(busyText());
-    return true;
+    return refuseWhileBusy(m_services.linkLock, reportStatus, busyText());
 }
 
 bool ToolbarCommands::run(const QString& key)

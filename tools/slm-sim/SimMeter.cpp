@@ -110,6 +110,10 @@ void SimMeter::setSilent(bool silent)
 void SimMeter::closeTerminal()
 {
     std::lock_guard lock(m_mutex);
+    // An unplugged adapter's device node goes away with it; a freed pty number may soon belong
+    // to another program, so the link must not lead there.
+    if (!m_opt.linkPath.empty())
+        removeLink(m_opt.linkPath, m_path);
     closeLocked();
     wake();
 }
