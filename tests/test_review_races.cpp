@@ -18,7 +18,7 @@
 #include "shared/PanelTimers.h"
 #include "shared/Services.h"
 #include "slm-sim/SimMeter.h"
-#include "support/ScriptedDialogs.h"
+#include "support/CountingPanelTimers.h"
 #include "support/ScriptedDialogs.h"
 #include "support/ScriptedLink.h"
 
@@ -84,13 +84,18 @@ public:
     }
 };
 
-class OnTimers : public PanelTimers
-{
-public:
-    bool on = true;
-    void setTimersEnabled(bool enabled) override { on = enabled; }
-    bool livePollEnabled() const override { return on; }
-    bool samplingTickEnabled() const override { return on; }
+// The logger commands over a scripted link, without a panel.
+struct LoggerRig {
+    ScriptedLink link;
+    ScriptedDialogs dialogs;
+    FixedClock clock;
+    StepWaiter waiter;
+    LinkLock lock;
+    Services services{link, dialogs, clock, waiter, lock};
+    PanelState state;
+    CountingPanelTimers timers;
+    QWidget panel;
+    LoggerCommands commands{services, state, timers, &panel};
 };
 
 } // namespace
@@ -168,7 +173,8 @@ private slots:
     {
         const QByteArray logged = loggertest::makeSet(loggertest::setOf(3, 7));
         const int pointer = 48 + logged.size();
-        ScriptedLink link;
+        LoggerRig r;
+        ScriptedLink& link = r.link;
         link.respond = [&](const QByteArray& w) -> QByteArray {
             if (w == "A")
                 return QByteArray("\x00\x00", 2) + char(pointer);
@@ -176,15 +182,11 @@ private slots:
                 return QByteArray("\x00\x01\x00", 3);
             return {};
         };
-        ScriptedDialogs dialogs;
-        FixedClock clock;
-        StepWaiter waiter;
-        LinkLock lock;
-        Services services{link, dialogs, clock, waiter, lock};
-        PanelState state;
-        OnTimers timers;
-        QWidget panel;
-        LoggerCommands commands(services, state, timers, &panel);
+        ScriptedDialogs& dialogs = r.dialogs;
+        StepWaiter& waiter = r.waiter;
+        PanelState& state = r.state;
+        CountingPanelTimers& timers = r.timers;
+        LoggerCommands& commands = r.commands;
         waiter.onWait = [&] {
             if (link.written().endsWith('K') && commands.memoryWindow() &&
                 commands.memoryWindow()->isVisible()) {
@@ -194,7 +196,7 @@ private slots:
         };
         commands.memory();
         QVERIFY(!state.MemoryFormOpen);
-        QVERIFY(timers.on);
+        QVERIFY(timers.livePollEnabled());
         QVERIFY(dialogs.messages.isEmpty());
 
         waiter.onWait = nullptr;
@@ -210,27 +212,23 @@ private slots:
     // clicked then send nothing and say so, and leave the timers as they were.
     void memoryAndEraseWhileAKeyHoldsTheLink()
     {
-        ScriptedLink link;
-        ScriptedDialogs dialogs;
-        FixedClock clock;
-        StepWaiter waiter;
-        LinkLock lock;
-        Services services{link, dialogs, clock, waiter, lock};
-        PanelState state;
-        OnTimers timers;
-        QWidget panel;
-        LoggerCommands commands(services, state, timers, &panel);
+        LoggerRig r;
+        ScriptedLink& link = r.link;
+        ScriptedDialogs& dialogs = r.dialogs;
+        PanelState& state = r.state;
+        CountingPanelTimers& timers = r.timers;
+        LoggerCommands& commands = r.commands;
         QStringList statuses;
         commands.reportStatus = [&](const QString& s) { statuses << s; };
         dialogs.confirmAnswers << true;
         {
-            LinkLock::Hold keyWaiting(lock);
+            LinkLock::Hold keyWaiting(r.lock);
             commands.memory();
             commands.erase();
         }
         QCOMPARE(link.written(), QByteArray());
         QVERIFY(!state.MemoryFormOpen);
-        QVERIFY(timers.on);
+        QVERIFY(timers.livePollEnabled());
         QCOMPARE(statuses, (QStringList{LoggerCommands::busyText(), LoggerCommands::busyText()}));
     }
 };
