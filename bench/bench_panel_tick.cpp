@@ -2,9 +2,9 @@
 // idle and while recording, and the resident memory of the panel with full trend buffers and a
 // full list. Prints figures.
 #include "graphs/PanelGraphs.h"
-#include "live/FrameDecoder.h"
+#include "link/FrameDecoder.h"
 #include "live/Panel.h"
-#include "live/PanelWiring.h"
+#include "app/PanelWiring.h"
 #include "recording/Recorder.h"
 #include "shared/PanelState.h"
 #include "shared/RecordListModel.h"

@@ -1,5 +1,5 @@
 // Live frame decoding and the front panel's display rules.
-#include "live/FrameDecoder.h"
+#include "link/FrameDecoder.h"
 #include "live/LcdDigits.h"
 #include "live/Panel.h"
 #include "live/PanelDisplay.h"

@@ -4,7 +4,7 @@
 #include "link/MeterCommands.h"
 #include "link/MeterLink.h"
 #include "link/WaitSeconds.h"
-#include "live/FrameDecoder.h"
+#include "link/FrameDecoder.h"
 #include "shared/PanelState.h"
 #include "shared/Services.h"
 

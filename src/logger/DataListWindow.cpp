@@ -1,6 +1,6 @@
 #include "logger/DataListWindow.h"
 
-#include "recording/BusyCaption.h"
+#include "shared/BusyCaption.h"
 #include "recording/FileTransfer.h"
 #include "recording/RecordFileFormat.h"
 #include "shared/Dialogs.h"

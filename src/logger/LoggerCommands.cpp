@@ -13,6 +13,7 @@
 #include "shared/PanelState.h"
 #include "shared/PanelTimers.h"
 #include "shared/Services.h"
+#include "shared/WindowPlacement.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -28,22 +29,6 @@ const QString EraseText = QStringLiteral("All saved data in memory will be delet
 constexpr qint64 DecodeEventsEveryMs = 15;
 } // namespace
 
-void placeBesidePanel(QWidget* window, const QWidget* panel)
-{
-    if (!panel)
-        return;
-    const QRect frame = panel->frameGeometry();
-    int x = frame.right() + 1;
-    // A wide panel would push the window off the screen: slide it back just enough to be seen.
-    if (const QScreen* screen = panel->screen()) {
-        const QRect room = screen->availableGeometry();
-        const QSize size = window->testAttribute(Qt::WA_Resized) ? window->size() : window->sizeHint();
-        // Before it is shown the window has no frame yet; the panel's frame is the best guess.
-        const int frameWidth = size.width() + frame.width() - panel->width();
-        x = std::max(room.left(), std::min(x, room.right() + 1 - frameWidth));
-    }
-    window->move(x, frame.top());
-}
 
 LoggerCommands::LoggerCommands(Services& services, PanelState& state, PanelTimers& timers, QWidget* panel)
     : m_s(services), m_state(state), m_timers(timers), m_panel(panel)

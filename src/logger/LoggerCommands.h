@@ -57,5 +57,3 @@ private:
     int m_decodeGeneration = 0;
 };
 
-// Where the logger's windows open: right of the panel, level with its top, and on the screen.
-void placeBesidePanel(QWidget* window, const QWidget* panel);

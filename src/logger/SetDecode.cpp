@@ -1,7 +1,7 @@
 #include "logger/SetDecode.h"
 
 #include "link/MeterCommands.h"
-#include "live/FrameDecoder.h"
+#include "link/FrameDecoder.h"
 #include "shared/TextHelpers.h"
 
 #include <QTimeZone>

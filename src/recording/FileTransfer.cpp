@@ -1,6 +1,6 @@
 #include "recording/FileTransfer.h"
 
-#include "recording/BusyCaption.h"
+#include "shared/BusyCaption.h"
 #include "recording/RecordFileWriter.h"
 #include "shared/Dialogs.h"
 #include "shared/PanelState.h"

@@ -1,6 +1,6 @@
 #include "settings/SamplingChoice.h"
 
-#include "settings/WindowPlacement.h"
+#include "shared/WindowPlacement.h"
 #include "shared/PanelState.h"
 
 #include <QPushButton>

@@ -2,7 +2,7 @@
 
 #include "link/LinkLock.h"
 #include "settings/MeterClock.h"
-#include "settings/WindowPlacement.h"
+#include "shared/WindowPlacement.h"
 #include "shared/ClickableLabel.h"
 #include "shared/Clock.h"
 #include "shared/PanelTimers.h"

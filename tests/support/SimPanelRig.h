@@ -4,7 +4,7 @@
 #include "link/SerialMeterLink.h"
 #include "link/WaitSeconds.h"
 #include "live/Panel.h"
-#include "live/PanelWiring.h"
+#include "app/PanelWiring.h"
 #include "shared/ClickableLabel.h"
 #include "shared/Clock.h"
 #include "shared/PanelState.h"

@@ -1,6 +1,6 @@
 // Record files byte for byte: the writers of the three kinds, the shared row writer with its
 // caption and pointer, the file choice, and reading back.
-#include "recording/BusyCaption.h"
+#include "shared/BusyCaption.h"
 #include "recording/FileTransfer.h"
 #include "recording/RecordFileReader.h"
 #include "recording/RecordFileWriter.h"
@@ -270,4 +270,4 @@ void TestRecordsFormat::readingAcceptsLfAndReadsWhatWasWritten()
 }
 
 QTEST_GUILESS_MAIN(TestRecordsFormat)
-#include "test_records_format.moc"
+#include "test_recording_format.moc"

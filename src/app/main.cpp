@@ -5,7 +5,7 @@
 #include "link/SimulatorProcess.h"
 #include "link/WaitSeconds.h"
 #include "live/Panel.h"
-#include "live/PanelWiring.h"
+#include "app/PanelWiring.h"
 #include "shared/Clock.h"
 #include "shared/Dialogs.h"
 #include "shared/PanelState.h"

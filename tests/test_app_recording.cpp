@@ -130,4 +130,4 @@ private slots:
 };
 
 QTEST_MAIN(RecordingPanelTest)
-#include "test_recording_panel.moc"
+#include "test_app_recording.moc"

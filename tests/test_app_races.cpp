@@ -10,7 +10,7 @@
 #include "live/Panel.h"
 #include "logger/LoggerCommands.h"
 #include "logger/MemoryWindow.h"
-#include "logger/ToolbarCommands.h"
+#include "settings/ToolbarCommands.h"
 #include "settings/Setup.h"
 #include "shared/ClickableLabel.h"
 #include "shared/Clock.h"
@@ -234,4 +234,4 @@ private slots:
 };
 
 QTEST_MAIN(TestReviewRaces)
-#include "test_review_races.moc"
+#include "test_app_races.moc"

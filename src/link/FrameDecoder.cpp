@@ -1,4 +1,4 @@
-#include "live/FrameDecoder.h"
+#include "link/FrameDecoder.h"
 
 namespace {
 struct RangeBounds {

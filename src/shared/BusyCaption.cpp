@@ -1,4 +1,4 @@
-#include "recording/BusyCaption.h"
+#include "shared/BusyCaption.h"
 
 #include <QApplication>
 #include <QWidget>

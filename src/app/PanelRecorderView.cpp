@@ -1,4 +1,4 @@
-#include "live/PanelRecorderView.h"
+#include "app/PanelRecorderView.h"
 
 #include "live/Panel.h"
 #include "live/PanelIcons.h"

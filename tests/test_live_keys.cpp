@@ -101,4 +101,4 @@ void TestControlKeys::pressWhileLinkBusyIsDropped()
 }
 
 QTEST_MAIN(TestControlKeys)
-#include "test_control_keys.moc"
+#include "test_live_keys.moc"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "recording/BusyCaption.h"
+#include "shared/BusyCaption.h"
 #include "recording/RecorderView.h"
 
 struct PanelWidgets;

@@ -1,6 +1,6 @@
 // The sampling tick and recordings end to end: scripted dialogs, a fixed clock, a temporary
 // working folder, and the bytes of the files they leave.
-#include "recording/BusyCaption.h"
+#include "shared/BusyCaption.h"
 #include "recording/Recorder.h"
 #include "recording/RecorderView.h"
 #include "shared/Clock.h"
@@ -395,4 +395,4 @@ void TestRecordsRecorder::toolbarSaveAndRefresh()
 }
 
 QTEST_GUILESS_MAIN(TestRecordsRecorder)
-#include "test_records_recorder.moc"
+#include "test_recording_recorder.moc"

@@ -115,4 +115,4 @@ void TestRecordsList::newestRowStaysInViewAndClearGoesBackToTitle()
 }
 
 QTEST_MAIN(TestRecordsList)
-#include "test_records_list.moc"
+#include "test_shared_record_list.moc"

@@ -131,4 +131,4 @@ private slots:
 };
 
 QTEST_MAIN(LiveSimTest)
-#include "test_live_sim.moc"
+#include "test_app_live_panel.moc"

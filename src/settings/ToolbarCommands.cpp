@@ -1,4 +1,4 @@
-#include "logger/ToolbarCommands.h"
+#include "settings/ToolbarCommands.h"
 
 #include "link/LinkLock.h"
 #include "link/MeterCommands.h"

@@ -125,4 +125,4 @@ void TestControlTimedStart::twoConfirmationsRestoreArmed()
 }
 
 QTEST_MAIN(TestControlTimedStart)
-#include "test_control_timedstart.moc"
+#include "test_live_timedstart.moc"

@@ -2,7 +2,7 @@
 #include "settings/MeterClock.h"
 #include "settings/SamplingChoice.h"
 #include "settings/Setup.h"
-#include "settings/WindowPlacement.h"
+#include "shared/WindowPlacement.h"
 #include "shared/PanelState.h"
 #include "support/CountingPanelTimers.h"
 #include "support/ScriptedLink.h"
@@ -228,4 +228,4 @@ void TestControlWindows::placement()
 }
 
 QTEST_MAIN(TestControlWindows)
-#include "test_control_windows.moc"
+#include "test_settings_windows.moc"

@@ -330,4 +330,4 @@ void TestControlMeter::silentMeterKeyPressGivesUpAndPollGoesOn()
 }
 
 QTEST_MAIN(TestControlMeter)
-#include "test_control_meter.moc"
+#include "test_app_meter_controls.moc"

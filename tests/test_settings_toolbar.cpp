@@ -1,5 +1,5 @@
 // The toolbar's setting branches over a scripted link: answers, bytes and the panel's timers.
-#include "logger/ToolbarCommands.h"
+#include "settings/ToolbarCommands.h"
 #include "shared/PanelState.h"
 #include "support/CountingPanelTimers.h"
 #include "support/ScriptedLink.h"
@@ -241,4 +241,4 @@ void TestControlToolbar::samplingWindowIsShownModally()
 }
 
 QTEST_MAIN(TestControlToolbar)
-#include "test_control_toolbar.moc"
+#include "test_settings_toolbar.moc"

@@ -1,0 +1,34 @@
+#include "shared/WindowPlacement.h"
+
+#include <QScreen>
+#include <QWidget>
+#include <algorithm>
+
+
+QPoint samplingChoicePosition(const QRect& panelFrame, double dpiX, double dpiY)
+{
+    return panelFrame.topLeft() + QPoint(twipsToPixels(1000, dpiX), twipsToPixels(1000, dpiY));
+}
+
+QPoint setupPosition(const QRect& panelFrame, int windowWidth, double dpiY)
+{
+    return QPoint(panelFrame.left() + (panelFrame.width() - windowWidth) / 2,
+                  panelFrame.top() + twipsToPixels(1000, dpiY));
+}
+
+void placeBesidePanel(QWidget* window, const QWidget* panel)
+{
+    if (!panel)
+        return;
+    const QRect frame = panel->frameGeometry();
+    int x = frame.right() + 1;
+    // A wide panel would push the window off the screen: slide it back just enough to be seen.
+    if (const QScreen* screen = panel->screen()) {
+        const QRect room = screen->availableGeometry();
+        const QSize size = window->testAttribute(Qt::WA_Resized) ? window->size() : window->sizeHint();
+        // Before it is shown the window has no frame yet; the panel's frame is the best guess.
+        const int frameWidth = size.width() + frame.width() - panel->width();
+        x = std::max(room.left(), std::min(x, room.right() + 1 - frameWidth));
+    }
+    window->move(x, frame.top());
+}
