@@ -51,7 +51,7 @@ int main(int argc, char** argv)
     Panel& panel = *rig.panel;
     slmsim::SimMeter& meter = rig.meter;
     panel.show();
-    if (!panel.startUp())
+    if (!rig.startUp())
         return 1;
     runFor(1000);
 

@@ -4,6 +4,7 @@
 #include "graphs/PanelGraphs.h"
 #include "link/FrameDecoder.h"
 #include "live/Panel.h"
+#include "app/MeterSession.h"
 #include "app/PanelWiring.h"
 #include "recording/Recorder.h"
 #include "shared/PanelState.h"
@@ -39,8 +40,9 @@ int main(int argc, char** argv)
     FixedClock& clock = platform.clock;
     Services& services = platform.services;
     PanelState state;
-    Panel panel(services, state);
-    PanelWiring wiring(panel, services, state);
+    MeterSession session(services, state);
+    Panel panel(state);
+    PanelWiring wiring(panel, session, services, state);
     panel.show();
     const long startKb = residentKb();
 

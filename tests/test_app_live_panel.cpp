@@ -41,7 +41,7 @@ private slots:
     void levelReachesThePanelAndThePollSendsNothing()
     {
         Rig rig(holding(63.4));
-        QVERIFY(rig.panel->startUp());
+        QVERIFY(rig.startUp());
         QCOMPARE(rig.com(), QStringLiteral("SIM"));
         QTRY_COMPARE_WITH_TIMEOUT(rig.value(), QStringLiteral("63.4"), 3000);
         QCOMPARE(rig.panel->widgets().shownLCD->text(), QStringLiteral("63.4"));
@@ -56,23 +56,23 @@ private slots:
     void silentMeterGivesNoComAndTheLinkComesBack()
     {
         Rig rig(holding(55.0));
-        QVERIFY(rig.panel->startUp());
+        QVERIFY(rig.startUp());
         QTRY_COMPARE_WITH_TIMEOUT(rig.value(), QStringLiteral("55.0"), 3000);
         rig.meter.setSilent(true);
         QTRY_COMPARE_WITH_TIMEOUT(rig.com(), QStringLiteral("No COM"), 3000);
         QCOMPARE(rig.value(), QString());
-        QVERIFY(!rig.panel->samplingTickEnabled());
+        QVERIFY(!rig.session->samplingTickEnabled());
         rig.meter.setSilent(false);
         QTRY_COMPARE_WITH_TIMEOUT(rig.com(), QStringLiteral("SIM"), 3000);
         QTRY_COMPARE_WITH_TIMEOUT(rig.value(), QStringLiteral("55.0"), 3000);
-        QVERIFY(rig.panel->samplingTickEnabled());
+        QVERIFY(rig.session->samplingTickEnabled());
         rig.panel->close();
     }
 
     void vanishedAdapterGivesNoComAndIsOpenedAgain()
     {
         Rig rig(holding(48.8), true);
-        QVERIFY(rig.panel->startUp());
+        QVERIFY(rig.startUp());
         QTRY_COMPARE_WITH_TIMEOUT(rig.value(), QStringLiteral("48.8"), 3000);
         rig.meter.closeTerminal();
         QTRY_COMPARE_WITH_TIMEOUT(rig.com(), QStringLiteral("No COM"), 3000);
@@ -87,15 +87,15 @@ private slots:
     void lineNoiseIsNeverTakenForAReading()
     {
         Rig rig(holding(60.0));
-        QVERIFY(rig.panel->startUp());
+        QVERIFY(rig.startUp());
         QTRY_COMPARE_WITH_TIMEOUT(rig.value(), QStringLiteral("60.0"), 3000);
         rig.meter.sendGarbage(10.0);
         QTest::qWait(300); // frames already on the line before the noise
-        const int before = rig.panel->livePoll().decodedFrames();
+        const int before = rig.session->livePoll().decodedFrames();
         // A tick on a noisy line may take up to its one-second budget, so stop looking well
         // before the noise ends.
         QTest::qWait(8000);
-        QCOMPARE(rig.panel->livePoll().decodedFrames(), before);
+        QCOMPARE(rig.session->livePoll().decodedFrames(), before);
         QTRY_COMPARE_WITH_TIMEOUT(rig.value(), QStringLiteral("60.0"), 4000);
         rig.panel->close();
     }
@@ -107,14 +107,14 @@ private slots:
         Services& services = platform.services;
         PanelState state;
         state.PortName = QStringLiteral("/dev/no-such-meter");
-        Panel panel(services, state);
-        QVERIFY(!panel.startUp());
+        MeterSession session(services, state);
+        QVERIFY(!session.startUp(nullptr));
         QCOMPARE(dialogs.messageTexts(), QStringList{QStringLiteral("No device found, try again!")});
-        QVERIFY(!panel.livePollEnabled());
+        QVERIFY(!session.livePollEnabled());
 
         PanelState unchosen; // a text that matched no port
-        Panel second(services, unchosen);
-        QVERIFY(!second.startUp());
+        MeterSession second(services, unchosen);
+        QVERIFY(!second.startUp(nullptr));
         QCOMPARE(dialogs.messages.size(), 2);
     }
 
@@ -123,7 +123,7 @@ private slots:
         slmsim::SimOptions o;
         o.silent = true;
         Rig rig(o);
-        QVERIFY(rig.panel->startUp());
+        QVERIFY(rig.startUp());
         QTRY_COMPARE_WITH_TIMEOUT(rig.com(), QStringLiteral("No COM"), 3000);
         QVERIFY(rig.dialogs.messages.isEmpty());
         rig.panel->close();

@@ -35,7 +35,7 @@ struct Rig : SimPanelRig {
         if (!SimPanelRig::start())
             return false;
         panel->show();
-        return panel->startUp() && rangeShown(3);
+        return startUp() && rangeShown(3);
     }
 
     QString text(const char* name) const
@@ -143,7 +143,7 @@ void TestControlMeter::toolbarSettingCommandsWriteOneLetter()
     QTest::qWait(300);
     QCOMPARE(r.received(1), QByteArray("E")); // and nothing else
     QVERIFY(r.rangeShown(2));
-    QVERIFY(r.panel->livePollEnabled() && r.panel->samplingTickEnabled());
+    QVERIFY(r.session->livePollEnabled() && r.session->samplingTickEnabled());
 
     r.meter.clearLog();
     r.toolbar("Down");
@@ -196,7 +196,7 @@ void TestControlMeter::meterSamplingSource()
     QCOMPARE(r.received(4), QByteArray::fromHex("4a430001"));
     QCOMPARE(r.dialogs.inputPrompts.last().section(u'|', 2, 2), QStringLiteral("255"));
     QVERIFY(QTest::qWaitFor([&] { return r.meter.status().loggingInterval == 1; }, 1000));
-    QVERIFY(r.panel->livePollEnabled() && r.panel->samplingTickEnabled());
+    QVERIFY(r.session->livePollEnabled() && r.session->samplingTickEnabled());
 
     // A reply one byte short keeps the last known interval as the default.
     r.meter.setWrongLengthReplies(true);
@@ -205,7 +205,7 @@ void TestControlMeter::meterSamplingSource()
     r.toolbar("Sampling");
     QCOMPARE(r.dialogs.inputPrompts.last().section(u'|', 2, 2), QStringLiteral("1"));
     QCOMPARE(r.state.MeterSamplingTime, 1);
-    QVERIFY(r.panel->livePollEnabled());
+    QVERIFY(r.session->livePollEnabled());
     QCOMPARE(r.meter.protocolErrors(), 0);
 }
 
@@ -242,7 +242,7 @@ void TestControlMeter::clockWindow()
     Rig r;
     QVERIFY(r.start());
     r.meter.clearLog();
-    Setup w(r.services, *r.panel, r.panel.get());
+    Setup w(r.services, *r.session, r.panel.get());
     w.show();
     auto* meterTime = w.findChild<QLabel*>(QStringLiteral("LblMeterTime"));
     auto* pcTime = w.findChild<QLabel*>(QStringLiteral("LblPCTime"));
@@ -251,13 +251,13 @@ void TestControlMeter::clockWindow()
     QCOMPARE(r.received(), QByteArray());
     QCOMPARE(meterTime->text(), QStringLiteral("Meter Time"));
     QCOMPARE(pcTime->text(), QStringLiteral("PC System Time"));
-    QVERIFY(r.panel->livePollEnabled());
+    QVERIFY(r.session->livePollEnabled());
 
     QTest::mouseClick(meterTime, Qt::LeftButton);
     QTest::mouseClick(pcTime, Qt::LeftButton);
     QVERIFY(QTest::qWaitFor([&] { return meterTime->text().startsWith(u"2026/02/03 07:09:0"); }, 2000));
     QCOMPARE(pcTime->text(), QStringLiteral("2031/01/01 00:00:00"));
-    QVERIFY(!r.panel->livePollEnabled() && !r.panel->samplingTickEnabled());
+    QVERIFY(!r.session->livePollEnabled() && !r.session->samplingTickEnabled());
     const QByteArray reads = r.received();
     QVERIFY(!reads.isEmpty() && reads.count('I') == reads.size());
 
@@ -266,13 +266,13 @@ void TestControlMeter::clockWindow()
     const QByteArray set = QByteArray::fromHex("42000000010131");
     QVERIFY(r.received(7).contains(set));
     QVERIFY(QTest::qWaitFor([&] { return meterTime->text().startsWith(u"2031/01/01 00:00:0"); }, 2000));
-    QVERIFY(!r.panel->livePollEnabled());
+    QVERIFY(!r.session->livePollEnabled());
 
     QTest::mouseClick(meterTime, Qt::LeftButton); // readout off: the panel still waits for the close
     QTest::qWait(400);
-    QVERIFY(!r.panel->livePollEnabled());
+    QVERIFY(!r.session->livePollEnabled());
     QTest::mouseClick(w.findChild<QPushButton*>(QStringLiteral("CmdExit")), Qt::LeftButton);
-    QVERIFY(r.panel->livePollEnabled() && r.panel->samplingTickEnabled());
+    QVERIFY(r.session->livePollEnabled() && r.session->samplingTickEnabled());
     QCOMPARE(r.meter.protocolErrors(), 0);
 }
 
@@ -292,7 +292,7 @@ void TestControlMeter::clockWindowFromToolbarRestartsTimers()
     });
     r.toolbar("RTC");
     QVERIFY(sawSetup);
-    QVERIFY(r.panel->livePollEnabled() && r.panel->samplingTickEnabled());
+    QVERIFY(r.session->livePollEnabled() && r.session->samplingTickEnabled());
     QVERIFY(r.rangeShown(3));
 }
 

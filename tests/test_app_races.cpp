@@ -3,6 +3,9 @@
 
 #include "test_logger_sets.h"
 
+#include "app/MeterSession.h"
+#include "app/PanelWiring.h"
+#include "link/ExchangeScope.h"
 #include "link/LinkLock.h"
 #include "link/SerialMeterLink.h"
 #include "link/WaitSeconds.h"
@@ -17,6 +20,7 @@
 #include "shared/PanelState.h"
 #include "shared/PanelTimers.h"
 #include "shared/Services.h"
+#include "shared/StatusNotices.h"
 #include "slm-sim/SimMeter.h"
 #include "support/CountingPanelTimers.h"
 #include "support/ScriptedDialogs.h"
@@ -40,8 +44,11 @@ struct SimRig {
             qFatal("simulated meter did not start");
         state.PortName = QString::fromStdString(meter->ptyPath());
         state.PortLabel = QStringLiteral("SIM");
-        panel = std::make_unique<Panel>(services, state);
+        session = std::make_unique<MeterSession>(services, state);
+        panel = std::make_unique<Panel>(state);
+        showSessionOnPanel(*session, *panel, services);
     }
+    bool startUp() { return session->startUp(panel.get()); }
     QString com() const { return panel->widgets().lblCOM->text(); }
 
     std::unique_ptr<slmsim::SimMeter> meter;
@@ -50,8 +57,10 @@ struct SimRig {
     EventLoopWaiter waiter;
     SerialMeterLink link;
     LinkLock lock;
-    Services services{link, dialogs, clock, waiter, lock};
+    StatusNotices notices;
+    Services services{link, dialogs, clock, waiter, lock, notices};
     PanelState state;
+    std::unique_ptr<MeterSession> session;
     std::unique_ptr<Panel> panel;
 };
 
@@ -62,7 +71,7 @@ void duringPollWait(SimRig& rig, const std::function<void()>& action)
     QTimer probe;
     probe.setInterval(1);
     QObject::connect(&probe, &QTimer::timeout, [&] {
-        if (!done && rig.panel->livePoll().running()) {
+        if (!done && rig.session->livePoll().running()) {
             done = true;
             action();
         }
@@ -91,7 +100,8 @@ struct LoggerRig {
     FixedClock clock;
     StepWaiter waiter;
     LinkLock lock;
-    Services services{link, dialogs, clock, waiter, lock};
+    StatusNotices notices;
+    Services services{link, dialogs, clock, waiter, lock, notices};
     PanelState state;
     CountingPanelTimers timers;
     QWidget panel;
@@ -110,12 +120,12 @@ private slots:
     void clicksDuringThePollsWaitAreSent()
     {
         SimRig rig;
-        QVERIFY(rig.panel->startUp());
+        QVERIFY(rig.startUp());
         QTRY_COMPARE_WITH_TIMEOUT(rig.panel->widgets().lblValue->text(), QStringLiteral("61.0"), 3000);
         QStringList statuses;
-        MeterKeys keys(rig.services, [&](const QString& s) { statuses << s; });
-        ToolbarCommands toolbar(rig.services, rig.state, *rig.panel, rig.panel.get());
-        toolbar.reportStatus = [&](const QString& s) { statuses << s; };
+        QObject::connect(&rig.notices, &StatusNotices::posted, [&](const QString& s) { statuses << s; });
+        MeterKeys keys(rig.services);
+        ToolbarCommands toolbar(rig.services, rig.state, *rig.session, rig.panel.get());
 
         rig.meter->clearLog();
         bool pressed = false;
@@ -127,7 +137,7 @@ private slots:
         QVERIFY(sent.find(std::string("K\0\0\x0a", 4)) != std::string::npos);
         QCOMPARE(sent.back(), 'G');
         QCOMPARE(rig.meter->protocolErrors(), 0);
-        QVERIFY(rig.panel->livePollEnabled());
+        QVERIFY(rig.session->livePollEnabled());
         QTRY_COMPARE_WITH_TIMEOUT(rig.panel->widgets().boardLevel->text(), QStringLiteral("40-100"), 3000);
         QCOMPARE(rig.com(), QStringLiteral("SIM"));
         rig.panel->close();
@@ -138,18 +148,18 @@ private slots:
     void timersOnDuringTheRecoveryKeepTheSamplingTickOff()
     {
         SimRig rig;
-        QVERIFY(rig.panel->startUp());
+        QVERIFY(rig.startUp());
         QTRY_COMPARE_WITH_TIMEOUT(rig.panel->widgets().lblValue->text(), QStringLiteral("61.0"), 3000);
         rig.meter->setSilent(true);
         QTRY_COMPARE_WITH_TIMEOUT(rig.com(), QStringLiteral("No COM"), 3000);
-        QVERIFY(!rig.panel->samplingTickEnabled());
-        rig.panel->setTimersEnabled(false);
-        rig.panel->setTimersEnabled(true);
-        QVERIFY(rig.panel->livePollEnabled());
-        QVERIFY(!rig.panel->samplingTickEnabled());
+        QVERIFY(!rig.session->samplingTickEnabled());
+        rig.session->setTimersEnabled(false);
+        rig.session->setTimersEnabled(true);
+        QVERIFY(rig.session->livePollEnabled());
+        QVERIFY(!rig.session->samplingTickEnabled());
         rig.meter->setSilent(false);
         QTRY_COMPARE_WITH_TIMEOUT(rig.com(), QStringLiteral("SIM"), 3000);
-        QVERIFY(rig.panel->samplingTickEnabled());
+        QVERIFY(rig.session->samplingTickEnabled());
         rig.panel->close();
     }
 
@@ -158,13 +168,13 @@ private slots:
     void closingThePanelWithTheClockWindowOpenLeavesTheTimersOff()
     {
         SimRig rig;
-        QVERIFY(rig.panel->startUp());
-        auto* clock = new Setup(rig.services, *rig.panel, rig.panel.get());
+        QVERIFY(rig.startUp());
+        auto* clock = new Setup(rig.services, *rig.session, rig.panel.get());
         clock->show();
         rig.panel->close();
         QVERIFY(!clock->isVisible());
-        QVERIFY(!rig.panel->livePollEnabled());
-        QVERIFY(!rig.panel->samplingTickEnabled());
+        QVERIFY(!rig.session->livePollEnabled());
+        QVERIFY(!rig.session->samplingTickEnabled());
     }
 
     // The user closes the "Data Logger" window while the last bytes of the block come in:
@@ -195,7 +205,7 @@ private slots:
             }
         };
         commands.memory();
-        QVERIFY(!state.MemoryFormOpen);
+        QVERIFY(!commands.memoryFormOpen());
         QVERIFY(timers.livePollEnabled());
         QVERIFY(dialogs.messages.isEmpty());
 
@@ -219,7 +229,7 @@ private slots:
         CountingPanelTimers& timers = r.timers;
         LoggerCommands& commands = r.commands;
         QStringList statuses;
-        commands.reportStatus = [&](const QString& s) { statuses << s; };
+        QObject::connect(&r.notices, &StatusNotices::posted, [&](const QString& s) { statuses << s; });
         dialogs.confirmAnswers << true;
         {
             LinkLock::Hold keyWaiting(r.lock);
@@ -227,9 +237,9 @@ private slots:
             commands.erase();
         }
         QCOMPARE(link.written(), QByteArray());
-        QVERIFY(!state.MemoryFormOpen);
+        QVERIFY(!commands.memoryFormOpen());
         QVERIFY(timers.livePollEnabled());
-        QCOMPARE(statuses, (QStringList{LoggerCommands::busyText(), LoggerCommands::busyText()}));
+        QCOMPARE(statuses, (QStringList{ExchangeScope::busyText(), ExchangeScope::busyText()}));
     }
 };
 

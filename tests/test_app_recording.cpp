@@ -60,7 +60,7 @@ private slots:
     void recordingWritesARealTimeFileByteForByte()
     {
         Rig rig;
-        QVERIFY(rig.panel->startUp());
+        QVERIFY(rig.startUp());
         QTRY_COMPARE_WITH_TIMEOUT(rig.state.Live.LevelText, QStringLiteral("66.6"), 3000);
         const QString path = rig.dir.filePath("rec.slmm");
         rig.startRecording(path);
@@ -88,7 +88,7 @@ private slots:
     void lostLinkWritesEveryRecordTaken()
     {
         Rig rig;
-        QVERIFY(rig.panel->startUp());
+        QVERIFY(rig.startUp());
         QTRY_COMPARE_WITH_TIMEOUT(rig.state.Live.LevelText, QStringLiteral("66.6"), 3000);
         const QString path = rig.dir.filePath("lost.slmm");
         rig.startRecording(path);
@@ -110,7 +110,7 @@ private slots:
     void refreshEmptiesTheGraphsAndTheListButNotTheRecording()
     {
         Rig rig;
-        QVERIFY(rig.panel->startUp());
+        QVERIFY(rig.startUp());
         QTRY_VERIFY_WITH_TIMEOUT(rig.state.ListCount >= 2, 5000);
         QVERIFY(rig.wiring->graphs().graph(PanelGraphs::Which::Level)->pointCount() > 0);
         rig.startRecording(rig.dir.filePath("refresh.slmm"));

@@ -18,6 +18,8 @@
 #include <QPushButton>
 #include <QTemporaryFile>
 #include <QTimer>
+#include "shared/StatusNotices.h"
+
 #include <QtTest>
 
 namespace
@@ -99,7 +101,8 @@ private slots:
         ScriptedDialogs dialogs;
         FixedClock clock;
         LinkLock lock;
-        Services s{link, dialogs, clock, waiter, lock};
+        StatusNotices notices;
+        Services s{link, dialogs, clock, waiter, lock, notices};
         QVERIFY(MeterAttention(s));
         QVERIFY(!lock.busy());
         const QStringList round = {"len 0", "read %1", "write 41", "wait 0.2", "len 0", "read %2"};
@@ -118,7 +121,8 @@ private slots:
         ScriptedDialogs dialogs;
         FixedClock clock;
         LinkLock lock;
-        Services s{link, dialogs, clock, waiter, lock};
+        StatusNotices notices;
+        Services s{link, dialogs, clock, waiter, lock, notices};
         QElapsedTimer t;
         t.start();
         QVERIFY(!MeterAttention(s, 0.5));

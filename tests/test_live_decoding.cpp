@@ -29,7 +29,7 @@ LiveReading decodeFrame(const QByteArray& hex)
 // A panel on a link that stays quiet: its display is driven by hand.
 struct QuietPanel : TestServices<QuietLink> {
     PanelState state;
-    Panel panel{services, state};
+    Panel panel{state};
 };
 } // namespace
 

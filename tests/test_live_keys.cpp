@@ -1,4 +1,5 @@
 // The meter keys over a scripted link: attention first, the key command after, and the bound.
+#include "link/ExchangeScope.h"
 #include "link/MeterCommands.h"
 #include "live/MeterKeys.h"
 #include "support/ScriptedLink.h"
@@ -11,8 +12,12 @@ using MeterCommands::Key;
 namespace
 {
 struct Fixture : TestServices<ScriptedLink> {
+    Fixture()
+    {
+        QObject::connect(&notices, &StatusNotices::posted, [this](const QString& s) { statuses << s; });
+    }
     QStringList statuses;
-    MeterKeys keys{services, [this](const QString& s) { statuses << s; }};
+    MeterKeys keys{services};
 };
 
 const QByteArray LiveFrame = QByteArray::fromHex("0203100258"
@@ -97,7 +102,7 @@ void TestControlKeys::pressWhileLinkBusyIsDropped()
     LinkLock::Hold other(f.lock);
     QVERIFY(!f.keys.press(Key::AC));
     QVERIFY(f.link.writes().isEmpty());
-    QCOMPARE(f.statuses, QStringList{MeterKeys::busyText()});
+    QCOMPARE(f.statuses, QStringList{ExchangeScope::busyText()});
 }
 
 QTEST_MAIN(TestControlKeys)

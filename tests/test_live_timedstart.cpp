@@ -3,10 +3,11 @@
 #include "link/WaitSeconds.h"
 #include "live/TimedStart.h"
 #include "shared/Clock.h"
-#include "shared/PanelState.h"
 #include "shared/Services.h"
 #include "support/ScriptedDialogs.h"
 #include "support/ScriptedLink.h"
+
+#include "shared/StatusNotices.h"
 
 #include <QtTest>
 
@@ -70,18 +71,19 @@ struct Fixture {
     FixedClock clock{QDateTime(QDate(2026, 12, 8), QTime(1, 2, 3, 900))};
     EventLoopWaiter waiter;
     LinkLock lock;
-    Services services{link, dialogs, clock, waiter, lock};
-    PanelState state;
+    StatusNotices notices;
+    Services services{link, dialogs, clock, waiter, lock, notices};
+    TimedStartState timedStart;
 };
 } // namespace
 
 void TestControlTimedStart::dialogAsksAgainAfterInvalidTextAndStores()
 {
     Fixture f;
-    f.state.TimedStartElapsed1 = 7;
-    f.state.TimedStartElapsed2 = 9;
+    f.timedStart.elapsed1 = 7;
+    f.timedStart.elapsed2 = 9;
     f.dialogs.inputAnswers << QStringLiteral("1234") << QStringLiteral("1:2:3");
-    QVERIFY(askTimedStart(f.services, f.state, nullptr));
+    QVERIFY(askTimedStart(f.services, f.timedStart, nullptr));
 
     QCOMPARE(f.dialogs.inputPrompts.size(), 2);
     for (const QString& asked : f.dialogs.inputPrompts)
@@ -92,36 +94,36 @@ void TestControlTimedStart::dialogAsksAgainAfterInvalidTextAndStores()
     QCOMPARE(f.dialogs.messages[0].text, QStringLiteral("Invalid, comply with the data format properly\r\n"));
     QCOMPARE(f.dialogs.messages[0].icon, Dialogs::Icon::Critical);
 
-    QCOMPARE(f.state.TimedStartSeconds, 3723.0);
-    QCOMPARE(f.state.TimedStartElapsed1, 0);
-    QCOMPARE(f.state.TimedStartElapsed2, 0);
-    QCOMPARE(f.state.TimedStartBegin, 3723.0f); // 01:02:03.9, fraction dropped
-    QVERIFY(f.state.TimedStartArmed);
+    QCOMPARE(f.timedStart.periodSeconds, 3723.0);
+    QCOMPARE(f.timedStart.elapsed1, 0);
+    QCOMPARE(f.timedStart.elapsed2, 0);
+    QCOMPARE(f.timedStart.beginSecond, 3723.0f); // 01:02:03.9, fraction dropped
+    QVERIFY(f.timedStart.armed);
     QVERIFY(f.link.writes().isEmpty());
 }
 
 void TestControlTimedStart::emptyAnswerChangesNothing()
 {
     Fixture f;
-    f.state.TimedStartSeconds = 55;
-    f.state.TimedStartElapsed1 = 4;
-    QVERIFY(!askTimedStart(f.services, f.state, nullptr));
+    f.timedStart.periodSeconds = 55;
+    f.timedStart.elapsed1 = 4;
+    QVERIFY(!askTimedStart(f.services, f.timedStart, nullptr));
     QCOMPARE(f.dialogs.inputPrompts.size(), 1);
-    QCOMPARE(f.state.TimedStartSeconds, 55.0);
-    QCOMPARE(f.state.TimedStartElapsed1, 4);
-    QVERIFY(!f.state.TimedStartArmed);
+    QCOMPARE(f.timedStart.periodSeconds, 55.0);
+    QCOMPARE(f.timedStart.elapsed1, 4);
+    QVERIFY(!f.timedStart.armed);
 }
 
 void TestControlTimedStart::twoConfirmationsRestoreArmed()
 {
     Fixture f;
     f.dialogs.inputAnswers << QStringLiteral("0:0:0") << QStringLiteral("00:00:10");
-    QVERIFY(askTimedStart(f.services, f.state, nullptr));
-    QVERIFY(f.state.TimedStartArmed);
-    QCOMPARE(f.state.TimedStartSeconds, 0.0);
-    QVERIFY(askTimedStart(f.services, f.state, nullptr));
-    QVERIFY(!f.state.TimedStartArmed);
-    QCOMPARE(f.state.TimedStartSeconds, 10.0);
+    QVERIFY(askTimedStart(f.services, f.timedStart, nullptr));
+    QVERIFY(f.timedStart.armed);
+    QCOMPARE(f.timedStart.periodSeconds, 0.0);
+    QVERIFY(askTimedStart(f.services, f.timedStart, nullptr));
+    QVERIFY(!f.timedStart.armed);
+    QCOMPARE(f.timedStart.periodSeconds, 10.0);
 }
 
 QTEST_MAIN(TestControlTimedStart)

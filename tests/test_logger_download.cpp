@@ -57,7 +57,7 @@ void checkEndedWithError(LoggerRig& rig, const char* sent)
     QCOMPARE(rig.dialogs.messageTexts(), QStringList{QStringLiteral("Error! Try again!")});
     QCOMPARE(int(rig.dialogs.messages.at(0).icon), int(Dialogs::Icon::Critical));
     QVERIFY(!rig.commands->memoryWindow());
-    QVERIFY(!rig.state.MemoryFormOpen);
+    QVERIFY(!rig.commands->memoryFormOpen());
     QVERIFY(rig.timers.livePollEnabled());
     QVERIFY(QString::fromStdString(rig.meter.receivedBytes()).startsWith(QLatin1String(sent)));
 }
@@ -79,7 +79,7 @@ private slots:
         QCOMPARE(int(rig.dialogs.messages.at(0).icon), int(Dialogs::Icon::Information));
         QCOMPARE(rig.meter.receivedBytes(), std::string("A"));
         QVERIFY(!rig.commands->memoryWindow());
-        QVERIFY(!rig.state.MemoryFormOpen);
+        QVERIFY(!rig.commands->memoryFormOpen());
         QCOMPARE(rig.timers.switches, (QList<bool>{false, true}));
     }
 
@@ -99,7 +99,7 @@ private slots:
         QCOMPARE(rig.commands->memoryWindow()->windowTitle(), QStringLiteral("Data Logger"));
         QCOMPARE(rig.commands->memoryWindow()->pos(),
                  QPoint(rig.panel.frameGeometry().right() + 1, rig.panel.frameGeometry().top()));
-        QVERIFY(rig.state.MemoryFormOpen);
+        QVERIFY(rig.commands->memoryFormOpen());
         QVERIFY(rig.timers.livePollEnabled());
 
         // Open: "Memory" does nothing until the window is closed.
@@ -107,7 +107,7 @@ private slots:
         rig.commands->memory();
         QCOMPARE(rig.meter.receivedBytes(), std::string());
         rig.commands->memoryWindow()->close();
-        QVERIFY(!rig.state.MemoryFormOpen);
+        QVERIFY(!rig.commands->memoryFormOpen());
     }
 
     void setsBackToBackAndTheDemoMemory_data()
@@ -220,7 +220,7 @@ private slots:
         QVERIFY(t.elapsed() < 1500);
         QVERIFY(rig.dialogs.messages.isEmpty());
         QVERIFY(!rig.commands->memoryWindow());
-        QVERIFY(!rig.state.MemoryFormOpen);
+        QVERIFY(!rig.commands->memoryFormOpen());
         QVERIFY(rig.timers.livePollEnabled());
         QVERIFY(heart.beats > 5);
     }

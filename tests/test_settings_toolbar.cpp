@@ -1,4 +1,5 @@
 // The toolbar's setting branches over a scripted link: answers, bytes and the panel's timers.
+#include "link/ExchangeScope.h"
 #include "settings/ToolbarCommands.h"
 #include "shared/PanelState.h"
 #include "support/CountingPanelTimers.h"
@@ -203,18 +204,18 @@ void TestControlToolbar::busyLinkSendsNothing()
 {
     Fixture f;
     QString status;
-    f.toolbar.reportStatus = [&](const QString& s) { status = s; };
+    QObject::connect(&f.notices, &StatusNotices::posted, [&](const QString& s) { status = s; });
     LinkLock::Hold keyPressWaiting(f.lock);
     QVERIFY(f.toolbar.run(QStringLiteral("Up")));
     QVERIFY(f.link.writes().isEmpty());
     QVERIFY(f.timers.switches.isEmpty());
-    QCOMPARE(status, ToolbarCommands::busyText());
+    QCOMPARE(status, ExchangeScope::busyText());
 
     // Nor does the clock window open, whose "Set" would write into the other exchange.
     status.clear();
     QVERIFY(f.toolbar.run(QStringLiteral("RTC")));
     QVERIFY(QApplication::activeModalWidget() == nullptr);
-    QCOMPARE(status, ToolbarCommands::busyText());
+    QCOMPARE(status, ExchangeScope::busyText());
 }
 
 void TestControlToolbar::samplingWindowIsShownModally()

@@ -1,68 +1,88 @@
 #include "app/PanelWiring.h"
 
-#include "live/MeterKeys.h"
-#include "live/Panel.h"
-#include "live/TimedStart.h"
+#include "app/MeterSession.h"
+#include "app/PanelRecorderView.h"
 #include "graphs/Graph.h"
 #include "graphs/PanelGraphs.h"
-#include "app/PanelRecorderView.h"
+#include "live/MeterKeys.h"
+#include "live/Panel.h"
 #include "logger/LoggerCommands.h"
-#include "settings/ToolbarCommands.h"
 #include "recording/Recorder.h"
+#include "settings/ToolbarCommands.h"
+#include "shared/PanelState.h"
 #include "shared/RecordList.h"
 #include "shared/RecordListModel.h"
 #include "shared/Services.h"
+#include "shared/StatusNotices.h"
 
 #include <QButtonGroup>
 #include <QFrame>
 #include <QVBoxLayout>
 
-PanelWiring::PanelWiring(Panel& panel, Services& services, PanelState& state) : m_panel(panel)
+void showSessionOnPanel(MeterSession& session, Panel& panel, Services& services)
 {
-    const auto status = [&panel](const QString& text) { panel.showStatus(text); };
-    m_keys = std::make_unique<MeterKeys>(services, status);
-    panel.setKeyHandler([this](MeterCommands::Key key) { m_keys->press(key); });
-    panel.setTimedStartHandler([&services, &state, &panel] { askTimedStart(services, state, &panel); });
+    QObject::connect(&session, &MeterSession::frameDecoded, &panel, &Panel::updateDisplay);
+    QObject::connect(&session, &MeterSession::comLabelChanged, &panel, &Panel::showComLabel);
+    QObject::connect(&session, &MeterSession::linkLost, &panel, &Panel::clearLevelValue);
+    QObject::connect(&services.notices, &StatusNotices::posted, &panel,
+                     [&panel](const QString& text) { panel.showStatus(text); });
+    QObject::connect(&panel, &Panel::closing, &session, &MeterSession::shutDown);
+}
 
-    m_settingCommands = std::make_unique<ToolbarCommands>(services, state, panel, &panel);
-    m_settingCommands->reportStatus = status;
-    for (const char* key : {"Sampling", "AC", "FSI", "Up", "Down", "RTC"})
-        panel.setToolbarHandler(QString::fromLatin1(key),
-                                [this, k = QString::fromLatin1(key)] { m_settingCommands->run(k); });
-
-    // The list, the trend graphs and the recording behind them.
-    PanelWidgets& ui = panel.widgets();
+PanelWiring::PanelWiring(Panel& panel, MeterSession& session, Services& services, PanelState& state)
+{
+    // The one link-lost reset runs in this order: the recording ends (its file is written), the
+    // list and the graphs forget the meter's data, then the panel clears its level.
     m_listModel = std::make_unique<RecordListModel>();
     m_list = new RecordList(m_listModel.get(), &panel);
-    ui.listArea->addWidget(m_list);
     m_graphs = new PanelGraphs(state, &panel);
-    ui.graphArea->addWidget(m_graphs);
-    panel.setTrendChoiceHandler([this](int index) { m_graphs->showTrend(index); });
-    const QColor trace = m_graphs->graph(PanelGraphs::Which::Level)->traceColor();
-    ui.shBtn->setStyleSheet(QStringLiteral("background: %1;").arg(trace.name()));
-
     m_recorderView = std::make_unique<PanelRecorderView>(panel);
     m_recorder = std::make_unique<Recorder>(state, *m_listModel, services.clock, services.dialogs, *m_recorderView);
-    m_recorder->setAddTrendSample([this] { m_graphs->addTrendSample(); });
-    m_recorder->setClearGraphs([this] { m_graphs->clearForRefresh(); });
-    panel.setSamplingTick([this] { m_recorder->tick(); });
-    panel.setSaveOkHandler([this] { m_recorder->saveOk(); });
-    panel.setToolbarHandler(QStringLiteral("Save"), [this] { m_recorder->toolbarSave(); });
-    panel.setToolbarHandler(QStringLiteral("Refresh"), [this] { m_recorder->refresh(); });
-    panel.setLinkLostHandlers([this] { m_recorder->stopRecording(); },
-                              [this] {
-                                  m_listModel->clear();
-                                  m_graphs->clearForLinkLoss();
-                              });
+    QObject::connect(&session, &MeterSession::linkLost, &panel, [this] {
+        m_recorder->onLinkLost();
+        m_graphs->clearForLinkLoss();
+    });
     // Closing the panel mid-recording writes the recording's file first.
-    panel.setCloseHandler([this, &state] {
+    QObject::connect(&session, &MeterSession::aboutToEnd, &panel, [this, &state] {
         if (state.Recording)
             m_recorder->stopRecording();
     });
-    m_logger = std::make_unique<LoggerCommands>(services, state, panel, &panel);
-    m_logger->reportStatus = status;
-    panel.setToolbarHandler(QStringLiteral("Memory"), [this] { m_logger->memory(); });
-    panel.setToolbarHandler(QStringLiteral("Erase"), [this] { m_logger->erase(); });
+    showSessionOnPanel(session, panel, services);
+
+    m_keys = std::make_unique<MeterKeys>(services);
+    QObject::connect(&panel, &Panel::meterKeyClicked, &panel, [this](MeterCommands::Key key) { m_keys->press(key); });
+    QObject::connect(&panel, &Panel::timedStartClicked, &panel,
+                     [this, &services, &panel] { askTimedStart(services, m_timedStart, &panel); });
+
+    m_settingCommands = std::make_unique<ToolbarCommands>(services, state, session, &panel);
+
+    // The list, the trend graphs and the recording behind them.
+    PanelWidgets& ui = panel.widgets();
+    ui.listArea->addWidget(m_list);
+    ui.graphArea->addWidget(m_graphs);
+    QObject::connect(&panel, &Panel::trendChosen, m_graphs, &PanelGraphs::showTrend);
+    const QColor trace = m_graphs->graph(PanelGraphs::Which::Level)->traceColor();
+    ui.shBtn->setStyleSheet(QStringLiteral("background: %1;").arg(trace.name()));
+
+    m_recorder->setAddTrendSample([this] { m_graphs->addTrendSample(); });
+    m_recorder->setClearGraphs([this] { m_graphs->clearForRefresh(); });
+    QObject::connect(&session, &MeterSession::samplingTick, &panel, [this] { m_recorder->tick(); });
+    QObject::connect(&panel, &Panel::saveOkClicked, &panel, [this] { m_recorder->saveOk(); });
+
+    m_logger = std::make_unique<LoggerCommands>(services, state, session, &panel);
+
+    QObject::connect(&panel, &Panel::toolbarButtonClicked, &panel, [this](const QString& key) {
+        if (key == u"Save")
+            m_recorder->toolbarSave();
+        else if (key == u"Refresh")
+            m_recorder->refresh();
+        else if (key == u"Memory")
+            m_logger->memory();
+        else if (key == u"Erase")
+            m_logger->erase();
+        else
+            m_settingCommands->run(key);
+    });
 }
 
 PanelWiring::~PanelWiring() = default;

@@ -1,8 +1,11 @@
 #pragma once
 
+#include "live/TimedStart.h"
+
 #include <memory>
 
 class Panel;
+class MeterSession;
 class MeterKeys;
 class ToolbarCommands;
 class PanelGraphs;
@@ -14,16 +17,25 @@ class LoggerCommands;
 struct Services;
 struct PanelState;
 
+// What the panel shows of the session alone: the live reading, the port label, the notices, and
+// the end of the program when it closes. PanelWiring includes it; tests of the bare panel use it.
+void showSessionOnPanel(MeterSession& session, Panel& panel, Services& services);
+
 // Connects the panel's controls to the parts of the program that own each action: meter keys,
 // toolbar commands, recording, graphs and the data logger. Lives as long as the panel.
 class PanelWiring
 {
 public:
-    PanelWiring(Panel& panel, Services& services, PanelState& state);
+    PanelWiring(Panel& panel, MeterSession& session, Services& services, PanelState& state);
     ~PanelWiring();
 
+    Recorder& recorder() { return *m_recorder; }
+    RecordListModel& listModel() { return *m_listModel; }
+    PanelGraphs& graphs() { return *m_graphs; }
+    LoggerCommands& logger() { return *m_logger; }
+    const TimedStartState& timedStart() const { return m_timedStart; }
+
 private:
-    Panel& m_panel;
     std::unique_ptr<MeterKeys> m_keys;
     std::unique_ptr<ToolbarCommands> m_settingCommands;
     std::unique_ptr<RecordListModel> m_listModel;
@@ -31,12 +43,6 @@ private:
     PanelGraphs* m_graphs = nullptr;
     std::unique_ptr<PanelRecorderView> m_recorderView;
     std::unique_ptr<Recorder> m_recorder;
-
-public:
-    Recorder& recorder() { return *m_recorder; }
-    RecordListModel& listModel() { return *m_listModel; }
-    PanelGraphs& graphs() { return *m_graphs; }
-
-private:
     std::unique_ptr<LoggerCommands> m_logger;
+    TimedStartState m_timedStart;
 };

@@ -1,3 +1,5 @@
+#include "app/MeterSession.h"
+#include "app/PanelWiring.h"
 #include "link/LinkLock.h"
 #include "link/PortNames.h"
 #include "link/PortWindow.h"
@@ -5,11 +7,11 @@
 #include "link/SimulatorProcess.h"
 #include "link/WaitSeconds.h"
 #include "live/Panel.h"
-#include "app/PanelWiring.h"
 #include "shared/Clock.h"
 #include "shared/Dialogs.h"
 #include "shared/PanelState.h"
 #include "shared/Services.h"
+#include "shared/StatusNotices.h"
 
 #include <QApplication>
 #include <memory>
@@ -25,7 +27,8 @@ int main(int argc, char** argv)
     EventLoopWaiter waiter;
     SerialMeterLink link;
     LinkLock linkLock;
-    Services services{link, dialogs, clock, waiter, linkLock};
+    StatusNotices notices;
+    Services services{link, dialogs, clock, waiter, linkLock, notices};
 
     PortWindow port(dialogs);
     if (port.exec() != QDialog::Accepted)
@@ -40,11 +43,13 @@ int main(int argc, char** argv)
     if (choice.kind == PortChoice::Kind::Simulated)
         state->PortName = simulator.start();
 
-    Panel panel(services, *state);
-    PanelWiring wiring(panel, services, *state);
+    MeterSession session(services, *state);
+    Panel panel(*state);
+    PanelWiring wiring(panel, session, services, *state);
     QObject::connect(&panel, &Panel::closed, &app, &QApplication::quit, Qt::QueuedConnection);
     panel.show();
-    if (!panel.startUp())
+    panel.moveToScreenCorner();
+    if (!session.startUp(&panel))
         return 1;
     return app.exec();
 }

@@ -1,7 +1,5 @@
 #pragma once
 
-#include <QString>
-#include <functional>
 
 // The link has one user at a time. An exchange holds the lock while it runs; the live poll
 // skips its tick when it finds the lock held, since the waits of an exchange run the event
@@ -35,15 +33,3 @@ private:
     int m_holders = 0;
     int m_uses = 0;
 };
-
-// A command clicked while another exchange waits runs inside that exchange's wait: it must not
-// write then, or the two exchanges' bytes mix. True (after telling the user) when that is so.
-inline bool refuseWhileBusy(const LinkLock& lock, const std::function<void(const QString&)>& report,
-                            const QString& text)
-{
-    if (!lock.busy())
-        return false;
-    if (report)
-        report(text);
-    return true;
-}

@@ -1,6 +1,5 @@
 #include "link/MeterAttention.h"
 
-#include "link/LinkLock.h"
 #include "link/MeterCommands.h"
 #include "link/MeterLink.h"
 #include "link/WaitSeconds.h"
@@ -10,7 +9,6 @@
 
 bool MeterAttention(Services& s, double timeoutSeconds)
 {
-    LinkLock::Hold hold(s.linkLock);
     QElapsedTimer elapsed;
     elapsed.start();
     const auto timedOut = [&] { return elapsed.nsecsElapsed() >= static_cast<qint64>(timeoutSeconds * 1e9); };

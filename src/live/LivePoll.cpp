@@ -1,38 +1,24 @@
 #include "live/LivePoll.h"
 
+#include "link/FrameDecoder.h"
 #include "link/LinkLock.h"
 #include "link/MeterCommands.h"
 #include "link/MeterLink.h"
 #include "link/WaitSeconds.h"
-#include "link/FrameDecoder.h"
-#include "shared/PanelState.h"
 #include "shared/Services.h"
 
 namespace
 {
-constexpr int LostAfterSteps = 100;  // of 0.01 s: about one second without six bytes
-constexpr int ReopenEverySteps = 25; // of 0.02 s while recovering a port that went away
-
-struct RunningFlag {
-    explicit RunningFlag(bool& flag) : m_flag(flag) { m_flag = true; }
-    ~RunningFlag() { m_flag = false; }
-    bool& m_flag;
-};
+constexpr int LostAfterSteps = 100; // of 0.01 s: about one second without six bytes
 } // namespace
 
-LivePoll::LivePoll(Services& services, PanelState& state, Hooks hooks)
-    : m_s(services), m_state(state), m_hooks(std::move(hooks))
-{
-    m_recoverTimer.setInterval(20);
-    m_recoverTimer.setTimerType(Qt::PreciseTimer);
-    QObject::connect(&m_recoverTimer, &QTimer::timeout, [this] { recoverStep(); });
-}
+LivePoll::LivePoll(Services& services, LiveReading& live) : m_s(services), m_live(live) {}
 
 LivePoll::Result LivePoll::tick()
 {
-    if (m_running || recovering() || m_s.linkLock.busy())
+    const ReentryFlag::Guard running(m_running);
+    if (!running.entered() || m_s.linkLock.busy())
         return Result::Skipped;
-    RunningFlag running(m_running);
     // Not a hold: clicks wait until the tick is over (its waits hold user input back), and an
     // exchange that a timer starts meanwhile goes first; the tick then gives way.
     const int usesAtStart = m_s.linkLock.uses();
@@ -43,10 +29,8 @@ LivePoll::Result LivePoll::tick()
     // as the noise lasts; the next tick starts afresh.
     int retrySteps = 0;
     while (retrySteps < LostAfterSteps) {
-        if (!m_s.link.portOpen()) {
-            recoverLink();
+        if (!m_s.link.portOpen())
             return Result::LinkLost;
-        }
         m_s.link.flush();
         int steps = 0;
         do {
@@ -62,7 +46,6 @@ LivePoll::Result LivePoll::tick()
 
         if (steps >= LostAfterSteps) {
             m_s.link.readAll();
-            recoverLink();
             return Result::LinkLost;
         }
         const QByteArray block = m_s.link.readAll();
@@ -74,8 +57,6 @@ LivePoll::Result LivePoll::tick()
             continue;
         }
         decode(block.right(6));
-        if (m_hooks.updateDisplay)
-            m_hooks.updateDisplay();
         return Result::Decoded;
     }
     return Result::Skipped;
@@ -84,57 +65,8 @@ LivePoll::Result LivePoll::tick()
 void LivePoll::decode(const QByteArray& frame)
 {
     const auto byte = [&](int i) { return static_cast<unsigned char>(frame[i]); };
-    DecodeRangeByte(m_state.Live, byte(1));
-    DecodeStatusByte(m_state.Live, byte(2));
-    DecodeLevelWord(m_state.Live, byte(3), byte(4));
+    DecodeRangeByte(m_live, byte(1));
+    DecodeStatusByte(m_live, byte(2));
+    DecodeLevelWord(m_live, byte(3), byte(4));
     ++m_decoded;
-}
-
-void LivePoll::recoverLink()
-{
-    if (m_state.Recording && m_hooks.stopRecording)
-        m_hooks.stopRecording();
-    m_state.OverallMax = 0;
-    m_state.RecordingMax = QStringLiteral("0");
-    m_state.RecordCount = 0;
-    m_state.ListCount = 0;
-    if (m_hooks.setSamplingTick)
-        m_hooks.setSamplingTick(false);
-    if (m_hooks.showComLabel)
-        m_hooks.showComLabel(QStringLiteral("No COM"));
-    if (m_hooks.clearLevelDisplay)
-        m_hooks.clearLevelDisplay();
-    if (m_hooks.clearListAndGraphs)
-        m_hooks.clearListAndGraphs();
-
-    // Wait for the meter: flush, then every 0.02 s look for six bytes; read them; done when
-    // they end in a frame, else flush and wait again. No time limit.
-    m_s.link.flush();
-    m_recoverSteps = 0;
-    m_recoverTimer.start();
-}
-
-void LivePoll::recoverStep()
-{
-    if (m_s.waiter.cancelled()) {
-        m_recoverTimer.stop();
-        return;
-    }
-    // A key press or a window's exchange has the link: leave its bytes alone.
-    if (m_s.linkLock.busy())
-        return;
-    // A port that went away (an unplugged USB adapter) is opened again every half second.
-    if (++m_recoverSteps % ReopenEverySteps == 0 && !m_s.link.portOpen() && m_s.link.setPortOpen(true))
-        m_s.link.flush();
-    if (m_s.link.inBufferCount() < 6)
-        return;
-    if (!isPlausibleLiveFrame(m_s.link.readAll().right(6))) {
-        m_s.link.flush();
-        return;
-    }
-    m_recoverTimer.stop();
-    if (m_hooks.showComLabel)
-        m_hooks.showComLabel(m_state.PortLabel);
-    if (m_hooks.setSamplingTick)
-        m_hooks.setSamplingTick(true);
 }

@@ -1,49 +1,30 @@
 #pragma once
 
-#include <QByteArray>
-#include <QTimer>
-#include <functional>
+#include "shared/ReentryGuard.h"
 
+class QByteArray;
+struct LiveReading;
 struct Services;
-struct PanelState;
 
-// The 200 ms live poll and the link recovery that takes over when the meter falls silent.
-class LivePoll {
+// One pass of the 200 ms live poll: flush, wait for more than five bytes in steps of 0.01 s,
+// and decode the newest frame into the live reading. What follows a lost link is the session's.
+class LivePoll
+{
 public:
-    // What the recovery clears or switches beyond the link itself, in the order it runs them.
-    // The panel wires each to the subsystem that owns it.
-    struct Hooks {
-        std::function<void()> stopRecording;       // a running recording ends (its file is written)
-        std::function<void(bool)> setSamplingTick;  // the 1 s tick off while the meter is lost
-        std::function<void(const QString&)> showComLabel;
-        std::function<void()> clearLevelDisplay;
-        std::function<void()> clearListAndGraphs;
-        std::function<void()> updateDisplay;  // after a decoded frame
-    };
-
     enum class Result { Decoded, Skipped, LinkLost, Cancelled };
 
-    LivePoll(Services& services, PanelState& state, Hooks hooks);
+    LivePoll(Services& services, LiveReading& live);
 
-    // One tick. Skipped when an earlier tick, the recovery or another exchange holds the link.
+    // Skipped when an earlier pass or another exchange holds the link.
     Result tick();
-    bool running() const { return m_running; }
-    // The meter is lost and the recovery waits for its frames.
-    bool recovering() const { return m_recoverTimer.isActive(); }
+    bool running() const { return m_running.active(); }
     int decodedFrames() const { return m_decoded; }
 
 private:
-    void recoverLink();
-    void recoverStep();
     void decode(const QByteArray& frame);
 
     Services& m_s;
-    PanelState& m_state;
-    Hooks m_hooks;
-    bool m_running = false;
+    LiveReading& m_live;
+    ReentryFlag m_running;
     int m_decoded = 0;
-    // The recovery's wait runs on its own timer, in 0.02 s steps, so the event loop is never
-    // held inside an endless wait: everything else keeps running while the meter is away.
-    QTimer m_recoverTimer;
-    int m_recoverSteps = 0;
 };

@@ -1,37 +1,30 @@
 #include "live/MeterKeys.h"
 
-#include "link/LinkLock.h"
+#include "link/ExchangeScope.h"
 #include "link/MeterAttention.h"
 #include "link/MeterLink.h"
 #include "shared/Services.h"
+#include "shared/StatusNotices.h"
 
-MeterKeys::MeterKeys(Services& services, StatusReport status)
-    : m_services(services), m_status(std::move(status))
-{
-}
+MeterKeys::MeterKeys(Services& services) : m_services(services) {}
 
 QString MeterKeys::givenUpText()
 {
     return QStringLiteral("The meter did not answer; key not sent");
 }
 
-QString MeterKeys::busyText()
-{
-    return QStringLiteral("The meter is busy; key not sent");
-}
-
 bool MeterKeys::press(MeterCommands::Key key)
 {
-    // A click that arrives while another exchange waits would flush that exchange's reply
-    // away; drop it instead of nesting a second attention request inside the first.
-    if (refuseWhileBusy(m_services.linkLock, m_status, busyText()))
+    // Keys leave the panel's timers running; the held link keeps the poll away from the
+    // attention until the key is out. A click inside another exchange's wait is dropped rather
+    // than nesting a second attention request inside the first.
+    ExchangeScope exchange(m_services, nullptr);
+    if (!exchange.entered())
         return false;
-    // Hold the link from the attention until the key is out, so no poll runs in between.
-    LinkLock::Hold hold(m_services.linkLock);
     const bool acknowledged = MeterAttention(m_services, AttentionBoundSeconds);
     if (acknowledged)
         m_services.link.output(MeterCommands::KeyPress(key));
-    if (!acknowledged && m_status)
-        m_status(givenUpText());
+    else
+        m_services.notices.post(givenUpText());
     return acknowledged;
 }

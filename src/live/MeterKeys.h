@@ -3,7 +3,6 @@
 #include "link/MeterCommands.h"
 
 #include <QString>
-#include <functional>
 
 struct Services;
 
@@ -15,18 +14,14 @@ public:
     // A meter that does not acknowledge within this many seconds loses the key press.
     static constexpr double AttentionBoundSeconds = 5.0;
 
-    using StatusReport = std::function<void(const QString&)>;
-
-    // status receives a short text when a press is given up (the panel shows it in its status bar).
-    MeterKeys(Services& services, StatusReport status);
+    explicit MeterKeys(Services& services);
 
     // True when the key command was written. The wait inside lets user-interface events run.
+    // A press that is refused or given up is posted to the services' notices.
     bool press(MeterCommands::Key key);
 
     static QString givenUpText();
-    static QString busyText();
 
 private:
     Services& m_services;
-    StatusReport m_status;
 };

@@ -1,14 +1,10 @@
 #include "live/Panel.h"
 
-#include "link/MeterLink.h"
-#include "link/WaitSeconds.h"
 #include "live/LcdDigits.h"
 #include "live/PanelDisplay.h"
 #include "live/PanelIcons.h"
 #include "shared/ClickableLabel.h"
-#include "shared/Dialogs.h"
 #include "shared/PanelState.h"
-#include "shared/Services.h"
 
 #include <QAction>
 #include <QApplication>
@@ -23,22 +19,12 @@
 #include <QRadioButton>
 #include <QScreen>
 #include <QStatusBar>
-#include <QTimer>
 #include <QToolBar>
 #include <QVBoxLayout>
 
 namespace {
 const QColor LcdBack(178, 196, 164);
 const QColor LcdInk(22, 34, 26);
-
-void setTimerRunning(QTimer* timer, bool on)
-{
-    // Starting a running timer would restart its interval; only switch when it changes.
-    if (on && !timer->isActive())
-        timer->start();
-    else if (!on)
-        timer->stop();
-}
 
 QLabel* annunciator(const QString& name, const QString& text, QWidget* parent)
 {
@@ -102,23 +88,7 @@ const ToolInfo Tools[] = {
 };
 }  // namespace
 
-Panel::Panel(Services& services, PanelState& state, QWidget* parent)
-    : QMainWindow(parent), m_s(services), m_state(state),
-      m_poll(services, state,
-             LivePoll::Hooks{
-                 [this] {
-                     if (m_stopRecording)
-                         m_stopRecording();
-                 },
-                 [this](bool on) { setTimerRunning(m_timer2, on); },
-                 [this](const QString& text) { m_ui.lblCOM->setText(text); },
-                 [this] { m_ui.lblValue->clear(); },
-                 [this] {
-                     if (m_clearListAndGraphs)
-                         m_clearListAndGraphs();
-                 },
-                 [this] { updateDisplay(); },
-             })
+Panel::Panel(PanelState& state, QWidget* parent) : QMainWindow(parent), m_state(state)
 {
     setObjectName(QStringLiteral("Panel"));
     setWindowTitle(QString::fromLatin1(Caption));
@@ -143,15 +113,6 @@ Panel::Panel(Services& services, PanelState& state, QWidget* parent)
     m_ui.lblCOM->setToolTip(QStringLiteral("Port of the meter"));
     statusBar()->addPermanentWidget(m_ui.lblCOM);
     connect(m_ui.lblCOM, &ClickableLabel::clicked, this, &Panel::toggleCaption);
-
-    m_timer1 = new QTimer(this);
-    m_timer1->setObjectName(QStringLiteral("Timer1"));
-    m_timer1->setInterval(200);
-    connect(m_timer1, &QTimer::timeout, this, [this] { m_poll.tick(); });
-    m_timer2 = new QTimer(this);
-    m_timer2->setObjectName(QStringLiteral("Timer2"));
-    m_timer2->setInterval(1000);
-    connect(m_timer2, &QTimer::timeout, this, &Panel::runSamplingTick);
 
     resize(1240, 700);
 }
@@ -301,10 +262,7 @@ QWidget* Panel::buildKeys()
         b->setObjectName(QString::fromLatin1(k.name));
         b->setMinimumHeight(30);
         const MeterCommands::Key key = k.key;
-        connect(b, &QPushButton::clicked, this, [this, key] {
-            if (m_keyHandler)
-                m_keyHandler(key);
-        });
+        connect(b, &QPushButton::clicked, this, [this, key] { emit meterKeyClicked(key); });
         m_ui.keyButtons.insert(key, b);
         grid->addWidget(b, i / 5, i % 5);
         ++i;
@@ -313,10 +271,7 @@ QWidget* Panel::buildKeys()
     m_ui.cmdL->setObjectName(QStringLiteral("CmdL"));
     m_ui.cmdL->setToolTip(QStringLiteral("Timed start"));
     m_ui.cmdL->setMinimumHeight(30);
-    connect(m_ui.cmdL, &QPushButton::clicked, this, [this] {
-        if (m_timedStartHandler)
-            m_timedStartHandler();
-    });
+    connect(m_ui.cmdL, &QPushButton::clicked, this, &Panel::timedStartClicked);
     grid->addWidget(m_ui.cmdL, 0, 5, 2, 1);
     return box;
 }
@@ -343,10 +298,7 @@ QWidget* Panel::buildRecordingSide()
         choice->addWidget(o);
     }
     m_ui.ssOpt->button(0)->setChecked(true);
-    connect(m_ui.ssOpt, &QButtonGroup::idClicked, this, [this](int index) {
-        if (m_trendChoice)
-            m_trendChoice(index);
-    });
+    connect(m_ui.ssOpt, &QButtonGroup::idClicked, this, &Panel::trendChosen);
     choice->addStretch(1);
     m_ui.shBtn = new QFrame(trends);
     m_ui.shBtn->setObjectName(QStringLiteral("ShBtn"));
@@ -398,10 +350,7 @@ QWidget* Panel::buildRecordingSide()
     sv->addWidget(m_ui.cmdSaveOK, 0, Qt::AlignRight);
     connect(m_ui.optSampling, &QRadioButton::clicked, this, [this] { m_state.SaveMode = 1; });
     connect(m_ui.optSaveList, &QRadioButton::clicked, this, [this] { m_state.SaveMode = 2; });
-    connect(m_ui.cmdSaveOK, &QPushButton::clicked, this, [this] {
-        if (m_saveOkHandler)
-            m_saveOkHandler();
-    });
+    connect(m_ui.cmdSaveOK, &QPushButton::clicked, this, &Panel::saveOkClicked);
     m_ui.picSave->hide();
     right->addWidget(m_ui.picSave);
     right->addStretch(1);
@@ -410,52 +359,22 @@ QWidget* Panel::buildRecordingSide()
     return side;
 }
 
-bool Panel::startUp()
+void Panel::moveToScreenCorner()
 {
     if (const QScreen* screen = this->screen())
         move(screen->availableGeometry().topLeft());
     else
         move(0, 0);
-    MeterLink& link = m_s.link;
-    bool opened = !m_state.PortName.isEmpty();
-    if (opened) {
-        link.setCommPort(m_state.PortName);
-        opened = link.setSettings(QStringLiteral("38400,n,8,1"));
-    }
-    if (opened && !link.portOpen())
-        opened = link.setPortOpen(true);
-    if (!opened) {
-        m_s.dialogs.message(this, QStringLiteral("No device found, try again!"), windowTitle(),
-                            Dialogs::Icon::Critical);
-        return false;
-    }
-    m_ui.lblCOM->setText(m_state.PortLabel);
-
-    m_state.Recording = false;
-    m_state.PcSamplingTime = 1;
-    m_state.OverallMax = 0;
-    m_state.RecordingMax = QStringLiteral("0");
-    m_state.RecordCount = 0;
-    m_state.ListCount = 0;
-    m_state.DecLevelMin = 1450;
-    m_state.DecLevelMax = 0;
-    m_state.IntClassMin = 145;
-    m_state.IntClassMax = 0;
-
-    m_timer1->start();
-    m_timer2->start();
-    return true;
 }
 
-void Panel::setToolbarHandler(const QString& key, std::function<void()> handler)
+void Panel::showComLabel(const QString& text)
 {
-    m_toolbarHandlers.insert(key, std::move(handler));
+    m_ui.lblCOM->setText(text);
 }
 
-void Panel::setLinkLostHandlers(std::function<void()> stopRecording, std::function<void()> clearListAndGraphs)
+void Panel::clearLevelValue()
 {
-    m_stopRecording = std::move(stopRecording);
-    m_clearListAndGraphs = std::move(clearListAndGraphs);
+    m_ui.lblValue->clear();
 }
 
 void Panel::showStatus(const QString& text, int milliseconds)
@@ -466,8 +385,7 @@ void Panel::showStatus(const QString& text, int milliseconds)
 void Panel::onToolbarButton(const QString& key)
 {
     m_ui.picSave->hide();
-    if (const auto it = m_toolbarHandlers.constFind(key); it != m_toolbarHandlers.constEnd() && *it)
-        (*it)();
+    emit toolbarButtonClicked(key);
 }
 
 void Panel::updateDisplay()
@@ -504,45 +422,9 @@ void Panel::toggleCaption()
     setWindowTitle(windowTitle() == plain ? plain + QStringLiteral("   121203") : plain);
 }
 
-void Panel::runSamplingTick()
-{
-    // The tick may let events run (the stop of a recording copies its file); a tick that
-    // falls due meanwhile is skipped rather than nested.
-    if (m_tickRunning || !m_samplingTick)
-        return;
-    m_tickRunning = true;
-    m_samplingTick();
-    m_tickRunning = false;
-}
-
-void Panel::setTimersEnabled(bool on)
-{
-    // Windows closed by the panel's close switch the timers on as they go: the program ends.
-    if (on && m_s.waiter.cancelled())
-        return;
-    setTimerRunning(m_timer1, on);
-    // While the meter is lost the sampling tick stays off (the recovery starts it again when
-    // frames return): it would list, and record, the last reading as if it were live.
-    setTimerRunning(m_timer2, on && !m_poll.recovering());
-}
-
-bool Panel::livePollEnabled() const
-{
-    return m_timer1->isActive();
-}
-
-bool Panel::samplingTickEnabled() const
-{
-    return m_timer2->isActive();
-}
-
 void Panel::closeEvent(QCloseEvent* event)
 {
-    setTimersEnabled(false);
-    if (m_closeHandler)
-        m_closeHandler();
-    // Loops still waiting for the meter end at their next step.
-    m_s.waiter.cancel();
+    emit closing();
     event->accept();
     for (QWidget* w : QApplication::topLevelWidgets())
         if (w != this && w->isVisible())

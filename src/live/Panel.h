@@ -1,12 +1,9 @@
 #pragma once
 
 #include "link/MeterCommands.h"
-#include "live/LivePoll.h"
-#include "shared/PanelTimers.h"
 
 #include <QHash>
 #include <QMainWindow>
-#include <functional>
 
 class QAction;
 class QButtonGroup;
@@ -16,13 +13,11 @@ class QLabel;
 class QProgressBar;
 class QPushButton;
 class QRadioButton;
-class QTimer;
 class QToolBar;
 class QVBoxLayout;
 class ClickableLabel;
 class LcdDigits;
 struct PanelState;
-struct Services;
 
 // The controls of the panel that other parts of the program read or write.
 struct PanelWidgets {
@@ -51,47 +46,36 @@ struct PanelWidgets {
     QVBoxLayout* graphArea = nullptr;  // the trend graphs go here
 };
 
-// The main window: the meter's virtual front panel. It owns the live poll and the two timers.
-class Panel : public QMainWindow, public PanelTimers {
+// The main window: the meter's virtual front panel. A view: it shows the live reading and the
+// session's link state, and announces what the user does with its controls.
+class Panel : public QMainWindow {
     Q_OBJECT
 public:
     static constexpr const char* Caption = "Panel   V8.01";
 
-    Panel(Services& services, PanelState& state, QWidget* parent = nullptr);
+    explicit Panel(PanelState& state, QWidget* parent = nullptr);
     ~Panel() override;
 
-    // Opens the port and starts the live poll; false (after the message) when the port
-    // cannot be opened, and the program then ends.
-    bool startUp();
-
     PanelWidgets& widgets() { return m_ui; }
-    LivePoll& livePoll() { return m_poll; }
-    QTimer* timer1() const { return m_timer1; }
-    QTimer* timer2() const { return m_timer2; }
 
-    // Wiring points for the parts of the program that own each action.
-    void setToolbarHandler(const QString& key, std::function<void()> handler);
-    void setKeyHandler(std::function<void(MeterCommands::Key)> handler) { m_keyHandler = std::move(handler); }
-    void setTimedStartHandler(std::function<void()> handler) { m_timedStartHandler = std::move(handler); }
-    void setSamplingTick(std::function<void()> tick) { m_samplingTick = std::move(tick); }
-    void setSaveOkHandler(std::function<void()> handler) { m_saveOkHandler = std::move(handler); }
-    void setTrendChoiceHandler(std::function<void(int)> handler) { m_trendChoice = std::move(handler); }
-    // What the link recovery stops and clears beyond the panel's own labels.
-    void setLinkLostHandlers(std::function<void()> stopRecording, std::function<void()> clearListAndGraphs);
-    // Runs when the panel closes, before the program ends (a running recording is written).
-    void setCloseHandler(std::function<void()> handler) { m_closeHandler = std::move(handler); }
-
+    // Start-up puts the panel in the screen's top-left corner.
+    void moveToScreenCorner();
     void showStatus(const QString& text, int milliseconds = 5000);
     void onToolbarButton(const QString& key);
     void updateDisplay();
-
-    // PanelTimers
-    void setTimersEnabled(bool on) override;
-    bool livePollEnabled() const override;
-    bool samplingTickEnabled() const override;
+    void showComLabel(const QString& text);
+    // The meter was lost: the level as received is no longer shown.
+    void clearLevelValue();
 
 signals:
-    // The panel has closed: the program ends.
+    void toolbarButtonClicked(const QString& key); // after the "Save Data" box is hidden
+    void meterKeyClicked(MeterCommands::Key key);
+    void timedStartClicked();
+    void saveOkClicked();
+    void trendChosen(int index);
+    // The user closes the panel: the program is about to end (a running recording is written).
+    void closing();
+    // The panel has closed, and every other window with it: the program ends.
     void closed();
 
 protected:
@@ -104,22 +88,7 @@ private:
     QWidget* buildKeys();
     QWidget* buildRecordingSide();
     void toggleCaption();
-    void runSamplingTick();
 
-    Services& m_s;
     PanelState& m_state;
     PanelWidgets m_ui;
-    LivePoll m_poll;
-    QTimer* m_timer1;
-    QTimer* m_timer2;
-    bool m_tickRunning = false;
-    QHash<QString, std::function<void()>> m_toolbarHandlers;
-    std::function<void(MeterCommands::Key)> m_keyHandler;
-    std::function<void()> m_timedStartHandler;
-    std::function<void()> m_samplingTick;
-    std::function<void()> m_saveOkHandler;
-    std::function<void(int)> m_trendChoice;
-    std::function<void()> m_stopRecording;
-    std::function<void()> m_clearListAndGraphs;
-    std::function<void()> m_closeHandler;
 };

@@ -2,7 +2,6 @@
 
 #include "shared/Clock.h"
 #include "shared/Dialogs.h"
-#include "shared/PanelState.h"
 #include "shared/Services.h"
 #include "shared/TextHelpers.h"
 
@@ -60,7 +59,7 @@ QString timedStartInvalidText()
     return QStringLiteral("Invalid, comply with the data format properly\r\n");
 }
 
-bool askTimedStart(Services& services, PanelState& state, QWidget* parent)
+bool askTimedStart(Services& services, TimedStartState& state, QWidget* parent)
 {
     while (true) {
         const QString answer =
@@ -72,11 +71,11 @@ bool askTimedStart(Services& services, PanelState& state, QWidget* parent)
             services.dialogs.message(parent, timedStartInvalidText(), QString(), Dialogs::Icon::Critical);
             continue;
         }
-        state.TimedStartSeconds = period->totalSeconds();
-        state.TimedStartElapsed1 = 0;
-        state.TimedStartElapsed2 = 0;
-        state.TimedStartBegin = static_cast<float>(std::floor(services.clock.secondsSinceMidnight()));
-        state.TimedStartArmed = !state.TimedStartArmed;
+        state.periodSeconds = period->totalSeconds();
+        state.elapsed1 = 0;
+        state.elapsed2 = 0;
+        state.beginSecond = static_cast<float>(std::floor(services.clock.secondsSinceMidnight()));
+        state.armed = !state.armed;
         return true;
     }
 }

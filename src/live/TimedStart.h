@@ -5,7 +5,6 @@
 
 class QWidget;
 struct Services;
-struct PanelState;
 
 // The timed-start period typed as "hh:nn:ss". Each field keeps its last two digits and then
 // wraps (hours mod 24, minutes and seconds mod 60). Only a text without any ":" is refused.
@@ -23,7 +22,16 @@ QString timedStartTitle();
 QString timedStartDefault();
 QString timedStartInvalidText();
 
+// What CmdL stores. Nothing acts on it yet: the meter's own timed start runs on the meter.
+struct TimedStartState {
+    double periodSeconds = 0.0;
+    float beginSecond = 0.0f; // whole seconds since midnight when it was armed
+    int elapsed1 = 0;
+    int elapsed2 = 0;
+    bool armed = false;
+};
+
 // CmdL: asks until the answer is empty or has a ":", then stores the period, zeroes the elapsed
-// counters, stamps the start (whole seconds since midnight) and flips TimedStartArmed.
+// counters, stamps the start (whole seconds since midnight) and flips armed.
 // Returns whether a period was stored.
-bool askTimedStart(Services& services, PanelState& state, QWidget* parent);
+bool askTimedStart(Services& services, TimedStartState& state, QWidget* parent);

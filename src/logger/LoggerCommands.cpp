@@ -1,6 +1,6 @@
 #include "logger/LoggerCommands.h"
 
-#include "link/LinkLock.h"
+#include "link/ExchangeScope.h"
 #include "link/MeterCommands.h"
 #include "link/MeterLink.h"
 #include "link/WaitSeconds.h"
@@ -53,13 +53,13 @@ DataListWindow* LoggerCommands::dataListWindow() const
 
 void LoggerCommands::memory()
 {
-    if (m_state.MemoryFormOpen || linkBusy())
+    if (m_memoryFormOpen)
         return;
-    m_state.MemoryFormOpen = true;
-    m_timers.setTimersEnabled(false);
-    LinkLock::Hold hold(m_s.linkLock);
+    const ExchangeScope exchange(m_s, &m_timers);
+    if (!exchange.entered())
+        return;
+    m_memoryFormOpen = true;
     m_cancel = false;
-    m_downloading = true;
 
     DownloadHooks hooks;
     hooks.sizeKnown = [this](int sizeK, double freeK) { openMemoryWindow(sizeK, freeK); };
@@ -68,8 +68,10 @@ void LoggerCommands::memory()
             m_memory->setProgress(percent);
     };
     hooks.cancelled = [this] { return m_cancel || m_s.waiter.cancelled(); };
-    DownloadResult result = downloadMemory(m_s.link, m_s.waiter, hooks);
-    m_downloading = false;
+    DownloadResult result = [&] {
+        const ReentryFlag::Guard downloading(m_downloading);
+        return downloadMemory(m_s.link, m_s.waiter, hooks);
+    }();
 
     using Outcome = DownloadResult::Outcome;
     switch (result.outcome) {
@@ -78,7 +80,7 @@ void LoggerCommands::memory()
         // yet: nothing to list into, and its close could not clear the flag meanwhile.
         if (m_cancel) {
             closeMemoryWindow();
-            m_state.MemoryFormOpen = false;
+            m_memoryFormOpen = false;
             break;
         }
         m_sets = std::move(result.sets);
@@ -87,50 +89,33 @@ void LoggerCommands::memory()
                 m_memory->addSet(static_cast<int>(i) + 1, m_sets[i]);
         } else {
             // Closed as the last bytes came in: the window is gone, so is the flag.
-            m_state.MemoryFormOpen = false;
+            m_memoryFormOpen = false;
         }
         break;
     case Outcome::NoData:
         m_s.dialogs.message(m_panel, NoDataText, QString(), Dialogs::Icon::Information);
-        m_state.MemoryFormOpen = false;
+        m_memoryFormOpen = false;
         break;
     case Outcome::Error:
         closeMemoryWindow();
         m_s.dialogs.message(m_panel, ErrorText, QString(), Dialogs::Icon::Critical);
-        m_state.MemoryFormOpen = false;
+        m_memoryFormOpen = false;
         break;
     case Outcome::Cancelled:
         // The user asked for it: no message. The rest of the block is dropped below.
         closeMemoryWindow();
-        m_state.MemoryFormOpen = false;
+        m_memoryFormOpen = false;
         break;
     }
-    endExchange();
-}
-
-bool LoggerCommands::linkBusy()
-{
-    return refuseWhileBusy(m_s.linkLock, reportStatus, busyText());
-}
-
-QString LoggerCommands::busyText()
-{
-    return QStringLiteral("The meter is busy; command not sent");
-}
-
-void LoggerCommands::endExchange()
-{
+    // Whatever is left of the reply is not the next live frame.
     m_s.link.flush();
-    // A closing program has stopped its timers for good.
-    if (!m_s.waiter.cancelled())
-        m_timers.setTimersEnabled(true);
 }
 
 void LoggerCommands::openMemoryWindow(int sizeK, double freeK)
 {
     m_memory = new MemoryWindow(m_panel);
     connect(m_memory, &MemoryWindow::cancelRequested, this, [this] {
-        if (m_downloading)
+        if (m_downloading.active())
             m_cancel = true;
         else
             closeMemoryWindow();
@@ -138,8 +123,8 @@ void LoggerCommands::openMemoryWindow(int sizeK, double freeK)
     connect(m_memory, &MemoryWindow::closed, this, [this] {
         // A download still running owns the flag and clears it when it has ended.
         m_cancel = true;
-        if (!m_downloading)
-            m_state.MemoryFormOpen = false;
+        if (!m_downloading.active())
+            m_memoryFormOpen = false;
     });
     connect(m_memory, &MemoryWindow::setClicked, this, &LoggerCommands::showSet);
     m_memory->setMemory(sizeK, freeK);
@@ -160,29 +145,26 @@ void LoggerCommands::erase()
 {
     const bool ok = m_s.dialogs.confirm(m_panel, EraseText, QStringLiteral("Warning"));
     closeMemoryWindow();
-    if (!ok || linkBusy())
+    if (!ok)
         return;
-    m_timers.setTimersEnabled(false);
-    {
-        LinkLock::Hold hold(m_s.linkLock);
-        m_s.link.output(MeterCommands::EraseMemory());
-        m_s.waiter.waitSeconds(0.02);
-    }
-    m_timers.setTimersEnabled(true);
+    const ExchangeScope exchange(m_s, &m_timers);
+    if (!exchange.entered())
+        return;
+    m_s.link.output(MeterCommands::EraseMemory());
+    m_s.waiter.waitSeconds(0.02);
 }
 
 void LoggerCommands::showSet(int setNumber)
 {
-    m_timers.setTimersEnabled(false);
+    // A long computation: the panel's timers stay off until the list is complete.
+    TimersPaused paused(&m_timers);
     const int generation = ++m_decodeGeneration;
     if (m_dataList) {
         m_dataList->close();
         m_dataList = nullptr;
     }
-    if (setNumber < 1 || setNumber > static_cast<int>(m_sets.size())) {
-        m_timers.setTimersEnabled(true);
+    if (setNumber < 1 || setNumber > static_cast<int>(m_sets.size()))
         return;
-    }
     // A copy: a new download may replace the sets while this one is listed.
     const DataSet set = m_sets[setNumber - 1];
     m_state.SetSamplingInterval = set.interval;
@@ -219,6 +201,7 @@ void LoggerCommands::showSet(int setNumber)
         if (complete)
             window->setFields(decoder.fields());
     }
-    if (generation == m_decodeGeneration)
-        m_timers.setTimersEnabled(true);
+    // Replaced by a click on another set: that decode switches the timers on when it ends.
+    if (generation != m_decodeGeneration)
+        paused.leaveOffAtEnd();
 }

@@ -1,10 +1,10 @@
 #pragma once
 
 #include "logger/LoggerMemory.h"
+#include "shared/ReentryGuard.h"
 
 #include <QObject>
 #include <QPointer>
-#include <functional>
 #include <vector>
 
 class DataListWindow;
@@ -35,15 +35,12 @@ public:
     DataListWindow* dataListWindow() const;
     const std::vector<DataSet>& sets() const { return m_sets; }
 
-    // Receives a short text when a command is not sent because another exchange holds the link.
-    std::function<void(const QString&)> reportStatus;
-    static QString busyText();
+    // The "Data Logger" window is open, or a download is filling it.
+    bool memoryFormOpen() const { return m_memoryFormOpen; }
 
 private:
     void openMemoryWindow(int sizeK, double freeK);
     void closeMemoryWindow();
-    void endExchange();
-    bool linkBusy();
 
     Services& m_s;
     PanelState& m_state;
@@ -52,7 +49,8 @@ private:
     QPointer<MemoryWindow> m_memory;
     QPointer<DataListWindow> m_dataList;
     std::vector<DataSet> m_sets;
-    bool m_downloading = false;
+    bool m_memoryFormOpen = false;
+    ReentryFlag m_downloading;
     bool m_cancel = false;
     int m_decodeGeneration = 0;
 };

@@ -1,6 +1,5 @@
 #include "settings/MeterClock.h"
 
-#include "link/LinkLock.h"
 #include "link/MeterCommands.h"
 #include "link/MeterLink.h"
 #include "link/WaitSeconds.h"
@@ -11,7 +10,6 @@
 
 std::optional<QByteArray> readMeterClock(Services& s, double boundSeconds, const std::function<bool()>& stop)
 {
-    LinkLock::Hold hold(s.linkLock);
     QElapsedTimer elapsed;
     elapsed.start();
     const qint64 boundNs = static_cast<qint64>(boundSeconds * 1e9);
@@ -29,7 +27,6 @@ std::optional<QByteArray> readMeterClock(Services& s, double boundSeconds, const
 
 void setMeterClock(Services& s, const QDateTime& when)
 {
-    LinkLock::Hold hold(s.linkLock);
     s.link.output(MeterCommands::SetClock(when));
     s.waiter.waitSeconds(0.02);
 }

@@ -1,6 +1,6 @@
 #include "settings/Setup.h"
 
-#include "link/LinkLock.h"
+#include "link/ExchangeScope.h"
 #include "settings/MeterClock.h"
 #include "shared/WindowPlacement.h"
 #include "shared/ClickableLabel.h"
@@ -91,13 +91,16 @@ Setup::~Setup()
 void Setup::tick()
 {
     // The read exchange waits with the event loop running; a tick must not start inside it.
-    if (m_inTick || m_unloaded)
+    const ReentryFlag::Guard guard(m_tick);
+    if (!guard.entered() || m_unloaded)
         return;
-    m_inTick = true;
     if (m_showMeterTime) {
+        // From the first reading on, the panel's timers stay off until the window closes.
         m_panelTimers.setTimersEnabled(false);
-        // Another exchange that holds the link (one this window opened inside) keeps it.
-        if (!m_services.linkLock.busy()) {
+        // Another exchange that holds the link (one this window opened inside) keeps it; the
+        // next tick tries again, without a note every third of a second.
+        const ExchangeScope exchange(m_services, nullptr, ExchangeScope::Refusal::Silent);
+        if (exchange.entered()) {
             const std::optional<QByteArray> reply =
                 readMeterClock(m_services, ReadBoundSeconds, [this] { return m_unloaded; });
             if (reply && !m_unloaded)
@@ -107,14 +110,17 @@ void Setup::tick()
         m_lblMeterTime->setText(MeterTimeCaption);
     }
     m_lblPcTime->setText(m_showPcTime ? pcClockText(m_services.clock.now()) : PcTimeCaption);
-    m_inTick = false;
 }
 
 void Setup::setMeterTimeToSystemTime()
 {
     m_panelTimers.setTimersEnabled(false);
     m_timer->stop();
-    setMeterClock(m_services, m_services.clock.now());
+    {
+        const ExchangeScope exchange(m_services, nullptr);
+        if (exchange.entered())
+            setMeterClock(m_services, m_services.clock.now());
+    }
     if (!m_unloaded)
         m_timer->start();
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "shared/ReentryGuard.h"
+
 #include <QDialog>
 
 class ClickableLabel;
@@ -38,6 +40,6 @@ private:
     ClickableLabel* m_lblPcTime;
     bool m_showMeterTime = false;
     bool m_showPcTime = false;
-    bool m_inTick = false;
+    ReentryFlag m_tick;
     bool m_unloaded = false;
 };

@@ -1,6 +1,6 @@
 #include "settings/ToolbarCommands.h"
 
-#include "link/LinkLock.h"
+#include "link/ExchangeScope.h"
 #include "link/MeterCommands.h"
 #include "link/MeterLink.h"
 #include "link/WaitSeconds.h"
@@ -52,16 +52,6 @@ ToolbarCommands::ToolbarCommands(Services& services, PanelState& state, PanelTim
     };
 }
 
-QString ToolbarCommands::busyText()
-{
-    return QStringLiteral("The meter is busy; command not sent");
-}
-
-bool ToolbarCommands::linkBusy()
-{
-    return refuseWhileBusy(m_services.linkLock, reportStatus, busyText());
-}
-
 bool ToolbarCommands::run(const QString& key)
 {
     if (m_panel) {
@@ -108,11 +98,10 @@ void ToolbarCommands::askPcSamplingTime()
 
 void ToolbarCommands::askMeterSamplingTime()
 {
-    if (linkBusy())
+    const ExchangeScope exchange(m_services, &m_timers);
+    if (!exchange.entered())
         return;
-    m_timers.setTimersEnabled(false);
     {
-        LinkLock::Hold hold(m_services.linkLock);
         m_services.link.flush();
         m_services.link.output(MeterCommands::ReadLoggingInterval());
         m_services.waiter.waitSeconds(0.02);
@@ -125,24 +114,18 @@ void ToolbarCommands::askMeterSamplingTime()
     const QString answer = m_services.dialogs.input(m_panel, samplingPrompt(255), SamplingTitle,
                                                     QString::number(m_state.MeterSamplingTime));
     if (const std::optional<int> t = samplingAnswer(answer, 1, 255)) {
-        LinkLock::Hold hold(m_services.linkLock);
         m_services.link.output(MeterCommands::SetLoggingInterval(*t));
         m_state.MeterSamplingTime = *t;
     }
-    m_timers.setTimersEnabled(true);
 }
 
 void ToolbarCommands::sendSettingKey(const QByteArray& command)
 {
-    if (linkBusy())
+    const ExchangeScope exchange(m_services, &m_timers);
+    if (!exchange.entered())
         return;
-    m_timers.setTimersEnabled(false);
-    {
-        LinkLock::Hold hold(m_services.linkLock);
-        m_services.link.output(command);
-        m_services.waiter.waitSeconds(0.02);
-    }
-    m_timers.setTimersEnabled(true);
+    m_services.link.output(command);
+    m_services.waiter.waitSeconds(0.02);
 }
 
 void ToolbarCommands::frequencyWeighting()
@@ -168,7 +151,7 @@ void ToolbarCommands::rangeDown()
 void ToolbarCommands::realTimeClock()
 {
     // Opened inside another exchange's wait, its "Set" would write into that exchange.
-    if (linkBusy())
+    if (ExchangeScope::refuseWhileBusy(m_services))
         return;
     // The clock window switches the panel's timers itself.
     Setup window(m_services, m_timers, m_panel);

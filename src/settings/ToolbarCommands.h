@@ -34,17 +34,10 @@ public:
 
     // The sampling-source window; tests and the panel may replace it. Shows it modally.
     std::function<void()> chooseSamplingSource;
-    // Receives a short text when a command is not sent because another exchange holds the link
-    // (a key press still waiting for its acknowledgement). The panel shows it in its status bar.
-    std::function<void(const QString&)> reportStatus;
-
-    static QString busyText();
-
 private:
     void askPcSamplingTime();
     void askMeterSamplingTime();
     void sendSettingKey(const QByteArray& command);
-    bool linkBusy();
 
     Services& m_services;
     PanelState& m_state;

@@ -25,13 +25,6 @@ struct PanelState {
     // Panel display.
     int SaveMode = 0;  // 1 record by PC sampling rate, 2 save the list
 
-    // Timed start, stored only.
-    double TimedStartSeconds = 0.0;
-    float TimedStartBegin = 0.0f;
-    int TimedStartElapsed1 = 0;
-    int TimedStartElapsed2 = 0;
-    bool TimedStartArmed = false;
-
     // Recording and list.
     bool Recording = false;
     int PcSamplingTime = 1;
@@ -50,7 +43,6 @@ struct PanelState {
 
     // Toolbar and data logger.
     int MeterSamplingTime = 1;
-    bool MemoryFormOpen = false;
     int SetSamplingInterval = 0;
 
     // Sampling source.

@@ -5,6 +5,7 @@ class Dialogs;
 class Clock;
 class Waiter;
 class LinkLock;
+class StatusNotices;
 
 // The platform behind the program, handed to every window that needs it. The main program
 // passes the real implementations; tests pass scripted ones.
@@ -14,4 +15,5 @@ struct Services {
     Clock& clock;
     Waiter& waiter;
     LinkLock& linkLock;
+    StatusNotices& notices;
 };

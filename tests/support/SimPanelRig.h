@@ -3,12 +3,14 @@
 #include "link/LinkLock.h"
 #include "link/SerialMeterLink.h"
 #include "link/WaitSeconds.h"
-#include "live/Panel.h"
+#include "app/MeterSession.h"
 #include "app/PanelWiring.h"
+#include "live/Panel.h"
 #include "shared/ClickableLabel.h"
 #include "shared/Clock.h"
 #include "shared/PanelState.h"
 #include "shared/Services.h"
+#include "shared/StatusNotices.h"
 #include "slm-sim/SimMeter.h"
 #include "support/ScriptedDialogs.h"
 
@@ -28,8 +30,8 @@ struct SimPanelOptions {
 };
 
 // The panel against the simulated meter over a real pseudo-terminal, with scripted dialogs.
-// start() starts the meter and builds the panel on port "SIM"; showing it and its startUp()
-// stay with the test.
+// start() starts the meter and builds the session and the panel on port "SIM"; showing it and
+// starting the session (startUp()) stay with the test.
 struct SimPanelRig {
     explicit SimPanelRig(SimPanelOptions options = {});
     ~SimPanelRig();
@@ -38,6 +40,8 @@ struct SimPanelRig {
 
     // False when the meter did not start (meter.lastError() says why).
     bool start();
+    // The program's start-up: the panel to the screen's corner, the port opened, the timers on.
+    bool startUp();
     QString value() const { return panel->widgets().lblValue->text(); }
     QString com() const { return panel->widgets().lblCOM->text(); }
 
@@ -50,8 +54,10 @@ struct SimPanelRig {
     SystemClock systemClock;
     EventLoopWaiter waiter;
     LinkLock lock;
+    StatusNotices notices;
     Services services;
     PanelState state;
+    std::unique_ptr<MeterSession> session;
     std::unique_ptr<Panel> panel;
     std::unique_ptr<PanelWiring> wiring;
 };

@@ -4,6 +4,7 @@
 #include "link/WaitSeconds.h"
 #include "shared/Clock.h"
 #include "shared/Services.h"
+#include "shared/StatusNotices.h"
 #include "support/ScriptedDialogs.h"
 
 #include <QDateTime>
@@ -20,5 +21,6 @@ template <class Link> struct TestServices {
     FixedClock clock;
     EventLoopWaiter waiter;
     LinkLock lock;
-    Services services{link, dialogs, clock, waiter, lock};
+    StatusNotices notices;
+    Services services{link, dialogs, clock, waiter, lock, notices};
 };
