@@ -44,18 +44,18 @@ int main(int argc, char** argv)
     QElapsedTimer clock;
     qint64 blockStartNs = 0;
     int progressReports = 0;
-    DownloadHooks hooks;
-    hooks.sizeKnown = [&](int, double) { blockStartNs = clock.nsecsElapsed(); };
+    MemoryDownload download;
+    QObject::connect(&download, &MemoryDownload::sizeKnown, [&](int, double) { blockStartNs = clock.nsecsElapsed(); });
     qint64 firstByteNs = 0, lastByteNs = 0;
-    hooks.progress = [&](double percent) {
+    QObject::connect(&download, &MemoryDownload::progress, [&](double percent) {
         ++progressReports;
         if (percent > 0 && firstByteNs == 0)
             firstByteNs = clock.nsecsElapsed();
         if (percent >= 100.0 && lastByteNs == 0)
             lastByteNs = clock.nsecsElapsed();
-    };
+    });
     clock.start();
-    const DownloadResult r = downloadMemory(link, waiter, hooks);
+    const DownloadResult r = download.run(link, waiter);
     const double total = clock.nsecsElapsed() / 1e9;
     const double block = (clock.nsecsElapsed() - blockStartNs) / 1e9;
 

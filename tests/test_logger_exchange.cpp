@@ -95,14 +95,14 @@ private slots:
         QList<double> progress;
         int sizeK = 0;
         double freeK = -1;
-        DownloadHooks hooks;
-        hooks.sizeKnown = [&](int k, double f) {
+        MemoryDownload download;
+        QObject::connect(&download, &MemoryDownload::sizeKnown, [&](int k, double f) {
             sizeK = k;
             freeK = f;
             QCOMPARE(link.sent, QByteArray("AL")); // the window shows before "K"
-        };
-        hooks.progress = [&](double p) { progress << p; };
-        const DownloadResult r = downloadMemory(link, wait, hooks);
+        });
+        QObject::connect(&download, &MemoryDownload::progress, [&](double p) { progress << p; });
+        const DownloadResult r = download.run(link, wait);
         QCOMPARE(int(r.outcome), int(DownloadResult::Outcome::Listed));
         QCOMPARE(link.sent, QByteArray("ALK"));
         QCOMPARE(sizeK, 64);
@@ -143,7 +143,7 @@ private slots:
                 return QByteArray::fromHex("000100");
             return downloadBlock(QByteArray(std::max(0, pointer - 48), '\x11'));
         };
-        const DownloadResult r = downloadMemory(link, wait, {});
+        const DownloadResult r = MemoryDownload().run(link, wait);
         QCOMPARE(int(r.outcome), outcome);
         QCOMPARE(link.sent, sent);
         if (r.outcome == DownloadResult::Outcome::Listed)
@@ -164,7 +164,7 @@ private slots:
                 return "\x00\x01\x00\x00"; // long
             return good(cmd);
         };
-        const DownloadResult r = downloadMemory(link, wait, {});
+        const DownloadResult r = MemoryDownload().run(link, wait);
         QCOMPARE(int(r.outcome), int(DownloadResult::Outcome::Listed));
         QCOMPARE(link.sent, QByteArray("AAALALK"));
     }
@@ -196,7 +196,7 @@ private slots:
         bounds.silenceSeconds = 0.3;
         QElapsedTimer t;
         t.start();
-        const DownloadResult r = downloadMemory(link, wait, {}, bounds);
+        const DownloadResult r = MemoryDownload().run(link, wait, {}, bounds);
         QCOMPARE(int(r.outcome), int(DownloadResult::Outcome::Error));
         QVERIFY(t.elapsed() >= 300);
         QVERIFY(t.elapsed() < 3000);
@@ -209,9 +209,8 @@ private slots:
         link.answer = meterWith(makeSet(setOf(3000, 1)));
         link.trickle = 10;
         int reads = 0;
-        DownloadHooks hooks;
-        hooks.cancelled = [&] { return ++reads == 20; };
-        const DownloadResult r = downloadMemory(link, wait, hooks);
+        MemoryDownload download;
+        const DownloadResult r = download.run(link, wait, [&] { return ++reads == 20; });
         QCOMPARE(int(r.outcome), int(DownloadResult::Outcome::Cancelled));
         QVERIFY(r.sets.empty());
     }
@@ -225,7 +224,7 @@ private slots:
         link.answer = [&](const QByteArray& cmd) {
             return cmd == "K" ? good(cmd) + QByteArray::fromHex("020015051403") : good(cmd);
         };
-        const DownloadResult r = downloadMemory(link, wait, {});
+        const DownloadResult r = MemoryDownload().run(link, wait);
         QCOMPARE(r.image, logged + SetMarker);
     }
 };

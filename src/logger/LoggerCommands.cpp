@@ -61,16 +61,15 @@ void LoggerCommands::memory()
     m_memoryFormOpen = true;
     m_cancel = false;
 
-    DownloadHooks hooks;
-    hooks.sizeKnown = [this](int sizeK, double freeK) { openMemoryWindow(sizeK, freeK); };
-    hooks.progress = [this](double percent) {
+    MemoryDownload download;
+    connect(&download, &MemoryDownload::sizeKnown, this, &LoggerCommands::openMemoryWindow);
+    connect(&download, &MemoryDownload::progress, this, [this](double percent) {
         if (m_memory)
             m_memory->setProgress(percent);
-    };
-    hooks.cancelled = [this] { return m_cancel || m_s.waiter.cancelled(); };
+    });
     DownloadResult result = [&] {
         const ReentryFlag::Guard downloading(m_downloading);
-        return downloadMemory(m_s.link, m_s.waiter, hooks);
+        return download.run(m_s.link, m_s.waiter, [this] { return m_cancel || m_s.waiter.cancelled(); });
     }();
 
     using Outcome = DownloadResult::Outcome;

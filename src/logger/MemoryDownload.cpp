@@ -44,7 +44,7 @@ double freeMemoryK(int sizeK, int pointer)
     return freeBytes < 60 ? 0.0 : freeBytes / 1024.0;
 }
 
-DownloadResult downloadMemory(MeterLink& link, Waiter& waiter, const DownloadHooks& hooks,
+DownloadResult MemoryDownload::run(MeterLink& link, Waiter& waiter, const CancelQuestion& cancelled,
                               const DownloadBounds& bounds)
 {
     using Outcome = DownloadResult::Outcome;
@@ -54,7 +54,7 @@ DownloadResult downloadMemory(MeterLink& link, Waiter& waiter, const DownloadHoo
     QElapsedTimer exchange;
     exchange.start();
     while (true) {
-        if (hooks.cancelled && hooks.cancelled()) {
+        if (cancelled && cancelled()) {
             result.outcome = Outcome::Cancelled;
             return result;
         }
@@ -84,8 +84,7 @@ DownloadResult downloadMemory(MeterLink& link, Waiter& waiter, const DownloadHoo
     if (result.pointer > 1024 * result.sizeK)
         return result;
     result.freeK = freeMemoryK(result.sizeK, result.pointer);
-    if (hooks.sizeKnown)
-        hooks.sizeKnown(result.sizeK, result.freeK);
+    emit sizeKnown(result.sizeK, result.freeK);
 
     // The block: one framing byte, the logged bytes, one framing byte.
     link.output(MeterCommands::Download());
@@ -102,11 +101,10 @@ DownloadResult downloadMemory(MeterLink& link, Waiter& waiter, const DownloadHoo
             silence.restart();
         }
         const qsizetype received = std::min(block.size(), expected);
-        if (hooks.progress)
-            hooks.progress(100.0 * double(received) / double(expected));
+        emit progress(100.0 * double(received) / double(expected));
         if (received == expected)
             break;
-        if (hooks.cancelled && hooks.cancelled()) {
+        if (cancelled && cancelled()) {
             result.outcome = Outcome::Cancelled;
             return result;
         }

@@ -3,6 +3,7 @@
 #include "logger/LoggerMemory.h"
 
 #include <QByteArray>
+#include <QObject>
 #include <functional>
 #include <vector>
 
@@ -13,16 +14,6 @@ class Waiter;
 struct DownloadBounds {
     double exchangeSeconds = 5.0; // wrong replies to "A"/"L"
     double silenceSeconds = 3.0;  // no byte during the download
-};
-
-// What the download reports on its way.
-struct DownloadHooks {
-    // The pointer and the size are known and fit: the "Data Logger" window shows them.
-    std::function<void(int sizeK, double freeK)> sizeKnown;
-    // Share of the block received, 0..100.
-    std::function<void(double percent)> progress;
-    // Polled between requests and reads; true stops the download.
-    std::function<bool()> cancelled;
 };
 
 struct DownloadResult {
@@ -40,6 +31,20 @@ double freeMemoryK(int sizeK, int pointer);
 
 // The download exchange: pointer "A", size "L", then "K" and the block, read until it is
 // complete, then cut into sets. The caller holds the link and has the panel's timers off.
-// Lets user-interface events run throughout (every wait and every read).
-DownloadResult downloadMemory(MeterLink& link, Waiter& waiter, const DownloadHooks& hooks,
-                              const DownloadBounds& bounds = {});
+// Lets user-interface events run throughout (every wait and every read), and announces its way.
+class MemoryDownload : public QObject
+{
+    Q_OBJECT
+public:
+    // Asked between requests and reads; true stops the download.
+    using CancelQuestion = std::function<bool()>;
+
+    DownloadResult run(MeterLink& link, Waiter& waiter, const CancelQuestion& cancelled = {},
+                       const DownloadBounds& bounds = {});
+
+signals:
+    // The pointer and the size are known and fit: the "Data Logger" window shows them.
+    void sizeKnown(int sizeK, double freeK);
+    // Share of the block received, 0..100.
+    void progress(double percent);
+};
