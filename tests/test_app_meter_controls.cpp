@@ -2,6 +2,7 @@
 // meter over a real pseudo-terminal, through the panel's own buttons.
 #include "live/MeterKeys.h"
 #include "settings/Setup.h"
+#include "settings/ToolbarCommands.h"
 #include "support/SimPanelRig.h"
 
 #include <QAction>
@@ -187,7 +188,7 @@ void TestControlMeter::meterSamplingSource()
     r.toolbar("Sampling");
     QCOMPARE(r.received(4), QByteArray::fromHex("4a4300ff"));
     QCOMPARE(r.dialogs.inputPrompts.last().section(u'|', 2, 2), QStringLiteral("1")); // the meter's interval
-    QCOMPARE(r.state.MeterSamplingTime, 255);
+    QCOMPARE(r.wiring->settingCommands().meterSamplingTime(), 255);
 
     r.meter.clearLog();
     r.dialogs.inputAnswers << QStringLiteral("1");
@@ -204,7 +205,7 @@ void TestControlMeter::meterSamplingSource()
     Rig::chooseSource(false);
     r.toolbar("Sampling");
     QCOMPARE(r.dialogs.inputPrompts.last().section(u'|', 2, 2), QStringLiteral("1"));
-    QCOMPARE(r.state.MeterSamplingTime, 1);
+    QCOMPARE(r.wiring->settingCommands().meterSamplingTime(), 1);
     QVERIFY(r.session->livePollEnabled());
     QCOMPARE(r.meter.protocolErrors(), 0);
 }
@@ -232,7 +233,7 @@ void TestControlMeter::pcSamplingSourceSendsNothing()
     r.toolbar("Sampling");
     QCOMPARE(r.state.PcSamplingTime, 4);
     QCOMPARE(r.state.SamplingCountdown, 3);
-    QVERIFY(r.state.UsePCSampling);
+    QVERIFY(r.wiring->settingCommands().usePcSampling());
     QTest::qWait(200);
     QCOMPARE(r.received(), QByteArray());
 }

@@ -22,7 +22,7 @@ struct Fixture : TestServices<ScriptedLink> {
     // The source window answered without showing it.
     void chooseSource(bool pc)
     {
-        toolbar.chooseSamplingSource = [this, pc] { state.UsePCSampling = pc; };
+        toolbar.chooseSamplingSource = [pc] { return std::optional<bool>(pc); };
     }
 };
 } // namespace
@@ -126,7 +126,7 @@ void TestControlToolbar::meterSourceReadsThenSends()
     QCOMPARE(f.dialogs.inputPrompts[0].section(u'|', 2, 2),
              QStringLiteral("258")); // 1 * 256 + 2, as the meter said
     QCOMPARE(f.link.writes(), (QList<QByteArray>{"J", QByteArray::fromHex("4300ff")}));
-    QCOMPARE(f.state.MeterSamplingTime, 255);
+    QCOMPARE(f.toolbar.meterSamplingTime(), 255);
     QCOMPARE(f.timers.switches, (QList<bool>{false, true}));
     QVERIFY(!f.lock.busy());
 }
@@ -135,13 +135,13 @@ void TestControlToolbar::meterSourceShortReplyKeepsDefault()
 {
     Fixture f;
     f.chooseSource(false);
-    f.state.MeterSamplingTime = 17;
+    f.toolbar.setMeterSamplingTime(17);
     f.link.respond = [](const QByteArray& w) { return w == "J" ? QByteArray::fromHex("05") : QByteArray(); };
     f.dialogs.inputAnswers << QStringLiteral("abc");
     f.toolbar.run(QStringLiteral("Sampling"));
     QCOMPARE(f.dialogs.inputPrompts[0].section(u'|', 2, 2), QStringLiteral("17"));
     QCOMPARE(f.link.writes(), QList<QByteArray>{"J"}); // a word is not sent
-    QCOMPARE(f.state.MeterSamplingTime, 17);
+    QCOMPARE(f.toolbar.meterSamplingTime(), 17);
     QCOMPARE(f.timers.switches, (QList<bool>{false, true}));
 }
 
@@ -237,7 +237,7 @@ void TestControlToolbar::samplingWindowIsShownModally()
     f.dialogs.inputAnswers << QStringLiteral("5");
     f.toolbar.run(QStringLiteral("Sampling"));
     QVERIFY(sawModal);
-    QVERIFY(f.state.UsePCSampling);
+    QVERIFY(f.toolbar.usePcSampling());
     QCOMPARE(f.state.PcSamplingTime, 5);
 }
 

@@ -182,31 +182,30 @@ void TestControlWindows::samplingChoiceKeepsFlagUnlessConfirmed()
 {
     Fixture f;
     {
-        SamplingChoice w(f.state, &f.panel);
+        SamplingChoice w(&f.panel);
         QCOMPARE(w.windowTitle(), QStringLiteral("Sampling Rate"));
         QVERIFY(w.isModal());
         auto* meter = w.findChild<QRadioButton*>("OptMeter");
         QCOMPARE(meter->text(), QStringLiteral("Meter Sampling Rate"));
         QVERIFY(meter->isChecked());
-        f.state.UsePCSampling = true;
         w.show();
         click(w.findChild<QPushButton*>("CmdOK")); // untouched options: the meter's rate
-        QVERIFY(!f.state.UsePCSampling);
+        QCOMPARE(w.usePcSampling(), std::optional<bool>(false));
     }
     {
-        SamplingChoice w(f.state, &f.panel);
+        SamplingChoice w(&f.panel);
         w.show();
         w.findChild<QRadioButton*>("OptPC")->click();
         QCOMPARE(w.findChild<QRadioButton*>("OptPC")->text(), QStringLiteral("PC Sampling Rate"));
         click(w.findChild<QPushButton*>("CmdOK"));
-        QVERIFY(f.state.UsePCSampling);
+        QCOMPARE(w.usePcSampling(), std::optional<bool>(true));
     }
     {
-        SamplingChoice w(f.state, &f.panel);
+        SamplingChoice w(&f.panel);
         QVERIFY(w.findChild<QRadioButton*>("OptMeter")->isChecked()); // every opening starts there
         w.show();
         w.close();
-        QVERIFY(f.state.UsePCSampling);
+        QVERIFY(!w.usePcSampling().has_value()); // the last answer stands
     }
 }
 
@@ -220,7 +219,7 @@ void TestControlWindows::placement()
 
     Fixture f;
     const double dpi = screenDpiY(&f.panel);
-    SamplingChoice choice(f.state, &f.panel);
+    SamplingChoice choice(&f.panel);
     QCOMPARE(choice.pos(), f.panel.frameGeometry().topLeft() +
                                QPoint(twipsToPixels(1000, screenDpiX(&f.panel)), twipsToPixels(1000, dpi)));
     Setup setup(f.services, f.timers, &f.panel);

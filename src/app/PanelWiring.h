@@ -33,6 +33,7 @@ public:
     RecordListModel& listModel() { return *m_listModel; }
     PanelGraphs& graphs() { return *m_graphs; }
     LoggerCommands& logger() { return *m_logger; }
+    ToolbarCommands& settingCommands() { return *m_settingCommands; }
     const TimedStartState& timedStart() const { return m_timedStart; }
 
 private:

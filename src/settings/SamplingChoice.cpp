@@ -1,13 +1,12 @@
 #include "settings/SamplingChoice.h"
 
 #include "shared/WindowPlacement.h"
-#include "shared/PanelState.h"
 
 #include <QPushButton>
 #include <QRadioButton>
 #include <QVBoxLayout>
 
-SamplingChoice::SamplingChoice(PanelState& state, QWidget* panel) : QDialog(panel), m_state(state)
+SamplingChoice::SamplingChoice(QWidget* panel) : QDialog(panel)
 {
     setObjectName(QStringLiteral("SamplingChoice"));
     setWindowTitle(QStringLiteral("Sampling Rate"));
@@ -37,6 +36,6 @@ SamplingChoice::SamplingChoice(PanelState& state, QWidget* panel) : QDialog(pane
 
 void SamplingChoice::confirm()
 {
-    m_state.UsePCSampling = m_optPc->isChecked();
+    m_answer = m_optPc->isChecked();
     accept();
 }

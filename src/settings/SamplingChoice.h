@@ -1,22 +1,25 @@
 #pragma once
 
 #include <QDialog>
+#include <optional>
 
 class QRadioButton;
-struct PanelState;
 
-// Asks whether the PC's or the meter's sampling interval is to be set. OK stores the answer
-// in UsePCSampling; closing the window any other way leaves it as it was.
+// Asks whether the PC's or the meter's sampling interval is to be set. OK gives the answer;
+// closing the window any other way gives none, and the last answer stands.
 class SamplingChoice : public QDialog
 {
     Q_OBJECT
 public:
-    SamplingChoice(PanelState& state, QWidget* panel);
+    explicit SamplingChoice(QWidget* panel);
+
+    // True for the PC's interval, once OK was clicked.
+    std::optional<bool> usePcSampling() const { return m_answer; }
 
 private:
     void confirm();
 
-    PanelState& m_state;
+    std::optional<bool> m_answer;
     QRadioButton* m_optMeter;
     QRadioButton* m_optPc;
 };

@@ -47,8 +47,9 @@ ToolbarCommands::ToolbarCommands(Services& services, PanelState& state, PanelTim
     : m_services(services), m_state(state), m_timers(timers), m_panel(panel)
 {
     chooseSamplingSource = [this] {
-        SamplingChoice window(m_state, m_panel);
+        SamplingChoice window(m_panel);
         window.exec();
+        return window.usePcSampling();
     };
 }
 
@@ -77,8 +78,9 @@ bool ToolbarCommands::run(const QString& key)
 
 void ToolbarCommands::sampling()
 {
-    chooseSamplingSource();
-    if (m_state.UsePCSampling)
+    if (const std::optional<bool> pc = chooseSamplingSource())
+        m_usePcSampling = *pc;
+    if (m_usePcSampling)
         askPcSamplingTime();
     else
         askMeterSamplingTime();
@@ -108,14 +110,14 @@ void ToolbarCommands::askMeterSamplingTime()
         const QByteArray reply = m_services.link.readAll();
         // A reply too short to hold the interval leaves the last known one as the default.
         if (reply.size() >= 2)
-            m_state.MeterSamplingTime =
+            m_meterSamplingTime =
                 static_cast<unsigned char>(reply[0]) * 256 + static_cast<unsigned char>(reply[1]);
     }
     const QString answer = m_services.dialogs.input(m_panel, samplingPrompt(255), SamplingTitle,
-                                                    QString::number(m_state.MeterSamplingTime));
+                                                    QString::number(m_meterSamplingTime));
     if (const std::optional<int> t = samplingAnswer(answer, 1, 255)) {
         m_services.link.output(MeterCommands::SetLoggingInterval(*t));
-        m_state.MeterSamplingTime = *t;
+        m_meterSamplingTime = *t;
     }
 }
 

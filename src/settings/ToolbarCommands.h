@@ -32,8 +32,15 @@ public:
     void rangeDown();
     void realTimeClock();
 
-    // The sampling-source window; tests and the panel may replace it. Shows it modally.
-    std::function<void()> chooseSamplingSource;
+    // Asks which interval "Sampling" sets: true for the PC's, false for the meter's, nothing
+    // when the question was closed unanswered. The sampling-source window, shown modally;
+    // tests answer in its place.
+    std::function<std::optional<bool>()> chooseSamplingSource;
+
+    // The last source chosen, and the meter's logging interval as last read or set.
+    bool usePcSampling() const { return m_usePcSampling; }
+    int meterSamplingTime() const { return m_meterSamplingTime; }
+    void setMeterSamplingTime(int seconds) { m_meterSamplingTime = seconds; }
 private:
     void askPcSamplingTime();
     void askMeterSamplingTime();
@@ -43,4 +50,6 @@ private:
     PanelState& m_state;
     PanelTimers& m_timers;
     QWidget* m_panel;
+    bool m_usePcSampling = false;
+    int m_meterSamplingTime = 1;
 };

@@ -41,12 +41,7 @@ struct PanelState {
     QString LeqText;
     QString SelText;
 
-    // Toolbar and data logger.
-    int MeterSamplingTime = 1;
     int SetSamplingInterval = 0;
-
-    // Sampling source.
-    bool UsePCSampling = false;
 
     // Panel trend graphs: buffers allocated once, histograms and their extremes.
     std::vector<double> LevelTrend = std::vector<double>(TrendSlots, 0.0);
