@@ -1,9 +1,9 @@
 // Record files byte for byte: the writers of the three kinds, the shared row writer with its
 // caption and pointer, the file choice, and reading back.
-#include "shared/BusyCaption.h"
 #include "recording/FileTransfer.h"
 #include "recording/RecordFileReader.h"
 #include "recording/RecordFileWriter.h"
+#include "shared/BusyCaption.h"
 #include "shared/PanelState.h"
 #include "shared/RecordListModel.h"
 #include "shared/TextHelpers.h"

@@ -1,8 +1,8 @@
 // The sampling tick and recordings end to end: scripted dialogs, a fixed clock, a temporary
 // working folder, and the bytes of the files they leave.
-#include "shared/BusyCaption.h"
 #include "recording/Recorder.h"
 #include "recording/RecorderView.h"
+#include "shared/BusyCaption.h"
 #include "shared/Clock.h"
 #include "shared/RecordListModel.h"
 #include "support/ScriptedDialogs.h"

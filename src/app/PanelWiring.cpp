@@ -1,14 +1,14 @@
 #include "app/PanelWiring.h"
 
+#include "app/PanelRecorderView.h"
+#include "graphs/Graph.h"
+#include "graphs/PanelGraphs.h"
 #include "live/MeterKeys.h"
 #include "live/Panel.h"
 #include "live/TimedStart.h"
-#include "graphs/Graph.h"
-#include "graphs/PanelGraphs.h"
-#include "app/PanelRecorderView.h"
 #include "logger/LoggerCommands.h"
-#include "settings/ToolbarCommands.h"
 #include "recording/Recorder.h"
+#include "settings/ToolbarCommands.h"
 #include "shared/RecordList.h"
 #include "shared/RecordListModel.h"
 #include "shared/Services.h"
@@ -42,7 +42,8 @@ PanelWiring::PanelWiring(Panel& panel, Services& services, PanelState& state) : 
     ui.shBtn->setStyleSheet(QStringLiteral("background: %1;").arg(trace.name()));
 
     m_recorderView = std::make_unique<PanelRecorderView>(panel);
-    m_recorder = std::make_unique<Recorder>(state, *m_listModel, services.clock, services.dialogs, *m_recorderView);
+    m_recorder =
+        std::make_unique<Recorder>(state, *m_listModel, services.clock, services.dialogs, *m_recorderView);
     m_recorder->setAddTrendSample([this] { m_graphs->addTrendSample(); });
     m_recorder->setClearGraphs([this] { m_graphs->clearForRefresh(); });
     panel.setSamplingTick([this] { m_recorder->tick(); });

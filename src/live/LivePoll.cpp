@@ -1,10 +1,10 @@
 #include "live/LivePoll.h"
 
+#include "link/FrameDecoder.h"
 #include "link/LinkLock.h"
 #include "link/MeterCommands.h"
 #include "link/MeterLink.h"
 #include "link/WaitSeconds.h"
-#include "link/FrameDecoder.h"
 #include "shared/PanelState.h"
 #include "shared/Services.h"
 

@@ -8,17 +8,18 @@ struct Services;
 struct PanelState;
 
 // The 200 ms live poll and the link recovery that takes over when the meter falls silent.
-class LivePoll {
+class LivePoll
+{
 public:
     // What the recovery clears or switches beyond the link itself, in the order it runs them.
     // The panel wires each to the subsystem that owns it.
     struct Hooks {
         std::function<void()> stopRecording;       // a running recording ends (its file is written)
-        std::function<void(bool)> setSamplingTick;  // the 1 s tick off while the meter is lost
+        std::function<void(bool)> setSamplingTick; // the 1 s tick off while the meter is lost
         std::function<void(const QString&)> showComLabel;
         std::function<void()> clearLevelDisplay;
         std::function<void()> clearListAndGraphs;
-        std::function<void()> updateDisplay;  // after a decoded frame
+        std::function<void()> updateDisplay; // after a decoded frame
     };
 
     enum class Result { Decoded, Skipped, LinkLost, Cancelled };

@@ -27,7 +27,7 @@ struct Services;
 // The controls of the panel that other parts of the program read or write.
 struct PanelWidgets {
     QToolBar* toolbar = nullptr;
-    QHash<QString, QAction*> toolButtons;  // by key: "Save", "Open", ... "Refresh"
+    QHash<QString, QAction*> toolButtons; // by key: "Save", "Open", ... "Refresh"
     LcdDigits* shownLCD = nullptr;
     QLabel* lblValue = nullptr;
     QProgressBar* soundBar = nullptr;
@@ -47,12 +47,13 @@ struct PanelWidgets {
     QLabel *lblFileName = nullptr, *lblCount = nullptr, *lblRec = nullptr;
     QButtonGroup* ssOpt = nullptr;
     QFrame* shBtn = nullptr;
-    QVBoxLayout* listArea = nullptr;   // the record list goes here
-    QVBoxLayout* graphArea = nullptr;  // the trend graphs go here
+    QVBoxLayout* listArea = nullptr;  // the record list goes here
+    QVBoxLayout* graphArea = nullptr; // the trend graphs go here
 };
 
 // The main window: the meter's virtual front panel. It owns the live poll and the two timers.
-class Panel : public QMainWindow, public PanelTimers {
+class Panel : public QMainWindow, public PanelTimers
+{
     Q_OBJECT
 public:
     static constexpr const char* Caption = "Panel   V8.01";

@@ -1,8 +1,8 @@
 #include "logger/DataListWindow.h"
 
-#include "shared/BusyCaption.h"
 #include "recording/FileTransfer.h"
 #include "recording/RecordFileFormat.h"
+#include "shared/BusyCaption.h"
 #include "shared/Dialogs.h"
 #include "shared/PanelState.h"
 #include "shared/RecordList.h"

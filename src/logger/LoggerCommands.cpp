@@ -29,7 +29,6 @@ const QString EraseText = QStringLiteral("All saved data in memory will be delet
 constexpr qint64 DecodeEventsEveryMs = 15;
 } // namespace
 
-
 LoggerCommands::LoggerCommands(Services& services, PanelState& state, PanelTimers& timers, QWidget* panel)
     : m_s(services), m_state(state), m_timers(timers), m_panel(panel)
 {

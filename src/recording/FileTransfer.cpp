@@ -1,7 +1,7 @@
 #include "recording/FileTransfer.h"
 
-#include "shared/BusyCaption.h"
 #include "recording/RecordFileWriter.h"
+#include "shared/BusyCaption.h"
 #include "shared/Dialogs.h"
 #include "shared/PanelState.h"
 #include "shared/RecordListModel.h"

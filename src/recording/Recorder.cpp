@@ -1,10 +1,10 @@
 #include "recording/Recorder.h"
 
-#include "shared/BusyCaption.h"
 #include "recording/FileTransfer.h"
 #include "recording/RecordFileFormat.h"
 #include "recording/RecordFileWriter.h"
 #include "recording/RecorderView.h"
+#include "shared/BusyCaption.h"
 #include "shared/Clock.h"
 #include "shared/Dialogs.h"
 #include "shared/RecordListModel.h"

@@ -15,15 +15,15 @@ inline constexpr int RecordLimit = 348000;
 // Grouped by the subsystem that owns each field.
 struct PanelState {
     // Port choice.
-    int ComPortNumber = 0;  // 1..16 when a COMn name was chosen
-    QString PortName;       // the device actually opened (COMn, /dev/ttyS.., /dev/pts/..)
-    QString PortLabel;      // what LblCOM shows while connected
+    int ComPortNumber = 0; // 1..16 when a COMn name was chosen
+    QString PortName;      // the device actually opened (COMn, /dev/ttyS.., /dev/pts/..)
+    QString PortLabel;     // what LblCOM shows while connected
 
     // Live reading.
     LiveReading Live;
 
     // Panel display.
-    int SaveMode = 0;  // 1 record by PC sampling rate, 2 save the list
+    int SaveMode = 0; // 1 record by PC sampling rate, 2 save the list
 
     // Timed start, stored only.
     double TimedStartSeconds = 0.0;
