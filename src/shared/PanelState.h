@@ -71,11 +71,4 @@ struct PanelState {
     double LeqMax = 0;
     double SelMin = 145;
     double SelMax = 0;
-
-    // Record plot and Ln statistics.
-    int PlotRecordCount = 0;
-    std::array<double, 100> LnValues{};
-    int LnClassMin = 0;
-    int LnClassMax = 0;
-    double LnYMax = 0.0;
 };
