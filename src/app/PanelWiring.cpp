@@ -26,6 +26,8 @@ PanelWiring::PanelWiring(Panel& panel, Services& services, PanelState& state) : 
 
     m_settingCommands = std::make_unique<ToolbarCommands>(services, state, panel, &panel);
     m_settingCommands->reportStatus = status;
+    // The recorder is made further down; the toolbar reaches it only once a click runs.
+    m_settingCommands->restartSamplingCountdown = [this] { m_recorder->restartSamplingCountdown(); };
     for (const char* key : {"Sampling", "AC", "FSI", "Up", "Down", "RTC"})
         panel.setToolbarHandler(QString::fromLatin1(key),
                                 [this, k = QString::fromLatin1(key)] { m_settingCommands->run(k); });
@@ -44,20 +46,17 @@ PanelWiring::PanelWiring(Panel& panel, Services& services, PanelState& state) : 
     m_recorderView = std::make_unique<PanelRecorderView>(panel);
     m_recorder =
         std::make_unique<Recorder>(state, *m_listModel, services.clock, services.dialogs, *m_recorderView);
-    m_recorder->setAddTrendSample([this] { m_graphs->addTrendSample(); });
-    m_recorder->setClearGraphs([this] { m_graphs->clearForRefresh(); });
+    QObject::connect(m_recorder.get(), &Recorder::sampleTaken, m_graphs, &PanelGraphs::addSample);
+    QObject::connect(m_recorder.get(), &Recorder::listRefreshed, m_graphs, &PanelGraphs::clearForRefresh);
     panel.setSamplingTick([this] { m_recorder->tick(); });
     panel.setSaveOkHandler([this] { m_recorder->saveOk(); });
     panel.setToolbarHandler(QStringLiteral("Save"), [this] { m_recorder->toolbarSave(); });
     panel.setToolbarHandler(QStringLiteral("Refresh"), [this] { m_recorder->refresh(); });
-    panel.setLinkLostHandlers([this] { m_recorder->stopRecording(); },
-                              [this] {
-                                  m_listModel->clear();
-                                  m_graphs->clearForLinkLoss();
-                              });
+    // The recorder's part of a lost link (its file, its counts and the list), then the graphs.
+    panel.setLinkLostHandlers([this] { m_recorder->onLinkLost(); }, [this] { m_graphs->clearForLinkLoss(); });
     // Closing the panel mid-recording writes the recording's file first.
-    panel.setCloseHandler([this, &state] {
-        if (state.Recording)
+    panel.setCloseHandler([this] {
+        if (m_recorder->recording())
             m_recorder->stopRecording();
     });
     m_logger = std::make_unique<LoggerCommands>(services, state, panel, &panel);

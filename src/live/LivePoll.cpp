@@ -92,20 +92,16 @@ void LivePoll::decode(const QByteArray& frame)
 
 void LivePoll::recoverLink()
 {
-    if (m_state.Recording && m_hooks.stopRecording)
-        m_hooks.stopRecording();
-    m_state.OverallMax = 0;
-    m_state.RecordingMax = QStringLiteral("0");
-    m_state.RecordCount = 0;
-    m_state.ListCount = 0;
+    if (m_hooks.linkLost)
+        m_hooks.linkLost();
     if (m_hooks.setSamplingTick)
         m_hooks.setSamplingTick(false);
     if (m_hooks.showComLabel)
         m_hooks.showComLabel(QStringLiteral("No COM"));
     if (m_hooks.clearLevelDisplay)
         m_hooks.clearLevelDisplay();
-    if (m_hooks.clearListAndGraphs)
-        m_hooks.clearListAndGraphs();
+    if (m_hooks.clearGraphs)
+        m_hooks.clearGraphs();
 
     // Wait for the meter: flush, then every 0.02 s look for six bytes; read them; done when
     // they end in a frame, else flush and wait again. No time limit.

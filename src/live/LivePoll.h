@@ -14,11 +14,11 @@ public:
     // What the recovery clears or switches beyond the link itself, in the order it runs them.
     // The panel wires each to the subsystem that owns it.
     struct Hooks {
-        std::function<void()> stopRecording;       // a running recording ends (its file is written)
+        std::function<void()> linkLost;            // the recorder's part: its file written, its counts reset
         std::function<void(bool)> setSamplingTick; // the 1 s tick off while the meter is lost
         std::function<void(const QString&)> showComLabel;
         std::function<void()> clearLevelDisplay;
-        std::function<void()> clearListAndGraphs;
+        std::function<void()> clearGraphs;
         std::function<void()> updateDisplay; // after a decoded frame
     };
 

@@ -108,15 +108,15 @@ Panel::Panel(Services& services, PanelState& state, QWidget* parent)
       m_poll(services, state,
              LivePoll::Hooks{
                  [this] {
-                     if (m_stopRecording)
-                         m_stopRecording();
+                     if (m_linkLost)
+                         m_linkLost();
                  },
                  [this](bool on) { setTimerRunning(m_timer2, on); },
                  [this](const QString& text) { m_ui.lblCOM->setText(text); },
                  [this] { m_ui.lblValue->clear(); },
                  [this] {
-                     if (m_clearListAndGraphs)
-                         m_clearListAndGraphs();
+                     if (m_clearGraphs)
+                         m_clearGraphs();
                  },
                  [this] { updateDisplay(); },
              })
@@ -435,12 +435,7 @@ bool Panel::startUp()
     }
     m_ui.lblCOM->setText(m_state.PortLabel);
 
-    m_state.Recording = false;
     m_state.PcSamplingTime = 1;
-    m_state.OverallMax = 0;
-    m_state.RecordingMax = QStringLiteral("0");
-    m_state.RecordCount = 0;
-    m_state.ListCount = 0;
     m_state.DecLevelMin = 1450;
     m_state.DecLevelMax = 0;
     m_state.IntClassMin = 145;
@@ -456,10 +451,10 @@ void Panel::setToolbarHandler(const QString& key, std::function<void()> handler)
     m_toolbarHandlers.insert(key, std::move(handler));
 }
 
-void Panel::setLinkLostHandlers(std::function<void()> stopRecording, std::function<void()> clearListAndGraphs)
+void Panel::setLinkLostHandlers(std::function<void()> linkLost, std::function<void()> clearGraphs)
 {
-    m_stopRecording = std::move(stopRecording);
-    m_clearListAndGraphs = std::move(clearListAndGraphs);
+    m_linkLost = std::move(linkLost);
+    m_clearGraphs = std::move(clearGraphs);
 }
 
 void Panel::showStatus(const QString& text, int milliseconds)

@@ -78,7 +78,7 @@ public:
     void setSaveOkHandler(std::function<void()> handler) { m_saveOkHandler = std::move(handler); }
     void setTrendChoiceHandler(std::function<void(int)> handler) { m_trendChoice = std::move(handler); }
     // What the link recovery stops and clears beyond the panel's own labels.
-    void setLinkLostHandlers(std::function<void()> stopRecording, std::function<void()> clearListAndGraphs);
+    void setLinkLostHandlers(std::function<void()> linkLost, std::function<void()> clearGraphs);
     // Runs when the panel closes, before the program ends (a running recording is written).
     void setCloseHandler(std::function<void()> handler) { m_closeHandler = std::move(handler); }
 
@@ -120,7 +120,7 @@ private:
     std::function<void()> m_samplingTick;
     std::function<void()> m_saveOkHandler;
     std::function<void(int)> m_trendChoice;
-    std::function<void()> m_stopRecording;
-    std::function<void()> m_clearListAndGraphs;
+    std::function<void()> m_linkLost;
+    std::function<void()> m_clearGraphs;
     std::function<void()> m_closeHandler;
 };

@@ -37,6 +37,8 @@ public:
     // Receives a short text when a command is not sent because another exchange holds the link
     // (a key press still waiting for its acknowledgement). The panel shows it in its status bar.
     std::function<void(const QString&)> reportStatus;
+    // A new PC sampling time was set: the recorder counts the next sample from now.
+    std::function<void()> restartSamplingCountdown;
 
     static QString busyText();
 

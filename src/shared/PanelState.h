@@ -32,26 +32,12 @@ struct PanelState {
     int TimedStartElapsed2 = 0;
     bool TimedStartArmed = false;
 
-    // Recording and list.
-    bool Recording = false;
+    // PC sampling, set by the toolbar and read by the recorder (which keeps its own counters).
     int PcSamplingTime = 1;
-    int SamplingCountdown = 0;
-    int RecordCount = 0;
-    int ListCount = 0;
-    QString RecordFilePath;
-    bool FileChosen = false;
-    double OverallMax = 0.0;
-    QString OverallMaxTime;
-    QString RecordingMax = QStringLiteral("0");
-    QString RecordingMaxTime;
-    QString LastSampleTime;
-    QString LeqText;
-    QString SelText;
 
     // Toolbar and data logger.
     int MeterSamplingTime = 1;
     bool MemoryFormOpen = false;
-    int SetSamplingInterval = 0;
 
     // Sampling source.
     bool UsePCSampling = false;
