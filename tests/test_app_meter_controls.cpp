@@ -1,6 +1,7 @@
 // The meter keys, the toolbar's setting commands and the clock window against the simulated
 // meter over a real pseudo-terminal, through the panel's own buttons.
 #include "live/MeterKeys.h"
+#include "recording/Recorder.h"
 #include "settings/Setup.h"
 #include "settings/ToolbarCommands.h"
 #include "support/SimPanelRig.h"
@@ -219,20 +220,24 @@ void TestControlMeter::pcSamplingSourceSendsNothing()
         const char* answer;
         int expected;
     } cases[] = {{"0", 1}, {"100000", 86400}, {"2.5", 2}, {"3.5", 4}};
+    Recorder& recorder = r.wiring->recorder();
     for (const auto& c : cases) {
-        r.state.SamplingCountdown = 9;
+        recorder.tick(); // the countdown away from 0
+        QVERIFY(recorder.samplingCountdown() > 0);
         r.dialogs.inputAnswers << QString::fromLatin1(c.answer);
         Rig::chooseSource(true);
         r.toolbar("Sampling");
         QCOMPARE(r.state.PcSamplingTime, c.expected);
-        QCOMPARE(r.state.SamplingCountdown, 0);
+        QCOMPARE(recorder.samplingCountdown(), 0);
     }
-    r.state.SamplingCountdown = 3;
+    recorder.tick();
+    const int countdown = recorder.samplingCountdown();
+    QVERIFY(countdown > 0);
     r.dialogs.inputAnswers << QString();
     Rig::chooseSource(true);
     r.toolbar("Sampling");
     QCOMPARE(r.state.PcSamplingTime, 4);
-    QCOMPARE(r.state.SamplingCountdown, 3);
+    QCOMPARE(recorder.samplingCountdown(), countdown);
     QVERIFY(r.wiring->settingCommands().usePcSampling());
     QTest::qWait(200);
     QCOMPARE(r.received(), QByteArray());

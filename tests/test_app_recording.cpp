@@ -1,6 +1,7 @@
 // Recording through the panel's own controls against the simulated meter.
 #include "graphs/Graph.h"
 #include "graphs/PanelGraphs.h"
+#include "recording/Recorder.h"
 #include "shared/ClickableLabel.h"
 #include "shared/RecordListModel.h"
 #include "support/SimPanelRig.h"
@@ -27,6 +28,7 @@ SimPanelOptions recordingMeter()
 struct Rig : SimPanelRig {
     Rig() : SimPanelRig(recordingMeter()) { QVERIFY(start()); }
     QAction* tool(const char* key) { return panel->widgets().toolButtons.value(QString::fromLatin1(key)); }
+    Recorder& recorder() { return wiring->recorder(); }
     QStringList fileLines(const QString& path)
     {
         QFile f(path);
@@ -46,7 +48,7 @@ struct Rig : SimPanelRig {
         QVERIFY(!panel->widgets().picSave->isHidden());
         QVERIFY(panel->widgets().optSampling->isChecked());
         panel->widgets().cmdSaveOK->click();
-        QVERIFY(state.Recording);
+        QVERIFY(recorder().recording());
     }
 };
 } // namespace
@@ -65,9 +67,9 @@ private slots:
         const QString path = rig.dir.filePath("rec.slmm");
         rig.startRecording(path);
         QCOMPARE(rig.tool("Save")->toolTip(), QStringLiteral("Stop Recording"));
-        QTRY_VERIFY_WITH_TIMEOUT(rig.state.RecordCount >= 3, 6000);
+        QTRY_VERIFY_WITH_TIMEOUT(rig.recorder().recordCount() >= 3, 6000);
         rig.tool("Save")->trigger();
-        QVERIFY(!rig.state.Recording);
+        QVERIFY(!rig.recorder().recording());
         QCOMPARE(rig.tool("Save")->toolTip(), QStringLiteral("Save As"));
 
         const QStringList lines = rig.fileLines(path);
@@ -92,12 +94,17 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(rig.state.Live.LevelText, QStringLiteral("66.6"), 3000);
         const QString path = rig.dir.filePath("lost.slmm");
         rig.startRecording(path);
-        QTRY_VERIFY_WITH_TIMEOUT(rig.state.RecordCount >= 3, 6000);
+        QTRY_VERIFY_WITH_TIMEOUT(rig.recorder().recordCount() >= 3, 6000);
         rig.meter.setSilent(true);
-        const int taken = rig.state.RecordCount;
+        const int taken = rig.recorder().recordCount();
         QTRY_COMPARE_WITH_TIMEOUT(rig.panel->widgets().lblCOM->text(), QStringLiteral("No COM"), 3000);
-        QVERIFY(!rig.state.Recording);
+        QVERIFY(!rig.recorder().recording());
         QCOMPARE(rig.wiring->listModel().recordCount(), 0);
+        // The recorder's counts and maxima start afresh with the meter's return.
+        QCOMPARE(rig.recorder().recordCount(), 0);
+        QCOMPARE(rig.recorder().listCount(), 0);
+        QCOMPARE(rig.recorder().overallMax(), 0.0);
+        QCOMPARE(rig.recorder().recordingMax(), QStringLiteral("0"));
 
         const QStringList lines = rig.fileLines(path);
         QVERIFY2(lines.size() >= 10 + taken, qPrintable(QString::number(lines.size())));
@@ -111,19 +118,19 @@ private slots:
     {
         Rig rig;
         QVERIFY(rig.startUp());
-        QTRY_VERIFY_WITH_TIMEOUT(rig.state.ListCount >= 2, 5000);
+        QTRY_VERIFY_WITH_TIMEOUT(rig.recorder().listCount() >= 2, 5000);
         QVERIFY(rig.wiring->graphs().graph(PanelGraphs::Which::Level)->pointCount() > 0);
         rig.startRecording(rig.dir.filePath("refresh.slmm"));
-        QTRY_VERIFY_WITH_TIMEOUT(rig.state.RecordCount >= 1, 3000);
-        const int records = rig.state.RecordCount;
+        QTRY_VERIFY_WITH_TIMEOUT(rig.recorder().recordCount() >= 1, 3000);
+        const int records = rig.recorder().recordCount();
         rig.tool("Refresh")->trigger();
         QCOMPARE(rig.wiring->listModel().recordCount(), 0);
         QCOMPARE(rig.state.TrendWriteIndex, 0);
         for (auto which : {PanelGraphs::Which::Level, PanelGraphs::Which::Leq, PanelGraphs::Which::Sel,
                            PanelGraphs::Which::IntHistogram, PanelGraphs::Which::DecHistogram})
             QCOMPARE(rig.wiring->graphs().graph(which)->pointCount(), 0);
-        QVERIFY(rig.state.Recording);
-        QTRY_VERIFY_WITH_TIMEOUT(rig.state.RecordCount > records, 3000);
+        QVERIFY(rig.recorder().recording());
+        QTRY_VERIFY_WITH_TIMEOUT(rig.recorder().recordCount() > records, 3000);
         rig.tool("Save")->trigger();
         rig.panel->close();
     }

@@ -128,10 +128,10 @@ private slots:
         QCOMPARE(state->SelMin, 95.1);
         QCOMPARE(state->SelMax, 97.3);
 
+        // As the recorder hands a sample over: the live level and its Leq/SEL texts.
         state->Live.Level = 70.2;
-        state->LeqText = QStringLiteral("66.6");
-        state->SelText = QStringLiteral("XXX");
-        const TrendSampleResult r = logic.addSampleFromState();
+        const TrendSampleResult r =
+            logic.addSample(state->Live.Level, QStringLiteral("66.6"), QStringLiteral("XXX"));
         QCOMPARE(r.level, 70.2);
         QCOMPARE(r.leq, 66.6);
         QCOMPARE(r.sel, 0.0);

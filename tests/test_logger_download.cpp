@@ -283,7 +283,7 @@ private slots:
         QCOMPARE(list->field("BoardLevel"), QStringLiteral("80-140"));
         QCOMPARE(list->field("Board50"), QStringLiteral("XXX"));
         QCOMPARE(list->field("BoardLeq"), QStringLiteral("XXX"));
-        QCOMPARE(rig.state.SetSamplingInterval, 5);
+        QCOMPARE(list->header().samplingInterval, 5);
         QCOMPARE(rig.timers.switches, (QList<bool>{false, true}));
 
         // A second click makes a new window.
@@ -324,7 +324,12 @@ private slots:
                                     "2\t2013/01/17 08:30:02\t70.0*\t\r\n"
                                     "3\t2013/01/17 08:30:04\t130.0\t\r\n";
         QCOMPARE(f.readAll(), expected);
-        QVERIFY(!rig.state.FileChosen);
+        f.close();
+        // Nothing stays chosen: the next save asks again, and its cancel writes nothing.
+        QVERIFY(QFile::remove(path));
+        rig.commands->dataListWindow()->save();
+        QCOMPARE(rig.dialogs.saveDialogs, 2);
+        QVERIFY(!QFile::exists(path));
     }
 
     void titleRowOrMissingSetDecodesNothing()

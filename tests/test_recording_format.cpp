@@ -1,10 +1,9 @@
 // Record files byte for byte: the writers of the three kinds, the shared row writer with its
 // caption and pointer, the file choice, and reading back.
-#include "shared/BusyCaption.h"
 #include "recording/FileTransfer.h"
 #include "recording/RecordFileReader.h"
 #include "recording/RecordFileWriter.h"
-#include "shared/PanelState.h"
+#include "shared/BusyCaption.h"
 #include "shared/RecordListModel.h"
 #include "shared/TextHelpers.h"
 #include "support/ScriptedDialogs.h"
@@ -202,17 +201,15 @@ void TestRecordsFormat::failedWriteKeepsOldFileAndNamesIt()
 void TestRecordsFormat::chooseRecordFile()
 {
     ScriptedDialogs dialogs;
-    PanelState state;
-    dialogs.saveAnswers << path("chosen.slmm") << QString();
-    ChooseRecordFile(dialogs, nullptr, state);
+    dialogs.saveAnswers << path("chosen.slmm") << QString() << path("folder/");
+    const std::optional<QString> chosen = ChooseRecordFile(dialogs, nullptr);
     QCOMPARE(dialogs.fileFilters.last(), QStringLiteral("Data Files (*.slmm)|*.slmm|All Files (*.*)|*.*|"));
-    QCOMPARE(state.RecordFilePath, path("chosen.slmm"));
-    QVERIFY(state.FileChosen);
-    // A cancel leaves both as they were.
-    state.FileChosen = false;
-    ChooseRecordFile(dialogs, nullptr, state);
-    QCOMPARE(state.RecordFilePath, path("chosen.slmm"));
-    QVERIFY(!state.FileChosen);
+    QVERIFY(chosen.has_value());
+    QCOMPARE(*chosen, path("chosen.slmm"));
+    // A cancel answers nothing; so does a path that names no file.
+    QVERIFY(!ChooseRecordFile(dialogs, nullptr).has_value());
+    QVERIFY(!ChooseRecordFile(dialogs, nullptr).has_value());
+    QCOMPARE(dialogs.saveDialogs, 3);
 }
 
 void TestRecordsFormat::readingKindsAndHeaders()

@@ -1,8 +1,9 @@
 // The sampling tick and recordings end to end: scripted dialogs, a fixed clock, a temporary
 // working folder, and the bytes of the files they leave.
-#include "shared/BusyCaption.h"
+#include "recording/FileTransfer.h"
 #include "recording/Recorder.h"
 #include "recording/RecorderView.h"
+#include "shared/BusyCaption.h"
 #include "shared/Clock.h"
 #include "shared/RecordListModel.h"
 #include "support/ScriptedDialogs.h"
@@ -10,6 +11,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -83,6 +85,9 @@ private slots:
     void linkLostWritesEveryRecord();
     void writeFailuresNameTheFileAndKeepRecords();
     void toolbarSaveAndRefresh();
+    void signalsFollowEachSample();
+    void linkLostEndsTheRecordingOnce();
+    void cancelledChoiceStartsNothing();
 
 private:
     void makeRecorder(int recordLimit);
@@ -90,6 +95,12 @@ private:
     {
         m_state->Live.Level = level;
         m_state->Live.LevelText = text;
+    }
+    // One tick with no time passing and no level: the countdown reaches 1, so the next tick samples.
+    void armSampling()
+    {
+        m_recorder->tick();
+        QCOMPARE(m_recorder->samplingCountdown(), 1);
     }
     void ticks(int n)
     {
@@ -134,8 +145,8 @@ void TestRecordsRecorder::makeRecorder(int recordLimit)
     // A working folder that does not exist yet: the recorder makes it.
     m_recorder =
         std::make_unique<Recorder>(*m_state, *m_list, m_clock, m_dialogs, *m_view, path("work"), recordLimit);
-    m_recorder->setAddTrendSample([this] { ++m_trendSamples; });
-    m_recorder->setClearGraphs([this] { ++m_graphClears; });
+    connect(m_recorder.get(), &Recorder::sampleTaken, this, [this] { ++m_trendSamples; });
+    connect(m_recorder.get(), &Recorder::listRefreshed, this, [this] { ++m_graphClears; });
 }
 
 void TestRecordsRecorder::cleanup()
@@ -147,7 +158,7 @@ void TestRecordsRecorder::recordingGoldenBytesAndFlushedLines()
 {
     makeRecorder(RecordLimit);
     startRecording("rec.slmm");
-    QVERIFY(m_state->Recording);
+    QVERIFY(m_recorder->recording());
     QVERIFY(m_view->recVisible && m_view->recordingLook);
     QCOMPARE(m_view->fileName, QStringLiteral("rec.slmm"));
 
@@ -161,15 +172,15 @@ void TestRecordsRecorder::recordingGoldenBytesAndFlushedLines()
     ticks(1);
     setLevel(60.0, "60.0");
     ticks(1);
-    QCOMPARE(m_state->RecordingMax, QStringLiteral("71.5*"));
+    QCOMPARE(m_recorder->recordingMax(), QStringLiteral("71.5*"));
 
     m_recorder->toolbarSave();
-    QVERIFY(!m_state->Recording);
+    QVERIFY(!m_recorder->recording());
     QVERIFY(!m_view->recVisible && !m_view->recordingLook);
-    QVERIFY(!m_state->FileChosen);
+    QVERIFY(m_recorder->recordFilePath().isEmpty());
     QCOMPARE(m_view->count, QString());
     QCOMPARE(m_view->fileName, QString());
-    QCOMPARE(m_state->RecordCount, 0);
+    QCOMPARE(m_recorder->recordCount(), 0);
     QCOMPARE(readAll(path("rec.slmm")), QByteArray("Real Time\r\n 1 \r\nA\r\nFAST\r\n30-90\r\n71.5*\r\n"
                                                    "2026/01/17 08:30:03\r\nXXX\r\nXXX\r\n") +
                                             Title +
@@ -201,7 +212,7 @@ void TestRecordsRecorder::listSaveGoldenAndNeverSetMaximum()
     m_recorder->saveOk();
     QCOMPARE(readAll(path("list0.slmm")),
              QByteArray("Real Time\r\n 1 \r\nA\r\nFAST\r\n30-90\r\n 0 \r\n\r\n\r\n\r\n") + Title);
-    QVERIFY(!m_state->FileChosen);
+    QVERIFY(m_recorder->recordFilePath().isEmpty());
     QCOMPARE(m_view->busyDepth, 0);
     QCOMPARE(m_view->caption_, QStringLiteral("Panel"));
 
@@ -225,14 +236,14 @@ void TestRecordsRecorder::listSaveGoldenAndNeverSetMaximum()
 void TestRecordsRecorder::samplingIntervals()
 {
     makeRecorder(RecordLimit);
+    armSampling();
     setLevel(50.0, "50.0");
-    m_state->SamplingCountdown = 1;
     ticks(4);
     QCOMPARE(m_list->recordCount(), 4);
 
     // A new interval of 5 (countdown 0): the first sample on the 6th tick, then every 5th.
     m_state->PcSamplingTime = 5;
-    m_state->SamplingCountdown = 0;
+    m_recorder->restartSamplingCountdown();
     ticks(5);
     QCOMPARE(m_list->recordCount(), 4);
     ticks(1);
@@ -267,10 +278,10 @@ void TestRecordsRecorder::recordLimitEndsRecordingAndListGoesOn()
 {
     // The limit is 3 here.
     startRecording("limit.slmm");
+    armSampling();
     setLevel(60.0, "60.0");
-    m_state->SamplingCountdown = 1;
     ticks(3);
-    QVERIFY(!m_state->Recording);
+    QVERIFY(!m_recorder->recording());
     QVERIFY(!m_view->recordingLook);
     QCOMPARE(m_view->rec, QString());
     QCOMPARE(m_view->fileName, QStringLiteral("limit.slmm")); // the next sample empties it
@@ -292,7 +303,7 @@ void TestRecordsRecorder::recordLimitEndsRecordingAndListGoesOn()
     QCOMPARE(m_view->caption_, QStringLiteral("Panel"));
     // Saved once; the list goes on from row 1 with this sample.
     QCOMPARE(m_list->recordCount(), 1);
-    QCOMPARE(m_state->ListCount, 1);
+    QCOMPARE(m_recorder->listCount(), 1);
     QCOMPARE(m_list->text(1, 1), QStringLiteral("2026/01/17 08:30:04"));
     ticks(2);
     QCOMPARE(QDir(path("work")).entryList({"*.slmm"}).size(), 1);
@@ -310,18 +321,18 @@ void TestRecordsRecorder::linkLostWritesEveryRecord()
     ticks(1);
     startRecording("lost.slmm");
     ticks(4);
-    QCOMPARE(m_state->RecordCount, 4);
+    QCOMPARE(m_recorder->recordCount(), 4);
     m_recorder->onLinkLost();
-    QVERIFY(!m_state->Recording);
+    QVERIFY(!m_recorder->recording());
     QVERIFY(!m_view->recordingLook);
     const QByteArray file = readAll(path("lost.slmm"));
     QVERIFY(file.startsWith("Real Time\r\n"));
     QCOMPARE(file.count("\r\n"), 9 + 1 + 4);
     QVERIFY(file.endsWith("4\t2026/01/17 08:30:05\t90.0\t\r\n"));
-    QCOMPARE(m_state->OverallMax, 0.0);
-    QCOMPARE(m_state->RecordingMax, QStringLiteral("0"));
-    QCOMPARE(m_state->RecordCount, 0);
-    QCOMPARE(m_state->ListCount, 0);
+    QCOMPARE(m_recorder->overallMax(), 0.0);
+    QCOMPARE(m_recorder->recordingMax(), QStringLiteral("0"));
+    QCOMPARE(m_recorder->recordCount(), 0);
+    QCOMPARE(m_recorder->listCount(), 0);
     QCOMPARE(m_list->rows(), 1);
     QVERIFY(m_dialogs.messages.isEmpty());
 }
@@ -336,7 +347,7 @@ void TestRecordsRecorder::writeFailuresNameTheFileAndKeepRecords()
     ticks(3);
     QDir(path("gone")).removeRecursively();
     m_recorder->stopRecording();
-    QVERIFY(!m_state->Recording);
+    QVERIFY(!m_recorder->recording());
     QCOMPARE(m_dialogs.messages.size(), 1);
     QVERIFY(m_dialogs.messages[0].text.contains(QDir::toNativeSeparators(path("gone/rec.slmm"))));
     QVERIFY(m_dialogs.messages[0].text.contains(QStringLiteral("Fake")));
@@ -357,9 +368,9 @@ void TestRecordsRecorder::writeFailuresNameTheFileAndKeepRecords()
         QFile::remove(m_recorder->fakePath());
         QVERIFY(QFile::link(QStringLiteral("/dev/full"), m_recorder->fakePath()));
         startRecording("never.slmm");
-        QVERIFY(!m_state->Recording);
+        QVERIFY(!m_recorder->recording());
         QVERIFY(!m_view->recordingLook);
-        QVERIFY(!m_state->FileChosen);
+        QVERIFY(m_recorder->recordFilePath().isEmpty());
         QCOMPARE(m_dialogs.messages.size(), 3);
         QVERIFY(m_dialogs.messages[2].text.contains(QDir::toNativeSeparators(m_recorder->fakePath())));
         QVERIFY(!QFile::exists(path("never.slmm")));
@@ -380,18 +391,141 @@ void TestRecordsRecorder::toolbarSaveAndRefresh()
     // Refresh during a recording: the list empties, the records go on numbering.
     m_recorder->refresh();
     QCOMPARE(m_list->rows(), 1);
-    QCOMPARE(m_state->OverallMax, 0.0);
+    QCOMPARE(m_recorder->overallMax(), 0.0);
     QCOMPARE(m_graphClears, 1);
     ticks(1);
-    QVERIFY(m_state->Recording);
-    QCOMPARE(m_state->RecordCount, 2);
+    QVERIFY(m_recorder->recording());
+    QCOMPARE(m_recorder->recordCount(), 2);
     QCOMPARE(m_list->text(1, 0), QStringLiteral("1"));
     // OK while recording does nothing but hide the box.
     m_recorder->saveOk();
     QCOMPARE(m_dialogs.saveDialogs, 1);
     m_recorder->toolbarSave();
-    QVERIFY(!m_state->Recording);
+    QVERIFY(!m_recorder->recording());
     QVERIFY(readAll(path("r.slmm")).endsWith("2\t2026/01/17 08:30:03\t70.0\t\r\n"));
+}
+
+void TestRecordsRecorder::signalsFollowEachSample()
+{
+    makeRecorder(RecordLimit);
+    QSignalSpy samples(m_recorder.get(), &Recorder::sampleTaken);
+    QSignalSpy refreshed(m_recorder.get(), &Recorder::listRefreshed);
+    QSignalSpy recording(m_recorder.get(), &Recorder::recordingChanged);
+    // Each sample is announced once its list row and its record are in place.
+    QList<std::pair<int, int>> seen; // list rows and records at each announcement
+    connect(m_recorder.get(), &Recorder::sampleTaken, this, [this, &seen] {
+        seen.append({m_list->recordCount(), m_recorder->recordCount()});
+    });
+
+    startRecording("signals.slmm");
+    QCOMPARE(recording.size(), 1);
+    QCOMPARE(recording[0][0].toBool(), true);
+    setLevel(65.3, "65.3");
+    ticks(1); // the countdown only
+    QCOMPARE(samples.size(), 0);
+    ticks(1);
+    QCOMPARE(samples.size(), 1);
+    QCOMPARE(samples[0][0].toDouble(), 65.3);
+    QCOMPARE(samples[0][1].toString(), QStringLiteral("XXX"));
+    QCOMPARE(samples[0][2].toString(), QStringLiteral("XXX"));
+    QCOMPARE(m_recorder->leqText(), QStringLiteral("XXX"));
+    QCOMPARE(m_recorder->selText(), QStringLiteral("XXX"));
+    setLevel(70.1, "70.1");
+    ticks(1);
+    QCOMPARE(samples.size(), 2);
+    QCOMPARE(samples[1][0].toDouble(), 70.1);
+    QCOMPARE(seen, (QList<std::pair<int, int>>{{1, 1}, {2, 2}}));
+    QCOMPARE(m_recorder->lastSampleTime(), QStringLiteral("2026/01/17 08:30:03"));
+    QCOMPARE(m_recorder->overallMaxTime(), QStringLiteral("2026/01/17 08:30:03"));
+    QCOMPARE(m_recorder->recordingMaxTime(), QStringLiteral("2026/01/17 08:30:03"));
+
+    // "Refresh" announces itself once and takes no sample; the recording goes on.
+    m_recorder->refresh();
+    QCOMPARE(refreshed.size(), 1);
+    QCOMPARE(samples.size(), 2);
+    QCOMPARE(recording.size(), 1);
+
+    m_recorder->toolbarSave();
+    QCOMPARE(recording.size(), 2);
+    QCOMPARE(recording[1][0].toBool(), false);
+    // A stop when none runs says nothing.
+    m_recorder->stopRecording();
+    QCOMPARE(recording.size(), 2);
+    QCOMPARE(refreshed.size(), 1);
+}
+
+void TestRecordsRecorder::linkLostEndsTheRecordingOnce()
+{
+    makeRecorder(RecordLimit);
+    QSignalSpy recording(m_recorder.get(), &Recorder::recordingChanged);
+    QSignalSpy refreshed(m_recorder.get(), &Recorder::listRefreshed);
+    setLevel(72.0, "72.0");
+    startRecording("lost.slmm");
+    ticks(3);
+    QCOMPARE(m_list->recordCount(), 2);
+    // The file is written before anything is reset: the list still has its rows during the copy.
+    QList<int> rowsDuringCopy;
+    m_view->duringEvents = [&] { rowsDuringCopy << m_list->recordCount(); };
+
+    m_recorder->onLinkLost();
+    QCOMPARE(rowsDuringCopy, QList<int>{2});
+    QCOMPARE(recording.size(), 2);
+    QCOMPARE(recording[1][0].toBool(), false);
+    QVERIFY(!m_recorder->recording());
+    QVERIFY(!m_view->recVisible);
+    QCOMPARE(m_view->fileName, QString());
+    QVERIFY(m_recorder->recordFilePath().isEmpty());
+    const QByteArray file = readAll(path("lost.slmm"));
+    QVERIFY(file.startsWith("Real Time\r\n 1 \r\nA\r\nFAST\r\n30-90\r\n72.0\r\n"));
+    QVERIFY(file.endsWith("2\t2026/01/17 08:30:03\t72.0\t\r\n"));
+    QCOMPARE(m_recorder->overallMax(), 0.0);
+    QCOMPARE(m_recorder->recordingMax(), QStringLiteral("0"));
+    QCOMPARE(m_recorder->recordCount(), 0);
+    QCOMPARE(m_recorder->listCount(), 0);
+    QCOMPARE(m_list->rows(), 1);
+    // The graphs have a clearing of their own for a lost link.
+    QCOMPARE(refreshed.size(), 0);
+
+    // Lost again before any reading: nothing is stopped or written twice.
+    QFile::remove(path("lost.slmm"));
+    m_recorder->onLinkLost();
+    QCOMPARE(recording.size(), 2);
+    QCOMPARE(rowsDuringCopy.size(), 1);
+    QVERIFY(!QFile::exists(path("lost.slmm")));
+    QVERIFY(m_dialogs.messages.isEmpty());
+
+    // Back again: the list and the records number from 1, the maxima start from the new levels.
+    setLevel(55.0, "55.0");
+    startRecording("again.slmm");
+    ticks(1); // the countdown goes on from the last sample
+    QCOMPARE(m_list->text(1, 0), QStringLiteral("1"));
+    QCOMPARE(m_recorder->recordCount(), 1);
+    QCOMPARE(m_recorder->recordingMax(), QStringLiteral("55.0"));
+    QCOMPARE(m_recorder->overallMax(), 55.0);
+}
+
+void TestRecordsRecorder::cancelledChoiceStartsNothing()
+{
+    QSignalSpy recording(m_recorder.get(), &Recorder::recordingChanged);
+    m_state->SaveMode = 1;
+    m_recorder->saveOk(); // no answer queued: the dialog is cancelled
+    QCOMPARE(m_dialogs.saveDialogs, 1);
+    QVERIFY(!m_recorder->recording());
+    QCOMPARE(recording.size(), 0);
+    QCOMPARE(m_view->fileName, QString());
+    QVERIFY(!QFile::exists(m_recorder->fakePath()));
+    setLevel(60.0, "60.0");
+    ticks(2);
+    QCOMPARE(m_recorder->recordCount(), 0);
+    QCOMPARE(m_view->rec, QString());
+
+    // A choice cancelled elsewhere (the data list's "Save") leaves the running recording's file.
+    startRecording("mine.slmm");
+    QCOMPARE(m_recorder->recordFilePath(), path("mine.slmm"));
+    QVERIFY(!ChooseRecordFile(m_dialogs, nullptr).has_value());
+    ticks(1);
+    m_recorder->stopRecording();
+    QVERIFY(readAll(path("mine.slmm")).endsWith("1\t2026/01/17 08:30:03\t60.0\t\r\n"));
 }
 
 QTEST_GUILESS_MAIN(TestRecordsRecorder)

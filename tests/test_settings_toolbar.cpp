@@ -18,6 +18,13 @@ struct Fixture : TestServices<ScriptedLink> {
     CountingPanelTimers timers;
     QWidget panel;
     ToolbarCommands toolbar{services, state, timers, &panel};
+    // The recorder's countdown as the toolbar restarts it.
+    int samplingCountdown = 0;
+
+    Fixture()
+    {
+        toolbar.restartSamplingCountdown = [this] { samplingCountdown = 0; };
+    }
 
     // The source window answered without showing it.
     void chooseSource(bool pc)
@@ -81,7 +88,7 @@ void TestControlToolbar::pcSourceSetsTimeAndCountdown()
     Fixture f;
     f.chooseSource(true);
     f.state.PcSamplingTime = 30;
-    f.state.SamplingCountdown = 12;
+    f.samplingCountdown = 12;
     f.dialogs.inputAnswers << QStringLiteral("2.5");
     QVERIFY(f.toolbar.run(QStringLiteral("Sampling")));
     QCOMPARE(f.dialogs.inputPrompts.size(), 1);
@@ -90,7 +97,7 @@ void TestControlToolbar::pcSourceSetsTimeAndCountdown()
              QStringLiteral("Enter the SAMPLING TIME in seconds\r\n(1 <= t <= 86400 ) "));
     QCOMPARE(f.dialogs.inputPrompts[0].section(u'|', 2, 2), QStringLiteral("30"));
     QCOMPARE(f.state.PcSamplingTime, 2);
-    QCOMPARE(f.state.SamplingCountdown, 0);
+    QCOMPARE(f.samplingCountdown, 0);
     QCOMPARE(f.timers.switches, QList<bool>{true});
     QVERIFY(f.link.writes().isEmpty());
 }
@@ -101,11 +108,11 @@ void TestControlToolbar::pcSourceEmptyOrNotANumberKeepsAll()
         Fixture f;
         f.chooseSource(true);
         f.state.PcSamplingTime = 30;
-        f.state.SamplingCountdown = 12;
+        f.samplingCountdown = 12;
         f.dialogs.inputAnswers << answer;
         f.toolbar.run(QStringLiteral("Sampling"));
         QCOMPARE(f.state.PcSamplingTime, 30);
-        QCOMPARE(f.state.SamplingCountdown, 12);
+        QCOMPARE(f.samplingCountdown, 12);
         QVERIFY(f.timers.switches.isEmpty());
     }
 }

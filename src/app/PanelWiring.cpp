@@ -31,20 +31,22 @@ void showSessionOnPanel(MeterSession& session, Panel& panel, Services& services)
 
 PanelWiring::PanelWiring(Panel& panel, MeterSession& session, Services& services, PanelState& state)
 {
-    // The one link-lost reset runs in this order: the recording ends (its file is written), the
-    // list and the graphs forget the meter's data, then the panel clears its level.
     m_listModel = std::make_unique<RecordListModel>();
     m_list = new RecordList(m_listModel.get(), &panel);
     m_graphs = new PanelGraphs(state, &panel);
     m_recorderView = std::make_unique<PanelRecorderView>(panel);
-    m_recorder = std::make_unique<Recorder>(state, *m_listModel, services.clock, services.dialogs, *m_recorderView);
-    QObject::connect(&session, &MeterSession::linkLost, &panel, [this] {
-        m_recorder->onLinkLost();
-        m_graphs->clearForLinkLoss();
-    });
+    m_recorder =
+        std::make_unique<Recorder>(state, *m_listModel, services.clock, services.dialogs, *m_recorderView);
+    QObject::connect(m_recorder.get(), &Recorder::sampleTaken, m_graphs, &PanelGraphs::addSample);
+    QObject::connect(m_recorder.get(), &Recorder::listRefreshed, m_graphs, &PanelGraphs::clearForRefresh);
+    QObject::connect(&session, &MeterSession::samplingTick, m_recorder.get(), &Recorder::tick);
+    // The one link-lost reset, in this order: the recording ends (its file is written), the list
+    // and the graphs forget the meter's data, then the panel clears its level.
+    QObject::connect(&session, &MeterSession::linkLost, m_recorder.get(), &Recorder::onLinkLost);
+    QObject::connect(&session, &MeterSession::linkLost, m_graphs, &PanelGraphs::clearForLinkLoss);
     // Closing the panel mid-recording writes the recording's file first.
-    QObject::connect(&session, &MeterSession::aboutToEnd, &panel, [this, &state] {
-        if (state.Recording)
+    QObject::connect(&session, &MeterSession::aboutToEnd, m_recorder.get(), [this] {
+        if (m_recorder->recording())
             m_recorder->stopRecording();
     });
     showSessionOnPanel(session, panel, services);
@@ -55,8 +57,10 @@ PanelWiring::PanelWiring(Panel& panel, MeterSession& session, Services& services
                      [this, &services, &panel] { askTimedStart(services, m_timedStart, &panel); });
 
     m_settingCommands = std::make_unique<ToolbarCommands>(services, state, session, &panel);
+    m_settingCommands->restartSamplingCountdown = [this] { m_recorder->restartSamplingCountdown(); };
+    m_logger = std::make_unique<LoggerCommands>(services, state, session, &panel);
 
-    // The list, the trend graphs and the recording behind them.
+    // The list and the trend graphs on the panel.
     PanelWidgets& ui = panel.widgets();
     ui.listArea->addWidget(m_list);
     ui.graphArea->addWidget(m_graphs);
@@ -64,13 +68,7 @@ PanelWiring::PanelWiring(Panel& panel, MeterSession& session, Services& services
     const QColor trace = m_graphs->graph(PanelGraphs::Which::Level)->traceColor();
     ui.shBtn->setStyleSheet(QStringLiteral("background: %1;").arg(trace.name()));
 
-    m_recorder->setAddTrendSample([this] { m_graphs->addTrendSample(); });
-    m_recorder->setClearGraphs([this] { m_graphs->clearForRefresh(); });
-    QObject::connect(&session, &MeterSession::samplingTick, &panel, [this] { m_recorder->tick(); });
-    QObject::connect(&panel, &Panel::saveOkClicked, &panel, [this] { m_recorder->saveOk(); });
-
-    m_logger = std::make_unique<LoggerCommands>(services, state, session, &panel);
-
+    QObject::connect(&panel, &Panel::saveOkClicked, m_recorder.get(), &Recorder::saveOk);
     QObject::connect(&panel, &Panel::toolbarButtonClicked, &panel, [this](const QString& key) {
         if (key == u"Save")
             m_recorder->toolbarSave();

@@ -97,11 +97,6 @@ TrendSampleResult PanelGraphs::addSample(double level, const QString& leqText, c
     return r;
 }
 
-TrendSampleResult PanelGraphs::addTrendSample()
-{
-    return addSample(m_state.Live.Level, m_state.LeqText, m_state.SelText);
-}
-
 void PanelGraphs::clearForRefresh()
 {
     for (Graph* g : m_graphs)

@@ -23,8 +23,6 @@ public:
 
     // One sample (the sampling tick's AddTrendSample): buffers, histograms and all five graphs.
     TrendSampleResult addSample(double level, const QString& leqText, const QString& selText);
-    // The same with the last live level and the Leq/SEL texts held in the panel state.
-    TrendSampleResult addTrendSample();
     // The toolbar's "Refresh": all five graphs emptied, histograms and level extremes reset.
     void clearForRefresh();
     // The link recovery: CWG and both histograms emptied, counts and write position reset.

@@ -76,11 +76,6 @@ TrendSampleResult PanelTrendLogic::addSample(double level, const QString& leqTex
     return r;
 }
 
-TrendSampleResult PanelTrendLogic::addSampleFromState()
-{
-    return addSample(m_state.Live.Level, m_state.LeqText, m_state.SelText);
-}
-
 void PanelTrendLogic::clearForRefresh()
 {
     PanelState& s = m_state;

@@ -23,8 +23,6 @@ public:
 
     // One sample: level L in dB (one decimal) and the panel's Leq and SEL texts.
     TrendSampleResult addSample(double level, const QString& leqText, const QString& selText);
-    // As the sampling tick calls it: the last live level and the Leq/SEL texts of the state.
-    TrendSampleResult addSampleFromState();
 
     // "Refresh": histograms, level extremes and the write position restart; the Leq and SEL
     // extremes are kept.

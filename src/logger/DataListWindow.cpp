@@ -1,10 +1,9 @@
 #include "logger/DataListWindow.h"
 
-#include "shared/BusyCaption.h"
 #include "recording/FileTransfer.h"
 #include "recording/RecordFileFormat.h"
+#include "shared/BusyCaption.h"
 #include "shared/Dialogs.h"
-#include "shared/PanelState.h"
 #include "shared/RecordList.h"
 #include "shared/RecordListModel.h"
 #include "shared/Services.h"
@@ -34,8 +33,8 @@ constexpr BoardSpec Boards[] = {
 
 } // namespace
 
-DataListWindow::DataListWindow(Services& services, PanelState& state, QWidget* parent)
-    : QWidget(parent, Qt::Window), m_s(services), m_state(state), m_model(new RecordListModel(this))
+DataListWindow::DataListWindow(Services& services, DataListHeader header, QWidget* parent)
+    : QWidget(parent, Qt::Window), m_s(services), m_header(header), m_model(new RecordListModel(this))
 {
     setObjectName(QStringLiteral("DataList"));
     setWindowTitle(QStringLiteral("Data List"));
@@ -120,10 +119,10 @@ QString DataListWindow::field(const QString& name) const
 void DataListWindow::save()
 {
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    ChooseRecordFile(m_s.dialogs, this, m_state);
-    if (m_state.FileChosen) {
+    const std::optional<QString> path = ChooseRecordFile(m_s.dialogs, this);
+    if (path) {
         DataLoggerHeader h;
-        h.samplingInterval = m_state.SetSamplingInterval;
+        h.samplingInterval = m_header.samplingInterval;
         h.freqWeighting = field(QStringLiteral("BoardCA"));
         h.timeWeighting = field(QStringLiteral("BoardSFI"));
         h.levelRange = field(QStringLiteral("BoardLevel"));
@@ -137,8 +136,7 @@ void DataListWindow::save()
         h.sel = field(QStringLiteral("BoardSEL"));
         h.leq = field(QStringLiteral("BoardLeq"));
         WidgetBusyCaption caption(this);
-        const QString error = writeDataLoggerFile(m_state.RecordFilePath, h, *m_model, &caption);
-        m_state.FileChosen = false;
+        const QString error = writeDataLoggerFile(*path, h, *m_model, &caption);
         if (!error.isEmpty()) {
             QApplication::restoreOverrideCursor();
             // A save that did not happen must not look as if it had.

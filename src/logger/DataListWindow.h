@@ -9,8 +9,13 @@ class QAction;
 class QLabel;
 class RecordList;
 class RecordListModel;
-struct PanelState;
 struct Services;
+
+// What the set gives the saved file beyond the fields on the window: the window is made for one
+// set and keeps its own copy, so a later download or set cannot change what it saves.
+struct DataListHeader {
+    int samplingInterval = 0; // seconds between the set's records
+};
 
 // The "Data List" window: the records of one logged set, its settings and summary values,
 // and "Save" to a data-logger file. Filled by the set decode; a new decode makes a new window.
@@ -18,12 +23,13 @@ class DataListWindow : public QWidget
 {
     Q_OBJECT
 public:
-    DataListWindow(Services& services, PanelState& state, QWidget* parent = nullptr);
+    DataListWindow(Services& services, DataListHeader header, QWidget* parent = nullptr);
     ~DataListWindow() override;
 
     void appendRecord(const RecordRow& row);
     void setFields(const SetFields& fields);
 
+    const DataListHeader& header() const { return m_header; }
     RecordListModel& model() const { return *m_model; }
     RecordList* list() const { return m_list; }
     // A field by its name ("BoardCA", "Board05", ...).
@@ -36,7 +42,7 @@ private:
     QLabel* addBoard(const QString& name, const QString& caption);
 
     Services& m_s;
-    PanelState& m_state;
+    DataListHeader m_header;
     RecordListModel* m_model;
     RecordList* m_list;
     QHash<QString, QLabel*> m_boards;

@@ -29,7 +29,6 @@ const QString EraseText = QStringLiteral("All saved data in memory will be delet
 constexpr qint64 DecodeEventsEveryMs = 15;
 } // namespace
 
-
 LoggerCommands::LoggerCommands(Services& services, PanelState& state, PanelTimers& timers, QWidget* panel)
     : m_s(services), m_state(state), m_timers(timers), m_panel(panel)
 {
@@ -166,9 +165,8 @@ void LoggerCommands::showSet(int setNumber)
         return;
     // A copy: a new download may replace the sets while this one is listed.
     const DataSet set = m_sets[setNumber - 1];
-    m_state.SetSamplingInterval = set.interval;
 
-    QPointer<DataListWindow> window = new DataListWindow(m_s, m_state, m_panel);
+    QPointer<DataListWindow> window = new DataListWindow(m_s, DataListHeader{set.interval}, m_panel);
     m_dataList = window;
     placeBesidePanel(window, m_panel);
     window->show();

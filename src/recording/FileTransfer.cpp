@@ -1,9 +1,8 @@
 #include "recording/FileTransfer.h"
 
-#include "shared/BusyCaption.h"
 #include "recording/RecordFileWriter.h"
+#include "shared/BusyCaption.h"
 #include "shared/Dialogs.h"
-#include "shared/PanelState.h"
 #include "shared/RecordListModel.h"
 
 #include <QFileInfo>
@@ -33,14 +32,12 @@ QString writeWholeFile(const QString& path, const QStringList& header, const Rec
 
 } // namespace
 
-void ChooseRecordFile(Dialogs& dialogs, QWidget* parent, PanelState& state)
+std::optional<QString> ChooseRecordFile(Dialogs& dialogs, QWidget* parent)
 {
     const QString path = dialogs.saveFile(parent, RecordFileFilter);
-    if (path.isEmpty())
-        return;
-    state.RecordFilePath = path;
-    if (!QFileInfo(path).fileName().isEmpty())
-        state.FileChosen = true;
+    if (path.isEmpty() || QFileInfo(path).fileName().isEmpty())
+        return std::nullopt;
+    return path;
 }
 
 QString WriteListRows(RecordFileWriter& out, const RecordListModel& list, int lastColumn, int lastRow,

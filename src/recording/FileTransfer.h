@@ -3,17 +3,17 @@
 #include "recording/RecordFileFormat.h"
 
 #include <QString>
+#include <optional>
 
 class BusyCaption;
 class Dialogs;
 class QWidget;
 class RecordFileWriter;
 class RecordListModel;
-struct PanelState;
 
-// Asks for the record file to save to. A chosen file sets RecordFilePath and FileChosen; a
-// cancel leaves both as they were (callers clear FileChosen after each use).
-void ChooseRecordFile(Dialogs& dialogs, QWidget* parent, PanelState& state);
+// Asks for the record file to save to: its path, or nothing when the dialog was cancelled or
+// gave a path without a file name.
+std::optional<QString> ChooseRecordFile(Dialogs& dialogs, QWidget* parent);
 
 // Writes grid rows 0..lastRow (row 0 is the title row) of the list, columns 0..lastColumn, each
 // cell followed by a TAB, one line per row. The caption shows the row number followed by

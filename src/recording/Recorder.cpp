@@ -1,10 +1,10 @@
 #include "recording/Recorder.h"
 
-#include "shared/BusyCaption.h"
 #include "recording/FileTransfer.h"
 #include "recording/RecordFileFormat.h"
 #include "recording/RecordFileWriter.h"
 #include "recording/RecorderView.h"
+#include "shared/BusyCaption.h"
 #include "shared/Clock.h"
 #include "shared/Dialogs.h"
 #include "shared/RecordListModel.h"
@@ -33,8 +33,8 @@ bool isNonzeroMultiple(int value, int of)
 } // namespace
 
 Recorder::Recorder(PanelState& state, RecordListModel& list, Clock& clock, Dialogs& dialogs,
-                   RecorderView& view, QString workingFolder, int recordLimit)
-    : m_state(state), m_list(list), m_clock(clock), m_dialogs(dialogs), m_view(view),
+                   RecorderView& view, QString workingFolder, int recordLimit, QObject* parent)
+    : QObject(parent), m_state(state), m_list(list), m_clock(clock), m_dialogs(dialogs), m_view(view),
       m_folder(std::move(workingFolder)), m_limit(recordLimit > 0 ? recordLimit : RecordLimit)
 {
 }
@@ -75,49 +75,48 @@ void Recorder::tick()
         return;
     m_inTick = true;
 
-    m_state.LeqText = SelNotComputed;
-    m_state.SelText = SelNotComputed;
-    m_view.setLeqText(m_state.LeqText);
-    m_view.setSelText(m_state.SelText);
+    m_leqText = SelNotComputed;
+    m_selText = SelNotComputed;
+    m_view.setLeqText(m_leqText);
+    m_view.setSelText(m_selText);
 
     const double level = m_state.Live.Level;
     const QString levelText = m_state.Live.LevelText;
-    if (level > m_state.OverallMax) {
-        m_state.OverallMax = level;
-        m_state.OverallMaxTime = formatDateTime(m_clock.now());
-        m_view.setMaxTexts(levelText, m_state.OverallMaxTime);
+    if (level > m_overallMax) {
+        m_overallMax = level;
+        m_overallMaxTime = formatDateTime(m_clock.now());
+        m_view.setMaxTexts(levelText, m_overallMaxTime);
     }
-    if (m_state.Recording && numericValue(m_state.RecordingMax) < level) {
-        m_state.RecordingMax = levelText;
-        m_state.RecordingMaxTime = formatDateTime(m_clock.now());
+    if (m_recording && numericValue(m_recordingMax) < level) {
+        m_recordingMax = levelText;
+        m_recordingMaxTime = formatDateTime(m_clock.now());
     }
 
-    if (m_state.SamplingCountdown >= m_state.PcSamplingTime) {
-        m_state.LastSampleTime = formatDateTime(m_clock.now());
+    if (m_samplingCountdown >= m_state.PcSamplingTime) {
+        m_lastSampleTime = formatDateTime(m_clock.now());
         recordSample();
         listSample();
-        if (m_addTrendSample)
-            m_addTrendSample();
-        m_state.SamplingCountdown = 1;
+        // The level as it stands now: a stop at the record limit may have let a reading in.
+        emit sampleTaken(m_state.Live.Level, m_leqText, m_selText);
+        m_samplingCountdown = 1;
     } else {
-        m_state.SamplingCountdown += 1;
+        m_samplingCountdown += 1;
     }
     m_inTick = false;
 }
 
 void Recorder::recordSample()
 {
-    if (!m_state.Recording) {
+    if (!m_recording) {
         m_view.setFileNameText(QString());
         m_view.setCountText(QString());
         m_view.setRecText(QString());
-        m_state.RecordCount = 0;
+        m_recordCount = 0;
         return;
     }
-    m_state.RecordCount += 1;
-    const bool written =
-        m_fake && m_fake->writeLine(recordLine(QString::number(m_state.RecordCount), m_state.LastSampleTime,
-                                               m_state.Live.LevelText));
+    m_recordCount += 1;
+    const bool written = m_fake && m_fake->writeLine(recordLine(QString::number(m_recordCount),
+                                                                m_lastSampleTime, m_state.Live.LevelText));
     if (!written) {
         // The records already in "Fake" are kept: the recording ends as a stop would, so they
         // reach the chosen file, and the user learns which file failed.
@@ -127,23 +126,23 @@ void Recorder::recordSample()
         showError(error);
         return;
     }
-    m_view.setCountText(QString::number(m_state.RecordCount));
+    m_view.setCountText(QString::number(m_recordCount));
     m_view.setRecText(RecText);
-    if (m_state.RecordCount >= m_limit)
+    if (m_recordCount >= m_limit)
         stop(StopBy::Tick);
 }
 
 void Recorder::listSample()
 {
-    if (isNonzeroMultiple(m_state.ListCount, m_limit)) {
+    if (isNonzeroMultiple(m_listCount, m_limit)) {
         saveFullList();
         // Saved: the list starts again with this sample. Not saved: the list stays as it is and
         // the save is tried again at the next sample.
-        if (isNonzeroMultiple(m_state.ListCount, m_limit))
+        if (isNonzeroMultiple(m_listCount, m_limit))
             return;
     }
-    m_state.ListCount += 1;
-    m_list.append(QString::number(m_state.ListCount), m_state.LastSampleTime, m_state.Live.LevelText);
+    m_listCount += 1;
+    m_list.append(QString::number(m_listCount), m_lastSampleTime, m_state.Live.LevelText);
 }
 
 void Recorder::saveFullList()
@@ -162,7 +161,7 @@ void Recorder::saveFullList()
     m_fullListErrorShown = false;
     m_view.showStatus(QStringLiteral("The full list was saved to %1").arg(QDir::toNativeSeparators(path)));
     m_list.clear();
-    m_state.ListCount = 0;
+    m_listCount = 0;
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -170,7 +169,7 @@ void Recorder::saveFullList()
 
 void Recorder::toolbarSave()
 {
-    if (m_state.Recording) {
+    if (m_recording) {
         stopRecording();
         return;
     }
@@ -183,7 +182,7 @@ void Recorder::saveOk()
 {
     m_view.setSaveBoxVisible(false);
     // A new recording would empty "Fake" under the copy of the one being stopped.
-    if (m_state.Recording || m_stopping)
+    if (m_recording || m_stopping)
         return;
     if (m_state.SaveMode == 1)
         startRecording();
@@ -193,10 +192,11 @@ void Recorder::saveOk()
 
 void Recorder::startRecording()
 {
-    ChooseRecordFile(m_dialogs, m_view.dialogParent(), m_state);
-    if (!m_state.FileChosen)
+    const std::optional<QString> chosen = ChooseRecordFile(m_dialogs, m_view.dialogParent());
+    if (!chosen)
         return;
-    m_view.setFileNameText(QFileInfo(m_state.RecordFilePath).fileName());
+    m_recordFilePath = *chosen;
+    m_view.setFileNameText(QFileInfo(m_recordFilePath).fileName());
     m_view.setSaveButtonRecording(true);
 
     ensureFolder();
@@ -206,45 +206,44 @@ void Recorder::startRecording()
         m_fake.reset();
         m_view.setFileNameText(QString());
         m_view.setSaveButtonRecording(false);
-        m_state.FileChosen = false;
+        m_recordFilePath.clear();
         showError(error);
         return;
     }
-    m_state.Recording = true;
+    m_recording = true;
     m_view.setRecVisible(true);
+    emit recordingChanged(true);
 }
 
 void Recorder::saveList()
 {
     BusyScope busy(m_view.panelCaption());
-    ChooseRecordFile(m_dialogs, m_view.dialogParent(), m_state);
-    if (!m_state.FileChosen)
+    const std::optional<QString> chosen = ChooseRecordFile(m_dialogs, m_view.dialogParent());
+    if (!chosen)
         return;
     RealTimeHeader header;
     header.samplingInterval = m_state.PcSamplingTime;
     header.freqWeighting = m_view.freqWeightingText();
     header.timeWeighting = m_view.timeWeightingText();
     header.levelRange = m_view.levelRangeText();
-    header.maxLevel = formatHeaderNumber(m_state.OverallMax);
-    header.maxTime = m_state.OverallMaxTime;
-    header.sel = m_state.SelText;
-    header.leq = m_state.LeqText;
-    const QString error =
-        writeRealTimeListFile(m_state.RecordFilePath, header, m_list, m_view.panelCaption());
-    m_state.FileChosen = false;
+    header.maxLevel = formatHeaderNumber(m_overallMax);
+    header.maxTime = m_overallMaxTime;
+    header.sel = m_selText;
+    header.leq = m_leqText;
+    const QString error = writeRealTimeListFile(*chosen, header, m_list, m_view.panelCaption());
     if (!error.isEmpty())
         showError(error);
 }
 
 void Recorder::stopRecording()
 {
-    if (m_state.Recording)
+    if (m_recording)
         stop(StopBy::User);
 }
 
 void Recorder::stop(StopBy by)
 {
-    m_state.Recording = false;
+    m_recording = false;
     m_view.setSaveButtonRecording(false);
     if (by == StopBy::User) {
         m_view.setRecVisible(false);
@@ -254,11 +253,12 @@ void Recorder::stop(StopBy by)
         m_view.setRecText(QString());
     }
     m_view.setCountText(QString());
-    m_state.RecordCount = 0;
+    m_recordCount = 0;
 
     const QString error = writeRealTimeFile();
     m_view.setCountText(QString());
-    m_state.FileChosen = false;
+    m_recordFilePath.clear();
+    emit recordingChanged(false);
     if (!error.isEmpty())
         showError(error);
 }
@@ -276,13 +276,13 @@ QString Recorder::writeRealTimeFile()
     header.freqWeighting = m_view.freqWeightingText();
     header.timeWeighting = m_view.timeWeightingText();
     header.levelRange = m_view.levelRangeText();
-    header.maxLevel = m_state.RecordingMax;
-    header.maxTime = m_state.RecordingMaxTime;
+    header.maxLevel = m_recordingMax;
+    header.maxTime = m_recordingMaxTime;
     header.sel = SelNotComputed;
     header.leq = SelNotComputed;
 
     QFile fake(fakePath());
-    RecordFileWriter out(m_state.RecordFilePath, RecordFileWriter::Mode::Replace);
+    RecordFileWriter out(m_recordFilePath, RecordFileWriter::Mode::Replace);
     if (!fake.open(QIODevice::ReadOnly)) {
         error = QStringLiteral("The file \"%1\" could not be read: %2.")
                     .arg(QDir::toNativeSeparators(fakePath()), fake.errorString());
@@ -315,22 +315,22 @@ QString Recorder::writeRealTimeFile()
 
 void Recorder::refresh()
 {
-    m_state.OverallMax = 0;
-    m_state.ListCount = 0;
+    m_overallMax = 0;
+    m_listCount = 0;
     m_list.clear();
     m_fullListErrorShown = false;
-    if (m_clearGraphs)
-        m_clearGraphs();
+    emit listRefreshed();
 }
 
 void Recorder::onLinkLost()
 {
-    if (m_state.Recording)
+    if (m_recording)
         stop(StopBy::User);
-    m_state.OverallMax = 0;
-    m_state.RecordingMax = QStringLiteral("0");
-    m_state.RecordCount = 0;
-    m_state.ListCount = 0;
+    m_overallMax = 0;
+    m_recordingMax = QStringLiteral("0");
+    m_recordCount = 0;
+    m_listCount = 0;
+    // Unlike "Refresh", the note that a full list could not be saved is kept: a later failure of
+    // that save is not told again.
     m_list.clear();
-    m_fullListErrorShown = false;
 }

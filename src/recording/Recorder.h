@@ -2,9 +2,10 @@
 
 #include "shared/PanelState.h"
 
+#include <QObject>
 #include <QString>
-#include <functional>
 #include <memory>
+#include <optional>
 
 class Clock;
 class Dialogs;
@@ -19,25 +20,43 @@ class RecorderView;
 // Files go to a working folder of the program's own (see defaultWorkingFolder), never to the
 // process's current folder. A write that fails ends its command with a message naming the file
 // and leaves what was already written in place.
-class Recorder
+//
+// The recorder owns its counters, maxima and texts; from the panel's state it reads only the live
+// reading and what the toolbar sets (the PC sampling time and the save mode).
+class Recorder : public QObject
 {
+    Q_OBJECT
 public:
     Recorder(PanelState& state, RecordListModel& list, Clock& clock, Dialogs& dialogs, RecorderView& view,
-             QString workingFolder = defaultWorkingFolder(), int recordLimit = RecordLimit);
-    ~Recorder();
+             QString workingFolder = defaultWorkingFolder(), int recordLimit = RecordLimit,
+             QObject* parent = nullptr);
+    ~Recorder() override;
 
     // The per-user data folder of the program, created when missing.
     static QString defaultWorkingFolder();
     QString workingFolder() const { return m_folder; }
     QString fakePath() const;
 
-    // Called once per sample after the list row and the record (the panel's trend graphs).
-    void setAddTrendSample(std::function<void()> addTrendSample)
-    {
-        m_addTrendSample = std::move(addTrendSample);
-    }
-    // Called by "Refresh" to empty the panel's graphs and histograms.
-    void setClearGraphs(std::function<void()> clearGraphs) { m_clearGraphs = std::move(clearGraphs); }
+    bool recording() const { return m_recording; }
+    // Ticks since the last sample; a sample is taken when it reaches the PC sampling time.
+    int samplingCountdown() const { return m_samplingCountdown; }
+    // Records taken by the running recording (0 when none runs).
+    int recordCount() const { return m_recordCount; }
+    // Rows of the panel's list, counted from its last start.
+    int listCount() const { return m_listCount; }
+    double overallMax() const { return m_overallMax; }
+    QString overallMaxTime() const { return m_overallMaxTime; }
+    // The highest level text of the recordings since the start or the last lost link.
+    QString recordingMax() const { return m_recordingMax; }
+    QString recordingMaxTime() const { return m_recordingMaxTime; }
+    QString lastSampleTime() const { return m_lastSampleTime; }
+    QString leqText() const { return m_leqText; }
+    QString selText() const { return m_selText; }
+    // The file the running recording goes to; empty when none runs.
+    QString recordFilePath() const { return m_recordFilePath; }
+
+    // A new PC sampling time counts from now: the first sample comes a full interval later.
+    void restartSamplingCountdown() { m_samplingCountdown = 0; }
 
     // Timer2, every 1000 ms.
     void tick();
@@ -50,13 +69,20 @@ public:
     // Toolbar "Refresh": the list, its count, the overall maximum and the graphs start afresh.
     // A running recording goes on.
     void refresh();
-    // The link recovery calls this when the meter is lost: a running recording ends as "Save"
-    // ends it (its file holds every record taken), then the maxima, the counts and the list are
-    // reset. The rest of the recovery (timers, graphs, "No COM") is its own.
+    // The link recovery calls this first when the meter is lost: a running recording ends as
+    // "Save" ends it (its file holds every record taken), then the maxima, the counts and the list
+    // are reset. The rest of the recovery (timers, graphs, "No COM") is its own.
     void onLinkLost();
 
     // True while the stop copies "Fake" into the record file.
     bool stopping() const { return m_stopping; }
+
+signals:
+    // Once per sample, after its list row and its record (the panel's trend graphs).
+    void sampleTaken(double level, const QString& leqText, const QString& selText);
+    // "Refresh" emptied the list: the panel's graphs and histograms start afresh too.
+    void listRefreshed();
+    void recordingChanged(bool recording);
 
 private:
     enum class StopBy { User, Tick };
@@ -78,9 +104,19 @@ private:
     RecorderView& m_view;
     QString m_folder;
     int m_limit;
-    std::function<void()> m_addTrendSample;
-    std::function<void()> m_clearGraphs;
     std::unique_ptr<RecordFileWriter> m_fake;
+    bool m_recording = false;
+    int m_samplingCountdown = 0;
+    int m_recordCount = 0;
+    int m_listCount = 0;
+    double m_overallMax = 0.0;
+    QString m_overallMaxTime;
+    QString m_recordingMax = QStringLiteral("0");
+    QString m_recordingMaxTime;
+    QString m_lastSampleTime;
+    QString m_leqText;
+    QString m_selText;
+    QString m_recordFilePath;
     bool m_inTick = false;
     bool m_stopping = false;
     bool m_fullListErrorShown = false;

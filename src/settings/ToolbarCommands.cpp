@@ -94,7 +94,8 @@ void ToolbarCommands::askPcSamplingTime()
     if (!t)
         return;
     m_state.PcSamplingTime = *t;
-    m_state.SamplingCountdown = 0;
+    if (restartSamplingCountdown)
+        restartSamplingCountdown();
     m_timers.setTimersEnabled(true);
 }
 

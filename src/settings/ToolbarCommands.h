@@ -36,6 +36,8 @@ public:
     // when the question was closed unanswered. The sampling-source window, shown modally;
     // tests answer in its place.
     std::function<std::optional<bool>()> chooseSamplingSource;
+    // A new PC sampling time was set: the recorder counts the next sample from now.
+    std::function<void()> restartSamplingCountdown;
 
     // The last source chosen, and the meter's logging interval as last read or set.
     bool usePcSampling() const { return m_usePcSampling; }

@@ -15,33 +15,19 @@ inline constexpr int RecordLimit = 348000;
 // Grouped by the subsystem that owns each field.
 struct PanelState {
     // Port choice.
-    int ComPortNumber = 0;  // 1..16 when a COMn name was chosen
-    QString PortName;       // the device actually opened (COMn, /dev/ttyS.., /dev/pts/..)
-    QString PortLabel;      // what LblCOM shows while connected
+    int ComPortNumber = 0; // 1..16 when a COMn name was chosen
+    QString PortName;      // the device actually opened (COMn, /dev/ttyS.., /dev/pts/..)
+    QString PortLabel;     // what LblCOM shows while connected
 
     // Live reading.
     LiveReading Live;
 
     // Panel display.
-    int SaveMode = 0;  // 1 record by PC sampling rate, 2 save the list
+    int SaveMode = 0; // 1 record by PC sampling rate, 2 save the list
 
-    // Recording and list.
-    bool Recording = false;
+    // PC sampling, set by the toolbar and read by the recorder (which keeps its own counters).
     int PcSamplingTime = 1;
-    int SamplingCountdown = 0;
-    int RecordCount = 0;
-    int ListCount = 0;
-    QString RecordFilePath;
-    bool FileChosen = false;
-    double OverallMax = 0.0;
-    QString OverallMaxTime;
-    QString RecordingMax = QStringLiteral("0");
-    QString RecordingMaxTime;
-    QString LastSampleTime;
-    QString LeqText;
-    QString SelText;
 
-    int SetSamplingInterval = 0;
 
     // Panel trend graphs: buffers allocated once, histograms and their extremes.
     std::vector<double> LevelTrend = std::vector<double>(TrendSlots, 0.0);
@@ -58,11 +44,4 @@ struct PanelState {
     double LeqMax = 0;
     double SelMin = 145;
     double SelMax = 0;
-
-    // Record plot and Ln statistics.
-    int PlotRecordCount = 0;
-    std::array<double, 100> LnValues{};
-    int LnClassMin = 0;
-    int LnClassMax = 0;
-    double LnYMax = 0.0;
 };
