@@ -4,6 +4,7 @@
 #include "live/Panel.h"
 #include "live/TimedStart.h"
 #include "graphs/Graph.h"
+#include "graphs/LiveTrends.h"
 #include "graphs/PanelGraphs.h"
 #include "app/PanelRecorderView.h"
 #include "logger/LoggerCommands.h"
@@ -35,7 +36,8 @@ PanelWiring::PanelWiring(Panel& panel, Services& services, PanelState& state) : 
     m_listModel = std::make_unique<RecordListModel>();
     m_list = new RecordList(m_listModel.get(), &panel);
     ui.listArea->addWidget(m_list);
-    m_graphs = new PanelGraphs(state, &panel);
+    m_trends = std::make_unique<LiveTrends>();
+    m_graphs = new PanelGraphs(*m_trends, &panel);
     ui.graphArea->addWidget(m_graphs);
     panel.setTrendChoiceHandler([this](int index) { m_graphs->showTrend(index); });
     const QColor trace = m_graphs->graph(PanelGraphs::Which::Level)->traceColor();
@@ -43,8 +45,10 @@ PanelWiring::PanelWiring(Panel& panel, Services& services, PanelState& state) : 
 
     m_recorderView = std::make_unique<PanelRecorderView>(panel);
     m_recorder = std::make_unique<Recorder>(state, *m_listModel, services.clock, services.dialogs, *m_recorderView);
-    m_recorder->setAddTrendSample([this] { m_graphs->addTrendSample(); });
-    m_recorder->setClearGraphs([this] { m_graphs->clearForRefresh(); });
+    // The graphs follow the model's signals; the sample is the tick's level and Leq/SEL texts.
+    m_recorder->setAddTrendSample(
+        [this, &state] { m_trends->addSample(state.Live.Level, state.LeqText, state.SelText); });
+    m_recorder->setClearGraphs([this] { m_trends->clearForRefresh(); });
     panel.setSamplingTick([this] { m_recorder->tick(); });
     panel.setSaveOkHandler([this] { m_recorder->saveOk(); });
     panel.setToolbarHandler(QStringLiteral("Save"), [this] { m_recorder->toolbarSave(); });
@@ -52,7 +56,7 @@ PanelWiring::PanelWiring(Panel& panel, Services& services, PanelState& state) : 
     panel.setLinkLostHandlers([this] { m_recorder->stopRecording(); },
                               [this] {
                                   m_listModel->clear();
-                                  m_graphs->clearForLinkLoss();
+                                  m_trends->clearForLinkLoss();
                               });
     // Closing the panel mid-recording writes the recording's file first.
     panel.setCloseHandler([this, &state] {

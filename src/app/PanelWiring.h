@@ -6,6 +6,7 @@ class Panel;
 class MeterKeys;
 class ToolbarCommands;
 class PanelGraphs;
+class LiveTrends;
 class PanelRecorderView;
 class RecordList;
 class RecordListModel;
@@ -28,6 +29,7 @@ private:
     std::unique_ptr<ToolbarCommands> m_settingCommands;
     std::unique_ptr<RecordListModel> m_listModel;
     RecordList* m_list = nullptr;
+    std::unique_ptr<LiveTrends> m_trends;
     PanelGraphs* m_graphs = nullptr;
     std::unique_ptr<PanelRecorderView> m_recorderView;
     std::unique_ptr<Recorder> m_recorder;
@@ -36,6 +38,7 @@ public:
     Recorder& recorder() { return *m_recorder; }
     RecordListModel& listModel() { return *m_listModel; }
     PanelGraphs& graphs() { return *m_graphs; }
+    LiveTrends& trends() { return *m_trends; }
 
 private:
     std::unique_ptr<LoggerCommands> m_logger;

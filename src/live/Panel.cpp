@@ -437,10 +437,6 @@ bool Panel::startUp()
     m_state.RecordingMax = QStringLiteral("0");
     m_state.RecordCount = 0;
     m_state.ListCount = 0;
-    m_state.DecLevelMin = 1450;
-    m_state.DecLevelMax = 0;
-    m_state.IntClassMin = 145;
-    m_state.IntClassMax = 0;
 
     m_timer1->start();
     m_timer2->start();

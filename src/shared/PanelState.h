@@ -6,8 +6,6 @@
 #include <array>
 #include <vector>
 
-// Number of slots of each trend buffer: ten days at one sample per second, plus one.
-inline constexpr int TrendSlots = 864001;
 // A recording stops, and the panel's list saves itself, at this many rows.
 inline constexpr int RecordLimit = 348000;
 
@@ -55,22 +53,6 @@ struct PanelState {
 
     // Sampling source.
     bool UsePCSampling = false;
-
-    // Panel trend graphs: buffers allocated once, histograms and their extremes.
-    std::vector<double> LevelTrend = std::vector<double>(TrendSlots, 0.0);
-    std::vector<double> LeqTrend = std::vector<double>(TrendSlots, 0.0);
-    std::vector<double> SelTrend = std::vector<double>(TrendSlots, 0.0);
-    int TrendWriteIndex = 0;
-    std::array<int, 141> IntHistogram{};
-    std::array<int, 1401> DecHistogram{};
-    int DecLevelMin = 1450;
-    int DecLevelMax = 0;
-    int IntClassMin = 145;
-    int IntClassMax = 0;
-    double LeqMin = 145;
-    double LeqMax = 0;
-    double SelMin = 145;
-    double SelMax = 0;
 
     // Record plot and Ln statistics.
     int PlotRecordCount = 0;
