@@ -2,8 +2,8 @@
 // the shown graphs replotted, with the trend buffers full. Also resident memory, and a picture of
 // the graph area (argument: PNG path) to look at.
 #include "graphs/Graph.h"
+#include "graphs/LiveTrends.h"
 #include "graphs/PanelGraphs.h"
-#include "shared/PanelState.h"
 #include "support/ResidentMemory.h"
 
 #include <QApplication>
@@ -51,21 +51,20 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     const QString png = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QString();
 
-    auto state = std::make_unique<PanelState>();
-    PanelGraphs graphs(*state);
+    // Fill the buffers to their last slots so every write touches fully used memory; no graph
+    // listens yet, so only the model's own work is spent on it.
+    auto trends = std::make_unique<LiveTrends>();
+    const QString leqFill = QStringLiteral("60");
+    const QString selFill = QStringLiteral("90");
+    for (int i = 0; i < TrendSlots - 1000; ++i)
+        trends->addSample(levelAt(i), leqFill, selFill);
+
+    PanelGraphs graphs(*trends);
     graphs.resize(420, 180);
     graphs.show();
     app.processEvents();
-
-    // Fill the buffers to their last slots so every write touches fully used memory.
-    for (int i = 0; i < TrendSlots - 1000; ++i) {
-        state->LevelTrend[size_t(i)] = levelAt(i);
-        state->LeqTrend[size_t(i)] = 60;
-        state->SelTrend[size_t(i)] = 90;
-    }
-    state->TrendWriteIndex = TrendSlots - 1000;
     for (int i = 0; i < 300; ++i) // warm up, and fill the trends' screen
-        graphs.addSample(levelAt(i), QStringLiteral("63.2"), QStringLiteral("95.4"));
+        trends->addSample(levelAt(i), QStringLiteral("63.2"), QStringLiteral("95.4"));
     graphs.replotVisibleNow();
 
     const int samples = 2000;
@@ -79,7 +78,7 @@ int main(int argc, char** argv)
         const double level = (i % 500 == 499) ? 110.0 : levelAt(300 + i);
         timer.start();
         const double cpuStart = threadCpuMs();
-        graphs.addSample(level, QString::number(60 + (i % 50) / 10.0, 'f', 1), QStringLiteral("XXX"));
+        trends->addSample(level, QString::number(60 + (i % 50) / 10.0, 'f', 1), QStringLiteral("XXX"));
         graphs.replotVisibleNow();
         ms.push_back(double(timer.nsecsElapsed()) / 1e6);
         cpu.push_back(threadCpuMs() - cpuStart);
@@ -98,7 +97,7 @@ int main(int argc, char** argv)
                 samples);
     printFigures("wall clock", ms);
     printFigures("thread CPU", cpu);
-    std::printf("  write index after the run: %d (buffers wrapped at %d slots)\n", state->TrendWriteIndex,
+    std::printf("  write index after the run: %d (buffers wrapped at %d slots)\n", trends->writeIndex(),
                 TrendSlots);
     std::printf("resident memory with the full trend buffers (3 x %d doubles): %ld kB\n", TrendSlots,
                 residentKb());
@@ -107,10 +106,10 @@ int main(int argc, char** argv)
         // After the run the spread is wide (1 dB classes shown); after a refresh and a quiet
         // stretch the 0.1 dB classes show, with the Leq trend beside them.
         graphs.grab().save(png);
-        graphs.clearForRefresh();
+        trends->clearForRefresh();
         for (int i = 0; i < 400; ++i)
-            graphs.addSample(std::round((55 + 4 * std::sin(i / 30.0) + ((i * 7919) % 23) / 10.0) * 10) / 10,
-                             QString::number(57 + std::sin(i / 90.0), 'f', 1), QStringLiteral("XXX"));
+            trends->addSample(std::round((55 + 4 * std::sin(i / 30.0) + ((i * 7919) % 23) / 10.0) * 10) / 10,
+                              QString::number(57 + std::sin(i / 90.0), 'f', 1), QStringLiteral("XXX"));
         graphs.showTrend(1);
         graphs.replotVisibleNow();
         QString second = png;

@@ -1,7 +1,8 @@
 // The panel's one-second sampling tick with full trend buffers and both histograms redrawn,
 // idle and while recording, and the resident memory of the panel with full trend buffers and a
 // full list. Prints figures.
-#include "graphs/PanelGraphs.h"
+#include "app/PanelWiring.h"
+#include "graphs/LiveTrends.h"
 #include "link/FrameDecoder.h"
 #include "live/Panel.h"
 #include "app/MeterSession.h"
@@ -15,6 +16,7 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QSignalBlocker>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <algorithm>
@@ -47,9 +49,16 @@ int main(int argc, char** argv)
     const long startKb = residentKb();
 
     // Full buffers: the write position just before the wrap, levels spread over 40 dB.
+    LiveTrends& trends = wiring.trends();
+    const QString none = QStringLiteral("XXX");
     for (int i = 0; i < 2000; ++i)
-        wiring.graphs().addSample(40.0 + (i % 400) / 10.0, QStringLiteral("XXX"), QStringLiteral("XXX"));
-    state.TrendWriteIndex = TrendSlots - 1500;
+        trends.addSample(40.0 + (i % 400) / 10.0, none, none);
+    {
+        // On to the wrap without the graphs redrawing each of these samples.
+        const QSignalBlocker quiet(&trends);
+        for (int i = 2000; i < TrendSlots - 1500; ++i)
+            trends.addSample(40.0 + (i % 400) / 10.0, none, none);
+    }
     auto sample = [&](int i) {
         DecodeLevelWord(state.Live, static_cast<unsigned char>((400 + i % 400) >> 8),
                         static_cast<unsigned char>((400 + i % 400) & 0xff));

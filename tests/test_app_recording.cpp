@@ -1,5 +1,6 @@
 // Recording through the panel's own controls against the simulated meter.
 #include "graphs/Graph.h"
+#include "graphs/LiveTrends.h"
 #include "graphs/PanelGraphs.h"
 #include "recording/Recorder.h"
 #include "shared/ClickableLabel.h"
@@ -125,7 +126,7 @@ private slots:
         const int records = rig.recorder().recordCount();
         rig.tool("Refresh")->trigger();
         QCOMPARE(rig.wiring->listModel().recordCount(), 0);
-        QCOMPARE(rig.state.TrendWriteIndex, 0);
+        QCOMPARE(rig.wiring->trends().writeIndex(), 0);
         for (auto which : {PanelGraphs::Which::Level, PanelGraphs::Which::Leq, PanelGraphs::Which::Sel,
                            PanelGraphs::Which::IntHistogram, PanelGraphs::Which::DecHistogram})
             QCOMPARE(rig.wiring->graphs().graph(which)->pointCount(), 0);

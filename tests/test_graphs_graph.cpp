@@ -34,6 +34,13 @@ class TestGraphsGraph : public QObject
     {
         return QPoint(int(g->plot()->xAxis->coordToPixel(x)), int(g->plot()->yAxis->coordToPixel(y)));
     }
+    static QCPBars* barsOf(const Graph& g)
+    {
+        for (int i = 0; i < g.plot()->plottableCount(); ++i)
+            if (auto* bars = qobject_cast<QCPBars*>(g.plot()->plottable(i)))
+                return bars;
+        return nullptr;
+    }
     static void drag(QWidget* w, QPoint from, QPoint to)
     {
         QTest::mousePress(w, Qt::LeftButton, {}, from);
@@ -145,11 +152,34 @@ private slots:
         std::vector<int> counts(141, 0);
         counts[56] = 7;
         g.plotY(std::span<const int>(counts));
-        QCOMPARE(g.plot()->graph(0)->lineStyle(), QCPGraph::lsImpulse);
+        // Drawn as bars one class wide, carrying the same counts; the line trace is not drawn.
+        QCPBars* bars = barsOf(g);
+        QVERIFY(bars && bars->visible());
+        QVERIFY(!g.plot()->graph(0)->visible());
+        QCOMPARE(bars->width(), 1.0);
+        QCOMPARE(bars->data()->size(), 141);
+        QCOMPARE(bars->data()->at(56)->key, 56.0);
+        QCOMPARE(bars->data()->at(56)->value, 7.0);
         QCOMPARE(g.axisRange(Axis::Y).min, 0.0);
         QVERIFY(g.axisRange(Axis::Y).max >= 7.0);
+        // A redraw with the same classes updates the counts; a cleared trace empties the bars.
+        counts[56] = 0;
+        counts[57] = 3;
+        g.plotY(std::span<const int>(counts));
+        QCOMPARE(bars->data()->at(56)->value, 0.0);
+        QCOMPARE(bars->data()->at(57)->value, 3.0);
+        std::vector<int> tenths(1401, 0);
+        tenths[553] = 2;
+        g.plotY(std::span<const int>(tenths), 0, 0.1);
+        QCOMPARE(bars->data()->size(), 1401);
+        QCOMPARE(bars->width(), 0.1);
+        QCOMPARE(bars->data()->at(553)->value, 2.0);
+        g.clearData();
+        QCOMPARE(bars->data()->size(), 0);
         g.setTraceStyle(Graph::Style::Line);
         QCOMPARE(g.plot()->graph(0)->lineStyle(), QCPGraph::lsLine);
+        QVERIFY(g.plot()->graph(0)->visible());
+        QVERIFY(!bars->visible());
     }
 
     void labelFormats_data()

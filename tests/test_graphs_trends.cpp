@@ -1,8 +1,7 @@
 // The panel's trend buffers, histograms and the graph area that shows them.
 #include "graphs/Graph.h"
+#include "graphs/LiveTrends.h"
 #include "graphs/PanelGraphs.h"
-#include "graphs/PanelTrendLogic.h"
-#include "shared/PanelState.h"
 
 #include <QSignalSpy>
 #include <QTest>
@@ -26,16 +25,16 @@ class TestGraphsTrends : public QObject
 private slots:
     void firstSampleSetsClassesExtremesAndRanges()
     {
-        auto state = std::make_unique<PanelState>();
-        PanelGraphs graphs(*state);
-        const TrendSampleResult r = graphs.addSample(55.3, QStringLiteral("XXX"), QStringLiteral("XXX"));
+        auto trends = std::make_unique<LiveTrends>();
+        PanelGraphs graphs(*trends);
+        const TrendSampleResult r = trends->addSample(55.3, QStringLiteral("XXX"), QStringLiteral("XXX"));
 
-        QCOMPARE(state->DecHistogram[553], 1);
-        QCOMPARE(state->IntHistogram[56], 1);
-        QCOMPARE(state->DecLevelMin, 553);
-        QCOMPARE(state->DecLevelMax, 553);
-        QCOMPARE(state->IntClassMax, 56);
-        QCOMPARE(state->IntClassMin, 54);
+        QCOMPARE(trends->decHistogram()[553], 1);
+        QCOMPARE(trends->intHistogram()[56], 1);
+        QCOMPARE(trends->decLevelMin(), 553);
+        QCOMPARE(trends->decLevelMax(), 553);
+        QCOMPARE(trends->intClassMax(), 56);
+        QCOMPARE(trends->intClassMin(), 54);
         QVERIFY(!r.intVisible);
         Graph* intGraph = graphs.graph(Which::IntHistogram);
         Graph* decGraph = graphs.graph(Which::DecHistogram);
@@ -52,29 +51,28 @@ private slots:
         QCOMPARE(graphs.graph(Which::Level)->pointX(0), 1.0);
         // "XXX" holds no number: 0 is charted, stored and taken into the extremes.
         QCOMPARE(graphs.graph(Which::Leq)->pointY(0), 0.0);
-        QCOMPARE(state->LeqTrend[0], 0.0);
-        QCOMPARE(state->LeqMin, 0.0);
-        QCOMPARE(state->LevelTrend[0], 55.3);
-        QCOMPARE(state->TrendWriteIndex, 1);
+        QCOMPARE(trends->leqTrend()[0], 0.0);
+        QCOMPARE(trends->leqMin(), 0.0);
+        QCOMPARE(trends->levelTrend()[0], 55.3);
+        QCOMPARE(trends->writeIndex(), 1);
     }
 
     void wholeAndTenthLevelsFallInTheirClasses()
     {
-        auto state = std::make_unique<PanelState>();
-        PanelTrendLogic logic(*state);
+        auto trends = std::make_unique<LiveTrends>();
         for (double level : {55.0, 55.3, 56.0})
-            logic.addSample(level, QString(), QString());
-        QCOMPARE(state->IntHistogram[55], 1);
-        QCOMPARE(state->IntHistogram[56], 2);
-        QCOMPARE(state->DecHistogram[550], 1);
-        QCOMPARE(state->DecHistogram[553], 1);
-        QCOMPARE(state->DecHistogram[560], 1);
-        QCOMPARE(state->IntClassMin, 54);
-        QCOMPARE(state->IntClassMax, 56); // 56.0 is not above 56: the edge stays
+            trends->addSample(level, QString(), QString());
+        QCOMPARE(trends->intHistogram()[55], 1);
+        QCOMPARE(trends->intHistogram()[56], 2);
+        QCOMPARE(trends->decHistogram()[550], 1);
+        QCOMPARE(trends->decHistogram()[553], 1);
+        QCOMPARE(trends->decHistogram()[560], 1);
+        QCOMPARE(trends->intClassMin(), 54);
+        QCOMPARE(trends->intClassMax(), 56); // 56.0 is not above 56: the edge stays
         // Tenths that do not sit exactly on a binary fraction still land on their class.
-        QCOMPARE(PanelTrendLogic::decClass(0.1 * 553), 553);
-        QCOMPARE(PanelTrendLogic::intClass(0.1 * 550), 55);
-        QCOMPARE(PanelTrendLogic::intClass(0.7), 1);
+        QCOMPARE(LiveTrends::decClass(0.1 * 553), 553);
+        QCOMPARE(LiveTrends::intClass(0.1 * 550), 55);
+        QCOMPARE(LiveTrends::intClass(0.7), 1);
     }
 
     void spreadChoosesTheHistogramShown_data()
@@ -89,125 +87,119 @@ private slots:
     {
         QFETCH(double, second);
         QFETCH(bool, intVisible);
-        auto state = std::make_unique<PanelState>();
-        PanelGraphs graphs(*state);
-        graphs.addSample(40.0, QString(), QString());
-        graphs.addSample(second, QString(), QString());
+        auto trends = std::make_unique<LiveTrends>();
+        PanelGraphs graphs(*trends);
+        trends->addSample(40.0, QString(), QString());
+        trends->addSample(second, QString(), QString());
         QCOMPARE(!graphs.graph(Which::IntHistogram)->isHidden(), intVisible);
         QCOMPARE(!graphs.graph(Which::DecHistogram)->isHidden(), !intVisible);
     }
 
     void levelsOutsideTheClassesAreCapped()
     {
-        auto state = std::make_unique<PanelState>();
-        PanelTrendLogic logic(*state);
-        logic.addSample(145.5, QString(), QString());
-        logic.addSample(140.0, QString(), QString());
-        logic.addSample(-3.0, QString(), QString());
-        QCOMPARE(state->DecHistogram[1400], 2);
-        QCOMPARE(state->IntHistogram[140], 2);
-        QCOMPARE(state->DecHistogram[0], 1);
-        QCOMPARE(state->IntHistogram[0], 1);
+        auto trends = std::make_unique<LiveTrends>();
+        trends->addSample(145.5, QString(), QString());
+        trends->addSample(140.0, QString(), QString());
+        trends->addSample(-3.0, QString(), QString());
+        QCOMPARE(trends->decHistogram()[1400], 2);
+        QCOMPARE(trends->intHistogram()[140], 2);
+        QCOMPARE(trends->decHistogram()[0], 1);
+        QCOMPARE(trends->intHistogram()[0], 1);
         // The extremes keep the true level so the enlarged trend covers every point.
-        QCOMPARE(state->DecLevelMax, 1455);
-        QCOMPARE(state->IntClassMax, 146);
-        QCOMPARE(state->DecLevelMin, 0);
-        QCOMPARE(state->LevelTrend[0], 145.5);
+        QCOMPARE(trends->decLevelMax(), 1455);
+        QCOMPARE(trends->intClassMax(), 146);
+        QCOMPARE(trends->decLevelMin(), 0);
+        QCOMPARE(trends->levelTrend()[0], 145.5);
     }
 
     void leqAndSelTextsFeedTheirTrendsAndExtremes()
     {
-        auto state = std::make_unique<PanelState>();
-        PanelTrendLogic logic(*state);
-        logic.addSample(60.0, QStringLiteral("62.4"), QStringLiteral(" 95.1 dB"));
-        logic.addSample(61.0, QStringLiteral("58.0"), QStringLiteral("97.3"));
-        QCOMPARE(state->LeqTrend[1], 58.0);
-        QCOMPARE(state->SelTrend[0], 95.1);
-        QCOMPARE(state->LeqMin, 58.0);
-        QCOMPARE(state->LeqMax, 62.4);
-        QCOMPARE(state->SelMin, 95.1);
-        QCOMPARE(state->SelMax, 97.3);
+        auto trends = std::make_unique<LiveTrends>();
+        trends->addSample(60.0, QStringLiteral("62.4"), QStringLiteral(" 95.1 dB"));
+        trends->addSample(61.0, QStringLiteral("58.0"), QStringLiteral("97.3"));
+        QCOMPARE(trends->leqTrend()[1], 58.0);
+        QCOMPARE(trends->selTrend()[0], 95.1);
+        QCOMPARE(trends->leqMin(), 58.0);
+        QCOMPARE(trends->leqMax(), 62.4);
+        QCOMPARE(trends->selMin(), 95.1);
+        QCOMPARE(trends->selMax(), 97.3);
 
-        // As the recorder hands a sample over: the live level and its Leq/SEL texts.
-        state->Live.Level = 70.2;
-        const TrendSampleResult r =
-            logic.addSample(state->Live.Level, QStringLiteral("66.6"), QStringLiteral("XXX"));
+        const TrendSampleResult r = trends->addSample(70.2, QStringLiteral("66.6"), QStringLiteral("XXX"));
         QCOMPARE(r.level, 70.2);
         QCOMPARE(r.leq, 66.6);
         QCOMPARE(r.sel, 0.0);
-        QCOMPARE(state->TrendWriteIndex, 3);
+        QCOMPARE(trends->writeIndex(), 3);
     }
 
     void buffersWrapAfterTheLastSlot()
     {
-        auto state = std::make_unique<PanelState>();
-        PanelTrendLogic logic(*state);
+        auto trends = std::make_unique<LiveTrends>();
         for (int i = 0; i < TrendSlots; ++i)
-            logic.addSample(50.0, QString(), QString());
-        QCOMPARE(state->TrendWriteIndex, 0);
-        QCOMPARE(state->DecHistogram[500], TrendSlots);
-        logic.addSample(77.7, QStringLiteral("1.5"), QStringLiteral("2.5"));
-        QCOMPARE(state->TrendWriteIndex, 1);
-        QCOMPARE(state->LevelTrend[0], 77.7);
-        QCOMPARE(state->LeqTrend[0], 1.5);
-        QCOMPARE(state->SelTrend[0], 2.5);
-        QCOMPARE(state->LevelTrend[1], 50.0);
-        QCOMPARE(state->LevelTrend.size(), size_t(TrendSlots));
+            trends->addSample(50.0, QString(), QString());
+        QCOMPARE(trends->writeIndex(), 0);
+        QCOMPARE(trends->decHistogram()[500], TrendSlots);
+        trends->addSample(77.7, QStringLiteral("1.5"), QStringLiteral("2.5"));
+        QCOMPARE(trends->writeIndex(), 1);
+        QCOMPARE(trends->levelTrend()[0], 77.7);
+        QCOMPARE(trends->leqTrend()[0], 1.5);
+        QCOMPARE(trends->selTrend()[0], 2.5);
+        QCOMPARE(trends->levelTrend()[1], 50.0);
+        QCOMPARE(trends->levelTrend().size(), size_t(TrendSlots));
     }
 
     void refreshEmptiesEveryGraphAndRestarts()
     {
-        auto state = std::make_unique<PanelState>();
-        PanelGraphs graphs(*state);
-        graphs.addSample(40.0, QStringLiteral("41.0"), QStringLiteral("80.0"));
-        graphs.addSample(72.5, QStringLiteral("50.0"), QStringLiteral("90.0"));
-        graphs.clearForRefresh();
+        auto trends = std::make_unique<LiveTrends>();
+        PanelGraphs graphs(*trends);
+        trends->addSample(40.0, QStringLiteral("41.0"), QStringLiteral("80.0"));
+        trends->addSample(72.5, QStringLiteral("50.0"), QStringLiteral("90.0"));
+        trends->clearForRefresh();
         for (Which w : {Which::Level, Which::Leq, Which::Sel, Which::IntHistogram, Which::DecHistogram})
             QCOMPARE(graphs.graph(w)->pointCount(), 0);
-        QCOMPARE(state->TrendWriteIndex, 0);
-        QCOMPARE(state->IntClassMax, 0);
-        QCOMPARE(state->IntClassMin, 150);
-        QCOMPARE(state->DecLevelMax, 0);
-        QCOMPARE(state->DecLevelMin, 1500);
-        QCOMPARE(state->DecHistogram[400], 0);
-        QCOMPARE(state->IntHistogram[73], 0);
-        QCOMPARE(state->LeqMin, 41.0);
-        QCOMPARE(state->SelMax, 90.0);
+        QCOMPARE(trends->writeIndex(), 0);
+        QCOMPARE(trends->intClassMax(), 0);
+        QCOMPARE(trends->intClassMin(), 150);
+        QCOMPARE(trends->decLevelMax(), 0);
+        QCOMPARE(trends->decLevelMin(), 1500);
+        QCOMPARE(trends->decHistogram()[400], 0);
+        QCOMPARE(trends->intHistogram()[73], 0);
+        QCOMPARE(trends->leqMin(), 41.0);
+        QCOMPARE(trends->selMax(), 90.0);
 
         // The next sample starts the trends again at X = 1 and the buffers at slot 0.
-        graphs.addSample(60.1, QString(), QString());
+        trends->addSample(60.1, QString(), QString());
         QCOMPARE(graphs.graph(Which::Level)->pointCount(), 1);
         QCOMPARE(graphs.graph(Which::Level)->pointX(0), 1.0);
-        QCOMPARE(state->LevelTrend[0], 60.1);
-        QCOMPARE(state->DecLevelMin, 601);
+        QCOMPARE(trends->levelTrend()[0], 60.1);
+        QCOMPARE(trends->decLevelMin(), 601);
     }
 
     void linkLossKeepsExtremesAndTheLeqSelTrends()
     {
-        auto state = std::make_unique<PanelState>();
-        PanelGraphs graphs(*state);
-        graphs.addSample(40.0, QStringLiteral("41.0"), QStringLiteral("80.0"));
-        graphs.addSample(72.5, QStringLiteral("50.0"), QStringLiteral("90.0"));
-        graphs.clearForLinkLoss();
+        auto trends = std::make_unique<LiveTrends>();
+        PanelGraphs graphs(*trends);
+        trends->addSample(40.0, QStringLiteral("41.0"), QStringLiteral("80.0"));
+        trends->addSample(72.5, QStringLiteral("50.0"), QStringLiteral("90.0"));
+        trends->clearForLinkLoss();
         QCOMPARE(graphs.graph(Which::Level)->pointCount(), 0);
         QCOMPARE(graphs.graph(Which::IntHistogram)->pointCount(), 0);
         QCOMPARE(graphs.graph(Which::DecHistogram)->pointCount(), 0);
         QCOMPARE(graphs.graph(Which::Leq)->pointCount(), 2);
         QCOMPARE(graphs.graph(Which::Sel)->pointCount(), 2);
-        QCOMPARE(state->TrendWriteIndex, 0);
-        QCOMPARE(state->DecHistogram[725], 0);
-        QCOMPARE(state->IntHistogram[40], 0);
-        QCOMPARE(state->DecLevelMin, 400);
-        QCOMPARE(state->DecLevelMax, 725);
-        QCOMPARE(state->IntClassMin, 39);
-        QCOMPARE(state->IntClassMax, 73);
-        QCOMPARE(state->LeqMax, 50.0);
+        QCOMPARE(trends->writeIndex(), 0);
+        QCOMPARE(trends->decHistogram()[725], 0);
+        QCOMPARE(trends->intHistogram()[40], 0);
+        QCOMPARE(trends->decLevelMin(), 400);
+        QCOMPARE(trends->decLevelMax(), 725);
+        QCOMPARE(trends->intClassMin(), 39);
+        QCOMPARE(trends->intClassMax(), 73);
+        QCOMPARE(trends->leqMax(), 50.0);
     }
 
     void graphAreaLayoutAndSwitching()
     {
-        auto state = std::make_unique<PanelState>();
-        PanelGraphs graphs(*state);
+        auto model = std::make_unique<LiveTrends>();
+        PanelGraphs graphs(*model);
         const struct {
             const char* name;
             Which which;
@@ -242,27 +234,27 @@ private slots:
 
     void trendsKeepTheNewestPointsOnScreen()
     {
-        auto state = std::make_unique<PanelState>();
-        PanelGraphs graphs(*state);
+        auto trends = std::make_unique<LiveTrends>();
+        PanelGraphs graphs(*trends);
         const int n = PanelGraphs::TrendPointsOnScreen + 25;
         for (int i = 1; i <= n; ++i)
-            graphs.addSample(40.0 + (i % 300) / 10.0, QString(), QString());
+            trends->addSample(40.0 + (i % 300) / 10.0, QString(), QString());
         Graph* level = graphs.graph(Which::Level);
         QCOMPARE(level->pointCount(), PanelGraphs::TrendPointsOnScreen);
         QCOMPARE(level->pointX(0), 26.0);
         QCOMPARE(level->pointX(level->pointCount() - 1), double(n));
         compareRange(level, Axis::X, 26.0, double(n));
-        QCOMPARE(state->TrendWriteIndex, n);
+        QCOMPARE(trends->writeIndex(), n);
     }
 
     void clickOnAShownGraphNamesIt()
     {
-        auto state = std::make_unique<PanelState>();
-        PanelGraphs graphs(*state);
+        auto trends = std::make_unique<LiveTrends>();
+        PanelGraphs graphs(*trends);
         graphs.resize(420, 180);
         graphs.show();
         QVERIFY(QTest::qWaitForWindowExposed(&graphs));
-        graphs.addSample(55.3, QString(), QString());
+        trends->addSample(55.3, QString(), QString());
         QSignalSpy spy(&graphs, &PanelGraphs::graphClicked);
         QCustomPlot* dec = graphs.graph(Which::DecHistogram)->plot();
         QTest::mouseClick(dec, Qt::LeftButton, {}, dec->rect().center());

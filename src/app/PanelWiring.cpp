@@ -3,6 +3,7 @@
 #include "app/MeterSession.h"
 #include "app/PanelRecorderView.h"
 #include "graphs/Graph.h"
+#include "graphs/LiveTrends.h"
 #include "graphs/PanelGraphs.h"
 #include "live/MeterKeys.h"
 #include "live/Panel.h"
@@ -33,17 +34,19 @@ PanelWiring::PanelWiring(Panel& panel, MeterSession& session, Services& services
 {
     m_listModel = std::make_unique<RecordListModel>();
     m_list = new RecordList(m_listModel.get(), &panel);
-    m_graphs = new PanelGraphs(state, &panel);
+    m_trends = std::make_unique<LiveTrends>();
+    m_graphs = new PanelGraphs(*m_trends, &panel);
     m_recorderView = std::make_unique<PanelRecorderView>(panel);
     m_recorder =
         std::make_unique<Recorder>(state, *m_listModel, services.clock, services.dialogs, *m_recorderView);
-    QObject::connect(m_recorder.get(), &Recorder::sampleTaken, m_graphs, &PanelGraphs::addSample);
-    QObject::connect(m_recorder.get(), &Recorder::listRefreshed, m_graphs, &PanelGraphs::clearForRefresh);
+    // The trend model takes every sample; the graphs on the panel follow the model.
+    QObject::connect(m_recorder.get(), &Recorder::sampleTaken, m_trends.get(), &LiveTrends::addSample);
+    QObject::connect(m_recorder.get(), &Recorder::listRefreshed, m_trends.get(), &LiveTrends::clearForRefresh);
     QObject::connect(&session, &MeterSession::samplingTick, m_recorder.get(), &Recorder::tick);
     // The one link-lost reset, in this order: the recording ends (its file is written), the list
     // and the graphs forget the meter's data, then the panel clears its level.
     QObject::connect(&session, &MeterSession::linkLost, m_recorder.get(), &Recorder::onLinkLost);
-    QObject::connect(&session, &MeterSession::linkLost, m_graphs, &PanelGraphs::clearForLinkLoss);
+    QObject::connect(&session, &MeterSession::linkLost, m_trends.get(), &LiveTrends::clearForLinkLoss);
     // Closing the panel mid-recording writes the recording's file first.
     QObject::connect(&session, &MeterSession::aboutToEnd, m_recorder.get(), [this] {
         if (m_recorder->recording())

@@ -9,6 +9,7 @@ class MeterSession;
 class MeterKeys;
 class ToolbarCommands;
 class PanelGraphs;
+class LiveTrends;
 class PanelRecorderView;
 class RecordList;
 class RecordListModel;
@@ -32,6 +33,7 @@ public:
     Recorder& recorder() { return *m_recorder; }
     RecordListModel& listModel() { return *m_listModel; }
     PanelGraphs& graphs() { return *m_graphs; }
+    LiveTrends& trends() { return *m_trends; }
     LoggerCommands& logger() { return *m_logger; }
     ToolbarCommands& settingCommands() { return *m_settingCommands; }
     const TimedStartState& timedStart() const { return m_timedStart; }
@@ -41,6 +43,7 @@ private:
     std::unique_ptr<ToolbarCommands> m_settingCommands;
     std::unique_ptr<RecordListModel> m_listModel;
     RecordList* m_list = nullptr;
+    std::unique_ptr<LiveTrends> m_trends;
     PanelGraphs* m_graphs = nullptr;
     std::unique_ptr<PanelRecorderView> m_recorderView;
     std::unique_ptr<Recorder> m_recorder;

@@ -63,8 +63,6 @@ Graph::Graph(QWidget* parent) : QWidget(parent)
     connect(m_plot, &QCustomPlot::mousePress, this, &Graph::onMousePress);
     connect(m_plot, &QCustomPlot::mouseMove, this, &Graph::onMouseMove);
     connect(m_plot, &QCustomPlot::mouseRelease, this, &Graph::onMouseRelease);
-    // The bar width depends on the pixels per class, known once the layout is done.
-    connect(m_plot, &QCustomPlot::afterLayout, this, &Graph::updateBarWidth);
     connect(m_plot->selectionRect(), &QCPSelectionRect::accepted, this, &Graph::zoomToRect);
     setLook(Look::Light);
 }
@@ -160,6 +158,7 @@ double Graph::pointY(int index) const
 
 void Graph::dataChanged()
 {
+    syncBars();
     applyAutoScale();
     requestReplot();
 }
@@ -557,31 +556,63 @@ void Graph::setBackgroundColor(const QColor& color)
 void Graph::setTraceStyle(Style style)
 {
     m_style = style;
-    m_trace->setLineStyle(style == Style::Bars ? QCPGraph::lsImpulse : QCPGraph::lsLine);
+    const bool bars = style == Style::Bars;
+    if (bars && !m_bars) {
+        m_bars = new QCPBars(m_plot->xAxis, m_plot->yAxis);
+        // One class wide in axis units, so the bars follow every zoom and resize by themselves.
+        m_bars->setWidthType(QCPBars::wtPlotCoords);
+        m_bars->setSelectable(QCP::stNone);
+        // Upright edges need no smoothing, and a thousand smoothed bars would cost the panel's
+        // one-second tick several times what the histogram itself does.
+        m_bars->setAntialiased(false);
+        m_bars->setAntialiasedFill(false);
+    }
+    m_trace->setVisible(!bars);
+    if (m_bars)
+        m_bars->setVisible(bars);
+    syncBars();
     setTraceColor(m_traceColor);
     applyAutoScale();
     requestReplot();
 }
 
+void Graph::syncBars()
+{
+    if (!m_bars || m_style != Style::Bars)
+        return;
+    m_bars->setWidth(m_stepHint);
+    const QCPGraphDataContainer& points = *m_trace->data();
+    QCPBarsDataContainer& bars = *m_bars->data();
+    // A histogram redraw keeps its classes: only the counts are written then.
+    bool sameKeys = bars.size() == points.size();
+    if (sameKeys) {
+        auto bar = bars.begin();
+        for (auto p = points.constBegin(); p != points.constEnd(); ++p, ++bar) {
+            if (bar->key != p->key) {
+                sameKeys = false;
+                break;
+            }
+            bar->value = p->value;
+        }
+    }
+    if (!sameKeys) {
+        QVector<QCPBarsData> copy;
+        copy.reserve(points.size());
+        for (auto p = points.constBegin(); p != points.constEnd(); ++p)
+            copy.append(QCPBarsData(p->key, p->value));
+        bars.set(copy, true);
+    }
+}
+
 void Graph::setTraceColor(const QColor& color)
 {
     m_traceColor = color;
-    QPen pen(color, 1);
-    if (m_style == Style::Bars)
-        pen.setCapStyle(Qt::FlatCap); // a bar ends at its count, not half a pen below zero
-    m_trace->setPen(pen);
-    updateBarWidth();
+    m_trace->setPen(QPen(color, 1));
+    if (m_bars) {
+        m_bars->setPen(QPen(color, 0));
+        m_bars->setBrush(QBrush(color));
+    }
     requestReplot();
-}
-
-void Graph::updateBarWidth()
-{
-    if (m_style != Style::Bars)
-        return;
-    const double pixels = std::abs(m_plot->xAxis->coordToPixel(m_stepHint) - m_plot->xAxis->coordToPixel(0));
-    QPen pen = m_trace->pen();
-    pen.setWidthF(std::clamp(pixels * 0.8, 1.0, 40.0));
-    m_trace->setPen(pen);
 }
 
 void Graph::setLook(Look look)

@@ -8,6 +8,7 @@
 
 class QCustomPlot;
 class QCPGraph;
+class QCPBars;
 class QCPAxis;
 class QCPItemStraightLine;
 class QCPItemText;
@@ -156,7 +157,7 @@ private:
     void writeTrace(int count, double firstX, double step, auto valueAt);
     void dataChanged();
     void applyAutoScale();
-    void updateBarWidth();
+    void syncBars();
     const CursorItems* cursorAt(int number) const;
     int nearestCursor(double pixelX, double pixelY) const;
     void dragCursorTo(int number, const QPointF& pixel);
@@ -166,7 +167,10 @@ private:
     void onMouseRelease(QMouseEvent* event);
 
     QCustomPlot* m_plot = nullptr;
+    // The trace's points live in m_trace whatever the style, so cursors, markers and the point
+    // reads work the same; with bars m_trace is hidden and m_bars draws a copy of its points.
     QCPGraph* m_trace = nullptr;
+    QCPBars* m_bars = nullptr;
     LabelFormatTicker* m_xTicker = nullptr;
     LabelFormatTicker* m_yTicker = nullptr;
     TrackMode m_trackMode = TrackMode::Normal;
@@ -181,7 +185,7 @@ private:
     int m_chartLength = 0;
     double m_chartFirstX = 0;
     double m_chartStep = 1;
-    double m_stepHint = 1; // distance between neighbouring points, for the bar width
+    double m_stepHint = 1; // distance between neighbouring points: the width of one bar
     std::vector<CursorItems> m_cursors;
     std::vector<MarkerItems> m_markerItems;
     std::vector<Marker> m_markerData;

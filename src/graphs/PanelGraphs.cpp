@@ -1,7 +1,7 @@
 #include "graphs/PanelGraphs.h"
 
 #include "graphs/Graph.h"
-#include "shared/PanelState.h"
+#include "graphs/LiveTrends.h"
 
 #include <QGridLayout>
 #include <span>
@@ -15,7 +15,7 @@ const QColor HistogramInk(0x4f, 0xd0, 0xff);
 const QColor PanelBackground(0x10, 0x18, 0x12);
 } // namespace
 
-PanelGraphs::PanelGraphs(PanelState& state, QWidget* parent) : QWidget(parent), m_state(state), m_logic(state)
+PanelGraphs::PanelGraphs(LiveTrends& trends, QWidget* parent) : QWidget(parent), m_trends(trends)
 {
     setObjectName(QStringLiteral("PanelGraphs"));
     // The gaps between the graphs take the graphs' own dark background.
@@ -56,6 +56,10 @@ PanelGraphs::PanelGraphs(PanelState& state, QWidget* parent) : QWidget(parent), 
     showTrend(0);
     graph(Which::IntHistogram)->show();
     dec->hide();
+
+    connect(&trends, &LiveTrends::sampleAdded, this, &PanelGraphs::showSample);
+    connect(&trends, &LiveTrends::clearedForRefresh, this, &PanelGraphs::clearAll);
+    connect(&trends, &LiveTrends::clearedForLinkLoss, this, &PanelGraphs::clearLevelAndHistograms);
 }
 
 Graph* PanelGraphs::makeGraph(Which which, const QString& name, const QString& xCaption,
@@ -78,38 +82,35 @@ Graph* PanelGraphs::graph(Which which) const
     return m_graphs[int(which)];
 }
 
-TrendSampleResult PanelGraphs::addSample(double level, const QString& leqText, const QString& selText)
+void PanelGraphs::showSample(const TrendSampleResult& r)
 {
-    const TrendSampleResult r = m_logic.addSample(level, leqText, selText);
     // The trend graphs scale Y to their points; their X axis scrolls with the newest points.
     graph(Which::Level)->chartY(r.level);
     graph(Which::Leq)->chartY(r.leq);
     graph(Which::Sel)->chartY(r.sel);
 
+    // Both histograms are redrawn in full: every class, not only the one that changed.
     Graph* intGraph = graph(Which::IntHistogram);
     Graph* decGraph = graph(Which::DecHistogram);
     intGraph->setAxisRange(Graph::Axis::X, r.intXMin, r.intXMax);
-    intGraph->plotY(std::span<const int>(m_state.IntHistogram));
+    intGraph->plotY(std::span<const int>(m_trends.intHistogram()));
     decGraph->setAxisRange(Graph::Axis::X, r.decXMin, r.decXMax);
-    decGraph->plotY(std::span<const int>(m_state.DecHistogram));
+    decGraph->plotY(std::span<const int>(m_trends.decHistogram()));
     intGraph->setVisible(r.intVisible);
     decGraph->setVisible(!r.intVisible);
-    return r;
 }
 
-void PanelGraphs::clearForRefresh()
+void PanelGraphs::clearAll()
 {
     for (Graph* g : m_graphs)
         g->clearData();
-    m_logic.clearForRefresh();
 }
 
-void PanelGraphs::clearForLinkLoss()
+void PanelGraphs::clearLevelAndHistograms()
 {
-    // The Leq and SEL trends are left as they are; their extremes are kept as well.
+    // The Leq and SEL trends stay on screen: the model keeps their extremes as well.
     for (Which w : {Which::Level, Which::IntHistogram, Which::DecHistogram})
         graph(w)->clearData();
-    m_logic.clearForLinkLoss();
 }
 
 void PanelGraphs::showTrend(int index)

@@ -1,15 +1,15 @@
 #pragma once
 
-#include "graphs/PanelTrendLogic.h"
-
 #include <QWidget>
 
 class Graph;
-struct PanelState;
+class LiveTrends;
+struct TrendSampleResult;
 
 // The panel's graph area: the three trend graphs CWG, CWLeq and CWSEL (one shown at a time,
 // after the panel's SPL/Leq/SEL option) beside the two level histograms CWInt (1 dB classes) and
-// CWDec (0.1 dB classes, one of the two shown after the spread of the levels).
+// CWDec (0.1 dB classes, one of the two shown after the spread of the levels). A view of
+// LiveTrends: it redraws on the model's signals and never changes the data.
 class PanelGraphs : public QWidget
 {
     Q_OBJECT
@@ -19,19 +19,12 @@ public:
     // Trend points kept on screen: ten minutes at one sample a second; older ones scroll out.
     static constexpr int TrendPointsOnScreen = 600;
 
-    explicit PanelGraphs(PanelState& state, QWidget* parent = nullptr);
+    explicit PanelGraphs(LiveTrends& trends, QWidget* parent = nullptr);
 
-    // One sample (the sampling tick's AddTrendSample): buffers, histograms and all five graphs.
-    TrendSampleResult addSample(double level, const QString& leqText, const QString& selText);
-    // The toolbar's "Refresh": all five graphs emptied, histograms and level extremes reset.
-    void clearForRefresh();
-    // The link recovery: CWG and both histograms emptied, counts and write position reset.
-    void clearForLinkLoss();
     // The panel's SSOpt: 0 shows CWG, 1 CWLeq, any other CWSEL; the other two are hidden.
     void showTrend(int index);
 
     Graph* graph(Which which) const;
-    PanelTrendLogic& logic() { return m_logic; }
     // Redraws the shown graphs at once instead of at the next event-loop pass.
     void replotVisibleNow();
 
@@ -43,8 +36,10 @@ signals:
 
 private:
     Graph* makeGraph(Which which, const QString& name, const QString& xCaption, const QString& yCaption);
+    void showSample(const TrendSampleResult& r);
+    void clearAll();
+    void clearLevelAndHistograms();
 
-    PanelState& m_state;
-    PanelTrendLogic m_logic;
+    LiveTrends& m_trends;
     Graph* m_graphs[5] = {};
 };
