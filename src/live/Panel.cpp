@@ -396,8 +396,16 @@ QWidget* Panel::buildRecordingSide()
     sv->addWidget(m_ui.optSampling);
     sv->addWidget(m_ui.optSaveList);
     sv->addWidget(m_ui.cmdSaveOK, 0, Qt::AlignRight);
-    connect(m_ui.optSampling, &QRadioButton::clicked, this, [this] { m_state.SaveMode = 1; });
-    connect(m_ui.optSaveList, &QRadioButton::clicked, this, [this] { m_state.SaveMode = 2; });
+    // On the check itself, not the click: arrow keys and screen readers check an option without
+    // clicking it, and OK must do what the checked option says.
+    connect(m_ui.optSampling, &QRadioButton::toggled, this, [this](bool on) {
+        if (on)
+            m_state.SaveMode = 1;
+    });
+    connect(m_ui.optSaveList, &QRadioButton::toggled, this, [this](bool on) {
+        if (on)
+            m_state.SaveMode = 2;
+    });
     connect(m_ui.cmdSaveOK, &QPushButton::clicked, this, [this] {
         if (m_saveOkHandler)
             m_saveOkHandler();
