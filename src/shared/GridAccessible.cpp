@@ -212,7 +212,8 @@ QAccessibleInterface* GridAccessible::childAt(int x, int y) const
 
 QAccessibleInterface* GridAccessible::focusChild() const
 {
-    if (!widget()->hasFocus())
+    // Without a current row the grid itself has the focus, not its title.
+    if (!widget()->hasFocus() || currentRow() < 0)
         return nullptr;
     return cell(currentRow(), currentColumn());
 }

@@ -59,6 +59,7 @@ public:
             return false;
         m_view->setCurrentRow(row + 1);
         m_view->ensureRowVisible(row + 1);
+        m_view->announceCurrent();
         return true;
     }
 
@@ -139,7 +140,6 @@ void RecordColumnView::setCurrentRow(int row)
         return;
     m_currentRow = row;
     update();
-    announceCurrent();
     emit currentRowChanged(row);
 }
 
@@ -289,6 +289,7 @@ void RecordColumnView::mousePressEvent(QMouseEvent* event)
 {
     if (const int row = gridRowAt(event->position().toPoint()); row >= 1) {
         setCurrentRow(row);
+        announceCurrent();
         emit rowClicked(row);
     }
     QFrame::mousePressEvent(event);
@@ -311,6 +312,9 @@ void RecordColumnView::moveCurrentBy(int rows)
     const int row = std::clamp(target, 1, records);
     setCurrentRow(row);
     ensureRowVisible(row);
+    // Told here rather than on every change: the panel selects each new row as it arrives, and a
+    // reader that spoke every second would drown out everything else.
+    announceCurrent();
 }
 
 void RecordColumnView::keyPressEvent(QKeyEvent* event)

@@ -35,6 +35,8 @@ public:
     // The selected record row (list numbering, 1..records; 0 for none).
     int currentRow() const { return m_currentRow; }
     void setCurrentRow(int row);
+    // Tells assistive technology which cell is now the focused one (keys, readers).
+    void announceCurrent();
     // Scrolls as little as needed to show record row `row` (list numbering).
     void ensureRowVisible(int row);
     void scrollToBottom();
@@ -68,7 +70,6 @@ private:
     void updateRange();
     void placeBar();
     void moveCurrentBy(int rows);
-    void announceCurrent();
     void announceModelChange(int change, int first, int last);
 
     RecordListModel* m_model;
