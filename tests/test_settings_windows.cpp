@@ -2,12 +2,13 @@
 #include "settings/MeterClock.h"
 #include "settings/SamplingChoice.h"
 #include "settings/Setup.h"
-#include "shared/WindowPlacement.h"
 #include "shared/PanelState.h"
+#include "shared/WindowPlacement.h"
 #include "support/CountingPanelTimers.h"
 #include "support/ScriptedLink.h"
 #include "support/TestServices.h"
 
+#include <QAccessible>
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
@@ -50,6 +51,7 @@ private slots:
     void closingRestartsPanelTimers();
     void samplingChoiceKeepsFlagUnlessConfirmed();
     void placement();
+    void readoutsAreButtonsForKeysAndScreenReaders();
 };
 
 void TestControlWindows::clockText()
@@ -224,6 +226,51 @@ void TestControlWindows::placement()
                                QPoint(twipsToPixels(1000, screenDpiX(&f.panel)), twipsToPixels(1000, dpi)));
     Setup setup(f.services, f.timers, &f.panel);
     QCOMPARE(setup.pos(), setupPosition(f.panel.frameGeometry(), setup.frameGeometry().width(), dpi));
+}
+
+void TestControlWindows::readoutsAreButtonsForKeysAndScreenReaders()
+{
+    Fixture f;
+    f.link.respond = [](const QByteArray& b) {
+        return b == "I" ? QByteArray::fromHex("050907030226") : QByteArray();
+    };
+    Setup w(f.services, f.timers, &f.panel);
+    w.show();
+    w.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&w));
+    // It still opens on Exit, so an Enter at once closes it rather than reaching a readout.
+    QCOMPARE(QApplication::focusWidget(), w.findChild<QPushButton*>(QStringLiteral("CmdExit")));
+
+    // The press action of the meter readout is its click: the next tick reads the meter.
+    QAccessibleInterface* meter = QAccessible::queryAccessibleInterface(label(w, "LblMeterTime"));
+    QVERIFY(meter);
+    QCOMPARE(meter->role(), QAccessible::Button);
+    QCOMPARE(meter->text(QAccessible::Name), QStringLiteral("Meter Time"));
+    QVERIFY(meter->actionInterface());
+    QVERIFY(meter->actionInterface()->actionNames().contains(QAccessibleActionInterface::pressAction()));
+    meter->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+    w.tick();
+    QCOMPARE(label(w, "LblMeterTime")->text(), QStringLiteral("2026/02/03 07:09:05"));
+    QCOMPARE(meter->text(QAccessible::Name), QStringLiteral("2026/02/03 07:09:05"));
+    QCOMPARE(f.link.writes(), QList<QByteArray>{"I"});
+    meter->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+    w.tick();
+    QCOMPARE(label(w, "LblMeterTime")->text(), QStringLiteral("Meter Time"));
+    QCOMPARE(f.link.writes().size(), 1);
+
+    // Tab reaches the PC readout; Space switches it on, Enter off, and the window stays open.
+    QLabel* pc = label(w, "LblPCTime");
+    for (int i = 0; i < 6 && QApplication::focusWidget() != pc; ++i)
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    QCOMPARE(QApplication::focusWidget(), pc);
+    QTest::keyClick(pc, Qt::Key_Space);
+    w.tick();
+    QCOMPARE(pc->text(), QStringLiteral("2031/01/01 00:00:00"));
+    QTest::keyClick(pc, Qt::Key_Return);
+    w.tick();
+    QCOMPARE(pc->text(), QStringLiteral("PC System Time"));
+    QVERIFY(w.isVisible());
+    QCOMPARE(f.link.writes().size(), 1);
 }
 
 QTEST_MAIN(TestControlWindows)

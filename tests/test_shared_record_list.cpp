@@ -2,9 +2,30 @@
 #include "shared/RecordColumnView.h"
 #include "shared/RecordList.h"
 #include "shared/RecordListModel.h"
+#include "support/ResidentMemory.h"
 
+#include <QAccessible>
 #include <QScrollBar>
 #include <QtTest>
+
+namespace
+{
+
+void fill(RecordListModel& model, int records)
+{
+    for (int i = 1; i <= records; ++i)
+        model.append(QString::number(i),
+                     QStringLiteral("2026/01/17 08:%1:00").arg(i % 60, 2, 10, QLatin1Char('0')),
+                     QString::number(40 + i % 70) + QStringLiteral(".5"));
+}
+
+QAccessibleTableInterface* tableOf(QWidget* grid)
+{
+    QAccessibleInterface* iface = QAccessible::queryAccessibleInterface(grid);
+    return iface ? iface->tableInterface() : nullptr;
+}
+
+} // namespace
 
 class TestRecordsList : public QObject
 {
@@ -14,6 +35,9 @@ private slots:
     void gridsNamesTitlesWidths();
     void scrollingOneGridMovesTheOthers();
     void newestRowStaysInViewAndClearGoesBackToTitle();
+    void screenReaderReadsEachGridAsATable();
+    void keysMoveTheSelectedRowInAllThreeGrids();
+    void longListCellsAreMadeOnlyWhenAskedAndNeverGoStale();
 };
 
 void TestRecordsList::modelKeepsTextsExactly()
@@ -112,6 +136,175 @@ void TestRecordsList::newestRowStaysInViewAndClearGoesBackToTitle()
     QCOMPARE(list.topRow(), 1);
     QCOMPARE(list.grid(0)->currentRow(), 0);
     QCOMPARE(list.grid(2)->verticalScrollBar()->maximum(), 0);
+}
+
+void TestRecordsList::screenReaderReadsEachGridAsATable()
+{
+    RecordListModel model;
+    RecordList list(&model);
+    list.resize(400, 200);
+    list.show();
+    fill(model, 40);
+    list.setTopRow(1);
+    for (int k = 0; k < 3; ++k) {
+        QAccessibleInterface* iface = QAccessible::queryAccessibleInterface(list.grid(k));
+        QVERIFY(iface);
+        QCOMPARE(iface->role(), QAccessible::Table);
+        QCOMPARE(iface->text(QAccessible::Name), RecordListModel::title(k));
+        QAccessibleTableInterface* table = iface->tableInterface();
+        QVERIFY(table);
+        QCOMPARE(table->rowCount(), model.recordCount());
+        QCOMPARE(table->columnCount(), 1);
+        QCOMPARE(table->columnDescription(0), RecordListModel::title(k));
+        // Title row first, then one child per record.
+        QCOMPARE(iface->childCount(), model.rows());
+        QCOMPARE(iface->child(0)->role(), QAccessible::ColumnHeader);
+        QCOMPARE(iface->child(0)->text(QAccessible::Name), RecordListModel::title(k));
+        for (int r = 0; r < model.recordCount(); ++r) {
+            QAccessibleInterface* cell = table->cellAt(r, 0);
+            QVERIFY(cell);
+            QCOMPARE(cell->role(), QAccessible::Cell);
+            QCOMPARE(cell->text(QAccessible::Name), model.text(r + 1, k));
+            QCOMPARE(cell->parent(), iface);
+            QCOMPARE(iface->indexOfChild(cell), r + 1);
+            QCOMPARE(iface->child(r + 1), cell);
+            QAccessibleTableCellInterface* place = cell->tableCellInterface();
+            QVERIFY(place);
+            QCOMPARE(place->rowIndex(), r);
+            QCOMPARE(place->columnIndex(), 0);
+            QCOMPARE(place->columnHeaderCells().value(0)->text(QAccessible::Name), RecordListModel::title(k));
+        }
+        QCOMPARE(table->cellAt(model.recordCount(), 0), nullptr);
+        QCOMPARE(table->cellAt(0, 1), nullptr);
+
+        // Geometry: a record in view is found where it is drawn; one below the view is off screen.
+        QAccessibleInterface* first = table->cellAt(0, 0);
+        QVERIFY(!first->rect().isEmpty());
+        QCOMPARE(iface->childAt(first->rect().center().x(), first->rect().center().y()), first);
+        QVERIFY(!first->state().offscreen);
+        QVERIFY(table->cellAt(model.recordCount() - 1, 0)->state().offscreen);
+    }
+
+    // Selecting through one grid's table selects the record in all three; the focused grid's
+    // focus child is the selected cell, and each cell also tells the whole record.
+    list.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&list));
+    list.grid(1)->setFocus();
+    QTRY_VERIFY(list.grid(1)->hasFocus());
+    QAccessibleInterface* dates = QAccessible::queryAccessibleInterface(list.grid(1));
+    list.grid(1)->setCurrentRow(0);
+    QCOMPARE(dates->focusChild(), nullptr);
+    QVERIFY(dates->tableInterface()->selectRow(6));
+    for (int k = 0; k < 3; ++k) {
+        QCOMPARE(list.grid(k)->currentRow(), 7);
+        QCOMPARE(tableOf(list.grid(k))->selectedRows(), QList<int>{6});
+    }
+    QAccessibleInterface* cell = dates->tableInterface()->cellAt(6, 0);
+    QCOMPARE(dates->focusChild(), cell);
+    QVERIFY(cell->state().focused);
+    QVERIFY(cell->state().selected);
+    QVERIFY(!tableOf(list.grid(0))->cellAt(6, 0)->state().focused);
+    QCOMPARE(cell->text(QAccessible::Description),
+             QStringLiteral("No.s 7, Date Time %1, dB %2").arg(model.text(7, 1), model.text(7, 2)));
+    // A reader's focus action on a cell selects its record, too.
+    tableOf(list.grid(2))
+        ->cellAt(2, 0)
+        ->actionInterface()
+        ->doAction(QAccessibleActionInterface::setFocusAction());
+    for (int k = 0; k < 3; ++k)
+        QCOMPARE(list.grid(k)->currentRow(), 3);
+    QVERIFY(list.grid(2)->hasFocus());
+}
+
+void TestRecordsList::keysMoveTheSelectedRowInAllThreeGrids()
+{
+    RecordListModel model;
+    RecordList list(&model);
+    list.resize(400, 200);
+    list.show();
+    list.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&list));
+    fill(model, 100);
+    const int page = list.grid(2)->visibleRecordRows();
+    QVERIFY(page < 50);
+    auto current = [&list] {
+        return QList<int>{list.grid(0)->currentRow(), list.grid(1)->currentRow(), list.grid(2)->currentRow()};
+    };
+    auto inView = [&list](int row) {
+        return row >= list.topRow() && row < list.topRow() + list.grid(0)->visibleRecordRows();
+    };
+
+    // Tab goes from grid to grid.
+    list.grid(0)->setFocus();
+    QTRY_VERIFY(list.grid(0)->hasFocus());
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    QVERIFY(list.grid(1)->hasFocus());
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    QVERIFY(list.grid(2)->hasFocus());
+
+    QTest::keyClick(list.grid(2), Qt::Key_Home);
+    QCOMPARE(current(), (QList<int>{1, 1, 1}));
+    QCOMPARE(list.topRow(), 1);
+    QTest::keyClick(list.grid(2), Qt::Key_Up);
+    QCOMPARE(current(), (QList<int>{1, 1, 1}));
+    for (int i = 0; i < page + 3; ++i)
+        QTest::keyClick(list.grid(2), Qt::Key_Down);
+    QCOMPARE(current(), (QList<int>{page + 4, page + 4, page + 4}));
+    QVERIFY(inView(page + 4));
+    // A reader asks the focused grid for its focused cell and hears the one the keys landed on.
+    QAccessibleInterface* focused = QAccessible::queryAccessibleInterface(list.grid(2))->focusChild();
+    QVERIFY(focused);
+    QCOMPARE(focused->text(QAccessible::Name), model.text(page + 4, 2));
+    QVERIFY(focused->state().focused);
+
+    // Keys on a grid without a visible bar move all three alike, and the view follows.
+    QTest::keyClick(list.grid(0), Qt::Key_End);
+    QCOMPARE(current(), (QList<int>{100, 100, 100}));
+    QCOMPARE(list.topRow(), 100 - page + 1);
+    QTest::keyClick(list.grid(1), Qt::Key_PageUp);
+    QCOMPARE(current(), (QList<int>{100 - page, 100 - page, 100 - page}));
+    QVERIFY(inView(100 - page));
+    QTest::keyClick(list.grid(1), Qt::Key_Down);
+    QCOMPARE(current(), (QList<int>{101 - page, 101 - page, 101 - page}));
+    QTest::keyClick(list.grid(0), Qt::Key_PageDown);
+    QCOMPARE(current(), (QList<int>{100, 100, 100}));
+
+    // After a clear there is nothing to select; the first key after new rows starts at the top.
+    model.clear();
+    QTest::keyClick(list.grid(1), Qt::Key_Down);
+    QCOMPARE(current(), (QList<int>{0, 0, 0}));
+    model.append(QStringLiteral("1"), QStringLiteral("a"), QStringLiteral("b"));
+    QCOMPARE(current(), (QList<int>{1, 1, 1}));
+}
+
+void TestRecordsList::longListCellsAreMadeOnlyWhenAskedAndNeverGoStale()
+{
+    RecordListModel model;
+    RecordList list(&model);
+    const int records = 348000;
+    fill(model, records);
+    const long before = residentKb();
+    QAccessibleInterface* iface = QAccessible::queryAccessibleInterface(list.grid(2));
+    QAccessibleTableInterface* table = iface->tableInterface();
+    QCOMPARE(table->rowCount(), records);
+    QCOMPARE(iface->childCount(), records + 1);
+    QAccessibleInterface* last = table->cellAt(records - 1, 0);
+    QCOMPARE(last->text(QAccessible::Name), model.text(records, 2));
+    QCOMPARE(table->cellAt(records - 1, 0), last);
+    // Nothing was built per row: an interface per record would take tens of megabytes.
+    if (before > 0) {
+        const long grown = residentKb() - before;
+        QVERIFY2(grown < 4096, qPrintable(QStringLiteral("%1 kB").arg(grown)));
+    }
+
+    // A cell whose row went away says so instead of reading another record's text.
+    model.clear();
+    QVERIFY(!last->isValid());
+    QCOMPARE(last->text(QAccessible::Name), QString());
+    QCOMPARE(table->rowCount(), 0);
+    QCOMPARE(table->cellAt(0, 0), nullptr);
+    model.append(QStringLiteral("1"), QStringLiteral("a"), QStringLiteral("b"));
+    QCOMPARE(table->cellAt(0, 0)->text(QAccessible::Name), QStringLiteral("b"));
 }
 
 QTEST_MAIN(TestRecordsList)

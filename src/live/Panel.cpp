@@ -298,7 +298,11 @@ QWidget* Panel::buildRecordingSide()
         choice->addWidget(o);
     }
     m_ui.ssOpt->button(0)->setChecked(true);
-    connect(m_ui.ssOpt, &QButtonGroup::idClicked, this, &Panel::trendChosen);
+    // As the save-mode options: the trend follows the checked option, however it was checked.
+    connect(m_ui.ssOpt, &QButtonGroup::idToggled, this, [this](int index, bool on) {
+        if (on)
+            emit trendChosen(index);
+    });
     choice->addStretch(1);
     m_ui.shBtn = new QFrame(trends);
     m_ui.shBtn->setObjectName(QStringLiteral("ShBtn"));
@@ -348,8 +352,16 @@ QWidget* Panel::buildRecordingSide()
     sv->addWidget(m_ui.optSampling);
     sv->addWidget(m_ui.optSaveList);
     sv->addWidget(m_ui.cmdSaveOK, 0, Qt::AlignRight);
-    connect(m_ui.optSampling, &QRadioButton::clicked, this, [this] { m_state.SaveMode = 1; });
-    connect(m_ui.optSaveList, &QRadioButton::clicked, this, [this] { m_state.SaveMode = 2; });
+    // On the check itself, not the click: arrow keys and screen readers check an option without
+    // clicking it, and OK must do what the checked option says.
+    connect(m_ui.optSampling, &QRadioButton::toggled, this, [this](bool on) {
+        if (on)
+            m_state.SaveMode = 1;
+    });
+    connect(m_ui.optSaveList, &QRadioButton::toggled, this, [this](bool on) {
+        if (on)
+            m_state.SaveMode = 2;
+    });
     connect(m_ui.cmdSaveOK, &QPushButton::clicked, this, &Panel::saveOkClicked);
     m_ui.picSave->hide();
     right->addWidget(m_ui.picSave);

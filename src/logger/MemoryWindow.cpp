@@ -1,6 +1,7 @@
 #include "logger/MemoryWindow.h"
 
 #include "logger/LoggerMemory.h"
+#include "shared/GridAccessible.h"
 
 #include <QCloseEvent>
 #include <QGridLayout>
@@ -43,6 +44,9 @@ MemoryWindow::MemoryWindow(QWidget* parent) : QWidget(parent, Qt::Window)
     m_gridSet->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_gridSet->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_gridSet->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_gridSet->setAccessibleName(QStringLiteral("Logged sets"));
+    makeCellsPressable(m_gridSet);
+    m_gridSet->installEventFilter(this);
     // Columns as wide as their sample texts.
     const QFontMetrics fm(m_gridSet->font());
     int gridWidth = 0;
@@ -72,10 +76,27 @@ MemoryWindow::MemoryWindow(QWidget* parent) : QWidget(parent, Qt::Window)
     layout->addWidget(m_cmdCancel, 4, 1);
 
     connect(m_cmdCancel, &QPushButton::clicked, this, &MemoryWindow::cancelRequested);
-    connect(m_gridSet, &QTableWidget::cellClicked, this, [this](int row, int) {
-        if (const QTableWidgetItem* item = m_gridSet->item(row, 0))
-            emit setClicked(item->text().toInt());
-    });
+    connect(m_gridSet, &QTableWidget::cellClicked, this, [this](int row, int) { chooseRow(row); });
+}
+
+void MemoryWindow::chooseRow(int row)
+{
+    if (const QTableWidgetItem* item = m_gridSet->item(row, 0))
+        emit setClicked(item->text().toInt());
+}
+
+bool MemoryWindow::eventFilter(QObject* watched, QEvent* event)
+{
+    // Enter on the current row is the keyboard's click; the list would otherwise only move.
+    if (watched == m_gridSet && event->type() == QEvent::KeyPress) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) && !key->isAutoRepeat() &&
+            m_gridSet->currentIndex().isValid()) {
+            chooseRow(m_gridSet->currentIndex().row());
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 void MemoryWindow::setMemory(int sizeK, double freeK)

@@ -9,6 +9,8 @@ struct DataSet;
 
 // The "Data Logger" window: the list of logged sets, the memory size, the free memory and the
 // download's progress. Thin: it reports clicks, Cancel/Esc and its closing to whoever runs it.
+// A set is chosen by a click on its row, by Enter on the current row, or by the press action that
+// assistive technology offers on each cell of the list.
 class MemoryWindow : public QWidget
 {
     Q_OBJECT
@@ -29,9 +31,12 @@ signals:
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    void chooseRow(int row);
+
     QTableWidget* m_gridSet;
     QLabel* m_lblSize;
     QLabel* m_lblRemain;

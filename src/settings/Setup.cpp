@@ -2,11 +2,11 @@
 
 #include "link/ExchangeScope.h"
 #include "settings/MeterClock.h"
-#include "shared/WindowPlacement.h"
 #include "shared/ClickableLabel.h"
 #include "shared/Clock.h"
 #include "shared/PanelTimers.h"
 #include "shared/Services.h"
+#include "shared/WindowPlacement.h"
 
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -30,6 +30,7 @@ ClickableLabel* readoutLabel(const QString& name, const QString& caption, QWidge
                            24);
     label->setMinimumHeight(label->fontMetrics().height() * 2);
     label->setCursor(Qt::PointingHandCursor);
+    label->setAccessibleDescription(QStringLiteral("Switches this readout on or off"));
     return label;
 }
 } // namespace
@@ -56,6 +57,9 @@ Setup::Setup(Services& services, PanelTimers& panelTimers, QWidget* panel)
     setTime->setAutoDefault(false);
     exitButton->setDefault(true);
     exitButton->setObjectName(QStringLiteral("CmdExit"));
+    // The readouts come first in the Tab order now that they take the focus; the window still
+    // opens on Exit as it did before, so Enter right away closes it and starts no exchange.
+    exitButton->setFocus();
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(setTime);
     buttons->addStretch();

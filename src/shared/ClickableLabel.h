@@ -4,11 +4,18 @@
 #include <QMouseEvent>
 
 // A label that reports clicks (the panel's port label, the clock window's readouts).
+//
+// It works as a button for everyone: Tab reaches it, Space or Enter clicks it, and assistive
+// technology sees a button named by its text whose press action clicks it.
 class ClickableLabel : public QLabel
 {
     Q_OBJECT
 public:
-    using QLabel::QLabel;
+    explicit ClickableLabel(QWidget* parent = nullptr, Qt::WindowFlags flags = {});
+    explicit ClickableLabel(const QString& text, QWidget* parent = nullptr, Qt::WindowFlags flags = {});
+
+    // What a click, the keys and the press action all do.
+    void click() { emit clicked(); }
 
 signals:
     void clicked();
@@ -29,4 +36,9 @@ protected:
             emit clicked();
         QLabel::mouseReleaseEvent(event);
     }
+    void keyPressEvent(QKeyEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    void init();
 };

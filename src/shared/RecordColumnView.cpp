@@ -1,5 +1,6 @@
 #include "shared/RecordColumnView.h"
 
+#include "shared/GridAccessible.h"
 #include "shared/RecordListModel.h"
 
 #include <QCoreApplication>
@@ -7,6 +8,73 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScrollBar>
+#include <QStyle>
+#include <QStyleOptionFocusRect>
+
+namespace
+{
+
+// The grid as a table of one column: table row r is record row r + 1, the title row is the
+// column header. The cell of the selected row is the current one.
+class RecordColumnAccessible : public GridAccessible
+{
+public:
+    explicit RecordColumnAccessible(RecordColumnView* view) : GridAccessible(view), m_view(view) {}
+
+    QString text(QAccessible::Text type) const override
+    {
+        // Unnamed grids go by their title, which is what a sighted user reads above them.
+        if (type == QAccessible::Name && m_view->accessibleName().isEmpty())
+            return headerText(0);
+        return GridAccessible::text(type);
+    }
+
+    int rowCount() const override { return m_view->model()->recordCount(); }
+    int columnCount() const override { return 1; }
+    QString headerText(int) const override { return RecordListModel::title(m_view->column()); }
+    QString cellText(int row, int) const override { return m_view->model()->text(row + 1, m_view->column()); }
+    // A reader on one grid still hears the whole record.
+    QString rowSummary(int row) const override
+    {
+        QStringList parts;
+        for (int column = 0; column < RecordListModel::ColumnCount; ++column)
+            parts << RecordListModel::title(column) + QLatin1Char(' ') +
+                         m_view->model()->text(row + 1, column);
+        return parts.join(QStringLiteral(", "));
+    }
+    QRect cellRect(int row, int) const override { return m_view->gridRowRect(row + 1); }
+    bool cellAtPoint(const QPoint& point, int& row, int& column) const override
+    {
+        const int gridRow = m_view->gridRowAt(point);
+        row = gridRow - 1;
+        column = 0;
+        return gridRow >= 0;
+    }
+    int currentRow() const override { return m_view->currentRow() - 1; }
+    int currentColumn() const override { return 0; }
+    bool isRowSelected(int row) const override { return row >= 0 && row + 1 == m_view->currentRow(); }
+    bool selectRow(int row) override
+    {
+        if (row < 0 || row >= rowCount())
+            return false;
+        m_view->setCurrentRow(row + 1);
+        m_view->ensureRowVisible(row + 1);
+        m_view->announceCurrent();
+        return true;
+    }
+
+private:
+    RecordColumnView* m_view;
+};
+
+QAccessibleInterface* recordColumnFactory(const QString&, QObject* object)
+{
+    if (auto* view = qobject_cast<RecordColumnView*>(object))
+        return new RecordColumnAccessible(view);
+    return nullptr;
+}
+
+} // namespace
 
 RecordColumnView::RecordColumnView(RecordListModel* model, int column, QWidget* parent)
     : QFrame(parent), m_model(model), m_column(column), m_bar(new QScrollBar(Qt::Vertical, this)),
@@ -16,14 +84,29 @@ RecordColumnView::RecordColumnView(RecordListModel* model, int column, QWidget* 
     setFocusPolicy(Qt::StrongFocus);
     setBackgroundRole(QPalette::Base);
     setAutoFillBackground(true);
+    static const bool accessible = [] {
+        QAccessible::installFactory(recordColumnFactory);
+        return true;
+    }();
+    Q_UNUSED(accessible);
     m_bar->setSingleStep(1);
     m_bar->hide();
     connect(m_bar, &QScrollBar::valueChanged, this, qOverload<>(&QWidget::update));
-    connect(model, &QAbstractItemModel::rowsInserted, this, &RecordColumnView::updateRange);
-    connect(model, &QAbstractItemModel::rowsRemoved, this, &RecordColumnView::updateRange);
+    connect(model, &QAbstractItemModel::rowsInserted, this, [this](const QModelIndex&, int first, int last) {
+        updateRange();
+        announceModelChange(QAccessibleTableModelChangeEvent::RowsInserted, first, last);
+    });
+    connect(model, &QAbstractItemModel::rowsRemoved, this, [this](const QModelIndex&, int first, int last) {
+        updateRange();
+        announceModelChange(QAccessibleTableModelChangeEvent::RowsRemoved, first, last);
+    });
     connect(model, &QAbstractItemModel::modelReset, this, [this] {
+        const bool hadRow = m_currentRow != 0;
         m_currentRow = 0;
         updateRange();
+        announceModelChange(QAccessibleTableModelChangeEvent::ModelReset, -1, -1);
+        if (hadRow)
+            emit currentRowChanged(0);
     });
     connect(model, &QAbstractItemModel::dataChanged, this, qOverload<>(&QWidget::update));
     updateRange();
@@ -57,6 +140,67 @@ void RecordColumnView::setCurrentRow(int row)
         return;
     m_currentRow = row;
     update();
+    emit currentRowChanged(row);
+}
+
+void RecordColumnView::ensureRowVisible(int row)
+{
+    const int first = m_bar->value() + 1;
+    const int page = visibleRecordRows();
+    if (row < first)
+        m_bar->setValue(row - 1);
+    else if (row >= first + page)
+        m_bar->setValue(row - page);
+}
+
+QRect RecordColumnView::gridRowRect(int row) const
+{
+    const QRect area = cellArea();
+    int index = 0; // rows below the top of the cell area
+    if (row != 0) {
+        index = row - m_bar->value();
+        if (row < 1 || row > m_model->recordCount() || index < 1 || index > visibleRecordRows())
+            return {};
+    }
+    return QRect(area.left(), area.top() + index * m_rowHeight, area.width(), m_rowHeight).intersected(area);
+}
+
+int RecordColumnView::gridRowAt(const QPoint& point) const
+{
+    const QRect area = cellArea();
+    if (!area.contains(point))
+        return -1;
+    const int index = (point.y() - area.top()) / m_rowHeight;
+    if (index == 0)
+        return 0;
+    const int row = m_bar->value() + index;
+    return row <= m_model->recordCount() ? row : -1;
+}
+
+void RecordColumnView::announceCurrent()
+{
+    // Only a focused grid speaks: the three grids move together, and the reader follows focus.
+    if (!QAccessible::isActive() || !hasFocus() || m_currentRow < 1)
+        return;
+    QAccessibleInterface* iface = QAccessible::queryAccessibleInterface(this);
+    auto* table = dynamic_cast<GridAccessible*>(iface);
+    if (!table)
+        return;
+    QAccessibleEvent focus(this, QAccessible::Focus);
+    focus.setChild(table->childIndex(m_currentRow - 1, 0));
+    QAccessible::updateAccessibility(&focus);
+}
+
+void RecordColumnView::announceModelChange(int change, int first, int last)
+{
+    // Nothing at all while no reader listens: the panel appends a row every second.
+    if (!QAccessible::isActive())
+        return;
+    QAccessibleTableModelChangeEvent event(
+        this, static_cast<QAccessibleTableModelChangeEvent::ModelChangeType>(change));
+    event.setFirstRow(first);
+    event.setLastRow(last);
+    QAccessible::updateAccessibility(&event);
 }
 
 void RecordColumnView::scrollToBottom()
@@ -131,20 +275,22 @@ void RecordColumnView::paintEvent(QPaintEvent* event)
         painter.setPen(pal.color(selected ? QPalette::HighlightedText : QPalette::Text));
         painter.drawText(cell.adjusted(textMargin, 0, -textMargin, 0), Qt::AlignVCenter | Qt::AlignLeft,
                          m_model->text(row, m_column));
+        if (selected && hasFocus()) {
+            QStyleOptionFocusRect focus;
+            focus.initFrom(this);
+            focus.rect = cell.adjusted(1, 1, -1, -1);
+            focus.backgroundColor = pal.color(QPalette::Highlight);
+            style()->drawPrimitive(QStyle::PE_FrameFocusRect, &focus, &painter, this);
+        }
     }
 }
 
 void RecordColumnView::mousePressEvent(QMouseEvent* event)
 {
-    const QRect area = cellArea();
-    const int y = static_cast<int>(event->position().y()) - area.top();
-    const int index = y / m_rowHeight;
-    if (y >= 0 && index >= 1 && area.contains(event->position().toPoint())) {
-        const int row = m_bar->value() + index;
-        if (row <= m_model->recordCount()) {
-            setCurrentRow(row);
-            emit rowClicked(row);
-        }
+    if (const int row = gridRowAt(event->position().toPoint()); row >= 1) {
+        setCurrentRow(row);
+        announceCurrent();
+        emit rowClicked(row);
     }
     QFrame::mousePressEvent(event);
 }
@@ -155,29 +301,60 @@ void RecordColumnView::wheelEvent(QWheelEvent* event)
     QCoreApplication::sendEvent(m_bar, event);
 }
 
+void RecordColumnView::moveCurrentBy(int rows)
+{
+    const int records = m_model->recordCount();
+    if (records == 0)
+        return;
+    // Without a selected row, an arrow selects the top row in view and the other keys go from it.
+    const int top = m_bar->value() + 1;
+    const int target = m_currentRow > 0 ? m_currentRow + rows : top + (std::abs(rows) > 1 ? rows : 0);
+    const int row = std::clamp(target, 1, records);
+    setCurrentRow(row);
+    ensureRowVisible(row);
+    // Told here rather than on every change: the panel selects each new row as it arrives, and a
+    // reader that spoke every second would drown out everything else.
+    announceCurrent();
+}
+
 void RecordColumnView::keyPressEvent(QKeyEvent* event)
 {
+    const int page = visibleRecordRows();
+    const int records = m_model->recordCount();
     switch (event->key()) {
     case Qt::Key_Up:
-        m_bar->triggerAction(QAbstractSlider::SliderSingleStepSub);
+        moveCurrentBy(-1);
         break;
     case Qt::Key_Down:
-        m_bar->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+        moveCurrentBy(1);
         break;
     case Qt::Key_PageUp:
-        m_bar->triggerAction(QAbstractSlider::SliderPageStepSub);
+        moveCurrentBy(-page);
         break;
     case Qt::Key_PageDown:
-        m_bar->triggerAction(QAbstractSlider::SliderPageStepAdd);
+        moveCurrentBy(page);
         break;
     case Qt::Key_Home:
-        m_bar->triggerAction(QAbstractSlider::SliderToMinimum);
+        moveCurrentBy(-records);
         break;
     case Qt::Key_End:
-        m_bar->triggerAction(QAbstractSlider::SliderToMaximum);
+        moveCurrentBy(records);
         break;
     default:
         QFrame::keyPressEvent(event);
         return;
     }
+}
+
+void RecordColumnView::focusInEvent(QFocusEvent* event)
+{
+    QFrame::focusInEvent(event);
+    update();
+    announceCurrent();
+}
+
+void RecordColumnView::focusOutEvent(QFocusEvent* event)
+{
+    QFrame::focusOutEvent(event);
+    update();
 }

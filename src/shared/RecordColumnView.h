@@ -14,6 +14,10 @@ class RecordListModel;
 // The scroll bar's value is the index of the first record in view (0-based), so the grid's top
 // row in list terms (title row 0) is value + 1. The bar is a plain child: it works when hidden,
 // so a grid without a visible bar still scrolls by wheel and keys and can be moved by another.
+//
+// The keys move the selected row (Up, Down, Page Up, Page Down, Home, End) and scroll to keep it
+// in view. To assistive technology the grid is a one-column table under its title, with cells
+// made only when asked for (see GridAccessible).
 class RecordColumnView : public QFrame
 {
     Q_OBJECT
@@ -31,7 +35,16 @@ public:
     // The selected record row (list numbering, 1..records; 0 for none).
     int currentRow() const { return m_currentRow; }
     void setCurrentRow(int row);
+    // Tells assistive technology which cell is now the focused one (keys, readers).
+    void announceCurrent();
+    // Scrolls as little as needed to show record row `row` (list numbering).
+    void ensureRowVisible(int row);
     void scrollToBottom();
+    // Where grid row `row` is drawn (row 0 the title), empty while out of view; the grid row at
+    // a point, -1 for none.
+    QRect gridRowRect(int row) const;
+    int gridRowAt(const QPoint& point) const;
+    RecordListModel* model() const { return m_model; }
     // The width of the column itself (without frame and scroll bar).
     void setColumnWidth(int width);
     int columnWidth() const { return m_columnWidth; }
@@ -40,6 +53,8 @@ public:
 
 signals:
     void rowClicked(int row);
+    // The selected row changed, by a click, a key or assistive technology.
+    void currentRowChanged(int row);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -47,11 +62,15 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
 
 private:
     QRect cellArea() const;
     void updateRange();
     void placeBar();
+    void moveCurrentBy(int rows);
+    void announceModelChange(int change, int first, int last);
 
     RecordListModel* m_model;
     int m_column;

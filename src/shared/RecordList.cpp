@@ -33,7 +33,8 @@ RecordList::RecordList(RecordListModel* model, QWidget* parent) : QWidget(parent
         grid->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Expanding);
         connect(grid->verticalScrollBar(), &QScrollBar::valueChanged, this,
                 [this, k](int value) { followScroll(k, value); });
-        connect(grid, &RecordColumnView::rowClicked, this, &RecordList::selectRow);
+        // A click, a key or a screen reader on any grid selects the row in all three.
+        connect(grid, &RecordColumnView::currentRowChanged, this, &RecordList::selectRow);
         m_grids[static_cast<std::size_t>(k)] = grid;
         layout->addWidget(grid);
     }
@@ -65,8 +66,12 @@ void RecordList::followAppend()
 
 void RecordList::selectRow(int row)
 {
+    if (m_selecting)
+        return;
+    m_selecting = true;
     for (RecordColumnView* grid : m_grids)
         grid->setCurrentRow(row);
+    m_selecting = false;
 }
 
 void RecordList::followScroll(int fromGrid, int value)

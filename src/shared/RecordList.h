@@ -9,8 +9,9 @@ class RecordListModel;
 // A record list on screen: three single-column grids side by side, "GridN(0)" numbers,
 // "GridN(1)" date-times, "GridN(2)" levels, each headed by its fixed title row. Only GridN(2)
 // shows a vertical scroll bar; scrolling any of them moves the other two to the same top row.
-// Appended rows become the selected row and stay in view. The model is shared, not owned, so the
-// logic that fills it needs no window.
+// Appended rows become the selected row and stay in view. The selected row is one for all three:
+// a click or a key in any grid (Tab reaches each) selects it in the others too. The model is shared, not
+// owned, so the logic that fills it needs no window.
 class RecordList : public QWidget
 {
     Q_OBJECT
@@ -37,4 +38,5 @@ private:
     RecordListModel* m_model;
     std::array<RecordColumnView*, 3> m_grids{};
     bool m_syncing = false;
+    bool m_selecting = false;
 };
