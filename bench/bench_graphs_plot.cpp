@@ -102,7 +102,7 @@ int main(int argc, char** argv)
         layout->addWidget(&g);
         layout->addWidget(new QLabel(QStringLiteral("Graphic Plot (hidden while printing)")));
         window.resize(760, 560);
-        QPalette white = window.palette();  // as printing sets it
+        QPalette white = window.palette(); // as printing sets it
         white.setColor(QPalette::Window, Qt::white);
         window.setPalette(white);
         window.setAutoFillBackground(true);

@@ -45,7 +45,8 @@ int main(int argc, char** argv)
     qint64 blockStartNs = 0;
     int progressReports = 0;
     MemoryDownload download;
-    QObject::connect(&download, &MemoryDownload::sizeKnown, [&](int, double) { blockStartNs = clock.nsecsElapsed(); });
+    QObject::connect(&download, &MemoryDownload::sizeKnown,
+                     [&](int, double) { blockStartNs = clock.nsecsElapsed(); });
     qint64 firstByteNs = 0, lastByteNs = 0;
     QObject::connect(&download, &MemoryDownload::progress, [&](double percent) {
         ++progressReports;

@@ -1,12 +1,11 @@
 // The panel's one-second sampling tick with full trend buffers and both histograms redrawn,
 // idle and while recording, and the resident memory of the panel with full trend buffers and a
 // full list. Prints figures.
+#include "app/MeterSession.h"
 #include "app/PanelWiring.h"
 #include "graphs/LiveTrends.h"
 #include "link/FrameDecoder.h"
 #include "live/Panel.h"
-#include "app/MeterSession.h"
-#include "app/PanelWiring.h"
 #include "recording/Recorder.h"
 #include "shared/PanelState.h"
 #include "shared/RecordListModel.h"

@@ -1,11 +1,11 @@
 // Figures for record files at the full list size: writing a list file of 348000 rows, stopping a
 // recording of 348000 records (the copy of "Fake" into the real-time file) and reading it back.
-#include "shared/BusyCaption.h"
 #include "recording/FileTransfer.h"
 #include "recording/RecordFileReader.h"
 #include "recording/RecordFileWriter.h"
 #include "recording/Recorder.h"
 #include "recording/RecorderView.h"
+#include "shared/BusyCaption.h"
 #include "shared/Clock.h"
 #include "shared/PanelState.h"
 #include "shared/RecordListModel.h"

@@ -5,7 +5,7 @@ set -euo pipefail
 packages=(
   build-essential cmake pkg-config
   qt6-base-dev qt6-serialport-dev libqcustomplot-dev libqcustomplot2.1-qt6
-  libgl-dev xvfb xauth fonts-dejavu-core
+  libgl-dev xvfb xauth fonts-dejavu-core clang-format poppler-utils
 )
 
 missing=()

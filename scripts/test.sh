@@ -3,5 +3,6 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/build.sh"
+"$root/scripts/check-format.sh"
 export QT_QPA_PLATFORM=offscreen
 ctest --test-dir "$root/build" --output-on-failure -j2

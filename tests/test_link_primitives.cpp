@@ -5,20 +5,20 @@
 #include "link/MeterLink.h"
 #include "link/PortNames.h"
 #include "link/PortWindow.h"
-#include "shared/Twips.h"
 #include "link/SerialMeterLink.h"
 #include "link/WaitSeconds.h"
 #include "shared/Clock.h"
 #include "shared/Services.h"
+#include "shared/Twips.h"
 #include "support/ScriptedDialogs.h"
 
+#include "shared/StatusNotices.h"
 #include <QApplication>
 #include <QComboBox>
 #include <QElapsedTimer>
 #include <QPushButton>
 #include <QTemporaryFile>
 #include <QTimer>
-#include "shared/StatusNotices.h"
 
 #include <QtTest>
 
@@ -166,13 +166,15 @@ private slots:
         for (int n = 1; n <= 16; ++n)
             QCOMPARE(txt->itemText(n - 1), QStringLiteral("COM%1").arg(n));
         QCOMPARE(txt->itemText(txt->count() - 1), QStringLiteral("Simulated meter"));
-        QCOMPARE(window.pos(), QPoint(twipsToPixels(3700, screenDpiX(&window)), twipsToPixels(2700, screenDpiX(&window))));
+        QCOMPARE(window.pos(),
+                 QPoint(twipsToPixels(3700, screenDpiX(&window)), twipsToPixels(2700, screenDpiX(&window))));
 
         QWidget* picture = window.findChild<QWidget*>("Picdevice");
         QVERIFY(picture->isHidden());
         window.findChild<QPushButton*>("CmdDevice")->click();
         QVERIFY(!picture->isHidden());
-        QCOMPARE(window.size(), QSize(twipsToPixels(5145, screenDpiX(&window)), twipsToPixels(3135, screenDpiX(&window))));
+        QCOMPARE(window.size(),
+                 QSize(twipsToPixels(5145, screenDpiX(&window)), twipsToPixels(3135, screenDpiX(&window))));
         // Here the device manager is the list of serial devices; close it when it shows.
         QTimer::singleShot(200, [] {
             if (QWidget* list = QApplication::activeModalWidget())

@@ -9,8 +9,8 @@
 
 #include <QAction>
 #include <QApplication>
-#include <QMouseEvent>
 #include <QLabel>
+#include <QMouseEvent>
 #include <QProgressBar>
 #include <QtTest>
 
@@ -102,10 +102,10 @@ private slots:
         QVERIFY(!isPlausibleLiveFrame(QByteArray::fromHex("02ffffffff03"))); // acknowledgement
         QVERIFY(!isPlausibleLiveFrame(QByteArray::fromHex("010015051403")));
         QVERIFY(!isPlausibleLiveFrame(QByteArray::fromHex("020015051402")));
-        QVERIFY(isPlausibleLiveFrame(QByteArray::fromHex("028617051403")));   // index 6, no time weighting
-        QVERIFY(isPlausibleLiveFrame(QByteArray::fromHex("024815051403")));   // unused range bits set
-        QVERIFY(!isPlausibleLiveFrame(QByteArray::fromHex("0200157fff03")));  // 3276.7 dB
-        QVERIFY(!isPlausibleLiveFrame(QByteArray::fromHex("020015064003")));  // 160.0 dB
+        QVERIFY(isPlausibleLiveFrame(QByteArray::fromHex("028617051403")));  // index 6, no time weighting
+        QVERIFY(isPlausibleLiveFrame(QByteArray::fromHex("024815051403")));  // unused range bits set
+        QVERIFY(!isPlausibleLiveFrame(QByteArray::fromHex("0200157fff03"))); // 3276.7 dB
+        QVERIFY(!isPlausibleLiveFrame(QByteArray::fromHex("020015064003"))); // 160.0 dB
         QVERIFY(isPlausibleLiveFrame(QByteArray::fromHex("020015863f03")));  // marked 159.9 dB
     }
 

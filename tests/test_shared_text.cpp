@@ -4,7 +4,8 @@
 #include <QtTest>
 #include <limits>
 
-class SharedTextTest : public QObject {
+class SharedTextTest : public QObject
+{
     Q_OBJECT
 private slots:
     void numericValueTakesTheLeadingNumber()

@@ -1,13 +1,14 @@
 #pragma once
 
-#include "shared/BusyCaption.h"
 #include "recording/RecorderView.h"
+#include "shared/BusyCaption.h"
 
 struct PanelWidgets;
 class Panel;
 
 // The recording logic's view onto the panel's labels, boards and toolbar.
-class PanelRecorderView : public RecorderView {
+class PanelRecorderView : public RecorderView
+{
 public:
     explicit PanelRecorderView(Panel& panel);
 

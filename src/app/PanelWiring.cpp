@@ -41,7 +41,8 @@ PanelWiring::PanelWiring(Panel& panel, MeterSession& session, Services& services
         std::make_unique<Recorder>(state, *m_listModel, services.clock, services.dialogs, *m_recorderView);
     // The trend model takes every sample; the graphs on the panel follow the model.
     QObject::connect(m_recorder.get(), &Recorder::sampleTaken, m_trends.get(), &LiveTrends::addSample);
-    QObject::connect(m_recorder.get(), &Recorder::listRefreshed, m_trends.get(), &LiveTrends::clearForRefresh);
+    QObject::connect(m_recorder.get(), &Recorder::listRefreshed, m_trends.get(),
+                     &LiveTrends::clearForRefresh);
     QObject::connect(&session, &MeterSession::samplingTick, m_recorder.get(), &Recorder::tick);
     // The one link-lost reset, in this order: the recording ends (its file is written), the list
     // and the graphs forget the meter's data, then the panel clears its level.
@@ -55,7 +56,8 @@ PanelWiring::PanelWiring(Panel& panel, MeterSession& session, Services& services
     showSessionOnPanel(session, panel, services);
 
     m_keys = std::make_unique<MeterKeys>(services);
-    QObject::connect(&panel, &Panel::meterKeyClicked, &panel, [this](MeterCommands::Key key) { m_keys->press(key); });
+    QObject::connect(&panel, &Panel::meterKeyClicked, &panel,
+                     [this](MeterCommands::Key key) { m_keys->press(key); });
     QObject::connect(&panel, &Panel::timedStartClicked, &panel,
                      [this, &services, &panel] { askTimedStart(services, m_timedStart, &panel); });
 

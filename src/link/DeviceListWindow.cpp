@@ -7,12 +7,13 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 
-namespace {
+namespace
+{
 QString usbId(bool has, quint16 id)
 {
     return has ? QStringLiteral("%1").arg(id, 4, 16, QLatin1Char('0')) : QString();
 }
-}  // namespace
+} // namespace
 
 DeviceListWindow::DeviceListWindow(QWidget* parent) : QDialog(parent)
 {

@@ -1,12 +1,13 @@
 #include "link/FrameDecoder.h"
 
-namespace {
+namespace
+{
 struct RangeBounds {
     int high;
     int low;
 };
 constexpr RangeBounds Ranges[6] = {{140, 80}, {130, 70}, {120, 60}, {110, 50}, {100, 40}, {90, 30}};
-}  // namespace
+} // namespace
 
 void DecodeRangeByte(LiveReading& reading, unsigned char b)
 {

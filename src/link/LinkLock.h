@@ -1,6 +1,5 @@
 #pragma once
 
-
 // The link has one user at a time. An exchange holds the lock while it runs; the live poll
 // skips its tick when it finds the lock held, since the waits of an exchange run the event
 // loop and a timer tick could otherwise start in the middle of it.

@@ -3,7 +3,8 @@
 #include <QString>
 #include <algorithm>
 
-namespace MeterCommands {
+namespace MeterCommands
+{
 
 QByteArray SetLoggingInterval(int seconds)
 {
@@ -45,4 +46,4 @@ bool endsWithAck(const QByteArray& block)
     return block.endsWith(AckFrame);
 }
 
-}  // namespace MeterCommands
+} // namespace MeterCommands

@@ -4,7 +4,8 @@
 #include <QDateTime>
 
 // Every byte sequence the program writes to the meter is built here.
-namespace MeterCommands {
+namespace MeterCommands
+{
 
 // Frame bytes shared by live frames and the attention acknowledgement.
 inline constexpr char FrameStart = 0x02;
@@ -24,25 +25,58 @@ enum class Key : unsigned char {
     Down = 10,
 };
 
-inline QByteArray Attention() { return QByteArray("A"); }
+inline QByteArray Attention()
+{
+    return QByteArray("A");
+}
 inline QByteArray KeyPress(Key key)
 {
     QByteArray b("K");
     b.append('\0').append('\0').append(static_cast<char>(key));
     return b;
 }
-inline QByteArray FrequencyWeighting() { return QByteArray("G"); }
-inline QByteArray TimeWeighting() { return QByteArray("D"); }
-inline QByteArray RangeUp() { return QByteArray("E"); }
-inline QByteArray RangeDown() { return QByteArray("F"); }
-inline QByteArray ReadLoggingInterval() { return QByteArray("J"); }
+inline QByteArray FrequencyWeighting()
+{
+    return QByteArray("G");
+}
+inline QByteArray TimeWeighting()
+{
+    return QByteArray("D");
+}
+inline QByteArray RangeUp()
+{
+    return QByteArray("E");
+}
+inline QByteArray RangeDown()
+{
+    return QByteArray("F");
+}
+inline QByteArray ReadLoggingInterval()
+{
+    return QByteArray("J");
+}
 // The interval is clamped to what the meter takes, 1..255 seconds.
 QByteArray SetLoggingInterval(int seconds);
-inline QByteArray EraseMemory() { return QByteArray("H"); }
-inline QByteArray ReadMemoryPointer() { return QByteArray("A"); }
-inline QByteArray ReadMemorySize() { return QByteArray("L"); }
-inline QByteArray Download() { return QByteArray("K"); }
-inline QByteArray ReadClock() { return QByteArray("I"); }
+inline QByteArray EraseMemory()
+{
+    return QByteArray("H");
+}
+inline QByteArray ReadMemoryPointer()
+{
+    return QByteArray("A");
+}
+inline QByteArray ReadMemorySize()
+{
+    return QByteArray("L");
+}
+inline QByteArray Download()
+{
+    return QByteArray("K");
+}
+inline QByteArray ReadClock()
+{
+    return QByteArray("I");
+}
 QByteArray SetClock(const QDateTime& when);
 
 // Packed BCD: the decimal digits read as hex (46 -> 0x46).
@@ -54,4 +88,4 @@ QString bcdText(unsigned char byte);
 bool endsWithFrame(const QByteArray& block);
 bool endsWithAck(const QByteArray& block);
 
-}  // namespace MeterCommands
+} // namespace MeterCommands

@@ -5,7 +5,8 @@
 
 // The one serial port to the meter, with exactly the operations the program uses: raw bytes,
 // polled, never receive events.
-class MeterLink {
+class MeterLink
+{
 public:
     virtual ~MeterLink() = default;
 

@@ -6,9 +6,9 @@
 struct PortChoice {
     enum class Kind { None, ComNumber, Device, Simulated };
     Kind kind = Kind::None;
-    int comNumber = 0;  // 1..16 for "COM1".."COM16"
-    QString device;     // what the link opens
-    QString label;      // what the panel shows while connected
+    int comNumber = 0; // 1..16 for "COM1".."COM16"
+    QString device;    // what the link opens
+    QString label;     // what the panel shows while connected
 };
 
 inline const QString SimulatedMeterEntry = QStringLiteral("Simulated meter");

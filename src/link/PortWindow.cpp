@@ -82,7 +82,8 @@ PortWindow::PortWindow(Dialogs& dialogs, QWidget* parent) : QDialog(parent), m_d
 
     // The window's outer size in twips: 2100 x 1530 normally, 5145 x 3135 with the picture.
     // The name list needs room for device paths, so the small size is a minimum here.
-    resize(std::max(twipsToPixels(2100, screenDpiX(this)), sizeHint().width()), std::max(twipsToPixels(1530, screenDpiX(this)), sizeHint().height()));
+    resize(std::max(twipsToPixels(2100, screenDpiX(this)), sizeHint().width()),
+           std::max(twipsToPixels(1530, screenDpiX(this)), sizeHint().height()));
     move(twipsToPixels(3700, screenDpiX(this)), twipsToPixels(2700, screenDpiX(this)));
 }
 

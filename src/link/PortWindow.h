@@ -8,7 +8,8 @@ class QWidget;
 class Dialogs;
 
 // The start-up window: pick the meter's port, or look it up among the system's serial devices.
-class PortWindow : public QDialog {
+class PortWindow : public QDialog
+{
     Q_OBJECT
 public:
     PortWindow(Dialogs& dialogs, QWidget* parent = nullptr);

@@ -6,7 +6,8 @@
 
 // MeterLink over QSerialPort. Bytes are moved into the port's buffer by the event loop that
 // the waits run, so polling inBufferCount() between waits sees them arrive.
-class SerialMeterLink : public MeterLink {
+class SerialMeterLink : public MeterLink
+{
 public:
     SerialMeterLink();
     ~SerialMeterLink() override;

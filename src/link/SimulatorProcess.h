@@ -6,7 +6,8 @@
 
 // Starts the simulated meter next to the program and tells the pseudo-terminal it serves.
 // The simulator ends with this object (and with the program, should it die).
-class SimulatorProcess {
+class SimulatorProcess
+{
 public:
     ~SimulatorProcess();
     // Returns the terminal's path, or "" with errorText() set when it did not start.

@@ -3,27 +3,40 @@
 #include <QPainter>
 #include <QPainterPath>
 
-namespace {
+namespace
+{
 // Segments a..g as bits 0..6.
 int segmentsOf(QChar c)
 {
     switch (c.unicode()) {
-    case '0': return 0b0111111;
-    case '1': return 0b0000110;
-    case '2': return 0b1011011;
-    case '3': return 0b1001111;
-    case '4': return 0b1100110;
-    case '5': return 0b1101101;
-    case '6': return 0b1111101;
-    case '7': return 0b0000111;
-    case '8': return 0b1111111;
-    case '9': return 0b1101111;
-    case '-': return 0b1000000;
-    default: return 0;
+    case '0':
+        return 0b0111111;
+    case '1':
+        return 0b0000110;
+    case '2':
+        return 0b1011011;
+    case '3':
+        return 0b1001111;
+    case '4':
+        return 0b1100110;
+    case '5':
+        return 0b1101101;
+    case '6':
+        return 0b1111101;
+    case '7':
+        return 0b0000111;
+    case '8':
+        return 0b1111111;
+    case '9':
+        return 0b1101111;
+    case '-':
+        return 0b1000000;
+    default:
+        return 0;
     }
 }
 
-constexpr int Cells = 5;  // "140.0" has four digits; one more for a leading blank or a dash
+constexpr int Cells = 5; // "140.0" has four digits; one more for a leading blank or a dash
 
 // One segment as a hexagon between two points, thickness t.
 QPainterPath segment(QPointF a, QPointF b, double t)
@@ -49,7 +62,7 @@ QPainterPath segment(QPointF a, QPointF b, double t)
     p.closeSubpath();
     return p;
 }
-}  // namespace
+} // namespace
 
 LcdDigits::LcdDigits(QWidget* parent) : QWidget(parent)
 {

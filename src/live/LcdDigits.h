@@ -4,7 +4,8 @@
 
 // Seven-segment digits like the meter's own display. Shows digits, ".", "-", blanks and the
 // trailing "*" of a marked reading; the text is right-aligned in a fixed number of cells.
-class LcdDigits : public QWidget {
+class LcdDigits : public QWidget
+{
     Q_OBJECT
     Q_PROPERTY(QString text READ text WRITE setText)
 public:

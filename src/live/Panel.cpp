@@ -22,7 +22,8 @@
 #include <QToolBar>
 #include <QVBoxLayout>
 
-namespace {
+namespace
+{
 const QColor LcdBack(178, 196, 164);
 const QColor LcdInk(22, 34, 26);
 
@@ -81,12 +82,12 @@ struct ToolInfo {
     const char* tip;
 };
 const ToolInfo Tools[] = {
-    {"Save", "Save As"},       {"Open", "Open File To Read"}, {"Sampling", "Sampling Rate"},
+    {"Save", "Save As"},        {"Open", "Open File To Read"}, {"Sampling", "Sampling Rate"},
     {"AC", "Frequency Weight"}, {"FSI", "Time Weight"},        {"Up", "Level Up"},
-    {"Down", "Level Down"},    {"RTC", "Real Time Clock"},    {"Memory", "Data Logger"},
-    {"Erase", "Erase Memory"}, {"Refresh", "Refresh"},
+    {"Down", "Level Down"},     {"RTC", "Real Time Clock"},    {"Memory", "Data Logger"},
+    {"Erase", "Erase Memory"},  {"Refresh", "Refresh"},
 };
-}  // namespace
+} // namespace
 
 Panel::Panel(PanelState& state, QWidget* parent) : QMainWindow(parent), m_state(state)
 {
@@ -141,8 +142,9 @@ QWidget* Panel::buildMeterFace()
     auto* face = new QFrame(this);
     face->setObjectName(QStringLiteral("MeterFace"));
     face->setFrameShape(QFrame::StyledPanel);
-    face->setStyleSheet(QStringLiteral("#MeterFace { background: rgb(178,196,164); border: 3px solid #3a3f44; "
-                                       "border-radius: 8px; }"));
+    face->setStyleSheet(
+        QStringLiteral("#MeterFace { background: rgb(178,196,164); border: 3px solid #3a3f44; "
+                       "border-radius: 8px; }"));
     auto* grid = new QGridLayout(face);
     grid->setContentsMargins(10, 8, 10, 8);
 
@@ -192,9 +194,9 @@ QWidget* Panel::buildMeterFace()
     m_ui.soundBar->setValue(700);
     m_ui.soundBar->setMinimumHeight(90);
     m_ui.soundBar->setFixedWidth(22);
-    m_ui.soundBar->setStyleSheet(QStringLiteral(
-        "QProgressBar { background: rgba(0,0,0,25); border: 1px solid rgb(22,34,26); }"
-        "QProgressBar::chunk { background: rgb(22,34,26); margin: 1px; height: 3px; }"));
+    m_ui.soundBar->setStyleSheet(
+        QStringLiteral("QProgressBar { background: rgba(0,0,0,25); border: 1px solid rgb(22,34,26); }"
+                       "QProgressBar::chunk { background: rgb(22,34,26); margin: 1px; height: 3px; }"));
     m_ui.lblBarMin = annunciator(QStringLiteral("LblBarMin"), QStringLiteral("70"), face);
     bar->addWidget(m_ui.lblBarMax, 0, Qt::AlignHCenter);
     bar->addWidget(m_ui.soundBar, 1, Qt::AlignHCenter);
@@ -234,8 +236,10 @@ QWidget* Panel::buildBoards()
         const char* caption;
         QLabel* board;
         int span;
-    } boards[] = {{"Time Weight", m_ui.boardSFI, 1}, {"Freq Weight", m_ui.boardCA, 1},
-                  {"Level Range", m_ui.boardLevel, 1}, {"Leq", m_ui.boardLeq, 1},
+    } boards[] = {{"Time Weight", m_ui.boardSFI, 1},
+                  {"Freq Weight", m_ui.boardCA, 1},
+                  {"Level Range", m_ui.boardLevel, 1},
+                  {"Leq", m_ui.boardLeq, 1},
                   {"SEL", m_ui.boardSEL, 1}};
     int col = 0;
     for (const auto& b : boards) {

@@ -22,7 +22,7 @@ struct PanelState;
 // The controls of the panel that other parts of the program read or write.
 struct PanelWidgets {
     QToolBar* toolbar = nullptr;
-    QHash<QString, QAction*> toolButtons;  // by key: "Save", "Open", ... "Refresh"
+    QHash<QString, QAction*> toolButtons; // by key: "Save", "Open", ... "Refresh"
     LcdDigits* shownLCD = nullptr;
     QLabel* lblValue = nullptr;
     QProgressBar* soundBar = nullptr;
@@ -42,13 +42,14 @@ struct PanelWidgets {
     QLabel *lblFileName = nullptr, *lblCount = nullptr, *lblRec = nullptr;
     QButtonGroup* ssOpt = nullptr;
     QFrame* shBtn = nullptr;
-    QVBoxLayout* listArea = nullptr;   // the record list goes here
-    QVBoxLayout* graphArea = nullptr;  // the trend graphs go here
+    QVBoxLayout* listArea = nullptr;  // the record list goes here
+    QVBoxLayout* graphArea = nullptr; // the trend graphs go here
 };
 
 // The main window: the meter's virtual front panel. A view: it shows the live reading and the
 // session's link state, and announces what the user does with its controls.
-class Panel : public QMainWindow {
+class Panel : public QMainWindow
+{
     Q_OBJECT
 public:
     static constexpr const char* Caption = "Panel   V8.01";

@@ -9,7 +9,7 @@
 struct PanelDisplay {
     QString barMaxText, barMinText;
     bool upEnabled = true, downEnabled = true;
-    int barMinimum = 0, barMaximum = 0, barValue = 0;  // tenths of a dB
+    int barMinimum = 0, barMaximum = 0, barValue = 0; // tenths of a dB
     bool overVisible = false, underVisible = false;
     // Unset when the time weighting is empty: the annunciators keep their state.
     std::optional<bool> fastVisible, slowVisible, impVisible;

@@ -4,7 +4,8 @@
 #include <QPainter>
 #include <QPainterPath>
 
-namespace {
+namespace
+{
 using Draw = void (*)(QPainter&, const QRectF&);
 
 void drawSave(QPainter& p, const QRectF& r)
@@ -14,7 +15,8 @@ void drawSave(QPainter& p, const QRectF& r)
     p.setBrush(Qt::white);
     p.drawRect(QRectF(r.left() + r.width() * 0.28, r.top() + 2, r.width() * 0.44, r.height() * 0.32));
     p.setBrush(QColor(220, 225, 235));
-    p.drawRect(QRectF(r.left() + r.width() * 0.2, r.top() + r.height() * 0.55, r.width() * 0.6, r.height() * 0.38));
+    p.drawRect(
+        QRectF(r.left() + r.width() * 0.2, r.top() + r.height() * 0.55, r.width() * 0.6, r.height() * 0.38));
 }
 
 void drawStop(QPainter& p, const QRectF& r)
@@ -58,9 +60,11 @@ void drawArrow(QPainter& p, const QRectF& r, bool up)
     QPolygonF tri;
     const double cx = r.center().x();
     if (up)
-        tri << QPointF(cx, r.top() + 3) << QPointF(r.right() - 3, r.bottom() - 4) << QPointF(r.left() + 3, r.bottom() - 4);
+        tri << QPointF(cx, r.top() + 3) << QPointF(r.right() - 3, r.bottom() - 4)
+            << QPointF(r.left() + 3, r.bottom() - 4);
     else
-        tri << QPointF(cx, r.bottom() - 3) << QPointF(r.right() - 3, r.top() + 4) << QPointF(r.left() + 3, r.top() + 4);
+        tri << QPointF(cx, r.bottom() - 3) << QPointF(r.right() - 3, r.top() + 4)
+            << QPointF(r.left() + 3, r.top() + 4);
     p.drawPolygon(tri);
 }
 
@@ -78,7 +82,8 @@ void drawClock(QPainter& p, const QRectF& r)
 void drawMemory(QPainter& p, const QRectF& r)
 {
     p.setBrush(QColor(46, 52, 54));
-    const QRectF chip = r.adjusted(r.width() * 0.22, r.height() * 0.15, -r.width() * 0.22, -r.height() * 0.15);
+    const QRectF chip =
+        r.adjusted(r.width() * 0.22, r.height() * 0.15, -r.width() * 0.22, -r.height() * 0.15);
     p.drawRect(chip);
     for (int i = 0; i < 4; ++i) {
         const double y = chip.top() + chip.height() * (0.15 + 0.23 * i);
@@ -110,7 +115,8 @@ void drawRefresh(QPainter& p, const QRectF& r)
                               << tip + QPointF(r.width() * 0.05, r.height() * 0.15));
 }
 
-class DrawnIconEngine : public QIconEngine {
+class DrawnIconEngine : public QIconEngine
+{
 public:
     explicit DrawnIconEngine(QString key) : m_key(std::move(key)) {}
     void paint(QPainter* painter, const QRect& rect, QIcon::Mode mode, QIcon::State) override
@@ -121,18 +127,30 @@ public:
         if (mode == QIcon::Disabled)
             painter->setOpacity(0.35);
         const QRectF r(rect);
-        if (m_key == u"Save") drawSave(*painter, r);
-        else if (m_key == u"StopRecording") drawStop(*painter, r);
-        else if (m_key == u"Open") drawOpen(*painter, r);
-        else if (m_key == u"Sampling") drawText(*painter, r, QStringLiteral("Δt"), QColor(117, 80, 123));
-        else if (m_key == u"AC") drawText(*painter, r, QStringLiteral("A/C"), QColor(32, 74, 135));
-        else if (m_key == u"FSI") drawText(*painter, r, QStringLiteral("F/S"), QColor(32, 74, 135));
-        else if (m_key == u"Up") drawArrow(*painter, r, true);
-        else if (m_key == u"Down") drawArrow(*painter, r, false);
-        else if (m_key == u"RTC") drawClock(*painter, r);
-        else if (m_key == u"Memory") drawMemory(*painter, r);
-        else if (m_key == u"Erase") drawErase(*painter, r);
-        else if (m_key == u"Refresh") drawRefresh(*painter, r);
+        if (m_key == u"Save")
+            drawSave(*painter, r);
+        else if (m_key == u"StopRecording")
+            drawStop(*painter, r);
+        else if (m_key == u"Open")
+            drawOpen(*painter, r);
+        else if (m_key == u"Sampling")
+            drawText(*painter, r, QStringLiteral("Δt"), QColor(117, 80, 123));
+        else if (m_key == u"AC")
+            drawText(*painter, r, QStringLiteral("A/C"), QColor(32, 74, 135));
+        else if (m_key == u"FSI")
+            drawText(*painter, r, QStringLiteral("F/S"), QColor(32, 74, 135));
+        else if (m_key == u"Up")
+            drawArrow(*painter, r, true);
+        else if (m_key == u"Down")
+            drawArrow(*painter, r, false);
+        else if (m_key == u"RTC")
+            drawClock(*painter, r);
+        else if (m_key == u"Memory")
+            drawMemory(*painter, r);
+        else if (m_key == u"Erase")
+            drawErase(*painter, r);
+        else if (m_key == u"Refresh")
+            drawRefresh(*painter, r);
         painter->restore();
     }
     QPixmap pixmap(const QSize& size, QIcon::Mode mode, QIcon::State state) override
@@ -153,7 +171,7 @@ public:
 private:
     QString m_key;
 };
-}  // namespace
+} // namespace
 
 QIcon toolbarIcon(const QString& key)
 {

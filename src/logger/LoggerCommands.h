@@ -54,4 +54,3 @@ private:
     bool m_cancel = false;
     int m_decodeGeneration = 0;
 };
-

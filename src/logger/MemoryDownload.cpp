@@ -45,7 +45,7 @@ double freeMemoryK(int sizeK, int pointer)
 }
 
 DownloadResult MemoryDownload::run(MeterLink& link, Waiter& waiter, const CancelQuestion& cancelled,
-                              const DownloadBounds& bounds)
+                                   const DownloadBounds& bounds)
 {
     using Outcome = DownloadResult::Outcome;
     DownloadResult result;

@@ -1,7 +1,7 @@
 #include "logger/SetDecode.h"
 
-#include "link/MeterCommands.h"
 #include "link/FrameDecoder.h"
+#include "link/MeterCommands.h"
 #include "shared/TextHelpers.h"
 
 #include <QTimeZone>

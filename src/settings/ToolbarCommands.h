@@ -43,6 +43,7 @@ public:
     bool usePcSampling() const { return m_usePcSampling; }
     int meterSamplingTime() const { return m_meterSamplingTime; }
     void setMeterSamplingTime(int seconds) { m_meterSamplingTime = seconds; }
+
 private:
     void askPcSamplingTime();
     void askMeterSamplingTime();

@@ -4,20 +4,23 @@
 
 // The wall clock the program stamps records with. Tests set it; waits never use it (they run
 // on a monotonic clock, see WaitSeconds).
-class Clock {
+class Clock
+{
 public:
     virtual ~Clock() = default;
     virtual QDateTime now() const = 0;
     double secondsSinceMidnight() const;
 };
 
-class SystemClock : public Clock {
+class SystemClock : public Clock
+{
 public:
     QDateTime now() const override { return QDateTime::currentDateTime(); }
 };
 
 // A clock that stands still until a test moves it.
-class FixedClock : public Clock {
+class FixedClock : public Clock
+{
 public:
     explicit FixedClock(QDateTime start = QDateTime(QDate(2026, 1, 1), QTime(12, 0))) : m_now(start) {}
     QDateTime now() const override { return m_now; }

@@ -25,10 +25,18 @@ void QtDialogs::message(QWidget* parent, const QString& text, const QString& tit
 {
     QMessageBox::Icon qtIcon = QMessageBox::Information;
     switch (icon) {
-    case Icon::Information: qtIcon = QMessageBox::Information; break;
-    case Icon::Warning: qtIcon = QMessageBox::Warning; break;
-    case Icon::Critical: qtIcon = QMessageBox::Critical; break;
-    case Icon::Question: qtIcon = QMessageBox::Question; break;
+    case Icon::Information:
+        qtIcon = QMessageBox::Information;
+        break;
+    case Icon::Warning:
+        qtIcon = QMessageBox::Warning;
+        break;
+    case Icon::Critical:
+        qtIcon = QMessageBox::Critical;
+        break;
+    case Icon::Question:
+        qtIcon = QMessageBox::Question;
+        break;
     }
     QMessageBox box(qtIcon, title, text, QMessageBox::Ok, parent);
     box.exec();

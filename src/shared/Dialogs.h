@@ -7,7 +7,8 @@ class QWidget;
 class QPrinter;
 
 // Every modal question the program asks goes through here, so tests script the answers.
-class Dialogs {
+class Dialogs
+{
 public:
     enum class Icon { Information, Warning, Critical, Question };
     virtual ~Dialogs() = default;
@@ -30,7 +31,8 @@ public:
 // Converts "Data Files (*.slmm)|*.slmm|All Files (*.*)|*.*|" to Qt's ";;" filter form.
 QString qtFileFilter(const QString& pipeFilter);
 
-class QtDialogs : public Dialogs {
+class QtDialogs : public Dialogs
+{
 public:
     void message(QWidget* parent, const QString& text, const QString& title, Icon icon) override;
     bool confirm(QWidget* parent, const QString& text, const QString& title) override;

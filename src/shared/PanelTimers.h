@@ -2,7 +2,8 @@
 
 // The panel's two timers (the 200 ms live poll and the 1 s sampling tick). Windows that talk to
 // the meter or run long work switch both off and on through this.
-class PanelTimers {
+class PanelTimers
+{
 public:
     virtual ~PanelTimers() = default;
     virtual void setTimersEnabled(bool on) = 0;

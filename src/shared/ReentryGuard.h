@@ -11,7 +11,10 @@ public:
     class Guard
     {
     public:
-        explicit Guard(ReentryFlag& flag) : m_flag(flag), m_entered(!flag.m_active) { m_flag.m_active = true; }
+        explicit Guard(ReentryFlag& flag) : m_flag(flag), m_entered(!flag.m_active)
+        {
+            m_flag.m_active = true;
+        }
         ~Guard()
         {
             if (m_entered)

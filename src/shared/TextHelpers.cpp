@@ -48,7 +48,7 @@ long long roundHalfEven(double value)
         return 0;
     if (value >= Limit || value <= -Limit)
         return static_cast<long long>(value > 0 ? Limit : -Limit);
-    return static_cast<long long>(std::nearbyint(value));  // the default rounding mode is half-even
+    return static_cast<long long>(std::nearbyint(value)); // the default rounding mode is half-even
 }
 
 QString formatDateTime(const QDateTime& when)

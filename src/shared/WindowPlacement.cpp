@@ -4,7 +4,6 @@
 #include <QWidget>
 #include <algorithm>
 
-
 QPoint samplingChoicePosition(const QRect& panelFrame, double dpiX, double dpiY)
 {
     return panelFrame.topLeft() + QPoint(twipsToPixels(1000, dpiX), twipsToPixels(1000, dpiY));

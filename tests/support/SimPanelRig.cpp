@@ -14,7 +14,8 @@ slmsim::SimOptions meterOptions(const SimPanelOptions& options, const QTemporary
 SimPanelRig::SimPanelRig(SimPanelOptions o)
     : options(std::move(o)), meter(meterOptions(options, dir)),
       fixedClock(options.fixedTime.value_or(QDateTime(QDate(2026, 1, 1), QTime(12, 0)))),
-      services{link, dialogs, options.fixedTime ? static_cast<Clock&>(fixedClock) : systemClock, waiter, lock, notices}
+      services{link,   dialogs, options.fixedTime ? static_cast<Clock&>(fixedClock) : systemClock,
+               waiter, lock,    notices}
 {
 }
 

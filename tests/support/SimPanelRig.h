@@ -1,10 +1,10 @@
 #pragma once
 
+#include "app/MeterSession.h"
+#include "app/PanelWiring.h"
 #include "link/LinkLock.h"
 #include "link/SerialMeterLink.h"
 #include "link/WaitSeconds.h"
-#include "app/MeterSession.h"
-#include "app/PanelWiring.h"
 #include "live/Panel.h"
 #include "shared/ClickableLabel.h"
 #include "shared/Clock.h"
