@@ -1,0 +1,4 @@
+#pragma once
+
+// The two resolutions of the percentile levels: classes of whole decibels or of tenths.
+enum class LnResolution { WholeDb, TenthDb };
