@@ -23,7 +23,7 @@ struct Fixture : TestServices<ScriptedLink> {
 
     Fixture()
     {
-        toolbar.restartSamplingCountdown = [this] { samplingCountdown = 0; };
+        QObject::connect(&toolbar, &ToolbarCommands::pcSamplingTimeSet, [this] { samplingCountdown = 0; });
     }
 
     // The source window answered without showing it.

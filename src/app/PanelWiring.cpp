@@ -62,7 +62,8 @@ PanelWiring::PanelWiring(Panel& panel, MeterSession& session, Services& services
                      [this, &services, &panel] { askTimedStart(services, m_timedStart, &panel); });
 
     m_settingCommands = std::make_unique<ToolbarCommands>(services, state, session, &panel);
-    m_settingCommands->restartSamplingCountdown = [this] { m_recorder->restartSamplingCountdown(); };
+    QObject::connect(m_settingCommands.get(), &ToolbarCommands::pcSamplingTimeSet, m_recorder.get(),
+                     &Recorder::restartSamplingCountdown);
     m_logger = std::make_unique<LoggerCommands>(services, state, session, &panel);
 
     // The list and the trend graphs on the panel.

@@ -94,8 +94,7 @@ void ToolbarCommands::askPcSamplingTime()
     if (!t)
         return;
     m_state.PcSamplingTime = *t;
-    if (restartSamplingCountdown)
-        restartSamplingCountdown();
+    emit pcSamplingTimeSet(*t);
     m_timers.setTimersEnabled(true);
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QObject>
 #include <QString>
 #include <functional>
 #include <optional>
@@ -16,8 +17,9 @@ std::optional<int> samplingAnswer(const QString& answer, int low, int high);
 
 // The toolbar branches that work the meter's settings: "Sampling", "AC", "FSI", "Up", "Down"
 // and "RTC". The panel hands every toolbar click to run() and handles the keys it refuses.
-class ToolbarCommands
+class ToolbarCommands : public QObject
 {
+    Q_OBJECT
 public:
     ToolbarCommands(Services& services, PanelState& state, PanelTimers& timers, QWidget* panel);
 
@@ -36,13 +38,15 @@ public:
     // when the question was closed unanswered. The sampling-source window, shown modally;
     // tests answer in its place.
     std::function<std::optional<bool>()> chooseSamplingSource;
-    // A new PC sampling time was set: the recorder counts the next sample from now.
-    std::function<void()> restartSamplingCountdown;
 
     // The last source chosen, and the meter's logging interval as last read or set.
     bool usePcSampling() const { return m_usePcSampling; }
     int meterSamplingTime() const { return m_meterSamplingTime; }
     void setMeterSamplingTime(int seconds) { m_meterSamplingTime = seconds; }
+
+signals:
+    // A new PC sampling time was set: the recorder counts the next sample from now.
+    void pcSamplingTimeSet(int seconds);
 
 private:
     void askPcSamplingTime();
