@@ -25,7 +25,6 @@ SimPanelOptions wiredMeter()
 
 struct Rig : SimPanelRig {
     Rig() : SimPanelRig(wiredMeter()) { QVERIFY(start()); }
-    QAction* tool(const char* key) { return panel->widgets().toolButtons.value(QString::fromLatin1(key)); }
 };
 
 void toggleByReader(QWidget* option)

@@ -28,7 +28,6 @@ SimPanelOptions recordingMeter()
 
 struct Rig : SimPanelRig {
     Rig() : SimPanelRig(recordingMeter()) { QVERIFY(start()); }
-    QAction* tool(const char* key) { return panel->widgets().toolButtons.value(QString::fromLatin1(key)); }
     Recorder& recorder() { return wiring->recorder(); }
     QStringList fileLines(const QString& path)
     {

@@ -14,6 +14,7 @@
 #include "slm-sim/SimMeter.h"
 #include "support/ScriptedDialogs.h"
 
+#include <QAction>
 #include <QDateTime>
 #include <QTemporaryDir>
 #include <memory>
@@ -44,6 +45,11 @@ struct SimPanelRig {
     bool startUp();
     QString value() const { return panel->widgets().lblValue->text(); }
     QString com() const { return panel->widgets().lblCOM->text(); }
+    // The panel's toolbar button of this key ("Save", "Open", ... "Refresh").
+    QAction* tool(const char* key) const
+    {
+        return panel->widgets().toolButtons.value(QString::fromLatin1(key));
+    }
 
     const SimPanelOptions options;
     QTemporaryDir dir; // for the symbolic link and the test's own files
