@@ -71,9 +71,9 @@ void Recorder::showError(const QString& text)
 void Recorder::tick()
 {
     // No tick starts while one is still running (the stop's copy lets events run).
-    if (m_inTick)
+    const ReentryFlag::Guard tick(m_tick);
+    if (!tick.entered())
         return;
-    m_inTick = true;
 
     m_leqText = SelNotComputed;
     m_selText = SelNotComputed;
@@ -102,7 +102,6 @@ void Recorder::tick()
     } else {
         m_samplingCountdown += 1;
     }
-    m_inTick = false;
 }
 
 void Recorder::recordSample()
@@ -182,7 +181,7 @@ void Recorder::saveOk()
 {
     m_view.setSaveBoxVisible(false);
     // A new recording would empty "Fake" under the copy of the one being stopped.
-    if (m_recording || m_stopping)
+    if (m_recording || m_stopping.active())
         return;
     if (m_state.SaveMode == 1)
         startRecording();
@@ -265,7 +264,7 @@ void Recorder::stop(StopBy by)
 
 QString Recorder::writeRealTimeFile()
 {
-    m_stopping = true;
+    const ReentryFlag::Guard stopping(m_stopping);
     QString error;
     if (m_fake && !m_fake->commit())
         error = m_fake->error();
@@ -309,7 +308,6 @@ QString Recorder::writeRealTimeFile()
             out.error() + QStringLiteral(" The records taken are kept in \"%1\" until the next recording.")
                               .arg(QDir::toNativeSeparators(fakePath()));
     }
-    m_stopping = false;
     return error;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "shared/PanelState.h"
+#include "shared/ReentryGuard.h"
 
 #include <QObject>
 #include <QString>
@@ -75,7 +76,7 @@ public:
     void onLinkLost();
 
     // True while the stop copies "Fake" into the record file.
-    bool stopping() const { return m_stopping; }
+    bool stopping() const { return m_stopping.active(); }
 
 signals:
     // Once per sample, after its list row and its record (the panel's trend graphs).
@@ -117,7 +118,7 @@ private:
     QString m_leqText;
     QString m_selText;
     QString m_recordFilePath;
-    bool m_inTick = false;
-    bool m_stopping = false;
+    ReentryFlag m_tick;
+    ReentryFlag m_stopping;
     bool m_fullListErrorShown = false;
 };
