@@ -12,6 +12,8 @@
 #include <random>
 #include <sys/resource.h>
 
+using namespace slm;
+
 namespace
 {
 double threadCpuSeconds()

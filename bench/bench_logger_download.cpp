@@ -13,6 +13,8 @@
 #include <QTimer>
 #include <cstdio>
 
+using namespace slm;
+
 using namespace loggertest;
 
 int main(int argc, char** argv)

@@ -21,6 +21,8 @@
 #include <algorithm>
 #include <cstdio>
 
+using namespace slm;
+
 namespace
 {
 void report(const char* what, std::vector<double> ms)

@@ -18,6 +18,8 @@
 #include <QTemporaryDir>
 #include <cstdio>
 
+using namespace slm;
+
 namespace
 {
 

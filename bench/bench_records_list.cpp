@@ -11,6 +11,8 @@
 #include <cstdio>
 #include <memory>
 
+using namespace slm;
+
 namespace
 {
 

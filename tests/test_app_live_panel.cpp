@@ -8,6 +8,8 @@
 #include <QTimer>
 #include <QtTest>
 
+using namespace slm;
+
 namespace
 {
 SimPanelOptions panelOn(const slmsim::SimOptions& sim, bool viaLink)

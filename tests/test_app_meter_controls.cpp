@@ -14,6 +14,8 @@
 #include <QStatusBar>
 #include <QtTest>
 
+using namespace slm;
+
 namespace
 {
 const char* const RangeTexts[] = {"80-140", "70-130", "60-120", "50-110", "40-100", "30-90"};

@@ -13,6 +13,8 @@
 #include <QStandardPaths>
 #include <QtTest>
 
+using namespace slm;
+
 namespace
 {
 SimPanelOptions wiredMeter()

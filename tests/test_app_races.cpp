@@ -31,6 +31,8 @@
 #include <QtTest>
 #include <memory>
 
+using namespace slm;
+
 namespace
 {
 

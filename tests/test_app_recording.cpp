@@ -16,6 +16,8 @@
 #include <QStandardPaths>
 #include <QtTest>
 
+using namespace slm;
+
 namespace
 {
 SimPanelOptions recordingMeter()

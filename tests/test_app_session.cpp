@@ -5,6 +5,8 @@
 #include <QSignalSpy>
 #include <QtTest>
 
+using namespace slm;
+
 class TestMeterSession : public QObject
 {
     Q_OBJECT

@@ -7,6 +7,8 @@
 #include <qcustomplot.h>
 #include <vector>
 
+using namespace slm;
+
 class TestGraphsGraph : public QObject
 {
     Q_OBJECT

@@ -8,6 +8,8 @@
 #include <algorithm>
 #include <memory>
 
+using namespace slm;
+
 class TestGraphsLiveTrends : public QObject
 {
     Q_OBJECT

@@ -14,6 +14,8 @@
 #include <QTest>
 #include <QVBoxLayout>
 
+using namespace slm;
+
 namespace
 {
 

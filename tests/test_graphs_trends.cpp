@@ -8,6 +8,8 @@
 #include <memory>
 #include <qcustomplot.h>
 
+using namespace slm;
+
 class TestGraphsTrends : public QObject
 {
     Q_OBJECT

@@ -9,6 +9,8 @@
 #include <QtTest>
 #include <stdexcept>
 
+using namespace slm;
+
 namespace
 {
 struct Fixture : TestServices<QuietLink> {

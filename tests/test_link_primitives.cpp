@@ -22,6 +22,8 @@
 
 #include <QtTest>
 
+using namespace slm;
+
 namespace
 {
 // A link and a waiter that write every operation into one trace, so the order of writes,

@@ -14,6 +14,8 @@
 #include <QProgressBar>
 #include <QtTest>
 
+using namespace slm;
+
 namespace
 {
 LiveReading decodeFrame(const QByteArray& hex)

@@ -7,6 +7,8 @@
 
 #include <QtTest>
 
+using namespace slm;
+
 using MeterCommands::Key;
 
 namespace

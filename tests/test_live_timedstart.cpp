@@ -11,6 +11,8 @@
 
 #include <QtTest>
 
+using namespace slm;
+
 class TestControlTimedStart : public QObject
 {
     Q_OBJECT

@@ -16,6 +16,8 @@
 #include <QTimer>
 #include <QtTest>
 
+using namespace slm;
+
 using namespace loggertest;
 
 namespace

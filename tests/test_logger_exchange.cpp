@@ -12,6 +12,8 @@
 #include <deque>
 #include <functional>
 
+using namespace slm;
+
 using namespace loggertest;
 
 namespace

@@ -13,6 +13,8 @@
 #include <QWidget>
 #include <memory>
 
+using namespace slm;
+
 namespace loggertest
 {
 

@@ -9,6 +9,8 @@
 #include <QRandomGenerator>
 #include <QtTest>
 
+using namespace slm;
+
 using namespace loggertest;
 
 namespace

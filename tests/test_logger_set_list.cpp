@@ -8,6 +8,8 @@
 #include <QTableWidget>
 #include <QtTest>
 
+using namespace slm;
+
 namespace
 {
 DataSet set(int interval, int records)

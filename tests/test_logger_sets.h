@@ -9,6 +9,8 @@
 #include <QDateTime>
 #include <vector>
 
+using namespace slm;
+
 namespace loggertest
 {
 

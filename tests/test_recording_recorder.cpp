@@ -15,6 +15,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+using namespace slm;
+
 namespace
 {
 

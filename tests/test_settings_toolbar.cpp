@@ -11,6 +11,8 @@
 #include <QRadioButton>
 #include <QtTest>
 
+using namespace slm;
+
 namespace
 {
 struct Fixture : TestServices<ScriptedLink> {

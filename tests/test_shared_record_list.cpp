@@ -8,6 +8,8 @@
 #include <QScrollBar>
 #include <QtTest>
 
+using namespace slm;
+
 namespace
 {
 

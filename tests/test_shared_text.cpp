@@ -4,6 +4,8 @@
 #include <QtTest>
 #include <limits>
 
+using namespace slm;
+
 class SharedTextTest : public QObject
 {
     Q_OBJECT

@@ -5,6 +5,8 @@
 #include "link/MeterCommands.h"
 #include "link/SerialMeterLink.h"
 
+using namespace slm;
+
 using namespace simtest;
 
 class TestSimSerialPort : public QObject

@@ -10,6 +10,9 @@
 
 #include <QWidget>
 
+namespace slm
+{
+
 namespace
 {
 constexpr int ReopenEverySteps = 25; // of 0.02 s while recovering a port that went away
@@ -145,3 +148,5 @@ void MeterSession::recoverStep()
     if (m_timer1.isActive())
         setTimerRunning(m_timer2, true);
 }
+
+} // namespace slm

@@ -8,6 +8,10 @@
 #include <QTimer>
 
 class QWidget;
+
+namespace slm
+{
+
 struct PanelState;
 struct Services;
 
@@ -71,3 +75,5 @@ private:
     QTimer m_recoverTimer;
     int m_recoverSteps = 0;
 };
+
+} // namespace slm

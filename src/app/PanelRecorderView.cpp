@@ -9,6 +9,9 @@
 #include <QLabel>
 #include <QRadioButton>
 
+namespace slm
+{
+
 PanelRecorderView::PanelRecorderView(Panel& panel) : m_panel(panel), m_ui(panel.widgets()), m_caption(&panel)
 {
 }
@@ -96,3 +99,5 @@ QWidget* PanelRecorderView::dialogParent()
 {
     return &m_panel;
 }
+
+} // namespace slm

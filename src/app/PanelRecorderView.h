@@ -3,6 +3,9 @@
 #include "recording/RecorderView.h"
 #include "shared/BusyCaption.h"
 
+namespace slm
+{
+
 struct PanelWidgets;
 class Panel;
 
@@ -35,3 +38,5 @@ private:
     PanelWidgets& m_ui;
     WidgetBusyCaption m_caption;
 };
+
+} // namespace slm

@@ -20,6 +20,9 @@
 #include <QFrame>
 #include <QVBoxLayout>
 
+namespace slm
+{
+
 void showSessionOnPanel(MeterSession& session, Panel& panel, Services& services)
 {
     QObject::connect(&session, &MeterSession::frameDecoded, &panel, &Panel::updateDisplay);
@@ -90,3 +93,5 @@ PanelWiring::PanelWiring(Panel& panel, MeterSession& session, Services& services
 }
 
 PanelWiring::~PanelWiring() = default;
+
+} // namespace slm

@@ -4,6 +4,9 @@
 
 #include <memory>
 
+namespace slm
+{
+
 class Panel;
 class MeterSession;
 class MeterKeys;
@@ -50,3 +53,5 @@ private:
     std::unique_ptr<LoggerCommands> m_logger;
     TimedStartState m_timedStart;
 };
+
+} // namespace slm

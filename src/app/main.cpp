@@ -16,6 +16,8 @@
 #include <QApplication>
 #include <memory>
 
+using namespace slm;
+
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);

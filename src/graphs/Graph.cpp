@@ -7,6 +7,9 @@
 #include <cmath>
 #include <qcustomplot.h>
 
+namespace slm
+{
+
 QColor colorFromBgr(unsigned bgr)
 {
     return QColor(int(bgr & 0xFF), int((bgr >> 8) & 0xFF), int((bgr >> 16) & 0xFF));
@@ -677,3 +680,5 @@ void Graph::showEvent(QShowEvent* event)
         m_plot->replot(QCustomPlot::rpQueuedReplot);
     }
 }
+
+} // namespace slm

@@ -15,6 +15,10 @@ class QCPItemText;
 class QCPItemTracer;
 class QCPItemLine;
 class QMouseEvent;
+
+namespace slm
+{
+
 class LabelFormatTicker;
 
 // The mouse modes of every graph window, numbered as the track-mode lists show them.
@@ -193,3 +197,5 @@ private:
     QPoint m_pressPos;
     bool m_pressed = false;
 };
+
+} // namespace slm

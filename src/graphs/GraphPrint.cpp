@@ -12,6 +12,9 @@
 #include <algorithm>
 #include <qcustomplot.h>
 
+namespace slm
+{
+
 QString printerNoteText()
 {
     return QStringList{
@@ -143,3 +146,5 @@ bool printGraphWindow(const GraphPrintJob& job, Dialogs& dialogs, QPrinter& prin
     }
     return painter.end();
 }
+
+} // namespace slm

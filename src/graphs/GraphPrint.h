@@ -6,6 +6,11 @@
 
 class QWidget;
 class QPrinter;
+class QCPPainter;
+
+namespace slm
+{
+
 class Dialogs;
 class Graph;
 
@@ -33,5 +38,6 @@ bool printGraphWindow(const GraphPrintJob& job, Dialogs& dialogs, QPrinter& prin
 // Draws the window's client area as one page on an open painter's device, scaled to fit and
 // keeping its aspect. A graph given here is drawn again on top as lines and text rather than as
 // its screen picture, so it prints sharp at the printer's resolution.
-class QCPPainter;
 void drawWindowPage(QWidget* window, QCPPainter& painter, Graph* sharpGraph = nullptr);
+
+} // namespace slm

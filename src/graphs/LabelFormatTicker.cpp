@@ -2,6 +2,9 @@
 
 #include <cmath>
 
+namespace slm
+{
+
 LabelFormat LabelFormat::parse(const QString& format)
 {
     LabelFormat f;
@@ -70,3 +73,5 @@ QString LabelFormatTicker::getTickLabel(double tick, const QLocale& locale, QCha
         return QCPAxisTicker::getTickLabel(tick, locale, formatChar, precision);
     return m_format.label(tick);
 }
+
+} // namespace slm

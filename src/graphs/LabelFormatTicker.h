@@ -3,6 +3,9 @@
 #include <QString>
 #include <qcustomplot.h>
 
+namespace slm
+{
+
 // How an axis writes its tick labels, parsed from the label-format texts the graph windows use:
 // "0" whole numbers, "0.0" one decimal, "*.1" / "*0.1" the value times 0.1 with one decimal
 // (an axis in tenths of a dB labelled in dB), "" the plain number.
@@ -34,3 +37,5 @@ private:
     QString m_text;
     LabelFormat m_format;
 };
+
+} // namespace slm

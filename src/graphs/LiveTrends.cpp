@@ -5,6 +5,9 @@
 #include <algorithm>
 #include <cmath>
 
+namespace slm
+{
+
 namespace
 {
 
@@ -98,3 +101,5 @@ void LiveTrends::clearForLinkLoss()
     clearCounts();
     emit clearedForLinkLoss();
 }
+
+} // namespace slm

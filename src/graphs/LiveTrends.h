@@ -5,6 +5,9 @@
 #include <array>
 #include <vector>
 
+namespace slm
+{
+
 // Number of slots of each trend buffer: ten days at one sample per second, plus one.
 inline constexpr int TrendSlots = 864001;
 
@@ -98,3 +101,5 @@ private:
     double m_selMin = LeqSelMinAtStart;
     double m_selMax = 0;
 };
+
+} // namespace slm

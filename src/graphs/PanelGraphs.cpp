@@ -6,6 +6,9 @@
 #include <QGridLayout>
 #include <span>
 
+namespace slm
+{
+
 namespace
 {
 const QString DbCaption = QStringLiteral("dB");
@@ -126,3 +129,5 @@ void PanelGraphs::replotVisibleNow()
         if (g->isVisible())
             g->replotNow();
 }
+
+} // namespace slm

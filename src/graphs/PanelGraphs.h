@@ -2,6 +2,9 @@
 
 #include <QWidget>
 
+namespace slm
+{
+
 class Graph;
 class LiveTrends;
 struct TrendSampleResult;
@@ -43,3 +46,5 @@ private:
     LiveTrends& m_trends;
     Graph* m_graphs[5] = {};
 };
+
+} // namespace slm

@@ -6,6 +6,9 @@
 #include <QPlainTextEdit>
 #include <QVBoxLayout>
 
+namespace slm
+{
+
 TrackModePicker::TrackModePicker(std::vector<TrackModeEntry> entries, QWidget* parent)
     : QWidget(parent), m_entries(std::move(entries))
 {
@@ -45,3 +48,5 @@ void TrackModePicker::choose(int index)
     }
     emit chosen(index, e.mode);
 }
+
+} // namespace slm

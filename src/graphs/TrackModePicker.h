@@ -7,6 +7,10 @@
 
 class QComboBox;
 class QPlainTextEdit;
+
+namespace slm
+{
+
 class Graph;
 
 // The "Track Mode" controls of a graph window: the list Combo1 and the read-only help text
@@ -37,3 +41,5 @@ private:
     QPlainTextEdit* m_description = nullptr;
     Graph* m_graph = nullptr;
 };
+
+} // namespace slm

@@ -4,6 +4,9 @@
 #include <array>
 #include <vector>
 
+namespace slm
+{
+
 // One entry of a graph window's track-mode list: the text shown, the graph's track mode
 // (1..8, or 0 for an entry that is an action rather than a mode) and the help text.
 struct TrackModeEntry {
@@ -53,3 +56,5 @@ inline std::vector<TrackModeEntry> liveHistogramTrackModes()
     entries.push_back({ResetScaleEntry, 0, ""});
     return entries;
 }
+
+} // namespace slm

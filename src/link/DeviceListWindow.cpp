@@ -7,6 +7,9 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 
+namespace slm
+{
+
 namespace
 {
 QString usbId(bool has, quint16 id)
@@ -50,3 +53,5 @@ DeviceListWindow::DeviceListWindow(QWidget* parent) : QDialog(parent)
     layout->addWidget(buttons);
     resize(640, 300);
 }
+
+} // namespace slm

@@ -2,6 +2,9 @@
 
 #include <QDialog>
 
+namespace slm
+{
+
 // The serial devices the system reports: name, description, maker, USB vendor and product.
 class DeviceListWindow : public QDialog
 {
@@ -9,3 +12,5 @@ class DeviceListWindow : public QDialog
 public:
     explicit DeviceListWindow(QWidget* parent = nullptr);
 };
+
+} // namespace slm

@@ -4,6 +4,9 @@
 #include "shared/Services.h"
 #include "shared/StatusNotices.h"
 
+namespace slm
+{
+
 ExchangeScope::ExchangeScope(Services& services, PanelTimers* timers, Refusal refusal)
     : m_waiter(services.waiter)
 {
@@ -35,3 +38,5 @@ bool ExchangeScope::refuseWhileBusy(Services& services)
     services.notices.post(busyText());
     return true;
 }
+
+} // namespace slm

@@ -6,6 +6,9 @@
 #include <QString>
 #include <optional>
 
+namespace slm
+{
+
 class PanelTimers;
 class Waiter;
 struct Services;
@@ -42,3 +45,5 @@ private:
     std::optional<TimersPaused> m_timers;
     std::optional<LinkLock::Hold> m_hold;
 };
+
+} // namespace slm

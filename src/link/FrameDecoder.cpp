@@ -1,5 +1,10 @@
 #include "link/FrameDecoder.h"
 
+#include <QByteArray>
+
+namespace slm
+{
+
 namespace
 {
 struct RangeBounds {
@@ -51,8 +56,6 @@ void DecodeLevelWord(LiveReading& reading, unsigned char high, unsigned char low
     reading.LevelText = levelTextOf(high, low);
 }
 
-#include <QByteArray>
-
 bool isPlausibleLiveFrame(const QByteArray& six)
 {
     if (six.size() != 6 || six[0] != 0x02 || six[5] != 0x03)
@@ -60,3 +63,5 @@ bool isPlausibleLiveFrame(const QByteArray& six)
     const int raw = (static_cast<unsigned char>(six[3]) * 256 + static_cast<unsigned char>(six[4])) & 0x7fff;
     return raw < 1600;
 }
+
+} // namespace slm

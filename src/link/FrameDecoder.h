@@ -2,6 +2,11 @@
 
 #include "shared/LiveReading.h"
 
+class QByteArray;
+
+namespace slm
+{
+
 // The byte encodings of the live frame, also those of the logger's set headers and records.
 // Each decoder writes only its own fields of the reading.
 
@@ -15,9 +20,10 @@ void DecodeLevelWord(LiveReading& reading, unsigned char high, unsigned char low
 // The level text of a raw word: one decimal, nothing before the point below 1.0 (".7").
 QString levelTextOf(unsigned char high, unsigned char low);
 
-class QByteArray;
 // Whether six bytes can be a live frame: 0x02 .. 0x03 around a level below 160 dB. Random line
 // noise passes the bare start/end test once in 65536 blocks; the level makes that about one in
 // a million, so noise is hardly ever shown or recorded as a reading. The acknowledgement frame
 // (3276.7 dB) fails it. Every other bit is left to the decoders, as a meter may set them.
 bool isPlausibleLiveFrame(const QByteArray& six);
+
+} // namespace slm

@@ -1,5 +1,8 @@
 #pragma once
 
+namespace slm
+{
+
 // The link has one user at a time. An exchange holds the lock while it runs; the live poll
 // skips its tick when it finds the lock held, since the waits of an exchange run the event
 // loop and a timer tick could otherwise start in the middle of it.
@@ -32,3 +35,5 @@ private:
     int m_holders = 0;
     int m_uses = 0;
 };
+
+} // namespace slm

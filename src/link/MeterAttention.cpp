@@ -7,6 +7,9 @@
 
 #include <QElapsedTimer>
 
+namespace slm
+{
+
 bool MeterAttention(Services& s, double timeoutSeconds)
 {
     QElapsedTimer elapsed;
@@ -27,3 +30,5 @@ bool MeterAttention(Services& s, double timeoutSeconds)
             return false;
     }
 }
+
+} // namespace slm

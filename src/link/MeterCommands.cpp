@@ -3,6 +3,9 @@
 #include <QString>
 #include <algorithm>
 
+namespace slm
+{
+
 namespace MeterCommands
 {
 
@@ -47,3 +50,5 @@ bool endsWithAck(const QByteArray& block)
 }
 
 } // namespace MeterCommands
+
+} // namespace slm

@@ -3,6 +3,9 @@
 #include <QByteArray>
 #include <QDateTime>
 
+namespace slm
+{
+
 // Every byte sequence the program writes to the meter is built here.
 namespace MeterCommands
 {
@@ -89,3 +92,5 @@ bool endsWithFrame(const QByteArray& block);
 bool endsWithAck(const QByteArray& block);
 
 } // namespace MeterCommands
+
+} // namespace slm

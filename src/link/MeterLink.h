@@ -3,6 +3,9 @@
 #include <QByteArray>
 #include <QString>
 
+namespace slm
+{
+
 // The one serial port to the meter, with exactly the operations the program uses: raw bytes,
 // polled, never receive events.
 class MeterLink
@@ -40,3 +43,5 @@ public:
         return input();
     }
 };
+
+} // namespace slm

@@ -2,6 +2,9 @@
 
 #include <QFileInfo>
 
+namespace slm
+{
+
 int comPortNumber(const QString& text)
 {
     for (int n = 1; n <= 16; ++n)
@@ -44,3 +47,5 @@ PortChoice resolvePortChoice(const QString& text)
     }
     return choice;
 }
+
+} // namespace slm

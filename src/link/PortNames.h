@@ -2,6 +2,9 @@
 
 #include <QString>
 
+namespace slm
+{
+
 // How a text of the port window becomes a device to open.
 struct PortChoice {
     enum class Kind { None, ComNumber, Device, Simulated };
@@ -21,3 +24,5 @@ QString deviceForComNumber(int number);
 QString deviceShortName(const QString& device);
 // COMn, the simulated-meter entry, or the path of an existing device; otherwise Kind::None.
 PortChoice resolvePortChoice(const QString& text);
+
+} // namespace slm

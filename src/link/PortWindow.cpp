@@ -13,6 +13,9 @@
 #include <QSerialPortInfo>
 #include <QVBoxLayout>
 
+namespace slm
+{
+
 PortWindow::PortWindow(Dialogs& dialogs, QWidget* parent) : QDialog(parent), m_dialogs(dialogs)
 {
     setObjectName(QStringLiteral("Port"));
@@ -108,3 +111,5 @@ void PortWindow::startDeviceManager()
     list.exec();
 #endif
 }
+
+} // namespace slm

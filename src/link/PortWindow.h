@@ -5,6 +5,10 @@
 class QComboBox;
 class QPushButton;
 class QWidget;
+
+namespace slm
+{
+
 class Dialogs;
 
 // The start-up window: pick the meter's port, or look it up among the system's serial devices.
@@ -26,3 +30,5 @@ private:
     QWidget* m_picDevice;
     QString m_chosen;
 };
+
+} // namespace slm

@@ -2,6 +2,9 @@
 
 #include <QStringList>
 
+namespace slm
+{
+
 bool parseLineSettings(const QString& text, LineSettings& out)
 {
     const QStringList parts = text.split(u',');
@@ -134,3 +137,5 @@ void SerialMeterLink::dropOnFatalError()
         },
         Qt::QueuedConnection);
 }
+
+} // namespace slm

@@ -4,6 +4,9 @@
 
 #include <QSerialPort>
 
+namespace slm
+{
+
 // MeterLink over QSerialPort. Bytes are moved into the port's buffer by the event loop that
 // the waits run, so polling inBufferCount() between waits sees them arrive.
 class SerialMeterLink : public MeterLink
@@ -39,3 +42,5 @@ struct LineSettings {
     int stopBits = 1;
 };
 bool parseLineSettings(const QString& text, LineSettings& out);
+
+} // namespace slm

@@ -4,6 +4,9 @@
 #include <QDir>
 #include <QFileInfo>
 
+namespace slm
+{
+
 SimulatorProcess::~SimulatorProcess()
 {
     if (m_process.state() != QProcess::NotRunning) {
@@ -37,3 +40,5 @@ QString SimulatorProcess::start(const QStringList& arguments)
     }
     return QString::fromLocal8Bit(m_process.readLine()).trimmed();
 }
+
+} // namespace slm

@@ -4,6 +4,9 @@
 #include <QString>
 #include <QStringList>
 
+namespace slm
+{
+
 // Starts the simulated meter next to the program and tells the pseudo-terminal it serves.
 // The simulator ends with this object (and with the program, should it die).
 class SimulatorProcess
@@ -18,3 +21,5 @@ private:
     QProcess m_process;
     QString m_error;
 };
+
+} // namespace slm

@@ -5,6 +5,9 @@
 #include <QEventLoop>
 #include <QTimer>
 
+namespace slm
+{
+
 void EventLoopWaiter::waitSeconds(double seconds)
 {
     wait(seconds, true);
@@ -46,3 +49,5 @@ void WaitSeconds(double seconds)
 {
     EventLoopWaiter().waitSeconds(seconds);
 }
+
+} // namespace slm

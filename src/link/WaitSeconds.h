@@ -1,5 +1,8 @@
 #pragma once
 
+namespace slm
+{
+
 // The timed wait of every exchange. It lets user-interface events run while it waits and
 // measures the time on a monotonic clock, so a wait across midnight lasts its full time.
 class Waiter
@@ -31,3 +34,5 @@ private:
 
 // The shared wait used where no other waiter was handed in.
 void WaitSeconds(double seconds);
+
+} // namespace slm

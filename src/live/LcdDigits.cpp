@@ -3,6 +3,9 @@
 #include <QPainter>
 #include <QPainterPath>
 
+namespace slm
+{
+
 namespace
 {
 // Segments a..g as bits 0..6.
@@ -158,3 +161,5 @@ void LcdDigits::paintEvent(QPaintEvent*)
         }
     }
 }
+
+} // namespace slm

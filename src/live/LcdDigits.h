@@ -2,6 +2,9 @@
 
 #include <QWidget>
 
+namespace slm
+{
+
 // Seven-segment digits like the meter's own display. Shows digits, ".", "-", blanks and the
 // trailing "*" of a marked reading; the text is right-aligned in a fixed number of cells.
 class LcdDigits : public QWidget
@@ -25,3 +28,5 @@ private:
     QColor m_on{20, 32, 24};
     QColor m_off{0, 0, 0, 22};
 };
+
+} // namespace slm

@@ -7,6 +7,9 @@
 #include "link/WaitSeconds.h"
 #include "shared/Services.h"
 
+namespace slm
+{
+
 namespace
 {
 constexpr int LostAfterSteps = 100; // of 0.01 s: about one second without six bytes
@@ -70,3 +73,5 @@ void LivePoll::decode(const QByteArray& frame)
     DecodeLevelWord(m_live, byte(3), byte(4));
     ++m_decoded;
 }
+
+} // namespace slm

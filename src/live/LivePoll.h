@@ -3,6 +3,10 @@
 #include "shared/ReentryGuard.h"
 
 class QByteArray;
+
+namespace slm
+{
+
 struct LiveReading;
 struct Services;
 
@@ -28,3 +32,5 @@ private:
     ReentryFlag m_running;
     int m_decoded = 0;
 };
+
+} // namespace slm

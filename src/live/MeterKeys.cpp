@@ -6,6 +6,9 @@
 #include "shared/Services.h"
 #include "shared/StatusNotices.h"
 
+namespace slm
+{
+
 MeterKeys::MeterKeys(Services& services) : m_services(services) {}
 
 QString MeterKeys::givenUpText()
@@ -28,3 +31,5 @@ bool MeterKeys::press(MeterCommands::Key key)
         m_services.notices.post(givenUpText());
     return acknowledged;
 }
+
+} // namespace slm

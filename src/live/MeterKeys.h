@@ -4,6 +4,9 @@
 
 #include <QString>
 
+namespace slm
+{
+
 struct Services;
 
 // The panel's ten key buttons: each press asks the meter for attention and then sends the key
@@ -25,3 +28,5 @@ public:
 private:
     Services& m_services;
 };
+
+} // namespace slm

@@ -22,6 +22,9 @@
 #include <QToolBar>
 #include <QVBoxLayout>
 
+namespace slm
+{
+
 namespace
 {
 const QColor LcdBack(178, 196, 164);
@@ -447,3 +450,5 @@ void Panel::closeEvent(QCloseEvent* event)
             w->close();
     emit closed();
 }
+
+} // namespace slm

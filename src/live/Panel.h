@@ -15,6 +15,10 @@ class QPushButton;
 class QRadioButton;
 class QToolBar;
 class QVBoxLayout;
+
+namespace slm
+{
+
 class ClickableLabel;
 class LcdDigits;
 struct PanelState;
@@ -93,3 +97,5 @@ private:
     PanelState& m_state;
     PanelWidgets m_ui;
 };
+
+} // namespace slm

@@ -2,6 +2,9 @@
 
 #include <algorithm>
 
+namespace slm
+{
+
 PanelDisplay computePanelDisplay(const LiveReading& r, bool previousCaVisible)
 {
     PanelDisplay d;
@@ -42,3 +45,5 @@ PanelDisplay computePanelDisplay(const LiveReading& r, bool previousCaVisible)
     d.boardLevel = QString::number(r.RangeLow) + u'-' + QString::number(r.RangeHigh);
     return d;
 }
+
+} // namespace slm

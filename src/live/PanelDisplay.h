@@ -4,6 +4,9 @@
 
 #include <optional>
 
+namespace slm
+{
+
 // What the front panel shows for one decoded reading, worked out without any widget so the
 // rules can be checked on their own. The panel applies it to its controls.
 struct PanelDisplay {
@@ -22,3 +25,5 @@ struct PanelDisplay {
 
 // previousCaVisible: the weighting annunciator's visibility before this reading ("AA" blinks it).
 PanelDisplay computePanelDisplay(const LiveReading& reading, bool previousCaVisible);
+
+} // namespace slm

@@ -4,6 +4,9 @@
 #include <QPainter>
 #include <QPainterPath>
 
+namespace slm
+{
+
 namespace
 {
 using Draw = void (*)(QPainter&, const QRectF&);
@@ -203,3 +206,5 @@ QPixmap stateIcon(const QString& state, int size, qreal dpr, const QColor& color
     }
     return pm;
 }
+
+} // namespace slm

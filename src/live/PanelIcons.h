@@ -3,6 +3,9 @@
 #include <QIcon>
 #include <QPixmap>
 
+namespace slm
+{
+
 // Icons drawn by the program itself, so the panel looks the same on every desktop and stays
 // sharp at any scaling (each is drawn at the device pixel ratio it is shown at).
 QIcon toolbarIcon(const QString& key);
@@ -10,3 +13,5 @@ QIcon toolbarIcon(const QString& key);
 QIcon stopRecordingIcon();
 // The meter's logging state icons: "Run", "Pause", "Stop".
 QPixmap stateIcon(const QString& state, int size, qreal devicePixelRatio, const QColor& color);
+
+} // namespace slm

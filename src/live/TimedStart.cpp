@@ -7,6 +7,9 @@
 
 #include <cmath>
 
+namespace slm
+{
+
 namespace
 {
 
@@ -79,3 +82,5 @@ bool askTimedStart(Services& services, TimedStartState& state, QWidget* parent)
         return true;
     }
 }
+
+} // namespace slm

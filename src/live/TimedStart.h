@@ -4,6 +4,10 @@
 #include <optional>
 
 class QWidget;
+
+namespace slm
+{
+
 struct Services;
 
 // The timed-start period typed as "hh:nn:ss". Each field keeps its last two digits and then
@@ -35,3 +39,5 @@ struct TimedStartState {
 // counters, stamps the start (whole seconds since midnight) and flips armed.
 // Returns whether a period was stored.
 bool askTimedStart(Services& services, TimedStartState& state, QWidget* parent);
+
+} // namespace slm

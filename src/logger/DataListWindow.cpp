@@ -15,6 +15,9 @@
 #include <QToolBar>
 #include <QVBoxLayout>
 
+namespace slm
+{
+
 namespace
 {
 
@@ -146,3 +149,5 @@ void DataListWindow::save()
     }
     QApplication::restoreOverrideCursor();
 }
+
+} // namespace slm

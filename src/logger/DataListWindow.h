@@ -7,6 +7,10 @@
 
 class QAction;
 class QLabel;
+
+namespace slm
+{
+
 class RecordList;
 class RecordListModel;
 struct Services;
@@ -47,3 +51,5 @@ private:
     RecordList* m_list;
     QHash<QString, QLabel*> m_boards;
 };
+
+} // namespace slm

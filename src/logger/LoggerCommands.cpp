@@ -20,6 +20,9 @@
 #include <QScreen>
 #include <algorithm>
 
+namespace slm
+{
+
 namespace
 {
 const QString ErrorText = QStringLiteral("Error! Try again!");
@@ -202,3 +205,5 @@ void LoggerCommands::showSet(int setNumber)
     if (generation != m_decodeGeneration)
         paused.leaveOffAtEnd();
 }
+
+} // namespace slm

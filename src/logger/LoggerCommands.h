@@ -7,10 +7,14 @@
 #include <QPointer>
 #include <vector>
 
+class QWidget;
+
+namespace slm
+{
+
 class DataListWindow;
 class MemoryWindow;
 class PanelTimers;
-class QWidget;
 struct PanelState;
 struct Services;
 
@@ -54,3 +58,5 @@ private:
     bool m_cancel = false;
     int m_decodeGeneration = 0;
 };
+
+} // namespace slm

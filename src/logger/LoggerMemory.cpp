@@ -4,6 +4,9 @@
 #include <QTimeZone>
 #include <algorithm>
 
+namespace slm
+{
+
 namespace
 {
 
@@ -124,3 +127,5 @@ std::vector<DataSet> scanLoggerImage(const QByteArray& image, qsizetype loggedLe
     }
     return sets;
 }
+
+} // namespace slm

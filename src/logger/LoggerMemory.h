@@ -3,6 +3,9 @@
 #include <QByteArray>
 #include <vector>
 
+namespace slm
+{
+
 // The logger memory as the meter hands it over: sets back to back, each opened by the marker
 // 00 55 AA 00, then interval, status byte, range byte, 2-byte records and a 50-byte trailer.
 
@@ -33,3 +36,5 @@ std::vector<DataSet> scanLoggerImage(const QByteArray& image, qsizetype loggedLe
 // Whether six bytes (second, minute, hour, day, month, year, packed BCD) are a date-time the
 // meter could have written.
 bool isPlausibleBcdDateTime(const char* sixBytes);
+
+} // namespace slm

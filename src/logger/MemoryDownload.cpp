@@ -7,6 +7,9 @@
 #include <QElapsedTimer>
 #include <algorithm>
 
+namespace slm
+{
+
 namespace
 {
 
@@ -118,3 +121,5 @@ DownloadResult MemoryDownload::run(MeterLink& link, Waiter& waiter, const Cancel
     result.outcome = Outcome::Listed;
     return result;
 }
+
+} // namespace slm

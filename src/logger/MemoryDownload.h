@@ -7,6 +7,9 @@
 #include <functional>
 #include <vector>
 
+namespace slm
+{
+
 class MeterLink;
 class Waiter;
 
@@ -48,3 +51,5 @@ signals:
     // Share of the block received, 0..100.
     void progress(double percent);
 };
+
+} // namespace slm

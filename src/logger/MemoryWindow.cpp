@@ -12,6 +12,9 @@
 #include <QScrollBar>
 #include <QTableWidget>
 
+namespace slm
+{
+
 namespace
 {
 QLabel* boardLabel(const QString& name, const QString& text, QWidget* parent)
@@ -136,3 +139,5 @@ void MemoryWindow::closeEvent(QCloseEvent* event)
     emit closed();
     QWidget::closeEvent(event);
 }
+
+} // namespace slm

@@ -5,6 +5,10 @@
 class QLabel;
 class QPushButton;
 class QTableWidget;
+
+namespace slm
+{
+
 struct DataSet;
 
 // The "Data Logger" window: the list of logged sets, the memory size, the free memory and the
@@ -46,3 +50,5 @@ private:
 
 // "0.0" followed by "% Completed".
 QString percentCompleted(double percent);
+
+} // namespace slm

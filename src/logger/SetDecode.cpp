@@ -6,6 +6,9 @@
 
 #include <QTimeZone>
 
+namespace slm
+{
+
 namespace
 {
 // Offsets from the end of the records (2N + 8) into the trailer.
@@ -62,3 +65,5 @@ SetFields SetDecoder::fields() const
     f.peakDb = levelTextOf(byteAt(trailer + PeakLevelOffset), byteAt(trailer + PeakLevelOffset + 1));
     return f;
 }
+
+} // namespace slm

@@ -7,6 +7,9 @@
 #include <QDateTime>
 #include <QString>
 
+namespace slm
+{
+
 // What the "Data List" window shows of one set besides its records.
 struct SetFields {
     QString freqWeight; // BoardCA: "20-200Hz Filter" for AA
@@ -49,3 +52,5 @@ private:
     QString m_startText;
     QDateTime m_start;
 };
+
+} // namespace slm

@@ -7,6 +7,9 @@
 
 #include <QFileInfo>
 
+namespace slm
+{
+
 namespace
 {
 
@@ -77,3 +80,5 @@ QString writeListFile(const QString& path, const RecordListModel& list, BusyCapt
 {
     return writeWholeFile(path, {}, list, progress, QStringLiteral(" Records Completed"));
 }
+
+} // namespace slm

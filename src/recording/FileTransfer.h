@@ -5,9 +5,13 @@
 #include <QString>
 #include <optional>
 
+class QWidget;
+
+namespace slm
+{
+
 class BusyCaption;
 class Dialogs;
-class QWidget;
 class RecordFileWriter;
 class RecordListModel;
 
@@ -32,3 +36,5 @@ QString writeDataLoggerFile(const QString& path, const DataLoggerHeader& header,
 // The header-less kind: the title line and the rows (the automatic save of a full list, whose
 // caption reads "<row> Records Completed").
 QString writeListFile(const QString& path, const RecordListModel& list, BusyCaption* progress);
+
+} // namespace slm

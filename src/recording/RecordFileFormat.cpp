@@ -2,6 +2,9 @@
 
 #include "shared/TextHelpers.h"
 
+namespace slm
+{
+
 int headerLineCount(RecordFileKind kind)
 {
     switch (kind) {
@@ -98,3 +101,5 @@ std::optional<RecordRow> splitRecordLine(const QString& line)
     }
     return RecordRow{fields[0], fields[1], fields[2]};
 }
+
+} // namespace slm

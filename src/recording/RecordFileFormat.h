@@ -7,6 +7,9 @@
 #include <QStringList>
 #include <optional>
 
+namespace slm
+{
+
 // The bytes of a record file (.slmm): single-byte text (Latin-1), CR LF line ends, every field of
 // the title and record lines followed by a TAB. Three kinds, told apart by the first line.
 
@@ -69,3 +72,5 @@ QStringList headerLines(const DataLoggerHeader& header);
 // Splits a record line into its three fields: each is the text up to the next TAB. A line with
 // fewer than three TABs is not a record line.
 std::optional<RecordRow> splitRecordLine(const QString& line);
+
+} // namespace slm

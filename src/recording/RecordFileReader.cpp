@@ -3,6 +3,9 @@
 #include <QBuffer>
 #include <QIODevice>
 
+namespace slm
+{
+
 bool RecordLineReader::atEnd() const
 {
     return m_in.atEnd();
@@ -85,3 +88,5 @@ RecordFile parseRecordFile(const QByteArray& bytes)
     buffer.open(QIODevice::ReadOnly);
     return parseRecordFile(buffer);
 }
+
+} // namespace slm

@@ -9,6 +9,9 @@
 
 class QIODevice;
 
+namespace slm
+{
+
 // Reads one line item of a record file: Latin-1, ended by CR LF or LF (a lone CR at the end is
 // dropped too), leading blanks skipped. Commas are kept: no writer puts one in a record file, and
 // splitting there would shift every later line.
@@ -65,3 +68,5 @@ struct RecordFile {
 };
 RecordFile parseRecordFile(QIODevice& in);
 RecordFile parseRecordFile(const QByteArray& bytes);
+
+} // namespace slm

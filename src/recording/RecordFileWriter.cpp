@@ -11,6 +11,10 @@
 
 #ifdef Q_OS_UNIX
 #include <unistd.h>
+
+namespace slm
+{
+
 #endif
 
 QString fileWriteError(const QString& path, const QString& reason)
@@ -101,3 +105,5 @@ bool RecordFileWriter::fail(const QString& reason)
     }
     return false;
 }
+
+} // namespace slm

@@ -8,6 +8,9 @@
 
 class QFileDevice;
 
+namespace slm
+{
+
 // The one writer of record-file lines. Every method returns false once a write failed; error()
 // then names the file and the reason, ready to be shown to the user.
 class RecordFileWriter
@@ -49,3 +52,5 @@ private:
 
 // "The file "<path>" could not be written: <reason>."
 QString fileWriteError(const QString& path, const QString& reason);
+
+} // namespace slm

@@ -15,6 +15,9 @@
 #include <QFileInfo>
 #include <QStandardPaths>
 
+namespace slm
+{
+
 namespace
 {
 
@@ -332,3 +335,5 @@ void Recorder::onLinkLost()
     // that save is not told again.
     m_list.clear();
 }
+
+} // namespace slm

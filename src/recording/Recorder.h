@@ -8,6 +8,9 @@
 #include <memory>
 #include <optional>
 
+namespace slm
+{
+
 class Clock;
 class Dialogs;
 class RecordFileWriter;
@@ -122,3 +125,5 @@ private:
     ReentryFlag m_stopping;
     bool m_fullListErrorShown = false;
 };
+
+} // namespace slm

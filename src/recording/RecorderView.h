@@ -2,8 +2,12 @@
 
 #include <QString>
 
-class BusyCaption;
 class QWidget;
+
+namespace slm
+{
+
+class BusyCaption;
 
 // What the recording logic shows on the panel. The panel implements it; tests record the calls.
 class RecorderView
@@ -41,3 +45,5 @@ public:
     // Parent window of the dialogs.
     virtual QWidget* dialogParent() = 0;
 };
+
+} // namespace slm

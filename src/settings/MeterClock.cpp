@@ -8,6 +8,9 @@
 
 #include <QElapsedTimer>
 
+namespace slm
+{
+
 std::optional<QByteArray> readMeterClock(Services& s, double boundSeconds, const std::function<bool()>& stop)
 {
     QElapsedTimer elapsed;
@@ -42,3 +45,5 @@ QString pcClockText(const QDateTime& when)
 {
     return formatDateTime(when);
 }
+
+} // namespace slm

@@ -6,6 +6,9 @@
 #include <functional>
 #include <optional>
 
+namespace slm
+{
+
 struct Services;
 
 // Reads the meter's clock: flush, "I", wait 0.02 s, read; again until at least six bytes came.
@@ -22,3 +25,5 @@ QString meterClockText(const QByteArray& reply);
 
 // The PC's clock as the window shows it, "yyyy/mm/dd hh:nn:ss".
 QString pcClockText(const QDateTime& when);
+
+} // namespace slm

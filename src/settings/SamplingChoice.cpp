@@ -6,6 +6,9 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
+namespace slm
+{
+
 SamplingChoice::SamplingChoice(QWidget* panel) : QDialog(panel)
 {
     setObjectName(QStringLiteral("SamplingChoice"));
@@ -39,3 +42,5 @@ void SamplingChoice::confirm()
     m_answer = m_optPc->isChecked();
     accept();
 }
+
+} // namespace slm

@@ -5,6 +5,9 @@
 
 class QRadioButton;
 
+namespace slm
+{
+
 // Asks whether the PC's or the meter's sampling interval is to be set. OK gives the answer;
 // closing the window any other way gives none, and the last answer stands.
 class SamplingChoice : public QDialog
@@ -23,3 +26,5 @@ private:
     QRadioButton* m_optMeter;
     QRadioButton* m_optPc;
 };
+
+} // namespace slm

@@ -14,6 +14,9 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+namespace slm
+{
+
 namespace
 {
 const QString MeterTimeCaption = QStringLiteral("Meter Time");
@@ -144,3 +147,5 @@ void Setup::unload()
     // Whatever the readouts did, the panel polls again once this window is gone.
     m_panelTimers.setTimersEnabled(true);
 }
+
+} // namespace slm

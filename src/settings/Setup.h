@@ -4,9 +4,13 @@
 
 #include <QDialog>
 
+class QTimer;
+
+namespace slm
+{
+
 class ClickableLabel;
 class PanelTimers;
-class QTimer;
 struct Services;
 
 // The clock window: shows the meter's clock and the PC's clock on demand (a click on either
@@ -43,3 +47,5 @@ private:
     ReentryFlag m_tick;
     bool m_unloaded = false;
 };
+
+} // namespace slm

@@ -16,6 +16,9 @@
 #include <algorithm>
 #include <cmath>
 
+namespace slm
+{
+
 namespace
 {
 
@@ -159,3 +162,5 @@ void ToolbarCommands::realTimeClock()
     Setup window(m_services, m_timers, m_panel);
     window.exec();
 }
+
+} // namespace slm

@@ -7,6 +7,10 @@
 #include <optional>
 
 class QWidget;
+
+namespace slm
+{
+
 class PanelTimers;
 struct PanelState;
 struct Services;
@@ -60,3 +64,5 @@ private:
     bool m_usePcSampling = false;
     int m_meterSamplingTime = 1;
 };
+
+} // namespace slm

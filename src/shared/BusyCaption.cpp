@@ -3,6 +3,9 @@
 #include <QApplication>
 #include <QWidget>
 
+namespace slm
+{
+
 QString WidgetBusyCaption::caption() const
 {
     return m_window ? m_window->windowTitle() : QString();
@@ -43,3 +46,5 @@ void BusyScope::setCaption(const QString& text)
     if (m_target)
         m_target->setCaption(text);
 }
+
+} // namespace slm

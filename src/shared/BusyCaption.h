@@ -4,6 +4,9 @@
 
 class QWidget;
 
+namespace slm
+{
+
 // The window caption that long work writes its progress into, and the busy mouse pointer.
 class BusyCaption
 {
@@ -43,3 +46,5 @@ private:
     BusyCaption* m_target;
     QString m_savedCaption;
 };
+
+} // namespace slm

@@ -6,6 +6,9 @@
 #include <QStyle>
 #include <QStyleOptionFocusRect>
 
+namespace slm
+{
+
 namespace
 {
 
@@ -106,3 +109,5 @@ void ClickableLabel::paintEvent(QPaintEvent* event)
     focus.rect = contentsRect().adjusted(1, 1, -1, -1);
     style()->drawPrimitive(QStyle::PE_FrameFocusRect, &focus, &painter, this);
 }
+
+} // namespace slm

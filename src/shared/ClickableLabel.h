@@ -3,6 +3,9 @@
 #include <QLabel>
 #include <QMouseEvent>
 
+namespace slm
+{
+
 // A label that reports clicks (the panel's port label, the clock window's readouts).
 //
 // It works as a button for everyone: Tab reaches it, Space or Enter clicks it, and assistive
@@ -42,3 +45,5 @@ protected:
 private:
     void init();
 };
+
+} // namespace slm

@@ -2,6 +2,9 @@
 
 #include <QDateTime>
 
+namespace slm
+{
+
 // The wall clock the program stamps records with. Tests set it; waits never use it (they run
 // on a monotonic clock, see WaitSeconds).
 class Clock
@@ -30,3 +33,5 @@ public:
 private:
     QDateTime m_now;
 };
+
+} // namespace slm

@@ -8,6 +8,9 @@
 #include <QPrinter>
 #include <QProcess>
 
+namespace slm
+{
+
 QString qtFileFilter(const QString& pipeFilter)
 {
     const QStringList parts = pipeFilter.split(u'|', Qt::SkipEmptyParts);
@@ -81,3 +84,5 @@ bool QtDialogs::startProgram(const QString& program, const QStringList& argument
 {
     return QProcess::startDetached(program, arguments);
 }
+
+} // namespace slm

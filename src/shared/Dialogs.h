@@ -6,6 +6,9 @@
 class QWidget;
 class QPrinter;
 
+namespace slm
+{
+
 // Every modal question the program asks goes through here, so tests script the answers.
 class Dialogs
 {
@@ -43,3 +46,5 @@ public:
     bool choosePrinter(QWidget* parent, QPrinter& printer) override;
     bool startProgram(const QString& program, const QStringList& arguments) override;
 };
+
+} // namespace slm

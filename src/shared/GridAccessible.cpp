@@ -5,6 +5,9 @@
 #include <QPointer>
 #include <QTableView>
 
+namespace slm
+{
+
 namespace
 {
 
@@ -362,3 +365,5 @@ void makeCellsPressable(QAbstractItemView* view)
         earlier && !dynamic_cast<ItemViewAccessible*>(earlier))
         QAccessible::deleteAccessibleInterface(QAccessible::uniqueId(earlier));
 }
+
+} // namespace slm

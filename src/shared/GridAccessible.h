@@ -5,6 +5,9 @@
 
 class QAbstractItemView;
 
+namespace slm
+{
+
 // What a screen reader sees of a grid: a table with a title row of column headers and one cell
 // per row and column, the current cell focused and the selected rows selected.
 //
@@ -77,3 +80,5 @@ private:
 // Lets assistive technology press the cells of a table view with a click's effect (the view's
 // clicked signal). The view's rows must have no header column, as the program's grids have none.
 void makeCellsPressable(QAbstractItemView* view);
+
+} // namespace slm

@@ -2,6 +2,9 @@
 
 #include <QString>
 
+namespace slm
+{
+
 // The newest decoded live frame. One instance lives in PanelState and every decode overwrites
 // only the fields its own byte carries, so a frame decoded from logger memory updates it too.
 struct LiveReading {
@@ -17,3 +20,5 @@ struct LiveReading {
     double Level = 0.0;
     QString LevelText;
 };
+
+} // namespace slm

@@ -4,6 +4,9 @@
 
 #include <QString>
 
+namespace slm
+{
+
 // A recording stops, and the panel's list saves itself, at this many rows.
 inline constexpr int RecordLimit = 348000;
 
@@ -25,3 +28,5 @@ struct PanelState {
     // PC sampling, set by the toolbar and read by the recorder (which keeps its own counters).
     int PcSamplingTime = 1;
 };
+
+} // namespace slm

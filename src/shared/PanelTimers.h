@@ -1,5 +1,8 @@
 #pragma once
 
+namespace slm
+{
+
 // The panel's two timers (the 200 ms live poll and the 1 s sampling tick). Windows that talk to
 // the meter or run long work switch both off and on through this.
 class PanelTimers
@@ -10,3 +13,5 @@ public:
     virtual bool livePollEnabled() const = 0;
     virtual bool samplingTickEnabled() const = 0;
 };
+
+} // namespace slm

@@ -11,6 +11,9 @@
 #include <QStyle>
 #include <QStyleOptionFocusRect>
 
+namespace slm
+{
+
 namespace
 {
 
@@ -358,3 +361,5 @@ void RecordColumnView::focusOutEvent(QFocusEvent* event)
     QFrame::focusOutEvent(event);
     update();
 }
+
+} // namespace slm

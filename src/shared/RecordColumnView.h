@@ -3,6 +3,10 @@
 #include <QFrame>
 
 class QScrollBar;
+
+namespace slm
+{
+
 class RecordListModel;
 
 // One grid of a record list: a fixed title row and one column of a RecordListModel, drawn row
@@ -80,3 +84,5 @@ private:
     int m_columnWidth = 80;
     int m_currentRow = 0;
 };
+
+} // namespace slm

@@ -6,6 +6,9 @@
 #include <QHBoxLayout>
 #include <QScrollBar>
 
+namespace slm
+{
+
 namespace
 {
 
@@ -84,3 +87,5 @@ void RecordList::followScroll(int fromGrid, int value)
             m_grids[static_cast<std::size_t>(k)]->verticalScrollBar()->setValue(value);
     m_syncing = false;
 }
+
+} // namespace slm

@@ -3,6 +3,9 @@
 #include <QWidget>
 #include <array>
 
+namespace slm
+{
+
 class RecordColumnView;
 class RecordListModel;
 
@@ -40,3 +43,5 @@ private:
     bool m_syncing = false;
     bool m_selecting = false;
 };
+
+} // namespace slm

@@ -2,6 +2,9 @@
 
 #include <cstring>
 
+namespace slm
+{
+
 namespace
 {
 
@@ -158,3 +161,5 @@ QVariant RecordListModel::headerData(int section, Qt::Orientation orientation, i
         return title(section);
     return section + 1;
 }
+
+} // namespace slm

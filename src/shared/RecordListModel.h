@@ -8,6 +8,9 @@
 #include <memory>
 #include <vector>
 
+namespace slm
+{
+
 // The rows of a record list (panel, data list, file views): number, date-time and level texts.
 //
 // Two ways to address it:
@@ -58,3 +61,5 @@ private:
     qsizetype m_blockSize = 0;          // size of the last block (larger for an oversized row)
     std::deque<std::uint64_t> m_rows;   // block index << 32 | offset of each record
 };
+
+} // namespace slm

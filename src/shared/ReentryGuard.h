@@ -1,5 +1,8 @@
 #pragma once
 
+namespace slm
+{
+
 // Handlers that wait with the event loop running can be entered again from inside that wait
 // (a timer tick, a second click). A ReentryFlag marks a handler as running; a Guard enters it
 // only when it is not, and leaves it however the handler ends.
@@ -34,3 +37,5 @@ public:
 private:
     bool m_active = false;
 };
+
+} // namespace slm

@@ -1,5 +1,8 @@
 #pragma once
 
+namespace slm
+{
+
 class MeterLink;
 class Dialogs;
 class Clock;
@@ -17,3 +20,5 @@ struct Services {
     LinkLock& linkLock;
     StatusNotices& notices;
 };
+
+} // namespace slm

@@ -2,6 +2,9 @@
 
 #include <cmath>
 
+namespace slm
+{
+
 double numericValue(const QString& text)
 {
     int i = 0;
@@ -63,3 +66,5 @@ QString formatHeaderNumber(double value)
         return digits + u' ';
     return u' ' + digits + u' ';
 }
+
+} // namespace slm

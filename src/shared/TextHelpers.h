@@ -3,6 +3,9 @@
 #include <QDateTime>
 #include <QString>
 
+namespace slm
+{
+
 // The leading decimal number of a text: leading blanks skipped, reading stops at the first
 // character that cannot continue the number, 0 when there is none ("65.3*" gives 65.3).
 double numericValue(const QString& text);
@@ -15,3 +18,5 @@ QString formatDateTime(const QDateTime& when);
 
 // A number as record files write it: one blank (or the minus sign) before, one blank after.
 QString formatHeaderNumber(double value);
+
+} // namespace slm

@@ -2,6 +2,9 @@
 
 #include "shared/PanelTimers.h"
 
+namespace slm
+{
+
 // The panel's two timers are off for the lifetime of this object (an exchange with the meter or
 // a long computation), and on again however it ends.
 class TimersPaused
@@ -27,3 +30,5 @@ private:
     PanelTimers* m_timers;
     bool m_leaveOff = false;
 };
+
+} // namespace slm

@@ -5,6 +5,9 @@
 #include <QWidget>
 #include <cmath>
 
+namespace slm
+{
+
 int twipsToPixels(int twips, double dotsPerInch)
 {
     return static_cast<int>(std::lround(twips * dotsPerInch / 1440.0));
@@ -26,3 +29,5 @@ double screenDpiY(const QWidget* widget)
     const QScreen* s = screenOf(widget);
     return s ? s->logicalDotsPerInchY() : 96.0;
 }
+
+} // namespace slm

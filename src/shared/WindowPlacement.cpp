@@ -4,6 +4,9 @@
 #include <QWidget>
 #include <algorithm>
 
+namespace slm
+{
+
 QPoint samplingChoicePosition(const QRect& panelFrame, double dpiX, double dpiY)
 {
     return panelFrame.topLeft() + QPoint(twipsToPixels(1000, dpiX), twipsToPixels(1000, dpiY));
@@ -31,3 +34,5 @@ void placeBesidePanel(QWidget* window, const QWidget* panel)
     }
     window->move(x, frame.top());
 }
+
+} // namespace slm

@@ -7,9 +7,14 @@
 
 class QWidget;
 
+namespace slm
+{
+
 // SamplingChoice: 1000 twips right of and below the panel's top-left corner.
 QPoint samplingChoicePosition(const QRect& panelFrame, double dpiX, double dpiY);
 // Setup: centred across the panel, 1000 twips below its top edge.
 QPoint setupPosition(const QRect& panelFrame, int windowWidth, double dpiY);
 // Windows that show a result open right of the panel, level with its top, and on the screen.
 void placeBesidePanel(QWidget* window, const QWidget* panel);
+
+} // namespace slm

@@ -4,6 +4,8 @@
 
 #include <QList>
 
+using namespace slm;
+
 // Stands in for the panel's two timers and remembers every switch, in order.
 class CountingPanelTimers : public PanelTimers
 {

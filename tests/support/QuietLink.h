@@ -2,6 +2,8 @@
 
 #include "link/MeterLink.h"
 
+using namespace slm;
+
 // A link to a meter that never says anything: always open, takes every write, reads nothing.
 // For windows that need a link but whose test or benchmark does not look at it.
 class QuietLink : public MeterLink

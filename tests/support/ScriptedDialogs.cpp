@@ -1,5 +1,7 @@
 #include "support/ScriptedDialogs.h"
 
+using namespace slm;
+
 void ScriptedDialogs::message(QWidget*, const QString& text, const QString& title, Icon icon)
 {
     messages.append({text, title, icon});

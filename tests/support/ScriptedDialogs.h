@@ -6,6 +6,8 @@
 #include <QString>
 #include <QStringList>
 
+using namespace slm;
+
 // Dialogs for tests: answers come from queues filled beforehand, every question and message is
 // logged. An empty queue answers like Cancel ("" or false).
 class ScriptedDialogs : public Dialogs

@@ -1,5 +1,7 @@
 #include "support/ScriptedLink.h"
 
+using namespace slm;
+
 QByteArray ScriptedLink::input()
 {
     const qsizetype n = m_inputLen > 0 ? std::min<qsizetype>(m_inputLen, m_pending.size()) : m_pending.size();

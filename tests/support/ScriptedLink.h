@@ -6,6 +6,8 @@
 #include <QList>
 #include <functional>
 
+using namespace slm;
+
 // A MeterLink without a meter: it logs every write and serves bytes that the test queues or
 // that a responder returns for a write (appended to the receive buffer at once).
 class ScriptedLink : public MeterLink

@@ -1,5 +1,7 @@
 #include "support/SimPanelRig.h"
 
+using namespace slm;
+
 namespace
 {
 slmsim::SimOptions meterOptions(const SimPanelOptions& options, const QTemporaryDir& dir)

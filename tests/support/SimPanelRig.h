@@ -20,6 +20,8 @@
 #include <memory>
 #include <optional>
 
+using namespace slm;
+
 struct SimPanelOptions {
     slmsim::SimOptions sim;
     // The panel opens a symbolic link to the pty, as to an adapter that can vanish and come back.

@@ -9,6 +9,8 @@
 
 #include <QDateTime>
 
+using namespace slm;
+
 // The platform of most tests, already bundled: a link of the test's choice, scripted dialogs,
 // a clock that stands still, the event-loop wait and the link lock. Fixtures derive from it,
 // so their own members can be built from `services`.
