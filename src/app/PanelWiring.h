@@ -15,6 +15,7 @@ class RecordList;
 class RecordListModel;
 class Recorder;
 class LoggerCommands;
+class OpenRecordFile;
 struct Services;
 struct PanelState;
 
@@ -36,6 +37,7 @@ public:
     LiveTrends& trends() { return *m_trends; }
     LoggerCommands& logger() { return *m_logger; }
     ToolbarCommands& settingCommands() { return *m_settingCommands; }
+    OpenRecordFile& openFile() { return *m_openFile; }
     const TimedStartState& timedStart() const { return m_timedStart; }
 
 private:
@@ -48,5 +50,6 @@ private:
     std::unique_ptr<PanelRecorderView> m_recorderView;
     std::unique_ptr<Recorder> m_recorder;
     std::unique_ptr<LoggerCommands> m_logger;
+    std::unique_ptr<OpenRecordFile> m_openFile;
     TimedStartState m_timedStart;
 };

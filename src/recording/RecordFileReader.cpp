@@ -1,43 +1,95 @@
 #include "recording/RecordFileReader.h"
 
 #include <QBuffer>
+#include <QDir>
+#include <QFile>
 #include <QIODevice>
+#include <algorithm>
+#include <cstring>
 
 bool RecordLineReader::atEnd() const
 {
     return m_in.atEnd();
 }
 
-QString RecordLineReader::readLine()
+std::optional<QString> RecordLineReader::readLine()
 {
-    QByteArray bytes = m_in.readLine();
-    if (bytes.endsWith('\n'))
-        bytes.chop(1);
-    if (bytes.endsWith('\r'))
-        bytes.chop(1);
+    // The buffer grows with the longest line seen, up to the longest accepted line and its CR LF
+    // plus one byte to notice a longer one, and is kept for the next lines.
+    constexpr qsizetype Limit = MaxLineBytes + 4;
+    if (m_buffer.isEmpty())
+        m_buffer.resize(256);
+    qsizetype size = 0;
+    for (;;) {
+        if (m_buffer.size() - size < 2)
+            m_buffer.resize(std::min(m_buffer.size() * 2, Limit));
+        // Reads at most room - 1 bytes and ends them with a NUL.
+        const qint64 read = m_in.readLine(m_buffer.data() + size, m_buffer.size() - size);
+        if (read <= 0)
+            break;
+        size += static_cast<qsizetype>(read);
+        if (m_buffer[size - 1] == '\n' || size > MaxLineBytes + 2 || m_in.atEnd())
+            break;
+    }
+    const char* bytes = m_buffer.constData();
+    if (size > 0 && bytes[size - 1] == '\n')
+        --size;
+    if (size > 0 && bytes[size - 1] == '\r')
+        --size;
+    if (size > MaxLineBytes) {
+        m_fault =
+            QStringLiteral("the line is longer than %1 bytes; this is no record file.").arg(MaxLineBytes);
+        return std::nullopt;
+    }
+    if (std::memchr(bytes, '\0', static_cast<std::size_t>(size))) {
+        m_fault = QStringLiteral("the line holds binary data (NUL bytes); this is no record file.");
+        return std::nullopt;
+    }
     qsizetype start = 0;
-    while (start < bytes.size() && bytes[start] == ' ')
+    while (start < size && bytes[start] == ' ')
         ++start;
-    return QString::fromLatin1(bytes.constData() + start, bytes.size() - start);
+    return QString::fromLatin1(bytes + start, size - start);
+}
+
+void RecordFileReader::fail(const QString& fault)
+{
+    m_errorLine = m_index;
+    m_error = QStringLiteral("Line %1: %2").arg(m_index).arg(fault);
+}
+
+std::optional<QString> RecordFileReader::readLine()
+{
+    std::optional<QString> line = m_lines.readLine();
+    ++m_index;
+    if (!line)
+        fail(m_lines.fault());
+    return line;
 }
 
 bool RecordFileReader::readHeader()
 {
     if (m_lines.atEnd())
         return false;
-    const QString first = m_lines.readLine();
-    m_index = 1;
-    m_kind = recordFileKind(first);
+    const std::optional<QString> first = readLine();
+    if (!first)
+        return false;
+    m_kind = recordFileKind(*first);
     const int h = headerLineCount(m_kind);
     if (h == 0) {
-        // The kind line was the title line of a list file.
+        // The kind line is the title line of a list file, or, in a file saved without one, the
+        // first record: that record is listed rather than lost.
         m_titleSkipped = true;
+        std::optional<RecordRow> row = splitRecordLine(*first);
+        if (row && row->number != QLatin1StringView("No.s"))
+            m_pending = std::move(row);
         return true;
     }
-    m_header << first;
+    m_header << *first;
     while (m_index < h && !m_lines.atEnd()) {
-        m_header << m_lines.readLine();
-        ++m_index;
+        const std::optional<QString> line = readLine();
+        if (!line)
+            return false;
+        m_header << *line;
     }
     return true;
 }
@@ -46,21 +98,26 @@ std::optional<RecordRow> RecordFileReader::nextRecord()
 {
     if (!m_error.isEmpty())
         return std::nullopt;
+    if (m_pending) {
+        std::optional<RecordRow> row = std::move(m_pending);
+        m_pending.reset();
+        return row;
+    }
     if (!m_titleSkipped) {
         if (m_lines.atEnd())
             return std::nullopt;
-        m_lines.readLine();
-        ++m_index;
+        if (!readLine())
+            return std::nullopt;
         m_titleSkipped = true;
     }
     if (m_lines.atEnd())
         return std::nullopt;
-    const QString line = m_lines.readLine();
-    ++m_index;
-    std::optional<RecordRow> row = splitRecordLine(line);
+    const std::optional<QString> line = readLine();
+    if (!line)
+        return std::nullopt;
+    std::optional<RecordRow> row = splitRecordLine(*line);
     if (!row)
-        m_error =
-            QStringLiteral("Line %1 is not a record line (three fields, each ended by a TAB).").arg(m_index);
+        fail(QStringLiteral("not a record line (three fields, each ended by a TAB)."));
     return row;
 }
 
@@ -68,13 +125,14 @@ RecordFile parseRecordFile(QIODevice& in)
 {
     RecordFile file;
     RecordFileReader reader(in);
-    if (!reader.readHeader())
-        return file;
-    file.kind = reader.kind();
-    file.headerLines = reader.headerLines();
-    while (std::optional<RecordRow> row = reader.nextRecord())
-        file.rows.push_back(std::move(*row));
+    if (reader.readHeader()) {
+        file.kind = reader.kind();
+        file.headerLines = reader.headerLines();
+        while (std::optional<RecordRow> row = reader.nextRecord())
+            file.rows.push_back(std::move(*row));
+    }
     file.error = reader.error();
+    file.errorLine = reader.errorLine();
     return file;
 }
 
@@ -84,4 +142,23 @@ RecordFile parseRecordFile(const QByteArray& bytes)
     buffer.setData(bytes);
     buffer.open(QIODevice::ReadOnly);
     return parseRecordFile(buffer);
+}
+
+RecordFile parseRecordFile(const QString& path)
+{
+    QFile in(path);
+    if (!in.open(QIODevice::ReadOnly)) {
+        RecordFile file;
+        file.error = recordFileError(path, QStringLiteral("Cannot open the file: %1").arg(in.errorString()));
+        return file;
+    }
+    RecordFile file = parseRecordFile(in);
+    if (!file.error.isEmpty())
+        file.error = recordFileError(path, file.error);
+    return file;
+}
+
+QString recordFileError(const QString& path, const QString& error)
+{
+    return QStringLiteral("%1\n%2").arg(QDir::toNativeSeparators(path), error);
 }

@@ -85,6 +85,26 @@ void RecordListModel::append(const RecordRow& row)
 
 void RecordListModel::append(const QString& number, const QString& dateTime, const QString& level)
 {
+    const std::uint64_t where = store(number, dateTime, level);
+    const int qtRow = recordCount();
+    beginInsertRows(QModelIndex(), qtRow, qtRow);
+    m_rows.push_back(where);
+    endInsertRows();
+}
+
+void RecordListModel::append(const std::vector<RecordRow>& rows)
+{
+    if (rows.empty())
+        return;
+    const int first = recordCount();
+    beginInsertRows(QModelIndex(), first, first + static_cast<int>(rows.size()) - 1);
+    for (const RecordRow& row : rows)
+        m_rows.push_back(store(row.number, row.dateTime, row.level));
+    endInsertRows();
+}
+
+std::uint64_t RecordListModel::store(const QString& number, const QString& dateTime, const QString& level)
+{
     const QByteArray cells[ColumnCount] = {number.toUtf8(), dateTime.toUtf8(), level.toUtf8()};
     qsizetype bytes = 0;
     for (const QByteArray& cell : cells)
@@ -97,11 +117,7 @@ void RecordListModel::append(const QString& number, const QString& dateTime, con
         std::memcpy(dst, cell.constData(), cell.size());
         dst += cell.size();
     }
-
-    const int qtRow = recordCount();
-    beginInsertRows(QModelIndex(), qtRow, qtRow);
-    m_rows.push_back(where);
-    endInsertRows();
+    return where;
 }
 
 void RecordListModel::clear()
