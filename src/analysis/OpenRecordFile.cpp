@@ -10,17 +10,16 @@
 #include "shared/WindowPlacement.h"
 
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
-#include <vector>
 
 namespace
 {
 
-// Records listed at once. The views wake once per batch rather than once per record, and the
-// caption and the user interface get their turn as often: a few hundred times for the longest
-// list the panel writes.
-constexpr std::size_t Batch = 4096;
+// How often a long read lists what it has, shows the count in the caption and lets the user
+// interface run. Each listing wakes the views once, however many records it adds.
+constexpr int ListEveryMs = 50;
 
 } // namespace
 
@@ -96,22 +95,22 @@ bool OpenRecordFile::open(const QString& path)
             for (int i = 0; i < header.size(); ++i)
                 window->setHeaderLine(i, header[i]);
 
-            std::vector<RecordRow> batch;
-            batch.reserve(Batch);
-            int listed = 0;
+            QByteArrayView fields[3];
+            QElapsedTimer sinceListed;
+            sinceListed.start();
             bool more = true;
             while (more && window) {
-                std::optional<RecordRow> row = reader.nextRecord();
-                more = row.has_value();
+                RecordListModel& list = window->model();
+                more = reader.nextRecordBytes(fields);
                 if (more)
-                    batch.push_back(std::move(*row));
-                if (batch.size() == Batch || (!more && !batch.empty())) {
-                    window->model().append(batch);
-                    listed += static_cast<int>(batch.size());
-                    batch.clear();
-                    busy.setCaption(QString::number(listed) + QStringLiteral(" Records Completed"));
+                    list.stageLatin1(fields[0], fields[1], fields[2]);
+                if (!more || sinceListed.elapsed() >= ListEveryMs) {
+                    list.commitStaged();
+                    busy.setCaption(QString::number(list.recordCount()) +
+                                    QStringLiteral(" Records Completed"));
                     // The user may close the view meanwhile; the loop then ends.
                     QCoreApplication::processEvents();
+                    sinceListed.restart();
                 }
             }
         }

@@ -14,6 +14,14 @@ bool RecordLineReader::atEnd() const
 
 std::optional<QString> RecordLineReader::readLine()
 {
+    const std::optional<QByteArrayView> bytes = readLineBytes();
+    if (!bytes)
+        return std::nullopt;
+    return QString::fromLatin1(*bytes);
+}
+
+std::optional<QByteArrayView> RecordLineReader::readLineBytes()
+{
     // The buffer grows with the longest line seen, up to the longest accepted line and its CR LF
     // plus one byte to notice a longer one, and is kept for the next lines.
     constexpr qsizetype Limit = MaxLineBytes + 4;
@@ -48,7 +56,7 @@ std::optional<QString> RecordLineReader::readLine()
     qsizetype start = 0;
     while (start < size && bytes[start] == ' ')
         ++start;
-    return QString::fromLatin1(bytes + start, size - start);
+    return QByteArrayView(bytes + start, size - start);
 }
 
 void RecordFileReader::fail(const QString& fault)
@@ -57,13 +65,34 @@ void RecordFileReader::fail(const QString& fault)
     m_error = QStringLiteral("Line %1: %2").arg(m_index).arg(fault);
 }
 
-std::optional<QString> RecordFileReader::readLine()
+std::optional<QByteArrayView> RecordFileReader::readLineBytes()
 {
-    std::optional<QString> line = m_lines.readLine();
+    std::optional<QByteArrayView> line = m_lines.readLineBytes();
     ++m_index;
     if (!line)
         fail(m_lines.fault());
     return line;
+}
+
+std::optional<QString> RecordFileReader::readLine()
+{
+    const std::optional<QByteArrayView> line = readLineBytes();
+    if (!line)
+        return std::nullopt;
+    return QString::fromLatin1(*line);
+}
+
+bool splitRecordBytes(QByteArrayView line, QByteArrayView (&fields)[3])
+{
+    qsizetype from = 0;
+    for (QByteArrayView& field : fields) {
+        const qsizetype tab = line.indexOf('\t', from);
+        if (tab < 0)
+            return false;
+        field = line.sliced(from, tab - from);
+        from = tab + 1;
+    }
+    return true;
 }
 
 bool RecordFileReader::readHeader()
@@ -81,7 +110,7 @@ bool RecordFileReader::readHeader()
         m_titleSkipped = true;
         std::optional<RecordRow> row = splitRecordLine(*first);
         if (row && row->number != QLatin1StringView("No.s"))
-            m_pending = std::move(row);
+            m_pending = first->toLatin1();
         return true;
     }
     m_header << *first;
@@ -96,29 +125,37 @@ bool RecordFileReader::readHeader()
 
 std::optional<RecordRow> RecordFileReader::nextRecord()
 {
-    if (!m_error.isEmpty())
+    QByteArrayView fields[3];
+    if (!nextRecordBytes(fields))
         return std::nullopt;
+    return RecordRow{QString::fromLatin1(fields[0]), QString::fromLatin1(fields[1]),
+                     QString::fromLatin1(fields[2])};
+}
+
+bool RecordFileReader::nextRecordBytes(QByteArrayView (&fields)[3])
+{
+    if (!m_error.isEmpty())
+        return false;
     if (m_pending) {
-        std::optional<RecordRow> row = std::move(m_pending);
+        // Kept until the next call, as the views into it must stay valid.
+        m_pendingLine = std::move(*m_pending);
         m_pending.reset();
-        return row;
+        return splitRecordBytes(m_pendingLine, fields);
     }
     if (!m_titleSkipped) {
-        if (m_lines.atEnd())
-            return std::nullopt;
-        if (!readLine())
-            return std::nullopt;
+        if (m_lines.atEnd() || !readLineBytes())
+            return false;
         m_titleSkipped = true;
     }
     if (m_lines.atEnd())
-        return std::nullopt;
-    const std::optional<QString> line = readLine();
+        return false;
+    const std::optional<QByteArrayView> line = readLineBytes();
     if (!line)
-        return std::nullopt;
-    std::optional<RecordRow> row = splitRecordLine(*line);
-    if (!row)
-        fail(QStringLiteral("not a record line (three fields, each ended by a TAB)."));
-    return row;
+        return false;
+    if (splitRecordBytes(*line, fields))
+        return true;
+    fail(QStringLiteral("not a record line (three fields, each ended by a TAB)."));
+    return false;
 }
 
 RecordFile parseRecordFile(QIODevice& in)

@@ -3,6 +3,7 @@
 #include "recording/RecordFileFormat.h"
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QString>
 #include <QStringList>
 #include <optional>
@@ -26,6 +27,8 @@ public:
     bool atEnd() const;
     // The next line, or nothing when the line is over-long or binary (fault() says which).
     std::optional<QString> readLine();
+    // The same line as its Latin-1 bytes, valid until the next read.
+    std::optional<QByteArrayView> readLineBytes();
     const QString& fault() const { return m_fault; }
 
 private:
@@ -54,6 +57,9 @@ public:
     // The next record, or nothing at the end of the file or at a line that is no record line
     // (then error() says which line). The records read before stay valid.
     std::optional<RecordRow> nextRecord();
+    // The same as the Latin-1 bytes of the three fields, valid until the next read; false where
+    // nextRecord() gives nothing. A long file lists faster so: no text is made per record.
+    bool nextRecordBytes(QByteArrayView (&fields)[3]);
     // The index of the last line read (0-based, as the lines are numbered in the file).
     int lineIndex() const { return m_index - 1; }
     // "Line <n>: <fault>" with n counted from 1 as editors count; "" while all is well.
@@ -63,6 +69,7 @@ public:
 
 private:
     std::optional<QString> readLine();
+    std::optional<QByteArrayView> readLineBytes();
     void fail(const QString& fault);
 
     RecordLineReader m_lines;
@@ -70,7 +77,8 @@ private:
     QStringList m_header;
     int m_index = 0; // index of the next line
     bool m_titleSkipped = false;
-    std::optional<RecordRow> m_pending; // a first line that was a record
+    std::optional<QByteArray> m_pending; // a first line that was a record
+    QByteArray m_pendingLine;
     QString m_error;
     int m_errorLine = 0;
 };
@@ -84,6 +92,9 @@ struct RecordFile {
     QString error;
     int errorLine = 0; // from 1; 0 when the error is not at a line
 };
+// Splits the bytes of a record line as splitRecordLine splits its text.
+bool splitRecordBytes(QByteArrayView line, QByteArrayView (&fields)[3]);
+
 RecordFile parseRecordFile(QIODevice& in);
 RecordFile parseRecordFile(const QByteArray& bytes);
 // Opens and reads the file at `path`. An error names the file, as the user has to find it.
