@@ -1,11 +1,13 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the program, its tests and its benchmarks need, when any is missing.
+# Installs the Debian packages the program, its tests, its benchmarks and the fuzzing script
+# (scripts/fuzz.sh: clang with its libFuzzer runtime) need, when any is missing.
 set -euo pipefail
 
 packages=(
   build-essential cmake pkg-config
   qt6-base-dev qt6-serialport-dev libqcustomplot-dev libqcustomplot2.1-qt6
   libgl-dev xvfb xauth fonts-dejavu-core clang-format poppler-utils
+  clang libclang-rt-14-dev
 )
 
 missing=()

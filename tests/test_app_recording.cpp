@@ -1,4 +1,6 @@
 // Recording through the panel's own controls against the simulated meter.
+#include "analysis/FileListWindow.h"
+#include "analysis/OpenRecordFile.h"
 #include "graphs/Graph.h"
 #include "graphs/LiveTrends.h"
 #include "graphs/PanelGraphs.h"
@@ -113,6 +115,36 @@ private slots:
         QCOMPARE(lines[0], QStringLiteral("Real Time"));
         QCOMPARE(lines[9], QStringLiteral("No.s\tDate Time\tdB\t"));
         QVERIFY(lines.last().startsWith(QString::number(lines.size() - 10) + u'\t'));
+        rig.panel->close();
+    }
+
+    void openRefusedWhileRecordingThenListsTheRecording()
+    {
+        Rig rig;
+        QVERIFY(rig.startUp());
+        QTRY_COMPARE_WITH_TIMEOUT(rig.state.Live.LevelText, QStringLiteral("66.6"), 3000);
+        const QString path = rig.dir.filePath("reopen.slmm");
+        rig.startRecording(path);
+        QTRY_VERIFY_WITH_TIMEOUT(rig.recorder().recordCount() >= 2, 5000);
+        rig.dialogs.openAnswers.enqueue(path);
+        rig.tool("Open")->trigger();
+        QCOMPARE(rig.dialogs.messageTexts(),
+                 QStringList{QStringLiteral("Recording Mode!\n\rPlease stop recording!")});
+        QCOMPARE(rig.dialogs.openDialogs, 0);
+        QVERIFY(rig.recorder().recording());
+        rig.tool("Save")->trigger();
+        const int taken = static_cast<int>(rig.fileLines(path).size()) - 10;
+
+        rig.tool("Open")->trigger();
+        FileListWindow* view = rig.wiring->openFile().realTimeView();
+        QVERIFY(view);
+        QCOMPARE(view->windowTitle(), QStringLiteral("reopen.slmm"));
+        QCOMPARE(view->records().recordCount(), taken);
+        QCOMPARE(view->records().text(taken, 2), QStringLiteral("66.6"));
+        QCOMPARE(view->field(QStringLiteral("BoardLevel")), QStringLiteral("50-110"));
+        // The panel polls again with its own caption.
+        QVERIFY(rig.session->livePollEnabled() && rig.session->samplingTickEnabled());
+        QVERIFY(!rig.panel->windowTitle().contains(QStringLiteral("Completed")));
         rig.panel->close();
     }
 

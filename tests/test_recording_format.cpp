@@ -10,6 +10,7 @@
 #include "support/TestFiles.h"
 
 #include <QBuffer>
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -71,6 +72,7 @@ private slots:
     void readingKindsAndHeaders();
     void readingStopsAtMalformedLine();
     void readingAcceptsLfAndReadsWhatWasWritten();
+    void readingRefusesForeignFiles();
 
 private:
     QTemporaryDir m_dir;
@@ -227,11 +229,16 @@ void TestRecordsFormat::readingKindsAndHeaders()
     QCOMPARE(list.rows.size(), std::size_t(2));
     QCOMPARE(list.rows[0].dateTime, QStringLiteral("2026/01/17 08:30:05"));
 
-    // A first line that is a record: taken by the kind test, not listed.
+    // A first line that is a record (no header, no title line): it is the first record, not a
+    // title line to skip.
     RecordFile headless = parseRecordFile(TwoRowBytes);
     QCOMPARE(headless.kind, RecordFileKind::List);
-    QCOMPARE(headless.rows.size(), std::size_t(1));
-    QCOMPARE(headless.rows[0].number, QStringLiteral("2"));
+    QCOMPARE(headless.rows.size(), std::size_t(2));
+    QCOMPARE(headless.rows[0].number, QStringLiteral("1"));
+    QCOMPARE(headless.rows[1].level, QStringLiteral("65.5*"));
+    // A first line of neither kind that is no record line either is a title line of its own.
+    QCOMPARE(parseRecordFile("No.s\tDatum\tdB\t\r\n" + TwoRowBytes).rows.size(), std::size_t(2));
+    QCOMPARE(parseRecordFile("Levels\r\n" + TwoRowBytes).rows.size(), std::size_t(2));
 
     // Header only: no records; leading blanks of header lines are skipped.
     RecordFile header =
@@ -252,6 +259,7 @@ void TestRecordsFormat::readingStopsAtMalformedLine()
     const RecordFile f = parseRecordFile(TitleBytes + "1\ta\tb\t\r\n2\ta\tb\r\n3\ta\tb\t\r\n");
     QCOMPARE(f.rows.size(), std::size_t(1));
     QVERIFY(f.error.contains(QStringLiteral("Line 3")));
+    QCOMPARE(f.errorLine, 3);
     QVERIFY(!splitRecordLine(QStringLiteral("1\t2\t")));
     QCOMPARE(splitRecordLine(QStringLiteral("1\t\t\textra"))->level, QString());
 }
@@ -266,6 +274,45 @@ void TestRecordsFormat::readingAcceptsLfAndReadsWhatWasWritten()
     // Latin-1 back to the same text.
     const RecordFile latin = parseRecordFile(TitleBytes + "1\t\xB0\tx\t\r\n");
     QCOMPARE(latin.rows[0].dateTime, QString::fromUtf8("\xC2\xB0"));
+}
+
+void TestRecordsFormat::readingRefusesForeignFiles()
+{
+    // NUL bytes: the file is no text, whatever else it holds; the records before stay.
+    const RecordFile binary = parseRecordFile(TitleBytes + TwoRowBytes + QByteArray("1\t\0\t2\t\r\n", 8));
+    QCOMPARE(binary.rows.size(), std::size_t(2));
+    QCOMPARE(binary.errorLine, 4);
+    QVERIFY(binary.error.contains(QStringLiteral("binary")));
+    // In the header too, and from the first line.
+    QCOMPARE(parseRecordFile(QByteArray("Real Time\r\n\0\r\n", 14)).errorLine, 2);
+    const RecordFile zeros = parseRecordFile(QByteArray(100, '\0'));
+    QCOMPARE(zeros.errorLine, 1);
+    QVERIFY(zeros.rows.empty());
+
+    // The longest line accepted, with either line end, and one byte more.
+    const qsizetype max = RecordLineReader::MaxLineBytes;
+    const QByteArray longest = "1\t2\t" + QByteArray(max - 5, 'x') + "\t";
+    QCOMPARE(longest.size(), max);
+    QCOMPARE(parseRecordFile(TitleBytes + longest + "\r\n" + TwoRowBytes).rows.size(), std::size_t(3));
+    QCOMPARE(parseRecordFile(TitleBytes + longest + "\n" + TwoRowBytes).rows.size(), std::size_t(3));
+    QCOMPARE(parseRecordFile(TitleBytes + longest).rows.size(), std::size_t(1));
+    const RecordFile over = parseRecordFile(TitleBytes + TwoRowBytes + "x" + longest + "\r\n" + TwoRowBytes);
+    QCOMPARE(over.rows.size(), std::size_t(2));
+    QCOMPARE(over.errorLine, 4);
+    QVERIFY(over.error.contains(QStringLiteral("longer than")));
+    // A file of one endless line, without any line end.
+    const RecordFile endless = parseRecordFile(QByteArray(3 * max, 'y'));
+    QCOMPARE(endless.errorLine, 1);
+
+    // Read by path: an error names the file; a file that is not there says so.
+    writeFile(path("bad.slmm"), TitleBytes + "1\t2\r\n");
+    const RecordFile bad = parseRecordFile(path("bad.slmm"));
+    QVERIFY(bad.error.startsWith(QDir::toNativeSeparators(path("bad.slmm"))));
+    QVERIFY(bad.error.contains(QStringLiteral("Line 2")));
+    const RecordFile missing = parseRecordFile(path("missing.slmm"));
+    QVERIFY(missing.error.contains(QStringLiteral("missing.slmm")));
+    QVERIFY(missing.rows.empty());
+    QCOMPARE(parseRecordFile(path("bad.slmm")).rows.size(), std::size_t(0));
 }
 
 QTEST_GUILESS_MAIN(TestRecordsFormat)

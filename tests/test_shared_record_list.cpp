@@ -6,6 +6,7 @@
 
 #include <QAccessible>
 #include <QScrollBar>
+#include <QSignalSpy>
 #include <QtTest>
 
 using namespace slm;
@@ -34,6 +35,7 @@ class TestRecordsList : public QObject
     Q_OBJECT
 private slots:
     void modelKeepsTextsExactly();
+    void stagedRowsComeAsOneInsertion();
     void gridsNamesTitlesWidths();
     void scrollingOneGridMovesTheOthers();
     void newestRowStaysInViewAndClearGoesBackToTitle();
@@ -75,6 +77,37 @@ void TestRecordsList::modelKeepsTextsExactly()
     QCOMPARE(model.rows(), 1);
     model.append(QStringLiteral("1"), QStringLiteral("a"), QStringLiteral("b"));
     QCOMPARE(model.text(1, 1), QStringLiteral("a"));
+}
+
+void TestRecordsList::stagedRowsComeAsOneInsertion()
+{
+    RecordListModel model;
+    RecordList list(&model);
+    model.append(QStringLiteral("1"), QStringLiteral("a"), QStringLiteral("60.0"));
+    QSignalSpy inserted(&model, &QAbstractItemModel::rowsInserted);
+    model.stageLatin1("2", "2026/01/17 08:30:05", "61.0*");
+    model.stageLatin1("3", "\xB0", QByteArrayView("x", 1));
+    // Stored, but not in the list until committed: the views see nothing yet.
+    QCOMPARE(model.recordCount(), 1);
+    QCOMPARE(model.stagedCount(), 2);
+    QCOMPARE(inserted.count(), 0);
+    model.commitStaged();
+    QCOMPARE(inserted.count(), 1);
+    QCOMPARE(inserted.first().at(1).toInt(), 1);
+    QCOMPARE(inserted.first().at(2).toInt(), 2);
+    QCOMPARE(model.recordCount(), 3);
+    QCOMPARE(model.text(2, 2), QStringLiteral("61.0*"));
+    // Latin-1 bytes come out as the same characters.
+    QCOMPARE(model.text(3, 1), QString(QChar(0xB0)));
+    // The list follows the insertion to its last row.
+    QCOMPARE(list.grid(2)->currentRow(), 3);
+    model.commitStaged(); // nothing staged: no insertion
+    QCOMPARE(inserted.count(), 1);
+    // A clear drops rows still staged.
+    model.stageLatin1("4", "b", "c");
+    model.clear();
+    model.commitStaged();
+    QCOMPARE(model.recordCount(), 0);
 }
 
 void TestRecordsList::gridsNamesTitlesWidths()

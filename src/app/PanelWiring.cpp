@@ -1,5 +1,6 @@
 #include "app/PanelWiring.h"
 
+#include "analysis/OpenRecordFile.h"
 #include "app/MeterSession.h"
 #include "app/PanelRecorderView.h"
 #include "graphs/Graph.h"
@@ -68,6 +69,8 @@ PanelWiring::PanelWiring(Panel& panel, MeterSession& session, Services& services
     QObject::connect(m_settingCommands.get(), &ToolbarCommands::pcSamplingTimeSet, m_recorder.get(),
                      &Recorder::restartSamplingCountdown);
     m_logger = std::make_unique<LoggerCommands>(services, state, session, &panel);
+    m_openFile = std::make_unique<OpenRecordFile>(services, session, &panel,
+                                                  [this] { return m_recorder->recording(); });
 
     // The list and the trend graphs on the panel.
     PanelWidgets& ui = panel.widgets();
@@ -87,6 +90,8 @@ PanelWiring::PanelWiring(Panel& panel, MeterSession& session, Services& services
             m_logger->memory();
         else if (key == u"Erase")
             m_logger->erase();
+        else if (key == u"Open")
+            m_openFile->run();
         else
             m_settingCommands->run(key);
     });

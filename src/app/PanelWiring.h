@@ -18,6 +18,7 @@ class RecordList;
 class RecordListModel;
 class Recorder;
 class LoggerCommands;
+class OpenRecordFile;
 struct Services;
 struct PanelState;
 
@@ -39,6 +40,7 @@ public:
     LiveTrends& trends() { return *m_trends; }
     LoggerCommands& logger() { return *m_logger; }
     ToolbarCommands& settingCommands() { return *m_settingCommands; }
+    OpenRecordFile& openFile() { return *m_openFile; }
     const TimedStartState& timedStart() const { return m_timedStart; }
 
 private:
@@ -51,6 +53,7 @@ private:
     std::unique_ptr<PanelRecorderView> m_recorderView;
     std::unique_ptr<Recorder> m_recorder;
     std::unique_ptr<LoggerCommands> m_logger;
+    std::unique_ptr<OpenRecordFile> m_openFile;
     TimedStartState m_timedStart;
 };
 

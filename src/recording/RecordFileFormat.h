@@ -24,7 +24,7 @@ enum class RecordFileKind { RealTime, DataLogger, List };
 int headerLineCount(RecordFileKind kind);
 
 // "Real Time" is looked for first, so a line holding both words is a real-time file; a first
-// line with neither makes a list file (that line is then the title line and is not listed).
+// line with neither makes a list file (that line is its title line, or its first record).
 RecordFileKind recordFileKind(const QString& firstLine);
 
 // "No.s", TAB, "Date Time", TAB, "dB", TAB.

@@ -88,7 +88,38 @@ void RecordListModel::append(const RecordRow& row)
 
 void RecordListModel::append(const QString& number, const QString& dateTime, const QString& level)
 {
-    const QByteArray cells[ColumnCount] = {number.toUtf8(), dateTime.toUtf8(), level.toUtf8()};
+    const std::uint64_t where = store({number.toUtf8(), dateTime.toUtf8(), level.toUtf8()});
+    const int qtRow = recordCount();
+    beginInsertRows(QModelIndex(), qtRow, qtRow);
+    m_rows.push_back(where);
+    endInsertRows();
+}
+
+void RecordListModel::stageLatin1(QByteArrayView number, QByteArrayView dateTime, QByteArrayView level)
+{
+    // Plain ASCII, as the program writes, is already UTF-8; anything above it is converted.
+    auto utf8 = [](QByteArrayView latin1) {
+        for (const char c : latin1)
+            if (static_cast<unsigned char>(c) >= 0x80)
+                return QString::fromLatin1(latin1).toUtf8();
+        return QByteArray::fromRawData(latin1.data(), latin1.size());
+    };
+    m_staged.push_back(store({utf8(number), utf8(dateTime), utf8(level)}));
+}
+
+void RecordListModel::commitStaged()
+{
+    if (m_staged.empty())
+        return;
+    const int first = recordCount();
+    beginInsertRows(QModelIndex(), first, first + static_cast<int>(m_staged.size()) - 1);
+    m_rows.insert(m_rows.end(), m_staged.begin(), m_staged.end());
+    m_staged.clear();
+    endInsertRows();
+}
+
+std::uint64_t RecordListModel::store(const QByteArray (&cells)[ColumnCount])
+{
     qsizetype bytes = 0;
     for (const QByteArray& cell : cells)
         bytes += lengthPrefixSize(cell.size()) + cell.size();
@@ -100,17 +131,14 @@ void RecordListModel::append(const QString& number, const QString& dateTime, con
         std::memcpy(dst, cell.constData(), cell.size());
         dst += cell.size();
     }
-
-    const int qtRow = recordCount();
-    beginInsertRows(QModelIndex(), qtRow, qtRow);
-    m_rows.push_back(where);
-    endInsertRows();
+    return where;
 }
 
 void RecordListModel::clear()
 {
     beginResetModel();
     m_rows.clear();
+    m_staged.clear();
     m_blocks.clear();
     m_blockUsed = BlockBytes;
     m_blockSize = 0;

@@ -3,6 +3,7 @@
 #include "shared/RecordRow.h"
 
 #include <QAbstractTableModel>
+#include <QByteArrayView>
 #include <cstdint>
 #include <deque>
 #include <memory>
@@ -42,6 +43,12 @@ public:
 
     void append(const RecordRow& row);
     void append(const QString& number, const QString& dateTime, const QString& level);
+    // Rows stored but not yet in the list: commitStaged() adds them all as one insertion, so a
+    // file of a few hundred thousand records wakes the views a few times rather than once per row.
+    // The cells come as Latin-1 bytes, as a record file holds them.
+    void stageLatin1(QByteArrayView number, QByteArrayView dateTime, QByteArrayView level);
+    int stagedCount() const { return static_cast<int>(m_staged.size()); }
+    void commitStaged();
     // Back to the title row only.
     void clear();
 
@@ -54,12 +61,15 @@ private:
     static constexpr int BlockBytes = 64 * 1024;
 
     const char* rowBytes(int recordIndex) const;
+    // Copies the three cells (UTF-8) into the blocks; where they went.
+    std::uint64_t store(const QByteArray (&cells)[ColumnCount]);
     char* allocate(qsizetype bytes, std::uint64_t& where);
 
     std::vector<std::unique_ptr<char[]>> m_blocks;
-    qsizetype m_blockUsed = BlockBytes; // bytes used in the last block; full before the first
-    qsizetype m_blockSize = 0;          // size of the last block (larger for an oversized row)
-    std::deque<std::uint64_t> m_rows;   // block index << 32 | offset of each record
+    qsizetype m_blockUsed = BlockBytes;  // bytes used in the last block; full before the first
+    qsizetype m_blockSize = 0;           // size of the last block (larger for an oversized row)
+    std::deque<std::uint64_t> m_rows;    // block index << 32 | offset of each record
+    std::vector<std::uint64_t> m_staged; // stored, not yet listed
 };
 
 } // namespace slm

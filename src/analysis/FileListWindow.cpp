@@ -1,0 +1,232 @@
+#include "analysis/FileListWindow.h"
+
+#include "shared/RecordColumnView.h"
+#include "shared/RecordList.h"
+#include "shared/RecordListModel.h"
+#include "shared/Twips.h"
+
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QToolBar>
+#include <algorithm>
+
+namespace slm
+{
+
+namespace
+{
+
+struct FieldSpec {
+    const char* label;   // the caption panel on the left
+    const char* caption; // its text
+    const char* board;   // the value field on the right
+};
+
+// In the order they stand on the window. The maximum has two value fields, its level and its time.
+constexpr FieldSpec CommonFields[] = {
+    {"SSFreq", "Freq Weight", "BoardCA"},  {"SSTW", "Time Weight", "BoardSFI"},
+    {"SSSR", "Level Range", "BoardLevel"}, {"SSMax", "Max dB", "BoardMaxdB"},
+    {nullptr, "", "BoardMaxTime"},         {"SSLeq", "Leq", "BoardLeq"},
+    {"SSSEL", "SEL", "BoardSEL"},
+};
+constexpr FieldSpec PercentileFields[] = {
+    {"SS05", "L 05", "Board05"}, {"SS10", "L 10", "Board10"}, {"SS50", "L 50", "Board50"},
+    {"SS90", "L 90", "Board90"}, {"SS95", "L 95", "Board95"},
+};
+
+const char* const RealTimeHeaderFields[] = {nullptr,        nullptr,      "BoardCA",
+                                            "BoardSFI",     "BoardLevel", "BoardMaxdB",
+                                            "BoardMaxTime", "BoardSEL",   "BoardLeq"};
+const char* const DataLoggerHeaderFields[] = {
+    nullptr,   nullptr,   "BoardCA", "BoardSFI",   "BoardLevel",   "Board05",  "Board10",
+    "Board50", "Board90", "Board95", "BoardMaxdB", "BoardMaxTime", "BoardSEL", "BoardLeq"};
+
+// The record list's grids, in twips: the width of each (they start at 0, 840 and 2880), their
+// common top and height.
+constexpr int GridWidth[3] = {855, 2055, 1215};
+constexpr int GridTop = 1320;
+constexpr int GridHeight = 2655;
+
+} // namespace
+
+FileListWindow::View FileListWindow::viewFor(RecordFileKind kind)
+{
+    return kind == RecordFileKind::DataLogger ? View::MemoryData : View::RealTime;
+}
+
+QString headerField(RecordFileKind kind, int index)
+{
+    if (kind == RecordFileKind::RealTime && index >= 0 && index < int(std::size(RealTimeHeaderFields)))
+        return QString::fromLatin1(RealTimeHeaderFields[index]);
+    if (kind == RecordFileKind::DataLogger && index >= 0 && index < int(std::size(DataLoggerHeaderFields)))
+        return QString::fromLatin1(DataLoggerHeaderFields[index]);
+    return {};
+}
+
+FileListWindow::FileListWindow(View view, QWidget* parent)
+    : QWidget(parent, Qt::Window), m_view(view), m_model(new RecordListModel(this))
+{
+    setObjectName(view == View::MemoryData ? QStringLiteral("FileList") : QStringLiteral("FileListReal"));
+    setWindowTitle(designCaption());
+    setAttribute(Qt::WA_DeleteOnClose);
+
+    auto* toolbar = new QToolBar(this);
+    toolbar->setObjectName(QStringLiteral("Toolbar1"));
+    toolbar->setToolButtonStyle(Qt::ToolButtonTextOnly);
+    const std::pair<const char*, QString> buttons[] = {
+        {"Plot", view == View::MemoryData ? QStringLiteral("Plot") : QStringLiteral("Graphic Plot")},
+        {"Ln", QStringLiteral("Histogram")},
+        {"Print", QStringLiteral("Print")},
+    };
+    for (const auto& [key, tip] : buttons) {
+        const QString k = QString::fromLatin1(key);
+        QAction* action = toolbar->addAction(k);
+        action->setObjectName(k);
+        action->setToolTip(tip);
+        connect(action, &QAction::triggered, this, [this, k] { toolbarClicked(k); });
+    }
+    m_toolbar = toolbar;
+
+    // The entry to the statistics: shown by "Ln", hidden again by a choice or another button.
+    m_resolution = new QWidget(this);
+    m_resolution->setObjectName(QStringLiteral("PicResolution"));
+    auto* frame = new QGroupBox(QStringLiteral("Resolution"), m_resolution);
+    frame->setObjectName(QStringLiteral("SSFrame1"));
+    auto* whole = new QPushButton(QStringLiteral("1 dB"), frame);
+    whole->setObjectName(QStringLiteral("Cmd1dB"));
+    auto* tenth = new QPushButton(QStringLiteral("0.1 dB"), frame);
+    tenth->setObjectName(QStringLiteral("Cmd01dB"));
+    connect(whole, &QPushButton::clicked, this, [this] { chooseResolution(LnResolution::WholeDb); });
+    connect(tenth, &QPushButton::clicked, this, [this] { chooseResolution(LnResolution::TenthDb); });
+    auto* frameLayout = new QHBoxLayout(frame);
+    frameLayout->addWidget(whole);
+    frameLayout->addWidget(tenth);
+    auto* boxLayout = new QHBoxLayout(m_resolution);
+    boxLayout->setContentsMargins(0, 0, 0, 0);
+    boxLayout->addWidget(frame);
+    m_resolution->hide();
+
+    m_list = new RecordList(m_model, this);
+    buildFields();
+    placeControls();
+}
+
+FileListWindow::~FileListWindow() = default;
+
+QString FileListWindow::designCaption() const
+{
+    return m_view == View::MemoryData ? QStringLiteral("File List") : QStringLiteral("File List Real");
+}
+
+void FileListWindow::buildFields()
+{
+    m_fields = new QWidget(this);
+    auto* grid = new QGridLayout(m_fields);
+    grid->setContentsMargins(0, 0, 0, 0);
+    grid->setVerticalSpacing(3);
+    int row = 0;
+    auto add = [&](const FieldSpec& f) {
+        auto* label = new QLabel(QString::fromLatin1(f.caption), m_fields);
+        if (f.label)
+            label->setObjectName(QString::fromLatin1(f.label));
+        label->setFrameStyle(QFrame::Panel | QFrame::Raised);
+        label->setMinimumWidth(label->fontMetrics().horizontalAdvance(QStringLiteral("Level RangeAA")));
+        label->setVisible(f.label != nullptr);
+        auto* board = new QLabel(m_fields);
+        board->setObjectName(QString::fromLatin1(f.board));
+        board->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+        board->setAlignment(Qt::AlignCenter);
+        board->setMinimumWidth(
+            board->fontMetrics().horizontalAdvance(QStringLiteral("A2026/01/17 08:30:05A")));
+        // Read as "Max dB: 71.2" by a screen reader, not as a lone number.
+        board->setAccessibleName(f.label ? QString::fromLatin1(f.caption) : QStringLiteral("Max time"));
+        m_boards.insert(board->objectName(), board);
+        grid->addWidget(label, row, 0);
+        grid->addWidget(board, row, 1);
+        ++row;
+    };
+    for (const FieldSpec& f : CommonFields)
+        add(f);
+    if (m_view == View::MemoryData)
+        for (const FieldSpec& f : PercentileFields)
+            add(f);
+}
+
+void FileListWindow::placeControls()
+{
+    const double dx = screenDpiX(this);
+    const double dy = screenDpiY(this);
+    const int margin = twipsToPixels(120, dx);
+
+    m_toolbar->adjustSize();
+    m_toolbar->move(0, 0);
+    m_resolution->adjustSize();
+    m_resolution->move(margin, m_toolbar->height());
+
+    // The grids stand where the design puts them, unless the toolbar and the resolution box need
+    // more room above them at this font.
+    const int top = std::max(twipsToPixels(GridTop, dy), m_toolbar->height() + m_resolution->height() + 2);
+    const int height = twipsToPixels(GridHeight, dy);
+    // The design overlaps each grid with its left neighbour by one pixel so that the three read as
+    // one table; the list's layout puts them edge to edge, so the shared pixel comes off the left
+    // one. A grid is wider than the design only when its sample text needs more at this font.
+    const int overlap = twipsToPixels(15, dx);
+    int x = 0;
+    for (int k = 0; k < 3; ++k) {
+        RecordColumnView* grid = m_list->grid(k);
+        const int width =
+            std::max(twipsToPixels(GridWidth[k], dx) - (k < 2 ? overlap : 0), grid->sizeHint().width());
+        grid->setFixedWidth(width);
+        x += width;
+    }
+    m_list->setGeometry(0, top, x, height);
+
+    m_fields->adjustSize();
+    const int fieldsLeft = x + margin;
+    m_fields->move(fieldsLeft, top);
+    setFixedSize(std::max(fieldsLeft + m_fields->width() + margin, m_toolbar->width()),
+                 std::max(top + height, top + m_fields->height()) + margin);
+    m_toolbar->setFixedWidth(width());
+}
+
+QString FileListWindow::field(const QString& name) const
+{
+    const QLabel* board = m_boards.value(name);
+    return board ? board->text() : QString();
+}
+
+void FileListWindow::setField(const QString& name, const QString& text)
+{
+    if (QLabel* board = m_boards.value(name))
+        board->setText(text);
+}
+
+void FileListWindow::setHeaderLine(int index, const QString& text)
+{
+    const RecordFileKind kind =
+        m_view == View::MemoryData ? RecordFileKind::DataLogger : RecordFileKind::RealTime;
+    const QString name = headerField(kind, index);
+    if (!name.isEmpty())
+        setField(name, text);
+}
+
+void FileListWindow::toolbarClicked(const QString& key)
+{
+    // Every button first takes the box away; "Ln" then shows it, so a second "Ln" leaves it up.
+    m_resolution->hide();
+    if (key == u"Ln")
+        m_resolution->show();
+}
+
+void FileListWindow::chooseResolution(LnResolution resolution)
+{
+    // The computation hides the box when it has run; hiding it first keeps a second click
+    // during the computation from starting another.
+    m_resolution->hide();
+    emit lnRequested(resolution);
+}
+
+} // namespace slm

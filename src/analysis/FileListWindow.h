@@ -1,0 +1,78 @@
+#pragma once
+
+#include "analysis/LnStatistics.h"
+#include "recording/RecordFileFormat.h"
+
+#include <QHash>
+#include <QWidget>
+
+class QAction;
+class QLabel;
+class QPushButton;
+
+namespace slm
+{
+
+class RecordList;
+class RecordListModel;
+
+// The view that shows an opened record file: its header values in labelled fields and its records
+// in the three-grid record list, with "Plot", "Ln" and "Print" on its toolbar. One class serves
+// both views; they differ in their name and caption, the percentile fields and one tooltip.
+// A new file makes a new window, so a window holds exactly one file.
+class FileListWindow : public QWidget
+{
+    Q_OBJECT
+public:
+    // "FileList" shows data-logger files; "FileListReal" real-time files and list files.
+    enum class View { MemoryData, RealTime };
+    static View viewFor(RecordFileKind kind);
+
+    explicit FileListWindow(View view, QWidget* parent = nullptr);
+    ~FileListWindow() override;
+
+    View view() const { return m_view; }
+    // "File List" or "File List Real": the caption until a file's name replaces it.
+    QString designCaption() const;
+
+    // The records as listed; the statistics, the plot and the printout read them from here.
+    const RecordListModel& records() const { return *m_model; }
+    RecordListModel& model() { return *m_model; }
+    RecordList* list() const { return m_list; }
+
+    // A value field by its name ("BoardCA", "Board05", ...); "" for a field the view lacks.
+    QString field(const QString& name) const;
+    void setField(const QString& name, const QString& text);
+    // Header line `index` of a file of the view's kind goes to its field; lines without one
+    // (the kind line, the interval) are ignored.
+    void setHeaderLine(int index, const QString& text);
+
+    QWidget* resolutionBox() const { return m_resolution; }
+
+    // Toolbar1's buttons by key: "Plot", "Ln", "Print"; any other key only hides the box.
+    void toolbarClicked(const QString& key);
+
+signals:
+    // Cmd1dB or Cmd01dB: the percentile levels of the listed records are wanted.
+    void lnRequested(LnResolution resolution);
+
+private:
+    void buildFields();
+    void placeControls();
+    void chooseResolution(LnResolution resolution);
+
+    View m_view;
+    RecordListModel* m_model;
+    RecordList* m_list;
+    QWidget* m_toolbar = nullptr;
+    QWidget* m_resolution = nullptr;
+    QWidget* m_fields = nullptr;
+    QHash<QString, QLabel*> m_boards;
+};
+
+// The field of header line `index` in a file of `kind` ("" for none): the real-time header holds
+// the settings, the maximum and SEL and Leq; the data-logger header the settings, the stored
+// percentile levels, the maximum, SEL and Leq.
+QString headerField(RecordFileKind kind, int index);
+
+} // namespace slm
