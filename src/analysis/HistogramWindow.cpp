@@ -1,7 +1,6 @@
 #include "analysis/HistogramWindow.h"
 
 #include "graphs/Graph.h"
-#include "graphs/GraphPrint.h"
 #include "graphs/TrackModePicker.h"
 #include "shared/Dialogs.h"
 
@@ -10,11 +9,14 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QPainter>
+#include <QPicture>
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <QTableWidget>
 #include <QToolBar>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <qcustomplot.h>
 
 std::vector<TrackModeEntry> histogramTrackModes()
@@ -41,6 +43,40 @@ namespace
 
 constexpr int TableColumns = 11;
 constexpr int TableRows = 10;
+
+// The window's client area as one page, scaled to fit and keeping its aspect. Qt paints widgets
+// that render straight onto a printer into a bitmap first, which would turn the Ln table into a
+// picture of text; recorded into a QPicture and played back, the cells stay text on the page. The
+// graph is drawn again on top from its own data, sharp at the printer's resolution.
+void drawPage(QWidget* window, Graph* graph, QCPPainter& painter)
+{
+    const QRect page = painter.viewport();
+    const QSize size = window->size();
+    if (size.isEmpty() || page.isEmpty())
+        return;
+    QPicture picture;
+    {
+        QPainter recorder(&picture);
+        window->render(&recorder, QPoint(), QRegion(), QWidget::DrawWindowBackground | QWidget::DrawChildren);
+    }
+    const double scale = std::min(double(page.width()) / size.width(), double(page.height()) / size.height());
+    painter.save();
+    painter.scale(scale, scale);
+    // A picture plays back scaled from the resolution it was recorded at to the device's; the
+    // scale above already maps window pixels to the page, so that step is undone here.
+    painter.save();
+    const double dpiRatio = double(picture.logicalDpiX()) / painter.device()->logicalDpiX();
+    painter.scale(dpiRatio, double(picture.logicalDpiY()) / painter.device()->logicalDpiY());
+    painter.drawPicture(0, 0, picture);
+    painter.restore();
+    if (graph->isVisible()) {
+        QCustomPlot* plot = graph->plot();
+        painter.translate(plot->mapTo(window, QPoint(0, 0)));
+        painter.setClipRect(QRect(QPoint(0, 0), plot->size()));
+        plot->toPainter(&painter, plot->width(), plot->height());
+    }
+    painter.restore();
+}
 
 } // namespace
 
@@ -134,6 +170,8 @@ void HistogramWindow::setUpTable()
     for (int c = 1; c < TableColumns; ++c)
         m_table->setColumnWidth(c, metrics.horizontalAdvance(QStringLiteral("ABCDEFAA")));
     m_table->horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    // Rows as high as the text needs, so the ten rows sit under the graph without scrolling.
+    m_table->verticalHeader()->setDefaultSectionSize(metrics.height() + 8);
     m_table->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     for (int r = 0; r < TableRows; ++r)
         for (int c = 0; c < TableColumns; ++c)
@@ -198,7 +236,9 @@ void HistogramWindow::toggleLimit()
 
 bool HistogramWindow::print()
 {
-    QPrinter printer(QPrinter::HighResolution);
+    // At screen resolution the window's pixels and its fonts keep their proportions on the page;
+    // the output is lines and text either way.
+    QPrinter printer;
     if (QPrinterInfo::availablePrinters().isEmpty() || !printer.isValid()) {
         // No printer on this system: rather than fail without a word, offer a PDF file.
         const QString path = m_dialogs.saveFile(this, QStringLiteral("PDF Files (*.pdf)|*.pdf|"));
@@ -223,7 +263,7 @@ bool HistogramWindow::printTo(QPrinter& printer)
         QCPPainter painter;
         if (painter.begin(&printer)) {
             painter.setModes(QCPPainter::pmVectorized | QCPPainter::pmNoCaching);
-            drawWindowPage(this, painter, m_graph);
+            drawPage(this, m_graph, painter);
             printed = painter.end();
         }
     }

@@ -43,7 +43,7 @@ public:
     // the default printer. Without any printer it asks for a PDF file instead. False when
     // nothing was printed (no file chosen, or the printer failed).
     bool print();
-    // The same onto a printer the caller set up.
+    // The same onto a printer the caller set up (at screen resolution, as QPrinter starts).
     bool printTo(QPrinter& printer);
 
     Graph* graph() const { return m_graph; }
