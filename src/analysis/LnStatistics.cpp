@@ -37,57 +37,60 @@ double countAxisTop(std::int64_t highest)
 constexpr double PowersOfTen[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
                                   1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
 
-// The numeric value of a level text, read in place: a full list is 348000 texts, and the general
-// reader copies each one twice. The usual texts ("65.3", "  70.4", "88.8dB") are plain digits
-// with at most one point; up to 15 digits both the digits and the power of ten are exact, so the
-// one division rounds exactly as the general reader does. Anything else (a sign, an exponent,
-// long digit runs) goes to the general reader.
-double levelValue(QStringView text)
-{
-    const qsizetype n = text.size();
-    qsizetype i = 0;
-    while (i < n && (text[i] == u' ' || text[i] == u'\t'))
-        ++i;
-    long long mantissa = 0;
-    int digits = 0;
-    int decimals = 0;
-    bool point = false;
-    for (; i < n; ++i) {
-        const char16_t ch = text[i].unicode();
-        if (ch >= u'0' && ch <= u'9') {
-            if (digits == 15)
-                return numericValue(text.toString());
-            mantissa = mantissa * 10 + (ch - u'0');
-            ++digits;
-            if (point)
-                ++decimals;
-        } else if (ch == u'.' && !point) {
-            point = true;
-        } else {
-            break;
-        }
-    }
-    if (i < n && (text[i] == u'+' || text[i] == u'-' || text[i] == u'e' || text[i] == u'E'))
-        return numericValue(text.toString());
-    return double(mantissa) / PowersOfTen[decimals];
-}
-
-} // namespace
-
-LnClasses classifyLevelText(QStringView text)
+// The class of a level text, read in place as UTF-16 or as the list's UTF-8 bytes: a full list
+// is 348000 texts, and the general number reader copies each one twice. The marks "*", "-" and
+// "L" are found in one scan. The usual numbers ("65.3", "  70.4", "88.8dB") are plain digits with
+// at most one point; up to 15 digits both the digits and the power of ten are exact, so the one
+// division rounds exactly as the general reader does. Anything else (a sign, an exponent, long
+// digit runs) goes to the general reader through `asText`.
+template <class Ch, class AsText> LnClasses classifyChars(const Ch* p, qsizetype n, AsText asText)
 {
     LnClasses c;
-    if (text.contains(u'*')) {
-        c.skipped = true;
-        return c;
+    bool dash = false;
+    bool overload = false;
+    for (qsizetype i = 0; i < n; ++i) {
+        if (p[i] == '*') {
+            c.skipped = true;
+            return c;
+        }
+        dash = dash || p[i] == '-';
+        overload = overload || p[i] == 'L';
     }
-    if (text.contains(u'-')) {
+    if (dash) {
         c.tenthDb = DashClassTenth;
         c.wholeDb = DashClassWhole;
         return c;
     }
-    const double v = text.contains(u'L') ? 0.0 : levelValue(text);
-    if (text.contains(u'L') || !(v < 145.0)) {
+    double v = 0;
+    if (!overload) {
+        qsizetype i = 0;
+        while (i < n && (p[i] == ' ' || p[i] == '\t'))
+            ++i;
+        long long mantissa = 0;
+        int digits = 0;
+        int decimals = 0;
+        bool point = false;
+        bool general = false;
+        for (; i < n; ++i) {
+            if (p[i] >= '0' && p[i] <= '9') {
+                if (digits == 15) {
+                    general = true;
+                    break;
+                }
+                mantissa = mantissa * 10 + (p[i] - '0');
+                ++digits;
+                if (point)
+                    ++decimals;
+            } else if (p[i] == '.' && !point) {
+                point = true;
+            } else {
+                break;
+            }
+        }
+        general = general || (i < n && (p[i] == '+' || p[i] == 'e' || p[i] == 'E'));
+        v = general ? numericValue(asText()) : double(mantissa) / PowersOfTen[decimals];
+    }
+    if (overload || !(v < 145.0)) {
         c.tenthDb = TopClassTenthDb;
         c.wholeDb = TopClassWholeDb;
         return c;
@@ -96,6 +99,18 @@ LnClasses classifyLevelText(QStringView text)
     c.tenthDb = int(std::clamp<long long>(roundHalfEven(v * 10.0), 0, TopClassTenthDb));
     c.wholeDb = int(std::clamp<double>(std::floor(v), 0, TopClassWholeDb));
     return c;
+}
+
+} // namespace
+
+LnClasses classifyLevelText(QStringView text)
+{
+    return classifyChars(text.utf16(), text.size(), [text] { return text.toString(); });
+}
+
+LnClasses classifyLevelText(QByteArrayView utf8)
+{
+    return classifyChars(utf8.data(), utf8.size(), [utf8] { return QString::fromUtf8(utf8); });
 }
 
 QString lnNothingToDrawMessage()
@@ -107,7 +122,16 @@ LnClassCounter::LnClassCounter() : m_tenth(TopClassTenthDb + 1, 0), m_whole(TopC
 
 void LnClassCounter::add(QStringView levelText)
 {
-    const LnClasses c = classifyLevelText(levelText);
+    count(classifyLevelText(levelText));
+}
+
+void LnClassCounter::add(QByteArrayView utf8LevelText)
+{
+    count(classifyLevelText(utf8LevelText));
+}
+
+void LnClassCounter::count(const LnClasses& c)
+{
     if (c.skipped) {
         ++m_skipped;
         return;
@@ -175,7 +199,7 @@ LnResult ComputeLnStatistics(const RecordListModel& list, LnResolution resolutio
     LnClassCounter counter;
     const int n = list.recordCount();
     for (int row = 1; row <= n; ++row)
-        counter.add(list.text(row, 2));
+        counter.add(list.textBytes(row, 2));
     return counter.finish(resolution);
 }
 
@@ -205,7 +229,7 @@ std::optional<LnResult> runLnStatistics(const RecordListModel& list, LnResolutio
     LnClassCounter counter;
     qint64 shownTenths = -1;
     for (int row = 1; row <= n; ++row) {
-        counter.add(list.text(row, 2));
+        counter.add(list.textBytes(row, 2));
         // The caption changes at most a thousand times, however long the list: updating and
         // handling events after every one of 348000 records would cost more than the count.
         const qint64 tenths = qint64(row) * 1000 / n;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArrayView>
 #include <QString>
 #include <QStringList>
 #include <QStringView>
@@ -32,6 +33,7 @@ struct LnClasses {
     int wholeDb = 0; // 0..145
 };
 LnClasses classifyLevelText(QStringView text);
+LnClasses classifyLevelText(QByteArrayView utf8);
 
 // The outcome of one run: the class counts of the chosen resolution, the range the histogram
 // shows, the percentile levels L0..L99 and the ten table rows made from them. A plain value; a
@@ -71,10 +73,13 @@ class LnClassCounter
 public:
     LnClassCounter();
     void add(QStringView levelText);
+    void add(QByteArrayView utf8LevelText);
     // Classes, range and percentiles at the chosen resolution.
     LnResult finish(LnResolution resolution) const;
 
 private:
+    void count(const LnClasses& classes);
+
     // Both resolutions are counted on every pass; the choice only picks which one is read.
     std::vector<std::int64_t> m_tenth;
     std::vector<std::int64_t> m_whole;
