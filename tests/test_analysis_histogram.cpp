@@ -11,6 +11,7 @@
 #include <QComboBox>
 #include <QHeaderView>
 #include <QPlainTextEdit>
+#include <QPointer>
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <QProcess>
@@ -57,6 +58,7 @@ private slots:
     void runFillsGraphAndTable();
     void nextRunReplacesTheFirst();
     void emptyResultKeepsWhatIsShown();
+    void eachRunOpensItsOwnWindow();
     void trackModesHideBoxAndCursors();
     void resetBringsBackComputedRanges();
     void invalidChoiceSaysSo();
@@ -162,6 +164,38 @@ void TestAnalysisHistogram::emptyResultKeepsWhatIsShown()
     QCOMPARE(w.graph()->pointCount(), 1451);
     QCOMPARE(w.table()->item(0, 1)->text(), QStringLiteral("63.0"));
     QCOMPARE(w.classMin(), 600);
+}
+
+void TestAnalysisHistogram::eachRunOpensItsOwnWindow()
+{
+    ScriptedDialogs dialogs;
+    QWidget panel;
+    QPointer<HistogramWindow> shown;
+    HistogramWindow* first = showLnResult(shown, workedExample(), dialogs, &panel);
+    QVERIFY(first && first->isVisible());
+    QPointer<HistogramWindow> firstAlive(first);
+    first->chooseTrackMode(5); // ZoomX; a new run starts from the plain mode again
+
+    HistogramWindow* second =
+        showLnResult(shown, compute({"50.0", "55.0"}, LnResolution::WholeDb), dialogs, &panel);
+    QVERIFY(!firstAlive);
+    QCOMPARE(shown.data(), second);
+    QVERIFY(second->isVisible());
+    QVERIFY(second->graph()->trackMode() == TrackMode::Normal);
+    QCOMPARE(second->picker()->combo()->currentText(), QStringLiteral("Normal"));
+    QCOMPARE(second->table()->item(0, 1)->text(), QStringLiteral("55"));
+    QCOMPARE(panel.findChildren<HistogramWindow*>().size(), 1);
+
+    // Nothing to draw: the last window stays as it was, and the user is told.
+    QCOMPARE(showLnResult(shown, compute({"1*"}, LnResolution::TenthDb), dialogs, &panel), second);
+    QCOMPARE(dialogs.messageTexts(), QStringList{lnNothingToDrawMessage()});
+    QCOMPARE(second->table()->item(0, 1)->text(), QStringLiteral("55"));
+
+    // The user closed the window: the next run opens a fresh one.
+    second->close();
+    QTRY_VERIFY(!shown);
+    QVERIFY(showLnResult(shown, workedExample(), dialogs, &panel));
+    QCOMPARE(shown->table()->item(0, 1)->text(), QStringLiteral("63.0"));
 }
 
 void TestAnalysisHistogram::trackModesHideBoxAndCursors()

@@ -273,3 +273,20 @@ bool HistogramWindow::printTo(QPrinter& printer)
     m_graph->requestReplot();
     return printed;
 }
+
+HistogramWindow* showLnResult(QPointer<HistogramWindow>& shown, const LnResult& result, Dialogs& dialogs,
+                              QWidget* parent)
+{
+    if (!result.drawable()) {
+        dialogs.message(shown ? static_cast<QWidget*>(shown) : parent, lnNothingToDrawMessage(),
+                        QStringLiteral("Histogram"), Dialogs::Icon::Information);
+        return shown;
+    }
+    if (shown) {
+        shown->close(); // deletes it on close
+        delete shown.data();
+    }
+    shown = new HistogramWindow(result, dialogs, parent);
+    shown->show();
+    return shown;
+}

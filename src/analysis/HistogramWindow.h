@@ -3,6 +3,7 @@
 #include "analysis/LnStatistics.h"
 #include "graphs/TrackModes.h"
 
+#include <QPointer>
 #include <QWidget>
 #include <vector>
 
@@ -70,3 +71,11 @@ private:
     int m_classMax = 0;
     double m_yMax = 1;
 };
+
+// What a finished run does with the window: a result with something to draw closes the shown
+// window (if any) and opens a new one at the top-left of the screen, so it holds this run only;
+// a result with nothing to draw leaves the shown window as it is and says so. `shown` tracks the
+// one window across runs from either list view; `parent` should outlive the list views (the
+// panel), since the window stays open when the list view that ran it closes.
+HistogramWindow* showLnResult(QPointer<HistogramWindow>& shown, const LnResult& result, Dialogs& dialogs,
+                              QWidget* parent);
