@@ -95,7 +95,8 @@ LnResult ComputeLnStatistics(std::span<const QString> levelTexts, LnResolution r
 // caption ("12.5% Completed", restored afterwards), pending events handled whenever the shown
 // percentage changes, the timers on again. Returns nothing when the list went away (or was
 // cleared to fewer rows) while events ran; the caller then has nothing to show.
-// Timers and caption may be null.
+// Timers and caption may be null; the caption object must outlive the call. Events run inside,
+// so a second click can arrive while a run is under way: callers enter through a ReentryFlag.
 std::optional<LnResult> runLnStatistics(const RecordListModel& list, LnResolution resolution,
                                         PanelTimers* timers, BusyCaption* caption);
 
