@@ -1,5 +1,6 @@
 // Recording through the panel's own controls against the simulated meter.
 #include "analysis/FileListWindow.h"
+#include "analysis/HistogramWindow.h"
 #include "analysis/OpenRecordFile.h"
 #include "graphs/Graph.h"
 #include "graphs/LiveTrends.h"
@@ -16,6 +17,7 @@
 #include <QRadioButton>
 #include <QRegularExpression>
 #include <QStandardPaths>
+#include <QTableWidget>
 #include <QtTest>
 
 using namespace slm;
@@ -145,6 +147,20 @@ private slots:
         // The panel polls again with its own caption.
         QVERIFY(rig.session->livePollEnabled() && rig.session->samplingTickEnabled());
         QVERIFY(!rig.panel->windowTitle().contains(QStringLiteral("Completed")));
+
+        // "Ln", "0.1 dB": every record of the recording held 66.6 dB, so each percentile is 66.6.
+        view->toolbarClicked(QStringLiteral("Ln"));
+        QVERIFY(view->resolutionBox()->isVisible());
+        view->findChild<QPushButton*>(QStringLiteral("Cmd01dB"))->click();
+        HistogramWindow* histogram = rig.wiring->histogram();
+        QVERIFY(histogram);
+        QVERIFY(!view->resolutionBox()->isVisible());
+        QCOMPARE(view->windowTitle(), QStringLiteral("reopen.slmm"));
+        QTableWidget* table = histogram->table();
+        QVERIFY(table->rowCount() >= 10);
+        QCOMPARE(table->item(0, 1)->text().trimmed(), QStringLiteral("66.6"));
+        QCOMPARE(table->item(9, 10)->text().trimmed(), QStringLiteral("66.6"));
+        QVERIFY(rig.session->livePollEnabled() && rig.session->samplingTickEnabled());
         rig.panel->close();
     }
 

@@ -1,5 +1,8 @@
 #include "app/PanelWiring.h"
 
+#include "analysis/FileListWindow.h"
+#include "analysis/HistogramWindow.h"
+#include "analysis/LnStatistics.h"
 #include "analysis/OpenRecordFile.h"
 #include "app/MeterSession.h"
 #include "app/PanelRecorderView.h"
@@ -11,6 +14,7 @@
 #include "logger/LoggerCommands.h"
 #include "recording/Recorder.h"
 #include "settings/ToolbarCommands.h"
+#include "shared/BusyCaption.h"
 #include "shared/PanelState.h"
 #include "shared/RecordList.h"
 #include "shared/RecordListModel.h"
@@ -71,6 +75,18 @@ PanelWiring::PanelWiring(Panel& panel, MeterSession& session, Services& services
     m_logger = std::make_unique<LoggerCommands>(services, state, session, &panel);
     m_openFile = std::make_unique<OpenRecordFile>(services, session, &panel,
                                                   [this] { return m_recorder->recording(); });
+    // "Ln" on either list view: the statistics of its own list, shown in the one histogram view.
+    QObject::connect(m_openFile.get(), &OpenRecordFile::lnRequested, &panel,
+                     [this, &services, &session, &panel](FileListWindow* view, LnResolution resolution) {
+                         const ReentryFlag::Guard running(m_lnRun);
+                         if (!running.entered())
+                             return;
+                         WidgetBusyCaption caption(view);
+                         const std::optional<LnResult> result =
+                             runLnStatistics(view->records(), resolution, &session, &caption);
+                         if (result)
+                             showLnResult(m_histogram, *result, services.dialogs, &panel);
+                     });
 
     // The list and the trend graphs on the panel.
     PanelWidgets& ui = panel.widgets();

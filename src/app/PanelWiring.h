@@ -1,6 +1,10 @@
 #pragma once
 
+#include "analysis/HistogramWindow.h"
 #include "live/TimedStart.h"
+#include "shared/ReentryGuard.h"
+
+#include <QPointer>
 
 #include <memory>
 
@@ -41,6 +45,7 @@ public:
     LoggerCommands& logger() { return *m_logger; }
     ToolbarCommands& settingCommands() { return *m_settingCommands; }
     OpenRecordFile& openFile() { return *m_openFile; }
+    HistogramWindow* histogram() const { return m_histogram; }
     const TimedStartState& timedStart() const { return m_timedStart; }
 
 private:
@@ -54,6 +59,8 @@ private:
     std::unique_ptr<Recorder> m_recorder;
     std::unique_ptr<LoggerCommands> m_logger;
     std::unique_ptr<OpenRecordFile> m_openFile;
+    QPointer<HistogramWindow> m_histogram;
+    ReentryFlag m_lnRun;
     TimedStartState m_timedStart;
 };
 

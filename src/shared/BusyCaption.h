@@ -1,8 +1,8 @@
 #pragma once
 
+#include <QPointer>
 #include <QString>
-
-class QWidget;
+#include <QWidget>
 
 namespace slm
 {
@@ -27,7 +27,8 @@ public:
     void setBusy(bool busy) override;
 
 private:
-    QWidget* m_window;
+    // The window may close while the work it shows lets events run.
+    QPointer<QWidget> m_window;
 };
 
 // Shows the busy pointer for its lifetime and puts the caption back as it found it, however the

@@ -40,6 +40,9 @@ void QtDialogs::message(QWidget* parent, const QString& text, const QString& tit
     case Icon::Question:
         qtIcon = QMessageBox::Question;
         break;
+    case Icon::None:
+        qtIcon = QMessageBox::NoIcon;
+        break;
     }
     QMessageBox box(qtIcon, title, text, QMessageBox::Ok, parent);
     box.exec();

@@ -13,7 +13,8 @@ namespace slm
 class Dialogs
 {
 public:
-    enum class Icon { Information, Warning, Critical, Question };
+    // None: a plain message with its OK button only.
+    enum class Icon { Information, Warning, Critical, Question, None };
     virtual ~Dialogs() = default;
 
     virtual void message(QWidget* parent, const QString& text, const QString& title, Icon icon) = 0;

@@ -60,6 +60,20 @@ QString RecordListModel::title(int column)
     return {};
 }
 
+QByteArrayView RecordListModel::textBytes(int row, int column) const
+{
+    if (column < 0 || column >= ColumnCount || row < 1 || row > recordCount())
+        return {};
+    const char* p = rowBytes(row - 1);
+    qsizetype length = 0;
+    for (int c = 0;; ++c) {
+        p = getLength(p, length);
+        if (c == column)
+            return QByteArrayView(p, length);
+        p += length;
+    }
+}
+
 QString RecordListModel::text(int row, int column) const
 {
     if (column < 0 || column >= ColumnCount || row < 0 || row > recordCount())
