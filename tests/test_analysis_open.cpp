@@ -15,6 +15,7 @@
 #include "shared/Twips.h"
 #include "support/CountingPanelTimers.h"
 #include "support/QuietLink.h"
+#include "support/QuietRecorderView.h"
 #include "support/TestServices.h"
 
 #include <QAction>
@@ -53,26 +54,7 @@ QByteArray records(int n)
     return bytes;
 }
 
-// The panel as the recorder sees it, showing nothing.
-struct QuietView : RecorderView {
-    void setFileNameText(const QString&) override {}
-    void setCountText(const QString&) override {}
-    void setRecText(const QString&) override {}
-    void setRecVisible(bool) override {}
-    void setSaveButtonRecording(bool) override {}
-    void setLeqText(const QString&) override {}
-    void setSelText(const QString&) override {}
-    void setMaxTexts(const QString&, const QString&) override {}
-    void setSaveBoxVisible(bool) override {}
-    void selectSamplingOption() override {}
-    QString freqWeightingText() const override { return QStringLiteral("A"); }
-    QString timeWeightingText() const override { return QStringLiteral("FAST"); }
-    QString levelRangeText() const override { return QStringLiteral("30-90"); }
-    BusyCaption* panelCaption() override { return nullptr; }
-    void showStatus(const QString&) override {}
-    void processPendingEvents() override {}
-    QWidget* dialogParent() override { return nullptr; }
-};
+using QuietView = QuietRecorderView;
 
 } // namespace
 
