@@ -1,6 +1,7 @@
 #include "analysis/HistogramWindow.h"
 
 #include "graphs/Graph.h"
+#include "graphs/GraphPrint.h"
 #include "graphs/TrackModePicker.h"
 #include "shared/Dialogs.h"
 
@@ -9,8 +10,6 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
-#include <QPainter>
-#include <QPicture>
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <QTableWidget>
@@ -46,40 +45,6 @@ namespace
 
 constexpr int TableColumns = 11;
 constexpr int TableRows = 10;
-
-// The window's client area as one page, scaled to fit and keeping its aspect. Qt paints widgets
-// that render straight onto a printer into a bitmap first, which would turn the Ln table into a
-// picture of text; recorded into a QPicture and played back, the cells stay text on the page. The
-// graph is drawn again on top from its own data, sharp at the printer's resolution.
-void drawPage(QWidget* window, Graph* graph, QCPPainter& painter)
-{
-    const QRect page = painter.viewport();
-    const QSize size = window->size();
-    if (size.isEmpty() || page.isEmpty())
-        return;
-    QPicture picture;
-    {
-        QPainter recorder(&picture);
-        window->render(&recorder, QPoint(), QRegion(), QWidget::DrawWindowBackground | QWidget::DrawChildren);
-    }
-    const double scale = std::min(double(page.width()) / size.width(), double(page.height()) / size.height());
-    painter.save();
-    painter.scale(scale, scale);
-    // A picture plays back scaled from the resolution it was recorded at to the device's; the
-    // scale above already maps window pixels to the page, so that step is undone here.
-    painter.save();
-    const double dpiRatio = double(picture.logicalDpiX()) / painter.device()->logicalDpiX();
-    painter.scale(dpiRatio, double(picture.logicalDpiY()) / painter.device()->logicalDpiY());
-    painter.drawPicture(0, 0, picture);
-    painter.restore();
-    if (graph->isVisible()) {
-        QCustomPlot* plot = graph->plot();
-        painter.translate(plot->mapTo(window, QPoint(0, 0)));
-        painter.setClipRect(QRect(QPoint(0, 0), plot->size()));
-        plot->toPainter(&painter, plot->width(), plot->height());
-    }
-    painter.restore();
-}
 
 } // namespace
 
@@ -266,7 +231,7 @@ bool HistogramWindow::printTo(QPrinter& printer)
         QCPPainter painter;
         if (painter.begin(&printer)) {
             painter.setModes(QCPPainter::pmVectorized | QCPPainter::pmNoCaching);
-            drawPage(this, m_graph, painter);
+            drawWindowPage(this, painter, m_graph);
             printed = painter.end();
         }
     }

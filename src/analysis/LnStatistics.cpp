@@ -216,8 +216,7 @@ LnResult ComputeLnStatistics(std::span<const QString> levelTexts, LnResolution r
 
 QString lnProgressText(qint64 done, qint64 total)
 {
-    const double percent = total > 0 ? double(done) / double(total) * 100.0 : 100.0;
-    return QString::number(percent, 'f', 1) + QStringLiteral("% Completed");
+    return percentCompleted(total > 0 ? double(done) / double(total) * 100.0 : 100.0);
 }
 
 std::optional<LnResult> runLnStatistics(const RecordListModel& list, LnResolution resolution,

@@ -6,6 +6,7 @@
 #include <QCoreApplication>
 #include <QLayout>
 #include <QPainter>
+#include <QPicture>
 #include <QPrinter>
 #include <QStringList>
 #include <QWidget>
@@ -108,10 +109,24 @@ void drawWindowPage(QWidget* window, QCPPainter& painter, Graph* sharpGraph)
     const QSize size = window->size();
     if (size.isEmpty() || page.isEmpty())
         return;
+    // Qt paints widgets that render straight onto a printer into a bitmap first, which would turn
+    // tables and labels into pictures of text; recorded into a QPicture and played back, they stay
+    // text on the page.
+    QPicture picture;
+    {
+        QPainter recorder(&picture);
+        window->render(&recorder, QPoint(), QRegion(), QWidget::DrawWindowBackground | QWidget::DrawChildren);
+    }
     const double scale = std::min(double(page.width()) / size.width(), double(page.height()) / size.height());
     painter.save();
     painter.scale(scale, scale);
-    window->render(&painter, QPoint(), QRegion(), QWidget::DrawWindowBackground | QWidget::DrawChildren);
+    // A picture plays back scaled from the resolution it was recorded at to the device's; the
+    // scale above already maps window pixels to the page, so that step is undone here.
+    painter.save();
+    painter.scale(double(picture.logicalDpiX()) / painter.device()->logicalDpiX(),
+                  double(picture.logicalDpiY()) / painter.device()->logicalDpiY());
+    painter.drawPicture(0, 0, picture);
+    painter.restore();
     if (sharpGraph && sharpGraph->isVisible() && window->isAncestorOf(sharpGraph)) {
         QCustomPlot* plot = sharpGraph->plot();
         painter.translate(plot->mapTo(window, QPoint(0, 0)));

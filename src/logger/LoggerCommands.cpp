@@ -13,6 +13,7 @@
 #include "shared/PanelState.h"
 #include "shared/PanelTimers.h"
 #include "shared/Services.h"
+#include "shared/TextHelpers.h"
 #include "shared/WindowPlacement.h"
 
 #include <QCoreApplication>

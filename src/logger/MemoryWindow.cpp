@@ -2,6 +2,7 @@
 
 #include "logger/LoggerMemory.h"
 #include "shared/GridAccessible.h"
+#include "shared/TextHelpers.h"
 
 #include <QCloseEvent>
 #include <QGridLayout>
@@ -27,11 +28,6 @@ QLabel* boardLabel(const QString& name, const QString& text, QWidget* parent)
     return l;
 }
 } // namespace
-
-QString percentCompleted(double percent)
-{
-    return QString::number(percent, 'f', 1) + QStringLiteral("% Completed");
-}
 
 MemoryWindow::MemoryWindow(QWidget* parent) : QWidget(parent, Qt::Window)
 {

@@ -48,7 +48,4 @@ private:
     QPushButton* m_cmdCancel;
 };
 
-// "0.0" followed by "% Completed".
-QString percentCompleted(double percent);
-
 } // namespace slm

@@ -67,4 +67,9 @@ QString formatHeaderNumber(double value)
     return u' ' + digits + u' ';
 }
 
+QString percentCompleted(double percent)
+{
+    return QString::number(percent, 'f', 1) + QStringLiteral("% Completed");
+}
+
 } // namespace slm

@@ -19,4 +19,7 @@ QString formatDateTime(const QDateTime& when);
 // A number as record files write it: one blank (or the minus sign) before, one blank after.
 QString formatHeaderNumber(double value);
 
+// The progress of a long run in a caption: the percentage as "0.0" followed by "% Completed".
+QString percentCompleted(double percent);
+
 } // namespace slm
