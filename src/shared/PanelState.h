@@ -12,7 +12,7 @@ inline constexpr int RecordLimit = 348000;
 
 // What several windows truly share: the port chosen at the start, the live reading that the
 // session decodes and everyone shows, the save mode the panel's options pick for the recorder,
-// and the PC sampling interval that the toolbar sets for the recorder. Each field has one writer.
+// and the PC sampling interval that the toolbar sets for the recorder.
 struct PanelState {
     // Port choice.
     int ComPortNumber = 0; // 1..16 when a COMn name was chosen
