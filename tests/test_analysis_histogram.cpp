@@ -65,6 +65,7 @@ private slots:
     void resetBringsBackComputedRanges();
     void invalidChoiceSaysSo();
     void printGoesToPdfWithoutToolbarOrBox();
+    void previewShowsThePrintedPage();
     void tableIsReadableByScreenReaders();
 };
 
@@ -310,6 +311,43 @@ void TestAnalysisHistogram::printGoesToPdfWithoutToolbarOrBox()
     } else {
         qInfo("a printer is installed: the PDF fallback is not exercised");
     }
+}
+
+void TestAnalysisHistogram::previewShowsThePrintedPage()
+{
+    if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty())
+        QSKIP("pdftotext (poppler-utils) is not installed");
+    QTemporaryDir dir;
+    ScriptedDialogs dialogs;
+    HistogramWindow w(workedExample(), dialogs);
+    w.resize(820, 640);
+    w.show();
+    QAction* preview = toolAction(w, "PrintPreview");
+    QVERIFY(preview);
+    QCOMPARE(preview->toolTip(), QStringLiteral("Print Preview"));
+
+    // Closed without printing: the preview showed the page, nothing was printed.
+    dialogs.previewPdfPath = dir.filePath(QStringLiteral("shown.pdf"));
+    preview->trigger();
+    QCOMPARE(dialogs.previewDialogs, 1);
+    QVERIFY(w.toolbar()->isVisible());
+
+    // Printed from the preview: the page sent is the page shown, and the page "Print" sends.
+    const QString sent = dir.filePath(QStringLiteral("sent.pdf"));
+    QPrinter printer;
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(sent);
+    dialogs.previewAnswers << true;
+    QVERIFY(w.printPreview(printer));
+    const QString printed = dir.filePath(QStringLiteral("printed.pdf"));
+    QPrinter direct;
+    direct.setOutputFormat(QPrinter::PdfFormat);
+    direct.setOutputFileName(printed);
+    QVERIFY(w.printTo(direct));
+    const QString page = pdfText(printed);
+    QVERIFY(page.contains(QStringLiteral("L(50)")));
+    QCOMPARE(pdfText(sent), page);
+    QCOMPARE(pdfText(dir.filePath(QStringLiteral("shown.pdf"))), page);
 }
 
 void TestAnalysisHistogram::tableIsReadableByScreenReaders()

@@ -9,7 +9,9 @@
 #include <QFile>
 #include <QPlainTextEdit>
 #include <QPrinter>
+#include <QProcess>
 #include <QSignalSpy>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QVBoxLayout>
@@ -39,8 +41,26 @@ public:
         printer.setCopyCount(copies);
         return acceptPrinter;
     }
+    // Draws the preview's pages onto the printer given, as the preview window would.
+    bool previewPrint(QWidget*, QPrinter& printer, std::function<void(QPrinter*)> paint) override
+    {
+        ++previews;
+        paint(&printer);
+        return printFromPreview;
+    }
     bool startProgram(const QString&, const QStringList&) override { return false; }
+
+    int previews = 0;
+    bool printFromPreview = false;
 };
+
+QString pdfText(const QString& path)
+{
+    QProcess p;
+    p.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), path, QStringLiteral("-")});
+    p.waitForFinished(30000);
+    return QString::fromUtf8(p.readAllStandardOutput());
+}
 
 int pdfPageCount(const QString& path)
 {
@@ -235,6 +255,60 @@ private slots:
         QCOMPARE(w.graph->backgroundColor(), graphBackground);
         QVERIFY(!w.frame->isHidden());
         QCOMPARE(w.graph->axisCaption(Graph::Axis::Y), QStringLiteral("SPL (dB)"));
+    }
+
+    void previewDrawsThePrintedPagesAndRestores()
+    {
+        MiniWindow w;
+        w.graph->setAxisCaption(Graph::Axis::Y, QStringLiteral("SPL (dB)"));
+        QTemporaryDir dir;
+        PrinterDialogs dialogs;
+        dialogs.copies = 2;
+        QColor plotWhileDrawn;
+        bool frameHiddenWhileDrawn = false;
+        int restores = 0;
+        GraphPrintJob job{&w.window,
+                          w.graph,
+                          {w.frame},
+                          true,
+                          true,
+                          [&] {
+                              plotWhileDrawn = w.graph->plotAreaColor();
+                              frameHiddenWhileDrawn = w.frame->isHidden();
+                          },
+                          [&] { ++restores; }};
+
+        // The preview's pages: drawn as "Print" draws them, no printer dialog and no note.
+        const QString shown = dir.filePath(QStringLiteral("shown.pdf"));
+        QPrinter preview;
+        preview.setOutputFormat(QPrinter::PdfFormat);
+        preview.setOutputFileName(shown);
+        preview.setCopyCount(2);
+        QVERIFY(!previewGraphWindow(job, dialogs, preview));
+        QCOMPARE(dialogs.previews, 1);
+        QCOMPARE(dialogs.printerDialogs, 0);
+        QVERIFY(dialogs.messages.isEmpty());
+        QCOMPARE(plotWhileDrawn, QColor(Qt::white));
+        QVERIFY(frameHiddenWhileDrawn);
+        QCOMPARE(restores, 1);
+        QCOMPARE(w.graph->plotAreaColor(), QColor(0x20, 0x20, 0x20));
+        QVERIFY(!w.frame->isHidden());
+        QCOMPARE(pdfPageCount(shown), 2); // a page per copy, as printed
+
+        const QString printed = dir.filePath(QStringLiteral("printed.pdf"));
+        QPrinter printer;
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(printed);
+        QVERIFY(printGraphWindow(job, dialogs, printer));
+        QCOMPARE(pdfPageCount(printed), 2);
+        if (!QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty()) {
+            const QString text = pdfText(printed);
+            QVERIFY(text.contains(QStringLiteral("SPL (dB)")));
+            QCOMPARE(pdfText(shown), text);
+        }
+
+        dialogs.printFromPreview = true;
+        QVERIFY(previewGraphWindow(job, dialogs, printer));
     }
 
     void failedPrintStillRestoresTheScreen()

@@ -9,6 +9,7 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QPrinter>
 #include <QPushButton>
 #include <QToolBar>
 #include <algorithm>
@@ -80,10 +81,12 @@ FileListWindow::FileListWindow(View view, QWidget* parent)
         {"Plot", view == View::MemoryData ? QStringLiteral("Plot") : QStringLiteral("Graphic Plot")},
         {"Ln", QStringLiteral("Histogram")},
         {"Print", QStringLiteral("Print")},
+        // Beside "Print": the same pages on screen first.
+        {"PrintPreview", QStringLiteral("Print Preview")},
     };
     for (const auto& [key, tip] : buttons) {
         const QString k = QString::fromLatin1(key);
-        QAction* action = toolbar->addAction(k);
+        QAction* action = toolbar->addAction(k == u"PrintPreview" ? tip : k);
         action->setObjectName(k);
         action->setToolTip(tip);
         connect(action, &QAction::triggered, this, [this, k] { toolbarClicked(k); });
@@ -130,8 +133,10 @@ void FileListWindow::buildFields()
     int row = 0;
     auto add = [&](const FieldSpec& f) {
         auto* label = new QLabel(QString::fromLatin1(f.caption), m_fields);
-        if (f.label)
+        if (f.label) {
             label->setObjectName(QString::fromLatin1(f.label));
+            m_labels.insert(label->objectName(), label);
+        }
         label->setFrameStyle(QFrame::Panel | QFrame::Raised);
         label->setMinimumWidth(label->fontMetrics().horizontalAdvance(QStringLiteral("Level RangeAA")));
         label->setVisible(f.label != nullptr);
@@ -219,6 +224,63 @@ void FileListWindow::toolbarClicked(const QString& key)
     m_resolution->hide();
     if (key == u"Ln")
         m_resolution->show();
+    else if (key == u"Print")
+        print();
+    else if (key == u"PrintPreview")
+        printPreview();
+}
+
+void FileListWindow::setPrinting(Dialogs* dialogs, PanelTimers* timers)
+{
+    m_dialogs = dialogs;
+    m_timers = timers;
+}
+
+QString FileListWindow::label(const QString& name) const
+{
+    const QLabel* l = m_labels.value(name);
+    return l ? l->text() : QString();
+}
+
+ListPrintJob FileListWindow::printJob()
+{
+    ListPrintJob job;
+    job.view = this;
+    job.records = m_model;
+    job.timers = m_timers;
+    ListPrintHeader& h = job.header;
+    h.freqLabel = label(QStringLiteral("SSFreq"));
+    h.freqWeight = field(QStringLiteral("BoardCA"));
+    h.timeLabel = label(QStringLiteral("SSTW"));
+    h.timeWeight = field(QStringLiteral("BoardSFI"));
+    h.rangeLabel = label(QStringLiteral("SSSR"));
+    h.levelRange = field(QStringLiteral("BoardLevel"));
+    h.maxLabel = label(QStringLiteral("SSMax"));
+    h.maxDb = field(QStringLiteral("BoardMaxdB"));
+    h.maxTime = field(QStringLiteral("BoardMaxTime"));
+    h.numberTitle = m_model->text(0, 0);
+    h.dateTimeTitle = m_model->text(0, 1);
+    return job;
+}
+
+ListPrintResult FileListWindow::print()
+{
+    ReentryFlag::Guard guard(m_printing);
+    if (!guard.entered() || !m_dialogs)
+        return ListPrintResult::Ended;
+    QPrinter printer(QPrinter::HighResolution);
+    offerPdfWithoutPrinter(printer, windowTitle());
+    return printRecordList(printJob(), *m_dialogs, printer);
+}
+
+ListPrintResult FileListWindow::printPreview()
+{
+    ReentryFlag::Guard guard(m_printing);
+    if (!guard.entered() || !m_dialogs)
+        return ListPrintResult::Ended;
+    QPrinter printer(QPrinter::HighResolution);
+    offerPdfWithoutPrinter(printer, windowTitle());
+    return previewRecordList(printJob(), *m_dialogs, printer);
 }
 
 void FileListWindow::chooseResolution(LnResolution resolution)

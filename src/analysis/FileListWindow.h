@@ -2,6 +2,8 @@
 
 #include "analysis/LnStatistics.h"
 #include "recording/RecordFileFormat.h"
+#include "shared/PrintRecordList.h"
+#include "shared/ReentryGuard.h"
 
 #include <QHash>
 #include <QWidget>
@@ -13,6 +15,8 @@ class QPushButton;
 namespace slm
 {
 
+class Dialogs;
+class PanelTimers;
 class RecordList;
 class RecordListModel;
 
@@ -49,8 +53,21 @@ public:
 
     QWidget* resolutionBox() const { return m_resolution; }
 
-    // Toolbar1's buttons by key: "Plot", "Ln", "Print"; any other key only hides the box.
+    // Toolbar1's buttons by key: "Plot", "Ln", "Print", "PrintPreview"; any other key only
+    // hides the box.
     void toolbarClicked(const QString& key);
+
+    // What "Print" and "Print Preview" ask with and which timers they switch off; until this is
+    // set the two buttons do nothing.
+    void setPrinting(Dialogs* dialogs, PanelTimers* timers);
+    // The caption of a label by its name ("SSFreq", ...); "" for a label the view lacks.
+    QString label(const QString& name) const;
+    // The list, its header fields and the panel's timers, as the printout reads them.
+    ListPrintJob printJob();
+    // "Print": the list to the printer chosen in the printer dialog.
+    ListPrintResult print();
+    // "Print Preview": the pages "Print" would send, in the print preview.
+    ListPrintResult printPreview();
 
 signals:
     // Cmd1dB or Cmd01dB: the percentile levels of the listed records are wanted.
@@ -68,6 +85,11 @@ private:
     QWidget* m_resolution = nullptr;
     QWidget* m_fields = nullptr;
     QHash<QString, QLabel*> m_boards;
+    QHash<QString, QLabel*> m_labels;
+    Dialogs* m_dialogs = nullptr;
+    PanelTimers* m_timers = nullptr;
+    // Printing lets events run; a second "Print" meanwhile would start a second job.
+    ReentryFlag m_printing;
 };
 
 // The field of header line `index` in a file of `kind` ("" for none): the real-time header holds

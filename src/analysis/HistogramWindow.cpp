@@ -67,6 +67,10 @@ HistogramWindow::HistogramWindow(Dialogs& dialogs, QWidget* parent) : QWidget(pa
     print->setObjectName(QStringLiteral("Print"));
     print->setToolTip(QStringLiteral("Print"));
     connect(print, &QAction::triggered, this, [this] { this->print(); });
+    QAction* preview = m_toolbar->addAction(QStringLiteral("Print Preview"));
+    preview->setObjectName(QStringLiteral("PrintPreview"));
+    preview->setToolTip(QStringLiteral("Print Preview"));
+    connect(preview, &QAction::triggered, this, [this] { printPreview(); });
 
     m_graph = new Graph(this);
     m_graph->setObjectName(QStringLiteral("CWG"));
@@ -240,6 +244,17 @@ bool HistogramWindow::printTo(QPrinter& printer)
         layout()->activate();
     m_graph->requestReplot();
     return printed;
+}
+
+bool HistogramWindow::printPreview()
+{
+    QPrinter printer;
+    return printPreview(printer);
+}
+
+bool HistogramWindow::printPreview(QPrinter& printer)
+{
+    return m_dialogs.previewPrint(this, printer, [this](QPrinter* target) { printTo(*target); });
 }
 
 HistogramWindow* showLnResult(QPointer<HistogramWindow>& shown, const LnResult& result, Dialogs& dialogs,

@@ -50,6 +50,10 @@ public:
     bool print();
     // The same onto a printer the caller set up (at screen resolution, as QPrinter starts).
     bool printTo(QPrinter& printer);
+    // Toolbar "Print Preview": the page "Print" would send, drawn by printTo, in the print
+    // preview; true when it was printed from there.
+    bool printPreview();
+    bool printPreview(QPrinter& printer);
 
     Graph* graph() const { return m_graph; }
     QTableWidget* table() const { return m_table; }

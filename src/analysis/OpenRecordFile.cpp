@@ -62,6 +62,7 @@ FileListWindow* OpenRecordFile::newView(FileListWindow::View view)
     if (slot)
         slot->close();
     auto* window = new FileListWindow(view, m_panel);
+    window->setPrinting(&m_s.dialogs, &m_timers);
     slot = window;
     connect(window, &FileListWindow::lnRequested, this,
             [this, window](LnResolution resolution) { emit lnRequested(window, resolution); });

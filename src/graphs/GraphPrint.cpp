@@ -16,21 +16,6 @@
 namespace slm
 {
 
-QString printerNoteText()
-{
-    return QStringList{
-        QStringLiteral("Note"),
-        QStringLiteral("The effect of the properties of the Printer settings"),
-        QStringLiteral("depends on the driver supplied by the printer manufacturer."),
-        QStringLiteral("Some property settings may have no effect, or several different property settings"),
-        QStringLiteral(
-            "may all have the same effect. Settings outside the accepted range may or may not produce "
-            "an error."),
-        QStringLiteral("For more information, see the manufacturer's documentation for the specific driver."),
-    }
-        .join(QChar(13));
-}
-
 namespace
 {
 
@@ -136,12 +121,8 @@ void drawWindowPage(QWidget* window, QCPPainter& painter, Graph* sharpGraph)
     painter.restore();
 }
 
-bool printGraphWindow(const GraphPrintJob& job, Dialogs& dialogs, QPrinter& printer)
+bool paintGraphPages(const GraphPrintJob& job, QPrinter& printer)
 {
-    if (!job.window || !dialogs.choosePrinter(job.window, printer))
-        return false;
-    if (job.showPrinterNote)
-        dialogs.message(job.window, printerNoteText(), QString(), Dialogs::Icon::Information);
     // The copies are drawn here, one page each, so the driver must not multiply them again.
     const int copies = job.pagePerCopy ? std::max(1, printer.copyCount()) : 1;
     if (job.pagePerCopy)
@@ -160,6 +141,24 @@ bool printGraphWindow(const GraphPrintJob& job, Dialogs& dialogs, QPrinter& prin
         drawWindowPage(job.window, painter, job.graph);
     }
     return painter.end();
+}
+
+bool printGraphWindow(const GraphPrintJob& job, Dialogs& dialogs, QPrinter& printer)
+{
+    if (!job.window || !dialogs.choosePrinter(job.window, printer))
+        return false;
+    if (job.showPrinterNote)
+        dialogs.message(job.window, printerNoteText(), QString(), Dialogs::Icon::Information);
+    return paintGraphPages(job, printer);
+}
+
+bool previewGraphWindow(const GraphPrintJob& job, Dialogs& dialogs, QPrinter& printer)
+{
+    if (!job.window)
+        return false;
+    // The preview and the printout from it are drawn by the same steps as "Print".
+    return dialogs.previewPrint(job.window, printer,
+                                [&job](QPrinter* target) { paintGraphPages(job, *target); });
 }
 
 } // namespace slm

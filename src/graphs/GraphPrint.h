@@ -1,5 +1,7 @@
 #pragma once
 
+#include "shared/PrinterNote.h"
+
 #include <QList>
 #include <QString>
 #include <functional>
@@ -13,9 +15,6 @@ namespace slm
 
 class Dialogs;
 class Graph;
-
-// The six-line printer note the live windows show after the printer dialog, lines joined by CR.
-QString printerNoteText();
 
 // How one graph window is printed. The common steps are done by printGraphWindow; a window adds
 // its own (sizes, positions, caption) through `prepare` and undoes them in `restore`.
@@ -34,6 +33,14 @@ struct GraphPrintJob {
 // page (or one page per copy) and puts the window back as it was, whether or not printing
 // worked. Returns true when the pages went to the printer.
 bool printGraphWindow(const GraphPrintJob& job, Dialogs& dialogs, QPrinter& printer);
+
+// The pages of a print, without the dialog and the note: what "Print" sends and what the preview
+// shows. False when the printer failed.
+bool paintGraphPages(const GraphPrintJob& job, QPrinter& printer);
+
+// "Print Preview" of a graph window: the pages "Print" would send, in the print preview, from
+// which the user may print them. True when they were printed from there.
+bool previewGraphWindow(const GraphPrintJob& job, Dialogs& dialogs, QPrinter& printer);
 
 // Draws the window's client area as one page on an open painter's device, scaled to fit and
 // keeping its aspect. A graph given here is drawn again on top as lines and text rather than as

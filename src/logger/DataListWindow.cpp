@@ -12,6 +12,7 @@
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QPrinter>
 #include <QToolBar>
 #include <QVBoxLayout>
 
@@ -36,8 +37,10 @@ constexpr BoardSpec Boards[] = {
 
 } // namespace
 
-DataListWindow::DataListWindow(Services& services, DataListHeader header, QWidget* parent)
-    : QWidget(parent, Qt::Window), m_s(services), m_header(header), m_model(new RecordListModel(this))
+DataListWindow::DataListWindow(Services& services, DataListHeader header, PanelTimers* timers,
+                               QWidget* parent)
+    : QWidget(parent, Qt::Window), m_s(services), m_header(header), m_timers(timers),
+      m_model(new RecordListModel(this))
 {
     setObjectName(QStringLiteral("DataList"));
     setWindowTitle(QStringLiteral("Data List"));
@@ -50,11 +53,14 @@ DataListWindow::DataListWindow(Services& services, DataListHeader header, QWidge
     saveAction->setObjectName(QStringLiteral("Save"));
     saveAction->setToolTip(QStringLiteral("Save As"));
     connect(saveAction, &QAction::triggered, this, &DataListWindow::save);
-    // Printing of record lists comes with the file views; until then there is nothing to do.
     QAction* printAction = toolbar->addAction(QStringLiteral("Print"));
     printAction->setObjectName(QStringLiteral("Print"));
     printAction->setToolTip(QStringLiteral("Print"));
-    printAction->setVisible(false);
+    connect(printAction, &QAction::triggered, this, [this] { print(); });
+    QAction* previewAction = toolbar->addAction(QStringLiteral("Print Preview"));
+    previewAction->setObjectName(QStringLiteral("PrintPreview"));
+    previewAction->setToolTip(QStringLiteral("Print Preview"));
+    connect(previewAction, &QAction::triggered, this, [this] { printPreview(); });
 
     m_list = new RecordList(m_model, this);
 
@@ -64,6 +70,7 @@ DataListWindow::DataListWindow(Services& services, DataListHeader header, QWidge
     int row = 0;
     for (const BoardSpec& b : Boards) {
         grid->addWidget(new QLabel(QString::fromLatin1(b.caption), fields), row, 0);
+        m_labels.insert(QString::fromLatin1(b.name), QString::fromLatin1(b.caption));
         QLabel* board = addBoard(QString::fromLatin1(b.name), QString());
         board->setParent(fields);
         grid->addWidget(board, row, 1);
@@ -148,6 +155,48 @@ void DataListWindow::save()
         }
     }
     QApplication::restoreOverrideCursor();
+}
+
+ListPrintJob DataListWindow::printJob()
+{
+    ListPrintJob job;
+    job.view = this;
+    job.records = m_model;
+    job.timers = m_timers;
+    ListPrintHeader& h = job.header;
+    const auto labelOf = [this](const char* board) { return m_labels.value(QString::fromLatin1(board)); };
+    h.freqLabel = labelOf("BoardCA");
+    h.freqWeight = field(QStringLiteral("BoardCA"));
+    h.timeLabel = labelOf("BoardSFI");
+    h.timeWeight = field(QStringLiteral("BoardSFI"));
+    h.rangeLabel = labelOf("BoardLevel");
+    h.levelRange = field(QStringLiteral("BoardLevel"));
+    h.maxLabel = labelOf("BoardMaxdB");
+    h.maxDb = field(QStringLiteral("BoardMaxdB"));
+    h.maxTime = field(QStringLiteral("BoardMaxTime"));
+    h.numberTitle = m_model->text(0, 0);
+    h.dateTimeTitle = m_model->text(0, 1);
+    return job;
+}
+
+ListPrintResult DataListWindow::print()
+{
+    ReentryFlag::Guard guard(m_printing);
+    if (!guard.entered())
+        return ListPrintResult::Ended;
+    QPrinter printer(QPrinter::HighResolution);
+    offerPdfWithoutPrinter(printer, windowTitle());
+    return printRecordList(printJob(), m_s.dialogs, printer);
+}
+
+ListPrintResult DataListWindow::printPreview()
+{
+    ReentryFlag::Guard guard(m_printing);
+    if (!guard.entered())
+        return ListPrintResult::Ended;
+    QPrinter printer(QPrinter::HighResolution);
+    offerPdfWithoutPrinter(printer, windowTitle());
+    return previewRecordList(printJob(), m_s.dialogs, printer);
 }
 
 } // namespace slm

@@ -1,6 +1,8 @@
 #pragma once
 
 #include "logger/SetDecode.h"
+#include "shared/PrintRecordList.h"
+#include "shared/ReentryGuard.h"
 
 #include <QHash>
 #include <QWidget>
@@ -11,6 +13,7 @@ class QLabel;
 namespace slm
 {
 
+class PanelTimers;
 class RecordList;
 class RecordListModel;
 struct Services;
@@ -22,12 +25,14 @@ struct DataListHeader {
 };
 
 // The "Data List" window: the records of one logged set, its settings and summary values,
-// and "Save" to a data-logger file. Filled by the set decode; a new decode makes a new window.
+// "Save" to a data-logger file and "Print" of the list. Filled by the set decode; a new decode
+// makes a new window. `timers` (the panel's) are off while the list prints.
 class DataListWindow : public QWidget
 {
     Q_OBJECT
 public:
-    DataListWindow(Services& services, DataListHeader header, QWidget* parent = nullptr);
+    DataListWindow(Services& services, DataListHeader header, PanelTimers* timers = nullptr,
+                   QWidget* parent = nullptr);
     ~DataListWindow() override;
 
     void appendRecord(const RecordRow& row);
@@ -41,15 +46,25 @@ public:
 
     // Toolbar "Save": asks for the file and writes the set as a data-logger file.
     void save();
+    // The list, its header fields and the panel's timers, as the printout reads them.
+    ListPrintJob printJob();
+    // Toolbar "Print": the list printed as the file views print theirs.
+    ListPrintResult print();
+    // Toolbar "Print Preview": the pages "Print" would send, in the print preview.
+    ListPrintResult printPreview();
 
 private:
     QLabel* addBoard(const QString& name, const QString& caption);
 
     Services& m_s;
     DataListHeader m_header;
+    PanelTimers* m_timers;
     RecordListModel* m_model;
     RecordList* m_list;
     QHash<QString, QLabel*> m_boards;
+    QHash<QString, QString> m_labels; // the caption beside each field, by the field's name
+    // Printing lets events run; a second "Print" meanwhile would start a second job.
+    ReentryFlag m_printing;
 };
 
 } // namespace slm

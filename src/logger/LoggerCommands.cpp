@@ -170,7 +170,8 @@ void LoggerCommands::showSet(int setNumber)
     // A copy: a new download may replace the sets while this one is listed.
     const DataSet set = m_sets[setNumber - 1];
 
-    QPointer<DataListWindow> window = new DataListWindow(m_s, DataListHeader{set.interval}, m_panel);
+    QPointer<DataListWindow> window =
+        new DataListWindow(m_s, DataListHeader{set.interval}, &m_timers, m_panel);
     m_dataList = window;
     placeBesidePanel(window, m_panel);
     window->show();

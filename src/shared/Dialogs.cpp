@@ -5,6 +5,7 @@
 #include <QInputDialog>
 #include <QMessageBox>
 #include <QPrintDialog>
+#include <QPrintPreviewDialog>
 #include <QPrinter>
 #include <QProcess>
 
@@ -80,6 +81,16 @@ QString QtDialogs::saveFile(QWidget* parent, const QString& filter)
 bool QtDialogs::choosePrinter(QWidget* parent, QPrinter& printer)
 {
     QPrintDialog dialog(&printer, parent);
+    return dialog.exec() == QDialog::Accepted;
+}
+
+bool QtDialogs::previewPrint(QWidget* parent, QPrinter& printer, std::function<void(QPrinter*)> paint)
+{
+    QPrintPreviewDialog dialog(&printer, parent);
+    dialog.setObjectName(QStringLiteral("PrintPreview"));
+    QObject::connect(&dialog, &QPrintPreviewDialog::paintRequested, &dialog,
+                     [&paint](QPrinter* target) { paint(target); });
+    // The dialog accepts only after it has printed the pages.
     return dialog.exec() == QDialog::Accepted;
 }
 

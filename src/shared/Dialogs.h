@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <functional>
 
 class QWidget;
 class QPrinter;
@@ -28,6 +29,10 @@ public:
     virtual QString saveFile(QWidget* parent, const QString& filter) = 0;
     // Shows the printer dialog for the given printer; false when cancelled.
     virtual bool choosePrinter(QWidget* parent, QPrinter& printer) = 0;
+    // Shows the pages that `paint` draws onto the printer before anything is sent; the user may
+    // print them from there, which runs `paint` once more onto the chosen printer. True when the
+    // pages were printed from the preview.
+    virtual bool previewPrint(QWidget* parent, QPrinter& printer, std::function<void(QPrinter*)> paint) = 0;
     // Starts a program detached, with arguments (never a shell line); false when it failed.
     virtual bool startProgram(const QString& program, const QStringList& arguments) = 0;
 };
@@ -45,6 +50,7 @@ public:
     QString openFile(QWidget* parent, const QString& filter) override;
     QString saveFile(QWidget* parent, const QString& filter) override;
     bool choosePrinter(QWidget* parent, QPrinter& printer) override;
+    bool previewPrint(QWidget* parent, QPrinter& printer, std::function<void(QPrinter*)> paint) override;
     bool startProgram(const QString& program, const QStringList& arguments) override;
 };
 

@@ -1,5 +1,7 @@
 #include "support/ScriptedDialogs.h"
 
+#include <QPrinter>
+
 using namespace slm;
 
 void ScriptedDialogs::message(QWidget*, const QString& text, const QString& title, Icon icon)
@@ -34,9 +36,35 @@ QString ScriptedDialogs::saveFile(QWidget*, const QString& filter)
     return saveAnswers.isEmpty() ? QString() : saveAnswers.dequeue();
 }
 
-bool ScriptedDialogs::choosePrinter(QWidget*, QPrinter&)
+bool ScriptedDialogs::choosePrinter(QWidget*, QPrinter& printer)
 {
-    return printerAnswers.isEmpty() ? false : printerAnswers.dequeue();
+    ++printerDialogs;
+    const bool accepted = printerAnswers.isEmpty() ? false : printerAnswers.dequeue();
+    if (accepted && printerCopies > 0)
+        printer.setCopyCount(printerCopies);
+    if (accepted && !printerPdfPath.isEmpty()) {
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(printerPdfPath);
+    }
+    return accepted;
+}
+
+bool ScriptedDialogs::previewPrint(QWidget*, QPrinter& printer, std::function<void(QPrinter*)> paint)
+{
+    ++previewDialogs;
+    if (!previewPdfPath.isEmpty()) {
+        // The pages the preview would show, drawn onto a printer set up as the one given.
+        QPrinter shown;
+        shown.setResolution(printer.resolution());
+        shown.setPageLayout(printer.pageLayout());
+        shown.setOutputFormat(QPrinter::PdfFormat);
+        shown.setOutputFileName(previewPdfPath);
+        paint(&shown);
+    }
+    const bool printed = previewAnswers.isEmpty() ? false : previewAnswers.dequeue();
+    if (printed)
+        paint(&printer);
+    return printed;
 }
 
 bool ScriptedDialogs::startProgram(const QString& program, const QStringList& arguments)

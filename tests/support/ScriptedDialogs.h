@@ -25,6 +25,16 @@ public:
     QQueue<bool> confirmAnswers;
     QQueue<bool> printerAnswers;
     bool startProgramResult = true;
+    // The printer dialog: more than 0 sets that many copies; a path sends the output to a PDF file
+    // there, as "Print to File" does.
+    int printerCopies = 0;
+    QString printerPdfPath;
+    // The print preview: true prints from it (its paint runs onto the printer as given); a path
+    // makes the preview's pages a PDF file there, so a test can read what the preview showed.
+    QQueue<bool> previewAnswers;
+    QString previewPdfPath;
+    int previewDialogs = 0;
+    int printerDialogs = 0;
 
     QList<Message> messages;
     QStringList inputPrompts; // "title|prompt|default" per input box asked
@@ -41,6 +51,7 @@ public:
     QString openFile(QWidget* parent, const QString& filter) override;
     QString saveFile(QWidget* parent, const QString& filter) override;
     bool choosePrinter(QWidget* parent, QPrinter& printer) override;
+    bool previewPrint(QWidget* parent, QPrinter& printer, std::function<void(QPrinter*)> paint) override;
     bool startProgram(const QString& program, const QStringList& arguments) override;
 
     QStringList messageTexts() const;
