@@ -347,8 +347,15 @@ private slots:
         QCOMPARE(m_caption->busy, (QList<bool>{true, false}));
     }
 
+    void cancelWhilePrintingAbandonsTheJob_data()
+    {
+        QTest::addColumn<bool>("escape");
+        QTest::newRow("Cancel button") << false;
+        QTest::newRow("Escape key") << true;
+    }
     void cancelWhilePrintingAbandonsTheJob()
     {
+        QFETCH(bool, escape);
         fill(*m_model, 30000);
         const QString path = m_dir->filePath(QStringLiteral("cancelled.pdf"));
         m_t->dialogs.printerAnswers << true;
@@ -358,7 +365,9 @@ private slots:
         QTimer::singleShot(0, m_view.get(), [&] {
             auto* progress = m_view->findChild<QProgressDialog*>(QStringLiteral("PrintProgress"));
             sawProgress = progress != nullptr;
-            if (progress)
+            if (progress && escape)
+                progress->reject(); // what Escape does to a dialog
+            else if (progress)
                 progress->cancel();
         });
         QPrinter printer(QPrinter::HighResolution);

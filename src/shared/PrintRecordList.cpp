@@ -80,6 +80,8 @@ ListPrintResult sendPrintout(const ListPrintJob& job, Dialogs& dialogs, QPrinter
     progress->setAutoReset(false);
     progress->setMinimumDuration(500);
     progress->setRange(0, printout.lineCount());
+    // Escape closes a dialog by rejecting it, which a progress dialog does not count as Cancel.
+    QObject::connect(progress, &QDialog::rejected, progress, &QProgressDialog::cancel);
 
     QElapsedTimer sinceEvents;
     const auto onLine = [&](int line) {
