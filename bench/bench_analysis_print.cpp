@@ -20,13 +20,15 @@ using namespace slm;
 namespace
 {
 
-constexpr int Records = 348000;
+constexpr int DefaultRecords = 348000;
 
 } // namespace
 
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
+    // Another count as the first argument, to see how the time grows with the list.
+    const int Records = argc > 1 ? std::max(1, QString::fromLocal8Bit(argv[1]).toInt()) : DefaultRecords;
     RecordListModel model;
     QDateTime when(QDate(2026, 1, 17), QTime(8, 0));
     for (int n = 1; n <= Records; ++n) {
