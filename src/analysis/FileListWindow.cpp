@@ -219,6 +219,8 @@ void FileListWindow::toolbarClicked(const QString& key)
     m_resolution->hide();
     if (key == u"Ln")
         m_resolution->show();
+    else if (key == u"Plot")
+        emit plotRequested();
 }
 
 void FileListWindow::chooseResolution(LnResolution resolution)
