@@ -1,6 +1,6 @@
 // The record plot at full size: a list of 348000 records plotted until its window is drawn, and
-// the redraw after a pan or a zoom with the pause markers on it. Optional argument: a PNG path
-// for a picture of the window after the plot.
+// the redraw after a pan or a zoom with the pause markers on it. Optional arguments: PNG paths
+// for pictures of the window after the plot and zoomed in with the cursor out.
 #include "graphs/Graph.h"
 #include "graphs/LevelPlot.h"
 #include "graphs/RecordPlotWindow.h"
@@ -127,6 +127,14 @@ int main(int argc, char** argv)
             w->resetScale();
             w->graph()->replotNow();
             w->grab().save(QString::fromLocal8Bit(argv[1]));
+        }
+        if (argc > 2 && runs == 1000) {
+            // Zoomed to a few pauses, with the cursor out.
+            w->graph()->setAxisRange(Graph::Axis::X, 1000, 2000);
+            w->graph()->setAxisRange(Graph::Axis::Y, 25, 145);
+            w->chooseTrackMode(1);
+            w->graph()->replotNow();
+            w->grab().save(QString::fromLocal8Bit(argv[2]));
         }
         delete w;
     }

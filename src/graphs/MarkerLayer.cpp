@@ -90,7 +90,12 @@ void MarkerLayer::draw(QCPPainter* painter)
             row = rows.end() - 1;
         }
         const double width = widthOf(it->text);
-        const QRectF textRect(px - width / 2, py - height / 2, width, height);
+        // A text at the edge of the plot slides inside it rather than being cut in half.
+        const QRect area = clipRect();
+        double left = px - width / 2;
+        if (width < area.width())
+            left = std::clamp(left, double(area.left()), double(area.right()) - width);
+        const QRectF textRect(left, py - height / 2, width, height);
         if (textRect.left() <= row->textRight + 2)
             continue;
         row->textRight = textRect.right();
@@ -103,7 +108,8 @@ void MarkerLayer::draw(QCPPainter* painter)
                             yAxis->coordToPixel(data.at(it->pointIndex)->value));
         // The leader leaves the text on the side facing the point, so it never crosses it.
         painter->setPen(leaderPen);
-        painter->drawLine(QPointF(px, point.y() > py ? textRect.bottom() : textRect.top()), point);
+        const double leaderX = std::clamp(px, textRect.left(), textRect.right());
+        painter->drawLine(QPointF(leaderX, point.y() > py ? textRect.bottom() : textRect.top()), point);
         painter->setPen(circlePen);
         painter->setBrush(Qt::NoBrush);
         painter->drawEllipse(point, 2.5, 2.5);
