@@ -1,6 +1,7 @@
 // The record plot at full size: a list of 348000 records plotted until its window is drawn, and
 // the redraw after a pan or a zoom with the pause markers on it. Optional arguments: PNG paths
-// for pictures of the window after the plot and zoomed in with the cursor out.
+// for pictures of the window after the plot and zoomed in with the cursor out, and a PDF file
+// for the printed page.
 #include "graphs/Graph.h"
 #include "graphs/LevelPlot.h"
 #include "graphs/RecordPlotWindow.h"
@@ -10,6 +11,7 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QPrinter>
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -135,6 +137,21 @@ int main(int argc, char** argv)
             w->chooseTrackMode(1);
             w->graph()->replotNow();
             w->grab().save(QString::fromLocal8Bit(argv[2]));
+        }
+        if (argc > 3 && runs == 1000) {
+            // The printed page, as a PDF file, with the printer dialog answered at once.
+            struct PrinterChosen : QtDialogs {
+                bool choosePrinter(QWidget*, QPrinter&) override { return true; }
+            } chosen;
+            QPrinter printer;
+            printer.setOutputFormat(QPrinter::PdfFormat);
+            printer.setOutputFileName(QString::fromLocal8Bit(argv[3]));
+            RecordPlotWindow printed(chosen);
+            printed.resize(w->size());
+            printed.show();
+            printed.showPlot(plotLevelList(list));
+            printed.graph()->setAxisRange(Graph::Axis::X, 1000, 2000);
+            std::printf("  printed: %s\n", printed.print(printer) ? "yes" : "no");
         }
         delete w;
     }
