@@ -21,6 +21,7 @@
 #include <QScreen>
 #include <QTemporaryDir>
 #include <QTest>
+#include <qcustomplot.h>
 #include <vector>
 
 using namespace slm;
@@ -280,6 +281,19 @@ private slots:
         QCOMPARE(g->cursorCount(), 1);
         QCOMPARE(g->cursorX(1), 3.5);
         QCOMPARE(g->cursorY(1), 65.0);
+
+        // Dragged, it lands on a record and the readouts follow.
+        QVERIFY(QTest::qWaitForWindowExposed(w));
+        g->replotNow();
+        QCustomPlot* plot = g->plot();
+        const QPoint from(int(plot->xAxis->coordToPixel(3.5)), int(plot->yAxis->coordToPixel(65)));
+        const QPoint to(int(plot->xAxis->coordToPixel(4.2)), int(plot->yAxis->coordToPixel(65)));
+        QTest::mousePress(plot, Qt::LeftButton, {}, from);
+        QTest::mouseMove(plot, to);
+        QTest::mouseRelease(plot, Qt::LeftButton, {}, to);
+        QCOMPARE(w->frame()->cursorInfo()->xText(), QStringLiteral("4"));
+        QCOMPARE(w->frame()->cursorInfo()->yText(), QStringLiteral("63.0"));
+
         w->chooseTrackMode(3);
         QCOMPARE(g->cursorCount(), 0);
     }
