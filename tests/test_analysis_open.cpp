@@ -421,6 +421,7 @@ void TestAnalysisOpen::resolutionBoxAndLnRequest()
     QWidget* box = w->resolutionBox();
     QSignalSpy requested(w, &FileListWindow::lnRequested);
     QSignalSpy forwarded(m_open.get(), &OpenRecordFile::lnRequested);
+    QSignalSpy plotForwarded(m_open.get(), &OpenRecordFile::plotRequested);
     auto* toolbar = w->findChild<QToolBar*>(QStringLiteral("Toolbar1"));
     auto trigger = [&](const char* key) {
         toolbar->findChild<QAction*>(QString::fromLatin1(key))->trigger();
@@ -433,6 +434,8 @@ void TestAnalysisOpen::resolutionBoxAndLnRequest()
     QVERIFY(box->isVisible()); // a second "Ln" leaves it up
     trigger("Plot");
     QVERIFY(!box->isVisible());
+    QCOMPARE(plotForwarded.count(), 1);
+    QCOMPARE(plotForwarded.last().at(0).value<FileListWindow*>(), w);
     trigger("Ln");
     trigger("Print");
     QVERIFY(!box->isVisible());

@@ -397,9 +397,15 @@ private slots:
         QCOMPARE(g.markers()[0].pointIndex, 1);
         QCOMPARE(g.markers()[1].text, QStringLiteral("Start"));
         QCOMPARE(g.markers()[1].y, 105.0);
-        auto* tracer = qobject_cast<QCPItemTracer*>(g.plot()->item(0));
-        QVERIFY(tracer);
-        QCOMPARE(tracer->graphKey(), 2.0); // the point of record 2
+        g.resize(400, 300);
+        g.setAxisRange(Graph::Axis::Y, 25, 145);
+        g.setAxisRange(Graph::Axis::X, 1, 4);
+        g.replotNow();
+        QCOMPARE(g.markerTextsShown(), 2);
+        // Only the markers in view are drawn.
+        g.setAxisRange(Graph::Axis::X, 3.5, 4.5);
+        g.replotNow();
+        QCOMPARE(g.markerTextsShown(), 1);
         g.removeAllMarkers();
         QCOMPARE(g.markers().size(), size_t(0));
         QCOMPARE(g.plot()->itemCount(), 0);

@@ -224,6 +224,8 @@ void FileListWindow::toolbarClicked(const QString& key)
     m_resolution->hide();
     if (key == u"Ln")
         m_resolution->show();
+    else if (key == u"Plot")
+        emit plotRequested();
     else if (key == u"Print")
         print();
     else if (key == u"PrintPreview")

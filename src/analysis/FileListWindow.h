@@ -72,6 +72,8 @@ public:
 signals:
     // Cmd1dB or Cmd01dB: the percentile levels of the listed records are wanted.
     void lnRequested(LnResolution resolution);
+    // Toolbar "Plot": the listed levels are to be drawn.
+    void plotRequested();
 
 private:
     void buildFields();

@@ -66,6 +66,7 @@ FileListWindow* OpenRecordFile::newView(FileListWindow::View view)
     slot = window;
     connect(window, &FileListWindow::lnRequested, this,
             [this, window](LnResolution resolution) { emit lnRequested(window, resolution); });
+    connect(window, &FileListWindow::plotRequested, this, [this, window] { emit plotRequested(window); });
     placeBesidePanel(window, m_panel);
     window->show();
     emit viewOpened(window);

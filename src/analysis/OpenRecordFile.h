@@ -47,6 +47,8 @@ signals:
     void viewOpened(FileListWindow* view);
     // A view's Cmd1dB or Cmd01dB.
     void lnRequested(FileListWindow* view, LnResolution resolution);
+    // A view's "Plot".
+    void plotRequested(FileListWindow* view);
 
 private:
     FileListWindow* newView(FileListWindow::View view);

@@ -87,6 +87,16 @@ PanelWiring::PanelWiring(Panel& panel, MeterSession& session, Services& services
                          if (result)
                              showLnResult(m_histogram, *result, services.dialogs, &panel);
                      });
+    // "Plot" on either list view: its levels in the one plot window, filled again in place.
+    QObject::connect(m_openFile.get(), &OpenRecordFile::plotRequested, &panel,
+                     [this, &services, &session, &panel](FileListWindow* view) {
+                         const ReentryFlag::Guard running(m_plotRun);
+                         if (!running.entered())
+                             return;
+                         WidgetBusyCaption caption(&panel);
+                         plotRecordList(m_plot, view->records(), services.dialogs, &session, &caption,
+                                        &panel);
+                     });
 
     // The list and the trend graphs on the panel.
     PanelWidgets& ui = panel.widgets();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "analysis/HistogramWindow.h"
+#include "graphs/RecordPlotWindow.h"
 #include "live/TimedStart.h"
 #include "shared/ReentryGuard.h"
 
@@ -46,6 +47,7 @@ public:
     ToolbarCommands& settingCommands() { return *m_settingCommands; }
     OpenRecordFile& openFile() { return *m_openFile; }
     HistogramWindow* histogram() const { return m_histogram; }
+    RecordPlotWindow* plot() const { return m_plot; }
     const TimedStartState& timedStart() const { return m_timedStart; }
 
 private:
@@ -61,6 +63,8 @@ private:
     std::unique_ptr<OpenRecordFile> m_openFile;
     QPointer<HistogramWindow> m_histogram;
     ReentryFlag m_lnRun;
+    QPointer<RecordPlotWindow> m_plot;
+    ReentryFlag m_plotRun;
     TimedStartState m_timedStart;
 };
 

@@ -1,6 +1,7 @@
 #include "graphs/Graph.h"
 
 #include "graphs/LabelFormatTicker.h"
+#include "graphs/MarkerLayer.h"
 
 #include <QVBoxLayout>
 #include <algorithm>
@@ -53,6 +54,7 @@ Graph::Graph(QWidget* parent) : QWidget(parent)
     layout->addWidget(m_plot);
     m_trace = m_plot->addGraph();
     m_trace->setAdaptiveSampling(true);
+    m_markerLayer = new MarkerLayer(m_plot, m_trace);
 
     auto xTicker = QSharedPointer<LabelFormatTicker>::create();
     auto yTicker = QSharedPointer<LabelFormatTicker>::create();
@@ -502,42 +504,19 @@ void Graph::zoomToRect(const QRect& pixels)
 
 void Graph::addTextMarker(int pointIndex, const QString& text, double x, double y, const QString& name)
 {
-    MarkerItems m;
-    m.tracer = new QCPItemTracer(m_plot);
-    m.tracer->setGraph(m_trace);
-    const double key = pointIndex >= 0 && pointIndex < pointCount() ? pointX(pointIndex) : x;
-    m.tracer->setGraphKey(key);
-    m.tracer->setStyle(QCPItemTracer::tsCircle);
-    m.tracer->setSize(5);
-    m.label = new QCPItemText(m_plot);
-    m.label->position->setCoords(x, y);
-    m.label->setPositionAlignment(Qt::AlignCenter);
-    m.label->setText(text);
-    m.leader = new QCPItemLine(m_plot);
-    // The leader leaves the text on the side facing the point, so it never crosses the text.
-    const bool textBelowPoint = pointIndex >= 0 && pointIndex < pointCount() && y < pointY(pointIndex);
-    m.leader->start->setParentAnchor(textBelowPoint ? m.label->top : m.label->bottom);
-    m.leader->end->setParentAnchor(m.tracer->position);
-    const QColor ink = m_plot->xAxis->labelColor();
-    m.tracer->setPen(QPen(ink));
-    m.label->setColor(ink);
-    m.leader->setPen(QPen(ink, 1, Qt::DotLine));
-    for (QCPAbstractItem* item : std::initializer_list<QCPAbstractItem*>{m.tracer, m.label, m.leader})
-        item->setSelectable(false);
-    m_markerItems.push_back(m);
+    m_markerLayer->add({pointIndex, text, x, y});
     m_markerData.push_back({pointIndex, name, text, x, y});
     requestReplot();
 }
 
+int Graph::markerTextsShown() const
+{
+    return m_markerLayer->textsDrawn();
+}
+
 void Graph::removeAllMarkers()
 {
-    // The leader hangs on the two others, so it goes first.
-    for (const MarkerItems& m : m_markerItems) {
-        m_plot->removeItem(m.leader);
-        m_plot->removeItem(m.label);
-        m_plot->removeItem(m.tracer);
-    }
-    m_markerItems.clear();
+    m_markerLayer->clear();
     m_markerData.clear();
     requestReplot();
 }

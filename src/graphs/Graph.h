@@ -11,15 +11,13 @@ class QCPGraph;
 class QCPBars;
 class QCPAxis;
 class QCPItemStraightLine;
-class QCPItemText;
-class QCPItemTracer;
-class QCPItemLine;
 class QMouseEvent;
 
 namespace slm
 {
 
 class LabelFormatTicker;
+class MarkerLayer;
 
 // The mouse modes of every graph window, numbered as the track-mode lists show them.
 enum class TrackMode {
@@ -111,10 +109,13 @@ public:
     // Dragged cursors follow the trace (Y = the value of the nearest point) when on (default).
     void setCursorSnap(bool on) { m_cursorSnap = on; }
 
-    // A text at graph coordinates (x, y) with a leader line to trace point pointIndex.
+    // A text at graph coordinates (x, y) with a leader line to trace point pointIndex. Many
+    // markers are cheap: only those in view are drawn, and overlapping texts are written once.
     void addTextMarker(int pointIndex, const QString& text, double x, double y,
                        const QString& name = QString());
     const std::vector<Marker>& markers() const { return m_markerData; }
+    // How many marker texts the last redraw wrote (those in view and not crowded out).
+    int markerTextsShown() const;
     void removeAllMarkers();
 
     void setPlotAreaColor(const QColor& color);
@@ -151,11 +152,6 @@ private:
         double y = 0;
         bool visible = true;
     };
-    struct MarkerItems {
-        QCPItemTracer* tracer = nullptr;
-        QCPItemText* label = nullptr;
-        QCPItemLine* leader = nullptr;
-    };
 
     QCPAxis* axis(Axis a) const;
     void writeTrace(int count, double firstX, double step, auto valueAt);
@@ -191,7 +187,7 @@ private:
     double m_chartStep = 1;
     double m_stepHint = 1; // distance between neighbouring points: the width of one bar
     std::vector<CursorItems> m_cursors;
-    std::vector<MarkerItems> m_markerItems;
+    MarkerLayer* m_markerLayer = nullptr;
     std::vector<Marker> m_markerData;
     int m_dragCursor = 0; // number of the cursor being dragged, 0 for none
     QPoint m_pressPos;

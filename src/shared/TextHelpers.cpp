@@ -1,6 +1,9 @@
 #include "shared/TextHelpers.h"
 
+#include <charconv>
 #include <cmath>
+#include <cstdlib>
+#include <string>
 
 namespace slm
 {
@@ -40,6 +43,47 @@ double numericValue(const QString& text)
         }
     }
     return text.mid(start, i - start).toDouble();
+}
+
+double numericValue(QByteArrayView text)
+{
+    const char* p = text.data();
+    const qsizetype n = text.size();
+    auto digit = [&](qsizetype k) { return k < n && p[k] >= '0' && p[k] <= '9'; };
+    qsizetype i = 0;
+    while (i < n && (p[i] == ' ' || p[i] == '\t'))
+        ++i;
+    // from_chars takes no plus sign; the number starts after it.
+    if (i < n && p[i] == '+')
+        ++i;
+    const qsizetype start = i;
+    if (i < n && p[i] == '-')
+        ++i;
+    bool digits = false;
+    for (; digit(i); ++i)
+        digits = true;
+    if (i < n && p[i] == '.') {
+        ++i;
+        for (; digit(i); ++i)
+            digits = true;
+    }
+    if (!digits)
+        return 0.0;
+    if (i < n && (p[i] == 'e' || p[i] == 'E')) {
+        qsizetype j = i + 1;
+        if (j < n && (p[j] == '-' || p[j] == '+'))
+            ++j;
+        if (digit(j)) {
+            while (digit(j))
+                ++j;
+            i = j;
+        }
+    }
+    double value = 0;
+    const std::from_chars_result r = std::from_chars(p + start, p + i, value);
+    if (r.ec == std::errc::result_out_of_range) // beyond a double: strtod's infinity or zero
+        return std::strtod(std::string(p + start, size_t(i - start)).c_str(), nullptr);
+    return value;
 }
 
 long long roundHalfEven(double value)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArrayView>
 #include <QDateTime>
 #include <QString>
 
@@ -9,6 +10,8 @@ namespace slm
 // The leading decimal number of a text: leading blanks skipped, reading stops at the first
 // character that cannot continue the number, 0 when there is none ("65.3*" gives 65.3).
 double numericValue(const QString& text);
+// The same rule on the Latin-1 or UTF-8 bytes of a text, for passes over long lists.
+double numericValue(QByteArrayView text);
 
 // Real to whole number with a half going to the even neighbour (2.5 gives 2, 3.5 gives 4).
 long long roundHalfEven(double value);
