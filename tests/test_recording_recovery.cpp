@@ -274,6 +274,25 @@ private slots:
         QVERIFY(!QFile::exists(note()));
     }
 
+    void unwritableTargetAsksForAnother()
+    {
+        const QByteArray expected = stoppedRecording(3);
+        m_target = m_dir.filePath(QStringLiteral("unplugged-disk/recording.slmm"));
+        QVERIFY(recordInChild(3));
+        killChild();
+        const QString other = m_dir.filePath(QStringLiteral("instead.slmm"));
+        ScriptedDialogs dialogs;
+        dialogs.chooseAnswers << 0;
+        dialogs.saveAnswers << other;
+        offerInterruptedRecording(dialogs, m_folder);
+        QCOMPARE(dialogs.messages.size(), 2);
+        QVERIFY(dialogs.messages[0].text.contains(QStringLiteral("could not be written")));
+        QCOMPARE(dialogs.messages[0].icon, Dialogs::Icon::Critical);
+        QVERIFY(dialogs.messages[1].text.contains(QStringLiteral("saved to")));
+        QCOMPARE(readAll(other), expected);
+        QVERIFY(!QFile::exists(note()));
+    }
+
     void cancelledSaveKeepsTheNote()
     {
         QVERIFY(recordInChild(2));

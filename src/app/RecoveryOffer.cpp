@@ -15,7 +15,8 @@ namespace
 
 const QString Title = QStringLiteral("Interrupted Recording");
 
-// The note's file, or another one the user names when that exists by now; "" when cancelled.
+// The wanted file, or another one the user names when it is empty or exists by now; "" when
+// cancelled.
 QString targetPath(Dialogs& dialogs, QWidget* parent, const QString& wanted)
 {
     QString path = wanted;
@@ -37,16 +38,19 @@ QString targetPath(Dialogs& dialogs, QWidget* parent, const QString& wanted)
 
 bool save(Dialogs& dialogs, QWidget* parent, const InterruptedRecording& found, bool withHeader)
 {
-    const QString wanted = withHeader ? found.note->recordFilePath : QString();
-    const QString path = targetPath(dialogs, parent, wanted);
-    if (path.isEmpty())
-        return false;
-    const QString error =
-        withHeader ? writeRecoveredRecording(path, found) : writeRecoveredRecords(path, found);
-    if (!error.isEmpty()) {
-        dialogs.message(parent, error + QStringLiteral(" The recording is offered again at the next start."),
-                        Title, Dialogs::Icon::Critical);
-        return false;
+    QString path = withHeader ? found.note->recordFilePath : QString();
+    for (;;) {
+        path = targetPath(dialogs, parent, path);
+        if (path.isEmpty())
+            return false;
+        const QString error =
+            withHeader ? writeRecoveredRecording(path, found) : writeRecoveredRecords(path, found);
+        if (error.isEmpty())
+            break;
+        // E.g. the folder chosen at the start is gone with its removable disk: another file will do.
+        dialogs.message(parent, error + QStringLiteral(" Choose another file."), Title,
+                        Dialogs::Icon::Critical);
+        path.clear();
     }
     dialogs.message(parent,
                     QStringLiteral("The recording was saved to \"%1\".").arg(QDir::toNativeSeparators(path)),

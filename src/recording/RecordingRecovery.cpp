@@ -243,7 +243,9 @@ QString recoveryMessage(const InterruptedRecording& found)
     }
     // "Fake" is emptied by the next recording.
     text << QStringLiteral("Later keeps it until the next start, unless a new recording replaces it.");
-    return text.join(u'\n');
+    // The finding first, set apart from what can be done about it.
+    const QString finding = text.takeFirst();
+    return finding + QStringLiteral("\n\n") + text.join(u'\n');
 }
 
 RecordsMaximum maximumOfRecords(const QByteArrayList& recordLines)

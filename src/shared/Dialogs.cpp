@@ -74,8 +74,16 @@ void QtDialogs::detailedMessage(QWidget* parent, const QString& text, const QStr
 
 int QtDialogs::choose(QWidget* parent, const QString& text, const QString& title, const QStringList& buttons)
 {
-    QMessageBox box(QMessageBox::Question, title, text, QMessageBox::NoButton, parent);
+    // A text in two parts shows its first paragraph as the finding and the rest below it.
+    const qsizetype split = text.indexOf(QStringLiteral("\n\n"));
+    QMessageBox box(QMessageBox::Question, title, split < 0 ? text : text.left(split), QMessageBox::NoButton,
+                    parent);
+    if (split >= 0)
+        box.setInformativeText(text.mid(split + 2));
     box.setObjectName(QStringLiteral("ChoiceBox"));
+    // Wide enough that a path in the text does not squeeze every line.
+    box.setStyleSheet(QStringLiteral("QLabel#qt_msgbox_label, QLabel#qt_msgbox_informativelabel "
+                                     "{ min-width: 34em; }"));
     QList<QAbstractButton*> added;
     for (int i = 0; i < buttons.size(); ++i) {
         const bool last = i == buttons.size() - 1;
