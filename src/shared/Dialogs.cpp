@@ -69,6 +69,8 @@ void QtDialogs::detailedMessage(QWidget* parent, const QString& text, const QStr
 {
     QMessageBox box(qtIcon(icon), title, text, QMessageBox::Ok, parent);
     box.setDetailedText(details);
+    // Room for a command line in the details without breaking it.
+    box.setStyleSheet(QStringLiteral("QTextEdit { min-width: 36em; min-height: 12em; }"));
     box.exec();
 }
 
