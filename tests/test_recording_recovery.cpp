@@ -307,6 +307,32 @@ private slots:
         QCOMPARE(dialogs.choices.size(), 2);
     }
 
+    // Closing the panel ends the program at once, a running recording included: the next start
+    // offers it like a crash's.
+    void recordingEndedWithTheProgramIsOffered()
+    {
+        PanelState state;
+        RecordListModel list;
+        FixedClock clock(recordingSeriesStart());
+        ScriptedDialogs dialogs;
+        dialogs.saveAnswers << m_target;
+        QuietRecorderView view;
+        {
+            Recorder recorder(state, list, clock, dialogs, view, m_folder);
+            state.SaveMode = 1;
+            recorder.saveOk();
+            for (int i = 0; i < 4; ++i) {
+                setRecordingSeriesLevel(state.Live, i);
+                clock.advance(1);
+                recorder.tick();
+            }
+            QCOMPARE(findInterruptedRecording(m_folder).state, State::StillRunning);
+        }
+        const InterruptedRecording found = findInterruptedRecording(m_folder);
+        QCOMPARE(found.state, State::Recoverable);
+        QCOMPARE(found.records.lines.size(), 3);
+    }
+
     void noteRoundTripsAnyPath()
     {
         RecordingNote in = noteFor(QStringLiteral("/tmp/odd=name\nwith a break%20.slmm"));
