@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the program, its tests, its benchmarks and the fuzzing script
-# (scripts/fuzz.sh: clang with its libFuzzer runtime) need, when any is missing.
+# (scripts/fuzz.sh: clang with its libFuzzer runtime) and the package check (desktop-file-utils,
+# dpkg-dev for the package's dependencies) need, when any is missing.
 set -euo pipefail
 
 packages=(
@@ -8,6 +9,7 @@ packages=(
   qt6-base-dev qt6-serialport-dev libqcustomplot-dev libqcustomplot2.1-qt6
   libgl-dev xvfb xauth fonts-dejavu-core clang-format poppler-utils
   clang libclang-rt-14-dev
+  desktop-file-utils dpkg-dev file
 )
 
 missing=()

@@ -3,6 +3,7 @@
 #include "link/FrameDecoder.h"
 #include "link/LinkLock.h"
 #include "link/MeterLink.h"
+#include "link/PortAccess.h"
 #include "link/WaitSeconds.h"
 #include "shared/Dialogs.h"
 #include "shared/PanelState.h"
@@ -54,8 +55,14 @@ bool MeterSession::startUp(QWidget* dialogParent)
     if (opened && !link.portOpen())
         opened = link.setPortOpen(true);
     if (!opened) {
-        m_s.dialogs.message(dialogParent, QStringLiteral("No device found, try again!"),
-                            dialogParent ? dialogParent->windowTitle() : QString(), Dialogs::Icon::Critical);
+        const QString text = QStringLiteral("No device found, try again!");
+        const QString title = dialogParent ? dialogParent->windowTitle() : QString();
+        // A port that is there but refused says why, behind the message's details.
+        const QString details = portAccessProblem(m_state.PortName);
+        if (details.isEmpty())
+            m_s.dialogs.message(dialogParent, text, title, Dialogs::Icon::Critical);
+        else
+            m_s.dialogs.detailedMessage(dialogParent, text, details, title, Dialogs::Icon::Critical);
         return false;
     }
     emit comLabelChanged(m_state.PortLabel);

@@ -1,5 +1,6 @@
 #include "app/MeterSession.h"
 #include "app/PanelWiring.h"
+#include "app/RecoveryOffer.h"
 #include "link/LinkLock.h"
 #include "link/PortNames.h"
 #include "link/PortWindow.h"
@@ -7,6 +8,7 @@
 #include "link/SimulatorProcess.h"
 #include "link/WaitSeconds.h"
 #include "live/Panel.h"
+#include "recording/Recorder.h"
 #include "shared/Clock.h"
 #include "shared/Dialogs.h"
 #include "shared/PanelState.h"
@@ -31,6 +33,9 @@ int main(int argc, char** argv)
     LinkLock linkLock;
     StatusNotices notices;
     Services services{link, dialogs, clock, waiter, linkLock, notices};
+
+    // Before anything else: a recording that a crash or a power cut interrupted.
+    offerInterruptedRecording(dialogs, Recorder::defaultWorkingFolder());
 
     PortWindow port(dialogs);
     if (port.exec() != QDialog::Accepted)

@@ -4,6 +4,7 @@
 #include "recording/RecordFileFormat.h"
 #include "recording/RecordFileWriter.h"
 #include "recording/RecorderView.h"
+#include "recording/RecordingNote.h"
 #include "shared/BusyCaption.h"
 #include "shared/Clock.h"
 #include "shared/Dialogs.h"
@@ -130,6 +131,7 @@ void Recorder::recordSample()
     }
     m_view.setCountText(QString::number(m_recordCount));
     m_view.setRecText(RecText);
+    keepNoteCurrent();
     if (m_recordCount >= m_limit)
         stop(StopBy::Tick);
 }
@@ -201,11 +203,8 @@ void Recorder::startRecording()
     m_view.setFileNameText(QFileInfo(m_recordFilePath).fileName());
     m_view.setSaveButtonRecording(true);
 
-    ensureFolder();
-    m_fake = std::make_unique<RecordFileWriter>(fakePath(), RecordFileWriter::Mode::Stream);
-    if (!m_fake->open() || !m_fake->writeLine(titleLine())) {
-        const QString error = m_fake->error();
-        m_fake.reset();
+    const QString error = beginRecordingFiles();
+    if (!error.isEmpty()) {
         m_view.setFileNameText(QString());
         m_view.setSaveButtonRecording(false);
         m_recordFilePath.clear();
@@ -215,6 +214,71 @@ void Recorder::startRecording()
     m_recording = true;
     m_view.setRecVisible(true);
     emit recordingChanged(true);
+}
+
+RecordingNote Recorder::currentNote() const
+{
+    RecordingNote note = m_note;
+    note.recordFilePath = m_recordFilePath;
+    note.samplingInterval = m_state.PcSamplingTime;
+    note.freqWeighting = m_view.freqWeightingText();
+    note.timeWeighting = m_view.timeWeightingText();
+    note.levelRange = m_view.levelRangeText();
+    return note;
+}
+
+// Order matters for what a crash can leave: the old note goes first, then "Fake" is emptied, and
+// only then the new note names it. A note on disk thus always belongs to the "Fake" beside it.
+QString Recorder::beginRecordingFiles()
+{
+    ensureFolder();
+    m_lock = std::make_unique<QLockFile>(recordingLockPath(m_folder));
+    // A recording may run for days: only a lock whose program is gone is stale.
+    m_lock->setStaleLockTime(0);
+    if (!m_lock->tryLock(0)) {
+        m_lock.reset();
+        return QStringLiteral("Another running copy of the program records into \"%1\"; a second recording "
+                              "there would overwrite its records.")
+            .arg(QDir::toNativeSeparators(m_folder));
+    }
+    const QString notePath = recordingNotePath(m_folder);
+    QString error;
+    if (!removeRecordingNote(notePath))
+        error =
+            fileWriteError(notePath, QStringLiteral("the note of an earlier recording could not be removed"));
+    if (error.isEmpty()) {
+        m_fake = std::make_unique<RecordFileWriter>(fakePath(), RecordFileWriter::Mode::Stream);
+        if (!m_fake->open() || !m_fake->writeLine(titleLine()))
+            error = m_fake->error();
+    }
+    if (error.isEmpty()) {
+        m_note = currentNote();
+        m_note.startTime = formatDateTime(m_clock.now());
+        error = writeRecordingNote(notePath, m_note);
+    }
+    if (!error.isEmpty())
+        endRecordingFiles(false);
+    return error;
+}
+
+void Recorder::endRecordingFiles(bool keepNote)
+{
+    m_fake.reset();
+    if (!keepNote)
+        removeRecordingNote(recordingNotePath(m_folder));
+    m_lock.reset();
+}
+
+// The stop writes the header as the panel shows it then; the note follows every change of it
+// during the recording, so a file saved after a crash has the same header.
+void Recorder::keepNoteCurrent()
+{
+    const RecordingNote now = currentNote();
+    if (now.sameHeader(m_note))
+        return;
+    m_note = now;
+    // A failure here leaves the older note: the records are still saved, with the older header.
+    writeRecordingNote(recordingNotePath(m_folder), m_note);
 }
 
 void Recorder::saveList()
@@ -258,6 +322,8 @@ void Recorder::stop(StopBy by)
     m_recordCount = 0;
 
     const QString error = writeRealTimeFile();
+    // A file that could not be written leaves the note, so the next start offers the records.
+    endRecordingFiles(!error.isEmpty());
     m_view.setCountText(QString());
     m_recordFilePath.clear();
     emit recordingChanged(false);

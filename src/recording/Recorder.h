@@ -1,8 +1,10 @@
 #pragma once
 
+#include "recording/RecordingNote.h"
 #include "shared/PanelState.h"
 #include "shared/ReentryGuard.h"
 
+#include <QLockFile>
 #include <QObject>
 #include <QString>
 #include <memory>
@@ -22,8 +24,9 @@ class RecorderView;
 // "Fake" and the real-time file written from it at the stop.
 //
 // Files go to a working folder of the program's own (see defaultWorkingFolder), never to the
-// process's current folder. A write that fails ends its command with a message naming the file
-// and leaves what was already written in place.
+// process's current folder. While a recording runs, a note beside "Fake" keeps what its stop
+// needs and a lock file tells other running copies of the program that it runs. A write that fails ends its
+// command with a message naming the file and leaves what was already written in place.
 //
 // The recorder owns its counters, maxima and texts; from the panel's state it reads only the live
 // reading and what the toolbar sets (the PC sampling time and the save mode).
@@ -92,6 +95,10 @@ private:
     enum class StopBy { User, Tick };
 
     void startRecording();
+    QString beginRecordingFiles();
+    void endRecordingFiles(bool keepNote);
+    RecordingNote currentNote() const;
+    void keepNoteCurrent();
     void saveList();
     void stop(StopBy by);
     QString writeRealTimeFile();
@@ -109,6 +116,8 @@ private:
     QString m_folder;
     int m_limit;
     std::unique_ptr<RecordFileWriter> m_fake;
+    std::unique_ptr<QLockFile> m_lock;
+    RecordingNote m_note;
     bool m_recording = false;
     int m_samplingCountdown = 0;
     int m_recordCount = 0;

@@ -8,6 +8,7 @@
 #include <QPrintPreviewDialog>
 #include <QPrinter>
 #include <QProcess>
+#include <QPushButton>
 
 namespace slm
 {
@@ -25,28 +26,81 @@ QString qtFileFilter(const QString& pipeFilter)
     return filters.join(QStringLiteral(";;"));
 }
 
+void Dialogs::detailedMessage(QWidget* parent, const QString& text, const QString& details,
+                              const QString& title, Icon icon)
+{
+    message(parent, details.isEmpty() ? text : text + QStringLiteral("\n\n") + details, title, icon);
+}
+
+int Dialogs::choose(QWidget*, const QString&, const QString&, const QStringList&)
+{
+    return -1;
+}
+
+namespace
+{
+
+QMessageBox::Icon qtIcon(Dialogs::Icon icon)
+{
+    switch (icon) {
+    case Dialogs::Icon::Information:
+        return QMessageBox::Information;
+    case Dialogs::Icon::Warning:
+        return QMessageBox::Warning;
+    case Dialogs::Icon::Critical:
+        return QMessageBox::Critical;
+    case Dialogs::Icon::Question:
+        return QMessageBox::Question;
+    case Dialogs::Icon::None:
+        return QMessageBox::NoIcon;
+    }
+    return QMessageBox::Information;
+}
+
+} // namespace
+
 void QtDialogs::message(QWidget* parent, const QString& text, const QString& title, Icon icon)
 {
-    QMessageBox::Icon qtIcon = QMessageBox::Information;
-    switch (icon) {
-    case Icon::Information:
-        qtIcon = QMessageBox::Information;
-        break;
-    case Icon::Warning:
-        qtIcon = QMessageBox::Warning;
-        break;
-    case Icon::Critical:
-        qtIcon = QMessageBox::Critical;
-        break;
-    case Icon::Question:
-        qtIcon = QMessageBox::Question;
-        break;
-    case Icon::None:
-        qtIcon = QMessageBox::NoIcon;
-        break;
-    }
-    QMessageBox box(qtIcon, title, text, QMessageBox::Ok, parent);
+    QMessageBox box(qtIcon(icon), title, text, QMessageBox::Ok, parent);
     box.exec();
+}
+
+void QtDialogs::detailedMessage(QWidget* parent, const QString& text, const QString& details,
+                                const QString& title, Icon icon)
+{
+    QMessageBox box(qtIcon(icon), title, text, QMessageBox::Ok, parent);
+    box.setDetailedText(details);
+    // Room for a command line in the details without breaking it.
+    box.setStyleSheet(QStringLiteral("QTextEdit { min-width: 36em; min-height: 12em; }"));
+    box.exec();
+}
+
+int QtDialogs::choose(QWidget* parent, const QString& text, const QString& title, const QStringList& buttons)
+{
+    // A text in two parts shows its first paragraph as the finding and the rest below it.
+    const qsizetype split = text.indexOf(QStringLiteral("\n\n"));
+    QMessageBox box(QMessageBox::Question, title, split < 0 ? text : text.left(split), QMessageBox::NoButton,
+                    parent);
+    if (split >= 0)
+        box.setInformativeText(text.mid(split + 2));
+    box.setObjectName(QStringLiteral("ChoiceBox"));
+    // Wide enough that a path in the text does not squeeze every line.
+    box.setStyleSheet(QStringLiteral("QLabel#qt_msgbox_label, QLabel#qt_msgbox_informativelabel "
+                                     "{ min-width: 34em; }"));
+    QList<QAbstractButton*> added;
+    for (int i = 0; i < buttons.size(); ++i) {
+        const bool last = i == buttons.size() - 1;
+        QPushButton* button =
+            box.addButton(buttons[i], last ? QMessageBox::RejectRole : QMessageBox::AcceptRole);
+        button->setObjectName(QStringLiteral("Cmd") + QString(buttons[i]).remove(u' '));
+        added << button;
+    }
+    if (!added.isEmpty()) {
+        box.setDefaultButton(static_cast<QPushButton*>(added.first()));
+        box.setEscapeButton(added.last());
+    }
+    box.exec();
+    return static_cast<int>(added.indexOf(box.clickedButton()));
 }
 
 bool QtDialogs::confirm(QWidget* parent, const QString& text, const QString& title)

@@ -19,6 +19,14 @@ public:
     virtual ~Dialogs() = default;
 
     virtual void message(QWidget* parent, const QString& text, const QString& title, Icon icon) = 0;
+    // The same message with more to read behind its "Show Details..." button. By default the
+    // details follow the text.
+    virtual void detailedMessage(QWidget* parent, const QString& text, const QString& details,
+                                 const QString& title, Icon icon);
+    // A question with its own buttons: the index of the one pressed, -1 when the box was closed
+    // otherwise. The last button is the one Escape presses. By default nothing is pressed.
+    virtual int choose(QWidget* parent, const QString& text, const QString& title,
+                       const QStringList& buttons);
     // OK / Cancel; true for OK.
     virtual bool confirm(QWidget* parent, const QString& text, const QString& title) = 0;
     // Returns "" for Cancel as well as for an empty answer, as the program treats both alike.
@@ -44,6 +52,10 @@ class QtDialogs : public Dialogs
 {
 public:
     void message(QWidget* parent, const QString& text, const QString& title, Icon icon) override;
+    void detailedMessage(QWidget* parent, const QString& text, const QString& details, const QString& title,
+                         Icon icon) override;
+    int choose(QWidget* parent, const QString& text, const QString& title,
+               const QStringList& buttons) override;
     bool confirm(QWidget* parent, const QString& text, const QString& title) override;
     QString input(QWidget* parent, const QString& prompt, const QString& title,
                   const QString& defaultText) override;

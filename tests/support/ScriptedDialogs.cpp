@@ -6,7 +6,19 @@ using namespace slm;
 
 void ScriptedDialogs::message(QWidget*, const QString& text, const QString& title, Icon icon)
 {
-    messages.append({text, title, icon});
+    messages.append({text, title, icon, QString()});
+}
+
+void ScriptedDialogs::detailedMessage(QWidget*, const QString& text, const QString& details,
+                                      const QString& title, Icon icon)
+{
+    messages.append({text, title, icon, details});
+}
+
+int ScriptedDialogs::choose(QWidget*, const QString& text, const QString& title, const QStringList& buttons)
+{
+    choices.append({text, title, buttons});
+    return chooseAnswers.isEmpty() ? -1 : chooseAnswers.dequeue();
 }
 
 bool ScriptedDialogs::confirm(QWidget*, const QString& text, const QString&)

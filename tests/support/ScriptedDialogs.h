@@ -17,6 +17,12 @@ public:
         QString text;
         QString title;
         Icon icon;
+        QString details; // behind "Show Details...", empty for a plain message
+    };
+    struct Choice {
+        QString text;
+        QString title;
+        QStringList buttons;
     };
 
     QQueue<QString> inputAnswers;
@@ -24,6 +30,7 @@ public:
     QQueue<QString> saveAnswers;
     QQueue<bool> confirmAnswers;
     QQueue<bool> printerAnswers;
+    QQueue<int> chooseAnswers; // index of the button pressed; empty closes the box (-1)
     bool startProgramResult = true;
     // The printer dialog: more than 0 sets that many copies; a path sends the output to a PDF file
     // there, as "Print to File" does.
@@ -37,6 +44,7 @@ public:
     int printerDialogs = 0;
 
     QList<Message> messages;
+    QList<Choice> choices;
     QStringList inputPrompts; // "title|prompt|default" per input box asked
     QStringList fileFilters;  // filter of every open or save dialog, in order
     QStringList confirmTexts;
@@ -45,6 +53,10 @@ public:
     int openDialogs = 0;
 
     void message(QWidget* parent, const QString& text, const QString& title, Icon icon) override;
+    void detailedMessage(QWidget* parent, const QString& text, const QString& details, const QString& title,
+                         Icon icon) override;
+    int choose(QWidget* parent, const QString& text, const QString& title,
+               const QStringList& buttons) override;
     bool confirm(QWidget* parent, const QString& text, const QString& title) override;
     QString input(QWidget* parent, const QString& prompt, const QString& title,
                   const QString& defaultText) override;

@@ -1,0 +1,56 @@
+// A recording in a process of its own, for the tests of what follows a crash: it records a fixed
+// series of levels on a fixed clock into the given folder, then either stops as the toolbar's
+// "Save" does or says "ready" and waits to be killed.
+//
+//   slm-recording-child <folder> <record file> <records> stop|wait
+#include "recording/Recorder.h"
+#include "shared/Clock.h"
+#include "shared/PanelState.h"
+#include "shared/RecordListModel.h"
+#include "support/QuietRecorderView.h"
+#include "support/RecordingSeries.h"
+#include "support/ScriptedDialogs.h"
+
+#include <QCoreApplication>
+#include <QThread>
+
+#include <cstdio>
+
+using namespace slm;
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    const QStringList args = app.arguments();
+    if (args.size() != 5)
+        return 2;
+    const QString folder = args[1];
+    const int records = args[3].toInt();
+    const bool stop = args[4] == QLatin1String("stop");
+
+    PanelState state;
+    RecordListModel list;
+    FixedClock clock(recordingSeriesStart());
+    ScriptedDialogs dialogs;
+    dialogs.saveAnswers << args[2];
+    QuietRecorderView view;
+    Recorder recorder(state, list, clock, dialogs, view, folder);
+
+    state.SaveMode = 1;
+    recorder.saveOk();
+    if (!recorder.recording())
+        return 3;
+    while (recorder.recordCount() < records) {
+        setRecordingSeriesLevel(state.Live, recorder.recordCount());
+        clock.advance(1);
+        recorder.tick();
+    }
+    if (stop) {
+        recorder.stopRecording();
+        return dialogs.messages.isEmpty() ? 0 : 4;
+    }
+    std::fputs("ready\n", stdout);
+    std::fflush(stdout);
+    for (;;)
+        QThread::sleep(60);
+}

@@ -1,0 +1,49 @@
+#!/usr/bin/env bash
+# Builds the Debian package from a build folder, unpacks it into a scratch root and checks that
+# the programs, the menu entry, the icon and the licence are where a desktop looks for them.
+#   check-deb.sh <build folder> <scratch folder>
+set -euo pipefail
+build=$1
+scratch=$2
+rm -rf "$scratch"
+mkdir -p "$scratch/root"
+
+cpack -G DEB --config "$build/CPackConfig.cmake" -B "$scratch" >"$scratch/cpack.log" 2>&1 || {
+  cat "$scratch/cpack.log"
+  exit 1
+}
+deb=$(ls "$scratch"/slm-panel_*.deb)
+dpkg-deb -x "$deb" "$scratch/root"
+
+expected=(
+  usr/bin/slm-panel
+  usr/bin/slm-sim
+  usr/share/applications/slm-panel.desktop
+  usr/share/icons/hicolor/scalable/apps/slm-panel.svg
+  usr/share/doc/slm-panel/copyright
+)
+[ -x "$build/bin/slm-report" ] && expected+=(usr/bin/slm-report)
+status=0
+for f in "${expected[@]}"; do
+  if [ ! -e "$scratch/root/$f" ]; then
+    echo "missing in the package: $f"
+    status=1
+  fi
+done
+for p in slm-panel slm-sim; do
+  [ -x "$scratch/root/usr/bin/$p" ] || { echo "not executable: usr/bin/$p"; status=1; }
+done
+
+desktop-file-validate "$scratch/root/usr/share/applications/slm-panel.desktop" || status=1
+
+depends=$(dpkg-deb -f "$deb" Depends)
+for lib in libqt6widgets6 libqt6serialport6 libqt6printsupport6 libqcustomplot; do
+  if [[ "$depends" != *"$lib"* ]]; then
+    echo "the package does not depend on $lib: $depends"
+    status=1
+  fi
+done
+[ "$(dpkg-deb -f "$deb" Package)" = slm-panel ] || { echo "wrong package name"; status=1; }
+
+[ $status -eq 0 ] && echo "package ok: $(basename "$deb")"
+exit $status
