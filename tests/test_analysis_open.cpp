@@ -387,8 +387,9 @@ void TestAnalysisOpen::windowControlsAndNames()
             keys << a->objectName();
             tips << a->toolTip();
         }
-        QCOMPARE(keys, (QStringList{"Plot", "Ln", "Print"}));
-        QCOMPARE(tips, (QStringList{w == &memory ? "Plot" : "Graphic Plot", "Histogram", "Print"}));
+        QCOMPARE(keys, (QStringList{"Plot", "Ln", "Print", "ExportCsv"}));
+        QCOMPARE(tips, (QStringList{w == &memory ? "Plot" : "Graphic Plot", "Histogram", "Print",
+                                    "Export the records as CSV"}));
         QCOMPARE(w->findChild<QPushButton*>(QStringLiteral("Cmd1dB"))->text(), QStringLiteral("1 dB"));
         QCOMPARE(w->findChild<QPushButton*>(QStringLiteral("Cmd01dB"))->text(), QStringLiteral("0.1 dB"));
         QCOMPARE(w->findChild<QGroupBox*>(QStringLiteral("SSFrame1"))->title(), QStringLiteral("Resolution"));

@@ -1,5 +1,6 @@
 #include "analysis/FileListWindow.h"
 
+#include "shared/ComputedGroup.h"
 #include "shared/RecordColumnView.h"
 #include "shared/RecordList.h"
 #include "shared/RecordListModel.h"
@@ -80,10 +81,11 @@ FileListWindow::FileListWindow(View view, QWidget* parent)
         {"Plot", view == View::MemoryData ? QStringLiteral("Plot") : QStringLiteral("Graphic Plot")},
         {"Ln", QStringLiteral("Histogram")},
         {"Print", QStringLiteral("Print")},
+        {"ExportCsv", QStringLiteral("Export the records as CSV")},
     };
     for (const auto& [key, tip] : buttons) {
         const QString k = QString::fromLatin1(key);
-        QAction* action = toolbar->addAction(k);
+        QAction* action = toolbar->addAction(k == u"ExportCsv" ? QStringLiteral("Export CSV") : k);
         action->setObjectName(k);
         action->setToolTip(tip);
         connect(action, &QAction::triggered, this, [this, k] { toolbarClicked(k); });
@@ -110,6 +112,7 @@ FileListWindow::FileListWindow(View view, QWidget* parent)
     m_resolution->hide();
 
     m_list = new RecordList(m_model, this);
+    m_computed = new ComputedGroup(this);
     buildFields();
     placeControls();
 }
@@ -187,8 +190,13 @@ void FileListWindow::placeControls()
     m_fields->adjustSize();
     const int fieldsLeft = x + margin;
     m_fields->move(fieldsLeft, top);
-    setFixedSize(std::max(fieldsLeft + m_fields->width() + margin, m_toolbar->width()),
-                 std::max(top + height, top + m_fields->height()) + margin);
+    // The computed group stands beside the file's own fields, its top level with theirs.
+    m_computed->adjustSize();
+    const int computedLeft = fieldsLeft + m_fields->width() + margin;
+    m_computed->move(computedLeft, top - m_computed->contentsMargins().top());
+    const int bottom =
+        std::max({top + height, top + m_fields->height(), m_computed->geometry().bottom() + 1});
+    setFixedSize(std::max(computedLeft + m_computed->width() + margin, m_toolbar->width()), bottom + margin);
     m_toolbar->setFixedWidth(width());
 }
 
@@ -219,6 +227,15 @@ void FileListWindow::toolbarClicked(const QString& key)
     m_resolution->hide();
     if (key == u"Ln")
         m_resolution->show();
+    else if (key == u"ExportCsv")
+        emit exportCsvRequested();
+}
+
+void FileListWindow::showFigures(const LevelFigures& figures)
+{
+    m_computed->showFigures(figures);
+    // The line saying how they were computed may take another line of text.
+    placeControls();
 }
 
 void FileListWindow::chooseResolution(LnResolution resolution)

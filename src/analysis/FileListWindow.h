@@ -13,8 +13,10 @@ class QPushButton;
 namespace slm
 {
 
+class ComputedGroup;
 class RecordList;
 class RecordListModel;
+struct LevelFigures;
 
 // The view that shows an opened record file: its header values in labelled fields and its records
 // in the three-grid record list, with "Plot", "Ln" and "Print" on its toolbar. One class serves
@@ -49,12 +51,19 @@ public:
 
     QWidget* resolutionBox() const { return m_resolution; }
 
-    // Toolbar1's buttons by key: "Plot", "Ln", "Print"; any other key only hides the box.
+    // The figures computed from the listed records, shown beside the file's own fields.
+    void showFigures(const LevelFigures& figures);
+    ComputedGroup* computed() const { return m_computed; }
+
+    // Toolbar1's buttons by key: "Plot", "Ln", "Print", "ExportCsv"; any other key only hides the
+    // box.
     void toolbarClicked(const QString& key);
 
 signals:
     // Cmd1dB or Cmd01dB: the percentile levels of the listed records are wanted.
     void lnRequested(LnResolution resolution);
+    // "Export CSV": the listed records are wanted as a CSV file.
+    void exportCsvRequested();
 
 private:
     void buildFields();
@@ -67,6 +76,7 @@ private:
     QWidget* m_toolbar = nullptr;
     QWidget* m_resolution = nullptr;
     QWidget* m_fields = nullptr;
+    ComputedGroup* m_computed = nullptr;
     QHash<QString, QLabel*> m_boards;
 };
 

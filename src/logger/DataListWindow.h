@@ -11,8 +11,10 @@ class QLabel;
 namespace slm
 {
 
+class ComputedGroup;
 class RecordList;
 class RecordListModel;
+struct LevelFigures;
 struct Services;
 
 // What the set gives the saved file beyond the fields on the window: the window is made for one
@@ -32,6 +34,9 @@ public:
 
     void appendRecord(const RecordRow& row);
     void setFields(const SetFields& fields);
+    // The figures computed from the set's records, beside the meter's own.
+    void showFigures(const LevelFigures& figures);
+    ComputedGroup* computed() const { return m_computed; }
 
     const DataListHeader& header() const { return m_header; }
     RecordListModel& model() const { return *m_model; }
@@ -41,6 +46,8 @@ public:
 
     // Toolbar "Save": asks for the file and writes the set as a data-logger file.
     void save();
+    // Toolbar "Export CSV": the records as a CSV file.
+    void exportCsv();
 
 private:
     QLabel* addBoard(const QString& name, const QString& caption);
@@ -49,6 +56,7 @@ private:
     DataListHeader m_header;
     RecordListModel* m_model;
     RecordList* m_list;
+    ComputedGroup* m_computed;
     QHash<QString, QLabel*> m_boards;
 };
 
