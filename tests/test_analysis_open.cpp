@@ -325,7 +325,8 @@ void TestAnalysisOpen::programsOwnFilesComeBackWhole()
     DataListWindow set(m_t->services, DataListHeader{5});
     set.setFields(SetFields{QStringLiteral("A"), QStringLiteral("SLOW"), QStringLiteral("50-110"),
                             QStringLiteral("90.2"), QStringLiteral("2026/01/17 10:00:00"),
-                            QStringLiteral("95.0"), QStringLiteral("2026/01/17 10:00:01")});
+                            QStringLiteral("95.0"), QStringLiteral("2026/01/17 10:00:01"),
+                            QStringLiteral("70.0"), QStringLiteral("80.0")});
     for (int i = 1; i <= 40; ++i)
         set.appendRecord(RecordRow{QString::number(i), QStringLiteral("2026/01/17 10:00:00"),
                                    QString::number(50 + i % 7) + QStringLiteral(".4")});

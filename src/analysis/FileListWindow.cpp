@@ -193,7 +193,7 @@ void FileListWindow::placeControls()
     // The computed group stands beside the file's own fields, its top level with theirs.
     m_computed->adjustSize();
     const int computedLeft = fieldsLeft + m_fields->width() + margin;
-    m_computed->move(computedLeft, top - m_computed->contentsMargins().top());
+    m_computed->move(computedLeft, top);
     const int bottom =
         std::max({top + height, top + m_fields->height(), m_computed->geometry().bottom() + 1});
     setFixedSize(std::max(computedLeft + m_computed->width() + margin, m_toolbar->width()), bottom + margin);

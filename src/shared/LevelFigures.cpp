@@ -3,6 +3,7 @@
 #include "shared/RecordListModel.h"
 #include "shared/TextHelpers.h"
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 
@@ -148,16 +149,58 @@ double levelEnergy(const LevelText& level)
     return std::pow(10.0, level.value / 10.0);
 }
 
+namespace
+{
+
+// The Ln classes of a text from what readLevelText found, without reading it again: the marks and a
+// one-decimal level decide them as classifyLevelText would. Anything else is left to it.
+std::optional<LnClasses> lnClassesOf(const LevelText& t)
+{
+    LnClasses c;
+    switch (t.kind) {
+    case LevelTextKind::Paused:
+        c.skipped = true;
+        return c;
+    case LevelTextKind::BelowRange:
+        c.tenthDb = 250;
+        c.wholeDb = 25;
+        return c;
+    case LevelTextKind::Over:
+        c.tenthDb = TopClassTenthDb;
+        c.wholeDb = TopClassWholeDb;
+        return c;
+    case LevelTextKind::Level:
+        if (t.tenths < 0)
+            break;
+        c.tenthDb = std::min(t.tenths, TopClassTenthDb);
+        c.wholeDb = std::min(t.tenths / 10, TopClassWholeDb);
+        return c;
+    case LevelTextKind::NotLevel:
+        break;
+    }
+    return std::nullopt;
+}
+
+} // namespace
+
 void LevelFigureCounter::add(QByteArrayView utf8LevelText)
 {
-    m_ln.add(utf8LevelText);
-    count(readLevelText(utf8LevelText));
+    const LevelText level = readLevelText(utf8LevelText);
+    if (const std::optional<LnClasses> classes = lnClassesOf(level))
+        m_ln.add(*classes);
+    else
+        m_ln.add(utf8LevelText);
+    count(level);
 }
 
 void LevelFigureCounter::add(QStringView levelText)
 {
-    m_ln.add(levelText);
-    count(readLevelText(levelText));
+    const LevelText level = readLevelText(levelText);
+    if (const std::optional<LnClasses> classes = lnClassesOf(level))
+        m_ln.add(*classes);
+    else
+        m_ln.add(levelText);
+    count(level);
 }
 
 void LevelFigureCounter::count(const LevelText& level)

@@ -78,6 +78,8 @@ public:
     LnClassCounter();
     void add(QStringView levelText);
     void add(QByteArrayView utf8LevelText);
+    // A text already classed by classifyLevelText (or by the same rule).
+    void add(const LnClasses& classes) { count(classes); }
     // Classes, range and percentiles at the chosen resolution.
     LnResult finish(LnResolution resolution) const;
 
