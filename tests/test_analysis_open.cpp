@@ -325,7 +325,8 @@ void TestAnalysisOpen::programsOwnFilesComeBackWhole()
     DataListWindow set(m_t->services, DataListHeader{5});
     set.setFields(SetFields{QStringLiteral("A"), QStringLiteral("SLOW"), QStringLiteral("50-110"),
                             QStringLiteral("90.2"), QStringLiteral("2026/01/17 10:00:00"),
-                            QStringLiteral("95.0"), QStringLiteral("2026/01/17 10:00:01")});
+                            QStringLiteral("95.0"), QStringLiteral("2026/01/17 10:00:01"),
+                            QStringLiteral("70.0"), QStringLiteral("80.0")});
     for (int i = 1; i <= 40; ++i)
         set.appendRecord(RecordRow{QString::number(i), QStringLiteral("2026/01/17 10:00:00"),
                                    QString::number(50 + i % 7) + QStringLiteral(".4")});
@@ -387,9 +388,9 @@ void TestAnalysisOpen::windowControlsAndNames()
             keys << a->objectName();
             tips << a->toolTip();
         }
-        QCOMPARE(keys, (QStringList{"Plot", "Ln", "Print", "PrintPreview"}));
+        QCOMPARE(keys, (QStringList{"Plot", "Ln", "Print", "PrintPreview", "ExportCsv"}));
         QCOMPARE(tips, (QStringList{w == &memory ? "Plot" : "Graphic Plot", "Histogram", "Print",
-                                    "Print Preview"}));
+                                    "Print Preview", "Export the records as CSV"}));
         QCOMPARE(w->findChild<QPushButton*>(QStringLiteral("Cmd1dB"))->text(), QStringLiteral("1 dB"));
         QCOMPARE(w->findChild<QPushButton*>(QStringLiteral("Cmd01dB"))->text(), QStringLiteral("0.1 dB"));
         QCOMPARE(w->findChild<QGroupBox*>(QStringLiteral("SSFrame1"))->title(), QStringLiteral("Resolution"));

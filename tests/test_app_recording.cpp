@@ -13,12 +13,14 @@
 #include <QAction>
 #include <QFile>
 #include <QGroupBox>
+#include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTableWidget>
 #include <QtTest>
+#include <cmath>
 
 using namespace slm;
 
@@ -182,6 +184,50 @@ private slots:
         QVERIFY(rig.recorder().recording());
         QTRY_VERIFY_WITH_TIMEOUT(rig.recorder().recordCount() > records, 3000);
         rig.tool("Save")->trigger();
+        rig.panel->close();
+    }
+
+    void panelLeqAndSelRunSinceTheLastClearing()
+    {
+        Rig rig;
+        QVERIFY(rig.startUp());
+        QLabel* leq = rig.panel->widgets().boardLeq;
+        QLabel* sel = rig.panel->widgets().boardSEL;
+        QTRY_VERIFY_WITH_TIMEOUT(rig.recorder().listCount() >= 3, 6000);
+        // A steady 66.6 dB: the Leq is the level, the SEL grows by 10 lg n over n seconds. A sample
+        // taken before the first frame arrived has no level and is left out.
+        const RecordListModel& list = rig.wiring->listModel();
+        int n = 0;
+        for (int row = 1; row <= list.recordCount(); ++row)
+            n += list.text(row, 2) == u"66.6";
+        QVERIFY(n >= 2);
+        QCOMPARE(leq->text(), QStringLiteral("66.6"));
+        QCOMPARE(sel->text(), QString::number(66.6 + 10 * std::log10(double(n)), 'f', 1));
+        // The trends chart the values, not a flat 0.
+        const LiveTrends& trends = rig.wiring->trends();
+        QCOMPARE(trends.leqTrend()[size_t(list.recordCount() - 1)], 66.6);
+        QCOMPARE(trends.selTrend()[size_t(list.recordCount() - 1)], sel->text().toDouble());
+        QVERIFY(rig.wiring->graphs().graph(PanelGraphs::Which::Sel)->pointCount() >= n);
+
+        rig.tool("Refresh")->trigger();
+        QCOMPARE(leq->text(), QStringLiteral("XXX"));
+        QCOMPARE(sel->text(), QStringLiteral("XXX"));
+        QTRY_VERIFY_WITH_TIMEOUT(rig.recorder().listCount() >= 1, 3000);
+        QCOMPARE(leq->text(), QStringLiteral("66.6"));
+        QCOMPARE(sel->text(),
+                 QString::number(66.6 + 10 * std::log10(double(rig.recorder().listCount())), 'f', 1));
+
+        // "Export CSV" of the panel's list.
+        const QString csv = rig.dir.filePath("panel.csv");
+        rig.dialogs.saveAnswers.enqueue(csv);
+        QAction* exportCsv = rig.panel->findChild<QAction*>(QStringLiteral("ExportCsv"));
+        QVERIFY(exportCsv);
+        exportCsv->trigger();
+        QFile f(csv);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        const QByteArray bytes = f.readAll();
+        QVERIFY(bytes.startsWith("number,time,level,flag\r\n1,"));
+        QVERIFY(bytes.contains(",66.6,\r\n"));
         rig.panel->close();
     }
 };

@@ -5,9 +5,14 @@
 
 #include "logger/DataListWindow.h"
 #include "logger/MemoryWindow.h"
+#include "shared/ComputedGroup.h"
+#include "shared/LnClasses.h"
+#include "shared/RecordCsv.h"
 #include "shared/RecordListModel.h"
 #include "support/RunTests.h"
+#include "support/TestFiles.h"
 
+#include <QAction>
 #include <QLabel>
 #include <QPushButton>
 #include <QRandomGenerator>
@@ -15,6 +20,7 @@
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest>
+#include <cmath>
 
 using namespace slm;
 
@@ -332,6 +338,48 @@ private slots:
         rig.commands->dataListWindow()->save();
         QCOMPARE(rig.dialogs.saveDialogs, 2);
         QVERIFY(!QFile::exists(path));
+    }
+
+    void computedFiguresBesideTheMetersOwn()
+    {
+        LoggerRig rig;
+        SetSpec s = setOf(3, 2);
+        s.records = {655, 0x8000 | 700, 1300};
+        s.leqWord = 0x8000 | 1234; // the marker bit of a level word shows as "*"
+        s.selWord = 1456;
+        rig.meter.setMemory(bytesOf(makeSet(s)));
+        rig.commands->memory();
+        rig.commands->showSet(1);
+        DataListWindow* list = rig.commands->dataListWindow();
+        QVERIFY(list);
+        // The meter's own, labelled as such; the set's Leq and SEL fields keep "XXX".
+        QCOMPARE(list->field("BoardMeterLeq"), QStringLiteral("123.4*"));
+        QCOMPARE(list->field("BoardMeterSEL"), QStringLiteral("145.6"));
+        QCOMPARE(list->findChild<QLabel*>("BoardMeterLeq")->accessibleName(), QStringLiteral("Meter's Leq"));
+        QCOMPARE(list->field("BoardLeq"), QStringLiteral("XXX"));
+
+        // Computed from 65.5 and 130.0 at 2 s; the paused 70.0* is left out.
+        ComputedGroup* computed = list->computed();
+        QVERIFY(computed);
+        QCOMPARE(computed->objectName(), QStringLiteral("Computed"));
+        QCOMPARE(computed->title(), QStringLiteral("Computed"));
+        const double leq = 10 * std::log10((std::pow(10.0, 6.55) + 1e13) / 2);
+        QCOMPARE(computed->field("ComputedLeq"), QString::number(leq, 'f', 1));
+        QCOMPARE(computed->field("ComputedSEL"), QString::number(leq + 10 * std::log10(4.0), 'f', 1));
+        QCOMPARE(computed->field("ComputedLmax"), QStringLiteral("130.0"));
+        QCOMPARE(computed->field("ComputedLmin"), QStringLiteral("65.5"));
+        QCOMPARE(computed->field("ComputedDuration"), QStringLiteral("00:00:04"));
+        QCOMPARE(computed->field("ComputedBasis"),
+                 QStringLiteral("from 2 readings every 2 s; 1 paused text left out"));
+        QCOMPARE(computed->field("ComputedL50"),
+                 ComputeLnStatistics(list->model(), LnResolution::TenthDb).values[50]);
+
+        // "Export CSV" writes the set's records; the saved set file still says "XXX".
+        QTemporaryDir dir;
+        rig.dialogs.saveAnswers << dir.filePath("set.csv");
+        list->findChild<QAction*>("ExportCsv")->trigger();
+        QCOMPARE(readAll(dir.filePath("set.csv")), recordListCsv(list->model()));
+        QVERIFY(readAll(dir.filePath("set.csv")).contains(",,paused\r\n"));
     }
 
     void titleRowOrMissingSetDecodesNothing()

@@ -37,6 +37,8 @@ struct SetSpec {
     QDateTime peakTime = QDateTime(QDate(2013, 1, 17), QTime(8, 30, 2));
     int maxWord = 655;
     int peakWord = 700;
+    int leqWord = 550; // the meter's own Leq and SEL
+    int selWord = 800;
 };
 
 inline QByteArray makeSet(const SetSpec& s)
@@ -52,7 +54,7 @@ inline QByteArray makeSet(const SetSpec& s)
     appendBcdDateTime(b, s.maxTime);
     appendBcdDateTime(b, s.start); // minimum
     appendBcdDateTime(b, s.peakTime);
-    for (int w : {550, 800, s.maxWord, 450, s.peakWord, 0, 0, 0, 0, 0})
+    for (int w : {s.leqWord, s.selWord, s.maxWord, 450, s.peakWord, 0, 0, 0, 0, 0})
         appendWord(b, w);
     return b;
 }

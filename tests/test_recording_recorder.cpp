@@ -14,6 +14,7 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <cmath>
 
 using namespace slm;
 
@@ -82,7 +83,8 @@ private slots:
     void stopRightAfterStart();
     void listSaveGoldenAndNeverSetMaximum();
     void samplingIntervals();
-    void secondRecordingKeepsHigherMaximum();
+    void secondRecordingHasItsOwnMaximum();
+    void runningLeqAndSelSinceTheLastClearing();
     void recordLimitEndsRecordingAndListGoesOn();
     void linkLostWritesEveryRecord();
     void writeFailuresNameTheFileAndKeepRecords();
@@ -193,7 +195,7 @@ void TestRecordsRecorder::recordingGoldenBytesAndFlushedLines()
     QCOMPARE(m_list->recordCount(), 3);
     QCOMPARE(m_list->text(2, 2), QStringLiteral("71.5*"));
     QCOMPARE(m_view->maxLevel, QStringLiteral("71.5*"));
-    QCOMPARE(m_view->leq, QStringLiteral("XXX"));
+    QCOMPARE(m_view->leq, QStringLiteral("63.4"));
     QCOMPARE(m_trendSamples, 3);
 }
 
@@ -258,22 +260,83 @@ void TestRecordsRecorder::samplingIntervals()
     QCOMPARE(m_trendSamples, 6);
 }
 
-void TestRecordsRecorder::secondRecordingKeepsHigherMaximum()
+void TestRecordsRecorder::secondRecordingHasItsOwnMaximum()
 {
     makeRecorder(RecordLimit);
     startRecording("one.slmm");
     setLevel(80.2, "80.2");
     ticks(2);
     m_recorder->stopRecording();
-    m_recorder->refresh(); // does not reset the recording maximum
+    QCOMPARE(readAll(path("one.slmm")).split('\n')[5], QByteArray("80.2\r"));
 
+    // Quieter, without a "Refresh" between: the file names its own maximum and its time, which
+    // it holds, not the 80.2 of the first recording.
     startRecording("two.slmm");
+    QCOMPARE(m_recorder->recordingMax(), QStringLiteral("0"));
     setLevel(70.0, "70.0");
     ticks(2);
     m_recorder->stopRecording();
     const QList<QByteArray> lines = readAll(path("two.slmm")).split('\n');
-    QCOMPARE(lines[5], QByteArray("80.2\r"));
-    QCOMPARE(lines[6], QByteArray("2026/01/17 08:30:01\r"));
+    QCOMPARE(lines[5], QByteArray("70.0\r"));
+    QCOMPARE(lines[6], QByteArray("2026/01/17 08:30:03\r"));
+    QVERIFY(lines.contains(QByteArray("1\t2026/01/17 08:30:03\t70.0\t\r")));
+
+    // One stopped right after its start has seen no level at all.
+    startRecording("three.slmm");
+    m_recorder->stopRecording();
+    QCOMPARE(readAll(path("three.slmm")).split('\n').mid(5, 2), (QList<QByteArray>{"0\r", "\r"}));
+}
+
+void TestRecordsRecorder::runningLeqAndSelSinceTheLastClearing()
+{
+    makeRecorder(RecordLimit);
+    QSignalSpy samples(m_recorder.get(), &Recorder::sampleTaken);
+    armSampling();
+    QCOMPARE(m_view->leq, QStringLiteral("XXX"));
+    setLevel(60.0, "60.0");
+    ticks(1);
+    QCOMPARE(m_view->leq, QStringLiteral("60.0"));
+    QCOMPARE(m_view->sel, QStringLiteral("60.0"));
+    setLevel(70.0, "70.0");
+    ticks(1);
+    // The trends get the values that include the sample itself.
+    QCOMPARE(samples.last()[1].toString(), QStringLiteral("67.4"));
+    QCOMPARE(samples.last()[2].toString(), QStringLiteral("70.4"));
+    QCOMPARE(m_view->leq, QStringLiteral("67.4"));
+    // Paused readings and a lost level are listed but left out.
+    setLevel(99.0, "99.0*");
+    ticks(1);
+    setLevel(0, "");
+    ticks(1);
+    QCOMPARE(m_recorder->leqText(), QStringLiteral("67.4"));
+    QCOMPARE(m_recorder->selText(), QStringLiteral("70.4"));
+
+    // "Refresh" starts afresh: "XXX" until the next level sample, then that sample alone.
+    m_recorder->refresh();
+    QCOMPARE(m_view->leq, QStringLiteral("XXX"));
+    QCOMPARE(m_view->sel, QStringLiteral("XXX"));
+    setLevel(50.0, "50.0");
+    ticks(1);
+    QCOMPARE(m_view->leq, QStringLiteral("50.0"));
+    QCOMPARE(m_view->sel, QStringLiteral("50.0"));
+    // At 5 s a sample stands for five seconds of exposure.
+    m_state->PcSamplingTime = 5;
+    m_recorder->restartSamplingCountdown();
+    ticks(6);
+    QCOMPARE(m_view->sel, QString::number(10 * std::log10(1e5 + 5e5), 'f', 1));
+
+    // A lost link clears them too.
+    m_recorder->onLinkLost();
+    QCOMPARE(m_recorder->leqText(), QStringLiteral("XXX"));
+
+    // Record files keep "XXX" in their Leq and SEL lines.
+    setLevel(65.0, "65.0");
+    ticks(6);
+    QCOMPARE(m_recorder->leqText(), QStringLiteral("65.0"));
+    m_dialogs.saveAnswers << path("list.slmm");
+    m_state->SaveMode = 2;
+    m_recorder->saveOk();
+    QCOMPARE(readAll(path("list.slmm")).split('\n').mid(7, 2), (QList<QByteArray>{"XXX\r", "XXX\r"}));
 }
 
 void TestRecordsRecorder::recordLimitEndsRecordingAndListGoesOn()
@@ -428,10 +491,10 @@ void TestRecordsRecorder::signalsFollowEachSample()
     ticks(1);
     QCOMPARE(samples.size(), 1);
     QCOMPARE(samples[0][0].toDouble(), 65.3);
-    QCOMPARE(samples[0][1].toString(), QStringLiteral("XXX"));
-    QCOMPARE(samples[0][2].toString(), QStringLiteral("XXX"));
-    QCOMPARE(m_recorder->leqText(), QStringLiteral("XXX"));
-    QCOMPARE(m_recorder->selText(), QStringLiteral("XXX"));
+    QCOMPARE(samples[0][1].toString(), QStringLiteral("65.3"));
+    QCOMPARE(samples[0][2].toString(), QStringLiteral("65.3"));
+    QCOMPARE(m_recorder->leqText(), QStringLiteral("65.3"));
+    QCOMPARE(m_recorder->selText(), QStringLiteral("65.3"));
     setLevel(70.1, "70.1");
     ticks(1);
     QCOMPARE(samples.size(), 2);

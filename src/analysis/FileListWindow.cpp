@@ -1,5 +1,6 @@
 #include "analysis/FileListWindow.h"
 
+#include "shared/ComputedGroup.h"
 #include "shared/RecordColumnView.h"
 #include "shared/RecordList.h"
 #include "shared/RecordListModel.h"
@@ -83,10 +84,14 @@ FileListWindow::FileListWindow(View view, QWidget* parent)
         {"Print", QStringLiteral("Print")},
         // Beside "Print": the same pages on screen first.
         {"PrintPreview", QStringLiteral("Print Preview")},
+        {"ExportCsv", QStringLiteral("Export the records as CSV")},
     };
     for (const auto& [key, tip] : buttons) {
         const QString k = QString::fromLatin1(key);
-        QAction* action = toolbar->addAction(k == u"PrintPreview" ? tip : k);
+        const QString text = k == u"PrintPreview" ? tip
+                             : k == u"ExportCsv"  ? QStringLiteral("Export CSV")
+                                                  : k;
+        QAction* action = toolbar->addAction(text);
         action->setObjectName(k);
         action->setToolTip(tip);
         connect(action, &QAction::triggered, this, [this, k] { toolbarClicked(k); });
@@ -113,6 +118,7 @@ FileListWindow::FileListWindow(View view, QWidget* parent)
     m_resolution->hide();
 
     m_list = new RecordList(m_model, this);
+    m_computed = new ComputedGroup(this);
     buildFields();
     placeControls();
 }
@@ -192,8 +198,13 @@ void FileListWindow::placeControls()
     m_fields->adjustSize();
     const int fieldsLeft = x + margin;
     m_fields->move(fieldsLeft, top);
-    setFixedSize(std::max(fieldsLeft + m_fields->width() + margin, m_toolbar->width()),
-                 std::max(top + height, top + m_fields->height()) + margin);
+    // The computed group stands beside the file's own fields, its top level with theirs.
+    m_computed->adjustSize();
+    const int computedLeft = fieldsLeft + m_fields->width() + margin;
+    m_computed->move(computedLeft, top);
+    const int bottom =
+        std::max({top + height, top + m_fields->height(), m_computed->geometry().bottom() + 1});
+    setFixedSize(std::max(computedLeft + m_computed->width() + margin, m_toolbar->width()), bottom + margin);
     m_toolbar->setFixedWidth(width());
 }
 
@@ -230,6 +241,8 @@ void FileListWindow::toolbarClicked(const QString& key)
         print();
     else if (key == u"PrintPreview")
         printPreview();
+    else if (key == u"ExportCsv")
+        emit exportCsvRequested();
 }
 
 void FileListWindow::setPrinting(Dialogs* dialogs, PanelTimers* timers)
@@ -283,6 +296,13 @@ ListPrintResult FileListWindow::printPreview()
     QPrinter printer(QPrinter::HighResolution);
     offerPdfWithoutPrinter(printer, windowTitle());
     return previewRecordList(printJob(), *m_dialogs, printer);
+}
+
+void FileListWindow::showFigures(const LevelFigures& figures)
+{
+    m_computed->showFigures(figures);
+    // The line saying how they were computed may take another line of text.
+    placeControls();
 }
 
 void FileListWindow::chooseResolution(LnResolution resolution)

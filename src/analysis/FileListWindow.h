@@ -17,8 +17,10 @@ namespace slm
 
 class Dialogs;
 class PanelTimers;
+class ComputedGroup;
 class RecordList;
 class RecordListModel;
+struct LevelFigures;
 
 // The view that shows an opened record file: its header values in labelled fields and its records
 // in the three-grid record list, with "Plot", "Ln" and "Print" on its toolbar. One class serves
@@ -53,8 +55,12 @@ public:
 
     QWidget* resolutionBox() const { return m_resolution; }
 
-    // Toolbar1's buttons by key: "Plot", "Ln", "Print", "PrintPreview"; any other key only
-    // hides the box.
+    // The figures computed from the listed records, shown beside the file's own fields.
+    void showFigures(const LevelFigures& figures);
+    ComputedGroup* computed() const { return m_computed; }
+
+    // Toolbar1's buttons by key: "Plot", "Ln", "Print", "PrintPreview", "ExportCsv"; any
+    // other key only hides the box.
     void toolbarClicked(const QString& key);
 
     // What "Print" and "Print Preview" ask with and which timers they switch off; until this is
@@ -74,6 +80,8 @@ signals:
     void lnRequested(LnResolution resolution);
     // Toolbar "Plot": the listed levels are to be drawn.
     void plotRequested();
+    // "Export CSV": the listed records are wanted as a CSV file.
+    void exportCsvRequested();
 
 private:
     void buildFields();
@@ -86,6 +94,7 @@ private:
     QWidget* m_toolbar = nullptr;
     QWidget* m_resolution = nullptr;
     QWidget* m_fields = nullptr;
+    ComputedGroup* m_computed = nullptr;
     QHash<QString, QLabel*> m_boards;
     QHash<QString, QLabel*> m_labels;
     Dialogs* m_dialogs = nullptr;

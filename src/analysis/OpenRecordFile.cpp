@@ -3,7 +3,9 @@
 #include "recording/RecordFileFormat.h"
 #include "recording/RecordFileReader.h"
 #include "shared/BusyCaption.h"
+#include "shared/CsvExport.h"
 #include "shared/Dialogs.h"
+#include "shared/LevelFigures.h"
 #include "shared/RecordListModel.h"
 #include "shared/Services.h"
 #include "shared/TimersPaused.h"
@@ -67,6 +69,8 @@ FileListWindow* OpenRecordFile::newView(FileListWindow::View view)
     connect(window, &FileListWindow::lnRequested, this,
             [this, window](LnResolution resolution) { emit lnRequested(window, resolution); });
     connect(window, &FileListWindow::plotRequested, this, [this, window] { emit plotRequested(window); });
+    connect(window, &FileListWindow::exportCsvRequested, this,
+            [this, window] { exportListCsv(window->records(), m_s.dialogs, window); });
     placeBesidePanel(window, m_panel);
     window->show();
     emit viewOpened(window);
@@ -118,6 +122,11 @@ bool OpenRecordFile::open(const QString& path)
                     sinceListed.restart();
                 }
             }
+            // The figures of what was listed, the records before a damaged line included. A file
+            // without a header (or with an interval that is no number) takes its interval from the
+            // record times.
+            if (window)
+                window->showFigures(figuresOfList(window->records(), headerInterval(reader.headerLine(1))));
         }
         error = reader.error();
     }

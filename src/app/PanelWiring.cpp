@@ -15,14 +15,17 @@
 #include "recording/Recorder.h"
 #include "settings/ToolbarCommands.h"
 #include "shared/BusyCaption.h"
+#include "shared/CsvExport.h"
 #include "shared/PanelState.h"
 #include "shared/RecordList.h"
 #include "shared/RecordListModel.h"
 #include "shared/Services.h"
 #include "shared/StatusNotices.h"
 
+#include <QAction>
 #include <QButtonGroup>
 #include <QFrame>
+#include <QToolBar>
 #include <QVBoxLayout>
 
 namespace slm
@@ -105,6 +108,13 @@ PanelWiring::PanelWiring(Panel& panel, MeterSession& session, Services& services
     QObject::connect(&panel, &Panel::trendChosen, m_graphs, &PanelGraphs::showTrend);
     const QColor trace = m_graphs->graph(PanelGraphs::Which::Level)->traceColor();
     ui.shBtn->setStyleSheet(QStringLiteral("background: %1;").arg(trace.name()));
+
+    // "Export CSV" of the panel's list: the rows sampled so far, the running one included.
+    QAction* exportCsv = ui.toolbar->addAction(QStringLiteral("Export CSV"));
+    exportCsv->setObjectName(QStringLiteral("ExportCsv"));
+    exportCsv->setToolTip(QStringLiteral("Export the panel's list as CSV"));
+    QObject::connect(exportCsv, &QAction::triggered, &panel,
+                     [this, &services, &panel] { exportListCsv(*m_listModel, services.dialogs, &panel); });
 
     QObject::connect(&panel, &Panel::saveOkClicked, m_recorder.get(), &Recorder::saveOk);
     QObject::connect(&panel, &Panel::toolbarButtonClicked, &panel, [this](const QString& key) {

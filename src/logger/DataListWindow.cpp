@@ -3,6 +3,8 @@
 #include "recording/FileTransfer.h"
 #include "recording/RecordFileFormat.h"
 #include "shared/BusyCaption.h"
+#include "shared/ComputedGroup.h"
+#include "shared/CsvExport.h"
 #include "shared/Dialogs.h"
 #include "shared/RecordList.h"
 #include "shared/RecordListModel.h"
@@ -28,11 +30,22 @@ struct BoardSpec {
     const char* caption;
 };
 constexpr BoardSpec Boards[] = {
-    {"BoardCA", "Freq Weight"}, {"BoardSFI", "Time Weight"}, {"BoardLevel", "Level Range"},
-    {"BoardMaxdB", "Max dB"},   {"BoardMaxTime", ""},        {"BoardPeakdB", "Peak"},
-    {"BoardPeakTime", ""},      {"Board05", "L 05"},         {"Board10", "L 10"},
-    {"Board50", "L 50"},        {"Board90", "L 90"},         {"Board95", "L 95"},
-    {"BoardLeq", "Leq"},        {"BoardSEL", "SEL"},
+    {"BoardCA", "Freq Weight"},
+    {"BoardSFI", "Time Weight"},
+    {"BoardLevel", "Level Range"},
+    {"BoardMaxdB", "Max dB"},
+    {"BoardMaxTime", ""},
+    {"BoardPeakdB", "Peak"},
+    {"BoardPeakTime", ""},
+    {"Board05", "L 05"},
+    {"Board10", "L 10"},
+    {"Board50", "L 50"},
+    {"Board90", "L 90"},
+    {"Board95", "L 95"},
+    {"BoardLeq", "Leq"},
+    {"BoardSEL", "SEL"},
+    {"BoardMeterLeq", "Meter's Leq"},
+    {"BoardMeterSEL", "Meter's SEL"},
 };
 
 } // namespace
@@ -61,6 +74,10 @@ DataListWindow::DataListWindow(Services& services, DataListHeader header, PanelT
     previewAction->setObjectName(QStringLiteral("PrintPreview"));
     previewAction->setToolTip(QStringLiteral("Print Preview"));
     connect(previewAction, &QAction::triggered, this, [this] { printPreview(); });
+    QAction* csvAction = toolbar->addAction(QStringLiteral("Export CSV"));
+    csvAction->setObjectName(QStringLiteral("ExportCsv"));
+    csvAction->setToolTip(QStringLiteral("Export the records as CSV"));
+    connect(csvAction, &QAction::triggered, this, &DataListWindow::exportCsv);
 
     m_list = new RecordList(m_model, this);
 
@@ -73,6 +90,8 @@ DataListWindow::DataListWindow(Services& services, DataListHeader header, PanelT
         m_labels.insert(QString::fromLatin1(b.name), QString::fromLatin1(b.caption));
         QLabel* board = addBoard(QString::fromLatin1(b.name), QString());
         board->setParent(fields);
+        if (*b.caption)
+            board->setAccessibleName(QString::fromLatin1(b.caption));
         grid->addWidget(board, row, 1);
         ++row;
     }
@@ -82,6 +101,9 @@ DataListWindow::DataListWindow(Services& services, DataListHeader header, PanelT
     body->addWidget(m_list);
     body->addSpacing(12);
     body->addWidget(fields);
+    body->addSpacing(12);
+    m_computed = new ComputedGroup(this);
+    body->addWidget(m_computed, 0, Qt::AlignTop);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(4, 0, 4, 4);
     layout->addWidget(toolbar);
@@ -110,14 +132,25 @@ void DataListWindow::appendRecord(const RecordRow& row)
 void DataListWindow::setFields(const SetFields& f)
 {
     const std::pair<const char*, QString> texts[] = {
-        {"BoardCA", f.freqWeight},   {"BoardSFI", f.timeWeight}, {"BoardLevel", f.levelRange},
-        {"BoardMaxTime", f.maxTime}, {"BoardMaxdB", f.maxDb},    {"BoardPeakTime", f.peakTime},
-        {"BoardPeakdB", f.peakDb},   {"Board05", NotComputed},   {"Board10", NotComputed},
-        {"Board50", NotComputed},    {"Board90", NotComputed},   {"Board95", NotComputed},
-        {"BoardSEL", NotComputed},   {"BoardLeq", NotComputed},
+        {"BoardCA", f.freqWeight},     {"BoardSFI", f.timeWeight}, {"BoardLevel", f.levelRange},
+        {"BoardMaxTime", f.maxTime},   {"BoardMaxdB", f.maxDb},    {"BoardPeakTime", f.peakTime},
+        {"BoardPeakdB", f.peakDb},     {"Board05", NotComputed},   {"Board10", NotComputed},
+        {"Board50", NotComputed},      {"Board90", NotComputed},   {"Board95", NotComputed},
+        {"BoardSEL", NotComputed},     {"BoardLeq", NotComputed},  {"BoardMeterLeq", f.meterLeq},
+        {"BoardMeterSEL", f.meterSel},
     };
     for (const auto& [name, text] : texts)
         m_boards.value(QString::fromLatin1(name))->setText(text);
+}
+
+void DataListWindow::showFigures(const LevelFigures& figures)
+{
+    m_computed->showFigures(figures);
+}
+
+void DataListWindow::exportCsv()
+{
+    exportListCsv(*m_model, m_s.dialogs, this);
 }
 
 QString DataListWindow::field(const QString& name) const

@@ -14,8 +14,10 @@ namespace slm
 {
 
 class PanelTimers;
+class ComputedGroup;
 class RecordList;
 class RecordListModel;
+struct LevelFigures;
 struct Services;
 
 // What the set gives the saved file beyond the fields on the window: the window is made for one
@@ -37,6 +39,9 @@ public:
 
     void appendRecord(const RecordRow& row);
     void setFields(const SetFields& fields);
+    // The figures computed from the set's records, beside the meter's own.
+    void showFigures(const LevelFigures& figures);
+    ComputedGroup* computed() const { return m_computed; }
 
     const DataListHeader& header() const { return m_header; }
     RecordListModel& model() const { return *m_model; }
@@ -52,6 +57,8 @@ public:
     ListPrintResult print();
     // Toolbar "Print Preview": the pages "Print" would send, in the print preview.
     ListPrintResult printPreview();
+    // Toolbar "Export CSV": the records as a CSV file.
+    void exportCsv();
 
 private:
     QLabel* addBoard(const QString& name, const QString& caption);
@@ -61,6 +68,7 @@ private:
     PanelTimers* m_timers;
     RecordListModel* m_model;
     RecordList* m_list;
+    ComputedGroup* m_computed;
     QHash<QString, QLabel*> m_boards;
     QHash<QString, QString> m_labels; // the caption beside each field, by the field's name
     // Printing lets events run; a second "Print" meanwhile would start a second job.

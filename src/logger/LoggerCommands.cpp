@@ -10,6 +10,7 @@
 #include "logger/SetDecode.h"
 #include "shared/Clock.h"
 #include "shared/Dialogs.h"
+#include "shared/LevelFigures.h"
 #include "shared/PanelState.h"
 #include "shared/PanelTimers.h"
 #include "shared/Services.h"
@@ -200,8 +201,10 @@ void LoggerCommands::showSet(int setNumber)
     }
     if (window) {
         window->setWindowTitle(caption);
-        if (complete)
+        if (complete) {
             window->setFields(decoder.fields());
+            window->showFigures(figuresOfList(window->model(), set.interval));
+        }
     }
     // Replaced by a click on another set: that decode switches the timers on when it ends.
     if (generation != m_decodeGeneration)

@@ -15,6 +15,8 @@ namespace
 constexpr int StartOffset = 0;
 constexpr int MaxTimeOffset = 12;
 constexpr int PeakTimeOffset = 24;
+constexpr int LeqLevelOffset = 30;
+constexpr int SelLevelOffset = 32;
 constexpr int MaxLevelOffset = 34;
 constexpr int PeakLevelOffset = 38;
 } // namespace
@@ -63,6 +65,8 @@ SetFields SetDecoder::fields() const
     f.maxDb = levelTextOf(byteAt(trailer + MaxLevelOffset), byteAt(trailer + MaxLevelOffset + 1));
     f.peakTime = trailerDateTime(PeakTimeOffset);
     f.peakDb = levelTextOf(byteAt(trailer + PeakLevelOffset), byteAt(trailer + PeakLevelOffset + 1));
+    f.meterLeq = levelTextOf(byteAt(trailer + LeqLevelOffset), byteAt(trailer + LeqLevelOffset + 1));
+    f.meterSel = levelTextOf(byteAt(trailer + SelLevelOffset), byteAt(trailer + SelLevelOffset + 1));
     return f;
 }
 

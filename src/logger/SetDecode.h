@@ -19,6 +19,9 @@ struct SetFields {
     QString maxTime;    // BoardMaxTime
     QString peakDb;     // BoardPeakdB
     QString peakTime;   // BoardPeakTime
+    // The meter's own Leq and SEL, from the two level words at the head of the trailer's levels.
+    QString meterLeq; // BoardMeterLeq
+    QString meterSel; // BoardMeterSEL
 };
 
 // Shown for the values the meter's memory does not give (L05..L95, SEL, Leq).

@@ -79,10 +79,8 @@ void Recorder::tick()
     if (!tick.entered())
         return;
 
-    m_leqText = SelNotComputed;
-    m_selText = SelNotComputed;
-    m_view.setLeqText(m_leqText);
-    m_view.setSelText(m_selText);
+    m_ticked = true;
+    showRunningLevels();
 
     const double level = m_state.Live.Level;
     const QString levelText = m_state.Live.LevelText;
@@ -100,12 +98,23 @@ void Recorder::tick()
         m_lastSampleTime = formatDateTime(m_clock.now());
         recordSample();
         listSample();
+        // The sample as listed (its "*" included) and the time it stands for.
+        m_running.add(m_state.Live.LevelText, m_state.PcSamplingTime);
+        showRunningLevels();
         // The level as it stands now: a stop at the record limit may have let a reading in.
         emit sampleTaken(m_state.Live.Level, m_leqText, m_selText);
         m_samplingCountdown = 1;
     } else {
         m_samplingCountdown += 1;
     }
+}
+
+void Recorder::showRunningLevels()
+{
+    m_leqText = m_running.leqText();
+    m_selText = m_running.selText();
+    m_view.setLeqText(m_leqText);
+    m_view.setSelText(m_selText);
 }
 
 void Recorder::recordSample()
@@ -211,6 +220,10 @@ void Recorder::startRecording()
         showError(error);
         return;
     }
+    // Each recording's maximum starts with it: carried over, a file would name a maximum and a
+    // time from an earlier recording that it does not hold.
+    m_recordingMax = QStringLiteral("0");
+    m_recordingMaxTime.clear();
     m_recording = true;
     m_view.setRecVisible(true);
     emit recordingChanged(true);
@@ -294,8 +307,9 @@ void Recorder::saveList()
     header.levelRange = m_view.levelRangeText();
     header.maxLevel = formatHeaderNumber(m_overallMax);
     header.maxTime = m_overallMaxTime;
-    header.sel = m_selText;
-    header.leq = m_leqText;
+    // The file format keeps "XXX" for both; the running values are the panel's, not the file's.
+    header.sel = m_ticked ? SelNotComputed : QString();
+    header.leq = header.sel;
     const QString error = writeRealTimeListFile(*chosen, header, m_list, m_view.panelCaption());
     if (!error.isEmpty())
         showError(error);
@@ -386,6 +400,8 @@ void Recorder::refresh()
     m_listCount = 0;
     m_list.clear();
     m_fullListErrorShown = false;
+    m_running.clear();
+    showRunningLevels();
     emit listRefreshed();
 }
 
@@ -400,6 +416,8 @@ void Recorder::onLinkLost()
     // Unlike "Refresh", the note that a full list could not be saved is kept: a later failure of
     // that save is not told again.
     m_list.clear();
+    m_running.clear();
+    showRunningLevels();
 }
 
 } // namespace slm

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "recording/RecordingNote.h"
+#include "shared/LevelFigures.h"
 #include "shared/PanelState.h"
 #include "shared/ReentryGuard.h"
 
@@ -53,10 +54,12 @@ public:
     int listCount() const { return m_listCount; }
     double overallMax() const { return m_overallMax; }
     QString overallMaxTime() const { return m_overallMaxTime; }
-    // The highest level text of the recordings since the start or the last lost link.
+    // The highest level text of the running (or the last) recording, from its start on.
     QString recordingMax() const { return m_recordingMax; }
     QString recordingMaxTime() const { return m_recordingMaxTime; }
     QString lastSampleTime() const { return m_lastSampleTime; }
+    // The running Leq and SEL over the samples since the last clearing (the start, "Refresh", a
+    // lost link), one decimal; "XXX" until the first level sample.
     QString leqText() const { return m_leqText; }
     QString selText() const { return m_selText; }
     // The file the running recording goes to; empty when none runs.
@@ -102,6 +105,7 @@ private:
     void saveList();
     void stop(StopBy by);
     QString writeRealTimeFile();
+    void showRunningLevels();
     void recordSample();
     void listSample();
     void saveFullList();
@@ -129,6 +133,8 @@ private:
     QString m_lastSampleTime;
     QString m_leqText;
     QString m_selText;
+    RunningLevels m_running;
+    bool m_ticked = false; // a list saved before the first tick has no Leq and SEL texts yet
     QString m_recordFilePath;
     ReentryFlag m_tick;
     ReentryFlag m_stopping;

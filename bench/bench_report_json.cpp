@@ -1,0 +1,60 @@
+// Figures for `slm-report --json` on a full real-time file (348000 records), timed as a whole
+// process from its start to its exit, as a script would run it. Target: at most 0.4 s.
+#include "recording/FileTransfer.h"
+#include "shared/RecordListModel.h"
+
+#include <QCoreApplication>
+#include <QDateTime>
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <algorithm>
+#include <cstdio>
+
+using namespace slm;
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    constexpr int Records = 348000;
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("full.slmm"));
+    {
+        RecordListModel list;
+        const QDateTime start(QDate(2026, 1, 17), QTime(8, 0, 0));
+        for (int n = 1; n <= Records; ++n) {
+            QString level = QString::number(30.0 + (n * 7 % 900) / 10.0, 'f', 1);
+            if (n % 997 == 0)
+                level += u'*';
+            list.append(QString::number(n), start.addSecs(n).toString(QStringLiteral("yyyy/MM/dd HH:mm:ss")),
+                        level);
+        }
+        RealTimeHeader header{1, "A", "FAST", "30-90", " 119.9 ", "2026/01/17 08:00:07", "XXX", "XXX"};
+        const QString error = writeRealTimeListFile(path, header, list, nullptr);
+        if (!error.isEmpty()) {
+            std::fprintf(stderr, "%s\n", qPrintable(error));
+            return 1;
+        }
+    }
+    const QString program = QCoreApplication::applicationDirPath() + QStringLiteral("/slm-report");
+    double best = 1e300;
+    QByteArray out;
+    for (int round = 0; round < 5; ++round) {
+        QElapsedTimer timer;
+        timer.start();
+        QProcess p;
+        p.start(program, {QStringLiteral("--json"), path});
+        p.waitForFinished(60000);
+        best = std::min(best, timer.nsecsElapsed() / 1e9);
+        out = p.readAllStandardOutput();
+        if (p.exitCode() != 0) {
+            std::fprintf(stderr, "slm-report failed: %s\n", p.readAllStandardError().constData());
+            return 1;
+        }
+    }
+    std::printf("slm-report --json, %d records (%.1f MB), whole process: %.3f s (target <= 0.4 s)\n", Records,
+                QFileInfo(path).size() / 1e6, best);
+    std::printf("  %s\n", out.left(out.indexOf("\"l5\"")).simplified().constData());
+    return 0;
+}

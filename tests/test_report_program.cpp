@@ -1,0 +1,220 @@
+// The slm-report program as a script runs it: files written by the program's own writers, the
+// JSON keys and values, several files with a damaged one, the CSV, the text report and the usage.
+#include "recording/FileTransfer.h"
+#include "shared/LevelFigures.h"
+#include "shared/RecordCsv.h"
+#include "shared/RecordListModel.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QtTest>
+
+using namespace slm;
+
+namespace
+{
+
+struct Run {
+    int status = -1;
+    QByteArray out;
+    QByteArray err;
+};
+
+Run report(const QStringList& arguments)
+{
+    QProcess p;
+    // No display: the report is for scripts and servers.
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.remove("DISPLAY");
+    env.remove("WAYLAND_DISPLAY");
+    env.remove("QT_QPA_PLATFORM");
+    p.setProcessEnvironment(env);
+    p.start(QCoreApplication::applicationDirPath() + "/slm-report", arguments);
+    if (!p.waitForFinished(30000))
+        qFatal("slm-report did not finish");
+    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, p.readAllStandardOutput(),
+            p.readAllStandardError()};
+}
+
+void fill(RecordListModel& list, const QStringList& levels)
+{
+    const QDateTime start(QDate(2026, 1, 17), QTime(8, 30, 0));
+    for (int i = 0; i < levels.size(); ++i)
+        list.append(QString::number(i + 1), start.addSecs(5 * i).toString("yyyy/MM/dd HH:mm:ss"), levels[i]);
+}
+
+const QStringList Levels = {"60.0", "70.0", "65.3*", "--", "OL", "XXX", "62.5", "64.1"};
+
+} // namespace
+
+class TestReportProgram : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void jsonOfARealTimeFileAgreesWithTheWindows();
+    void severalFilesOneDamaged();
+    void listFileAndResolution();
+    void csvOfOneFile();
+    void textReportAndUsage();
+
+private:
+    QTemporaryDir m_dir;
+    RecordListModel m_list;
+    QString m_realTime;
+    QString m_logged;
+    QString m_listFile;
+};
+
+void TestReportProgram::initTestCase()
+{
+    fill(m_list, Levels);
+    RealTimeHeader rt{5, "A", "FAST", "50-110", " 70 ", "2026/01/17 08:30:05", "XXX", "XXX"};
+    m_realTime = m_dir.filePath("real.slmm");
+    QCOMPARE(writeRealTimeListFile(m_realTime, rt, m_list, nullptr), QString());
+    DataLoggerHeader dl;
+    dl.samplingInterval = 5;
+    dl.freqWeighting = "C";
+    dl.l05 = dl.l10 = dl.l50 = dl.l90 = dl.l95 = dl.sel = dl.leq = "XXX";
+    m_logged = m_dir.filePath("logged.slmm");
+    QCOMPARE(writeDataLoggerFile(m_logged, dl, m_list, nullptr), QString());
+    m_listFile = m_dir.filePath("0117083000.slmm");
+    QCOMPARE(writeListFile(m_listFile, m_list, nullptr), QString());
+}
+
+void TestReportProgram::jsonOfARealTimeFileAgreesWithTheWindows()
+{
+    const Run r = report({"--json", m_realTime});
+    QCOMPARE(r.status, 0);
+    QVERIFY2(r.err.isEmpty(), r.err.constData());
+    QJsonParseError error;
+    const QJsonDocument doc = QJsonDocument::fromJson(r.out, &error);
+    QVERIFY2(error.error == QJsonParseError::NoError, qPrintable(error.errorString()));
+    QVERIFY(doc.isObject());
+    const QJsonObject o = doc.object();
+
+    // The keys, in the order a reader of the raw text finds them.
+    const QStringList keys = {"file", "kind", "interval_s", "records",   "levels", "paused", "other",
+                              "leq",  "sel",  "lmax",       "lmin",      "l5",     "l10",    "l50",
+                              "l90",  "l95",  "class_min",  "class_max", "ln"};
+    qsizetype at = 0;
+    for (const QString& k : keys) {
+        const qsizetype found = r.out.indexOf("\"" + k.toUtf8() + "\":", at);
+        QVERIFY2(found > at, qPrintable(k));
+        at = found;
+    }
+    QCOMPARE(o.keys().size(), keys.size());
+
+    // The figures the windows show for the same records at the file's 5 s.
+    const LevelFigures f = figuresOfList(m_list, 5.0);
+    QCOMPARE(o["file"].toString(), m_realTime);
+    QCOMPARE(o["kind"].toString(), QStringLiteral("real-time"));
+    QCOMPARE(o["interval_s"].toDouble(), 5.0);
+    QCOMPARE(o["records"].toInt(), 8);
+    QCOMPARE(o["levels"].toInt(), 4);
+    QCOMPARE(o["paused"].toInt(), 1);
+    QCOMPARE(o["other"].toInt(), 3);
+    QCOMPARE(QString::number(o["leq"].toDouble(), 'f', 1), figureText(f.leq));
+    QCOMPARE(QString::number(o["sel"].toDouble(), 'f', 1), figureText(f.sel));
+    QCOMPARE(o["lmax"].toDouble(), 70.0);
+    QCOMPARE(o["lmin"].toDouble(), 60.0);
+    QCOMPARE(QString::number(o["l50"].toDouble(), 'f', 1), f.percentile(50));
+    QCOMPARE(QString::number(o["l5"].toDouble(), 'f', 1), f.percentile(5));
+    QCOMPARE(o["class_min"].toInt(), f.ln.classMin);
+    QCOMPARE(o["class_max"].toInt(), f.ln.classMax);
+    const QJsonArray ln = o["ln"].toArray();
+    QCOMPARE(ln.size(), 100);
+    for (int p = 0; p < 100; ++p) {
+        QVERIFY(ln[p].isString());
+        QCOMPARE(ln[p].toString(), f.percentile(p));
+    }
+}
+
+void TestReportProgram::severalFilesOneDamaged()
+{
+    const QString damaged = m_dir.filePath("damaged.slmm");
+    QFile out(damaged);
+    QVERIFY(out.open(QIODevice::WriteOnly));
+    out.write("No.s\tDate Time\tdB\t\r\n1\t2026/01/17 08:30:00\t60.0\t\r\n2 no tabs here\r\n");
+    out.close();
+    const QString missing = m_dir.filePath("missing.slmm");
+
+    const Run r = report({"--json", m_realTime, damaged, missing, m_logged});
+    QCOMPARE(r.status, 1);
+    // Each bad file named, with the line where there is one.
+    QVERIFY2(r.err.contains("damaged.slmm: Line 3:"), r.err.constData());
+    QVERIFY(r.err.contains("missing.slmm"));
+    // The others are still reported, as an array.
+    const QJsonDocument doc = QJsonDocument::fromJson(r.out);
+    QVERIFY(doc.isArray());
+    const QJsonArray files = doc.array();
+    QCOMPARE(files.size(), 2);
+    QCOMPARE(files[0].toObject()["kind"].toString(), QStringLiteral("real-time"));
+    QCOMPARE(files[1].toObject()["kind"].toString(), QStringLiteral("data-logger"));
+    QCOMPARE(files[1].toObject()["leq"], files[0].toObject()["leq"]);
+}
+
+void TestReportProgram::listFileAndResolution()
+{
+    // No header: the interval comes from the record times, 5 s apart.
+    const Run r = report({"--json", "--resolution", "1", m_listFile});
+    QCOMPARE(r.status, 0);
+    const QJsonObject o = QJsonDocument::fromJson(r.out).object();
+    QCOMPARE(o["kind"].toString(), QStringLiteral("list"));
+    QCOMPARE(o["interval_s"].toDouble(), 5.0);
+    QCOMPARE(o["records"].toInt(), 8);
+    const LevelFigures whole = figuresOfList(m_list, 5.0, LnResolution::WholeDb);
+    QCOMPARE(o["ln"].toArray()[50].toString(), whole.percentile(50));
+    QVERIFY(!whole.percentile(50).contains(u'.'));
+    QCOMPARE(o["class_max"].toInt(), whole.ln.classMax);
+
+    // A file with one record: no step, so no interval and no SEL.
+    const QString one = m_dir.filePath("one.slmm");
+    QFile out(one);
+    QVERIFY(out.open(QIODevice::WriteOnly));
+    out.write("No.s\tDate Time\tdB\t\r\n1\t2026/01/17 08:30:00\t60.0\t\r\n");
+    out.close();
+    const QJsonObject single = QJsonDocument::fromJson(report({"--json", one}).out).object();
+    QVERIFY(single["interval_s"].isNull());
+    QVERIFY(single["sel"].isNull());
+    QCOMPARE(single["leq"].toDouble(), 60.0);
+
+    QCOMPARE(report({"--resolution", "0.5", one}).status, 2);
+}
+
+void TestReportProgram::csvOfOneFile()
+{
+    const Run r = report({"--csv", m_logged});
+    QCOMPARE(r.status, 0);
+    QCOMPARE(r.out, recordListCsv(m_list));
+    QVERIFY(r.out.startsWith("number,time,level,flag\r\n1,2026-01-17T08:30:00"));
+    QCOMPARE(report({"--csv", m_logged, m_realTime}).status, 2);
+}
+
+void TestReportProgram::textReportAndUsage()
+{
+    const Run r = report({m_realTime});
+    QCOMPARE(r.status, 0);
+    const QString text = QString::fromUtf8(r.out);
+    const LevelFigures f = figuresOfList(m_list, 5.0);
+    QVERIFY2(text.contains("Kind:        real-time"), qPrintable(text));
+    QVERIFY(text.contains("Level Range: 50-110"));
+    QVERIFY(text.contains("Records:     8"));
+    QVERIFY(text.contains("Leq:       " + figureText(f.leq) + " dB"));
+    QVERIFY(text.contains(figuresBasisText(f)));
+    QVERIFY(text.contains("L(90)"));
+
+    const Run help = report({"--help"});
+    QCOMPARE(help.status, 0);
+    QVERIFY(help.out.contains("SYNOPSIS") && help.out.contains("EXIT STATUS"));
+    const Run wrong = report({"--frobnicate", m_realTime});
+    QCOMPARE(wrong.status, 2);
+    QVERIFY(wrong.err.contains("--frobnicate"));
+    QCOMPARE(report({}).status, 2);
+}
+
+QTEST_GUILESS_MAIN(TestReportProgram)
+#include "test_report_program.moc"

@@ -1,0 +1,348 @@
+#include "Report.h"
+
+#include "recording/RecordFileReader.h"
+#include "shared/RecordCsv.h"
+
+#include <QDir>
+#include <QFile>
+#include <cmath>
+
+namespace slm
+{
+
+namespace
+{
+
+// What each header line of a file holds, as the list views label it (lines 0 and 1 are the kind
+// and the interval).
+const char* const RealTimeLabels[] = {nullptr,  nullptr,    "Freq Weight", "Time Weight", "Level Range",
+                                      "Max dB", "Max time", "SEL",         "Leq"};
+const char* const DataLoggerLabels[] = {nullptr,  nullptr,    "Freq Weight", "Time Weight", "Level Range",
+                                        "L 05",   "L 10",     "L 50",        "L 90",        "L 95",
+                                        "Max dB", "Max time", "SEL",         "Leq"};
+
+QString headerLabel(RecordFileKind kind, int index)
+{
+    if (kind == RecordFileKind::RealTime && index < int(std::size(RealTimeLabels)) && RealTimeLabels[index])
+        return QString::fromLatin1(RealTimeLabels[index]);
+    if (kind == RecordFileKind::DataLogger && index < int(std::size(DataLoggerLabels)) &&
+        DataLoggerLabels[index])
+        return QString::fromLatin1(DataLoggerLabels[index]);
+    return {};
+}
+
+// Record files are Latin-1; the lists and the CSV speak UTF-8. Plain ASCII is both.
+QByteArrayView asUtf8(QByteArrayView latin1, QByteArray& scratch)
+{
+    for (char c : latin1) {
+        if (static_cast<unsigned char>(c) >= 0x80) {
+            scratch = QString::fromLatin1(latin1).toUtf8();
+            return scratch;
+        }
+    }
+    return latin1;
+}
+
+QByteArray jsonString(const QString& text)
+{
+    QByteArray out = "\"";
+    for (const QChar ch : text) {
+        const char16_t c = ch.unicode();
+        if (c == u'"' || c == u'\\') {
+            out += '\\';
+            out += char(c);
+        } else if (c == u'\n') {
+            out += "\\n";
+        } else if (c == u'\r') {
+            out += "\\r";
+        } else if (c == u'\t') {
+            out += "\\t";
+        } else if (c < 0x20) {
+            out += "\\u" + QByteArray::number(int(c), 16).rightJustified(4, '0');
+        } else {
+            out += QString(ch).toUtf8();
+        }
+    }
+    return out + '"';
+}
+
+// A figure as the windows show it, one decimal, as a JSON number.
+QByteArray jsonFigure(std::optional<double> value)
+{
+    if (!value || !std::isfinite(*value))
+        return "null";
+    return QByteArray::number(*value, 'f', 1);
+}
+
+QByteArray jsonNumber(std::optional<double> value)
+{
+    if (!value || !std::isfinite(*value))
+        return "null";
+    return QByteArray::number(*value, 'g', 15);
+}
+
+// An Lp as a number, exactly as the table's text gives it.
+QByteArray jsonPercentile(const LevelFigures& f, int p)
+{
+    const QString v = f.percentile(p);
+    return v.isEmpty() ? QByteArray("null") : v.toLatin1();
+}
+
+QString textFigure(std::optional<double> value)
+{
+    return value ? figureText(value) + QStringLiteral(" dB") : figureText(value);
+}
+
+QString textPercentile(const LevelFigures& f, int p)
+{
+    const QString v = f.percentile(p);
+    return v.isEmpty() ? QStringLiteral("unknown") : v + QStringLiteral(" dB");
+}
+
+QString resolutionName(LnResolution r)
+{
+    return r == LnResolution::TenthDb ? QStringLiteral("0.1 dB") : QStringLiteral("1 dB");
+}
+
+} // namespace
+
+ReportOptions parseReportArguments(const QStringList& arguments)
+{
+    ReportOptions o;
+    bool json = false;
+    bool csv = false;
+    for (int i = 0; i < arguments.size(); ++i) {
+        const QString& a = arguments[i];
+        if (a == u"--help" || a == u"-h") {
+            o.help = true;
+        } else if (a == u"--json") {
+            json = true;
+        } else if (a == u"--csv") {
+            csv = true;
+        } else if (a == u"--resolution" || a.startsWith(u"--resolution=")) {
+            QString value;
+            if (a.contains(u'='))
+                value = a.section(u'=', 1);
+            else if (i + 1 < arguments.size())
+                value = arguments[++i];
+            if (value == u"0.1")
+                o.resolution = LnResolution::TenthDb;
+            else if (value == u"1")
+                o.resolution = LnResolution::WholeDb;
+            else
+                o.error = QStringLiteral("--resolution takes 0.1 or 1, not \"%1\".").arg(value);
+        } else if (a == u"--") {
+            o.files << arguments.mid(i + 1);
+            break;
+        } else if (a.startsWith(u'-') && a.size() > 1) {
+            o.error = QStringLiteral("unknown option \"%1\".").arg(a);
+        } else {
+            o.files << a;
+        }
+        if (!o.error.isEmpty())
+            return o;
+    }
+    if (o.help)
+        return o;
+    if (json && csv)
+        o.error = QStringLiteral("--json and --csv cannot be given together.");
+    else if (o.files.isEmpty())
+        o.error = QStringLiteral("no file given.");
+    else if (csv && o.files.size() != 1)
+        o.error = QStringLiteral("--csv takes exactly one file.");
+    o.output = json  ? ReportOptions::Output::Json
+               : csv ? ReportOptions::Output::Csv
+                     : ReportOptions::Output::Text;
+    return o;
+}
+
+QString reportUsageText()
+{
+    return QStringLiteral(
+        "NAME\n"
+        "    slm-report - the computed levels of sound level record files (.slmm)\n"
+        "\n"
+        "SYNOPSIS\n"
+        "    slm-report [--resolution 0.1|1] [--json] FILE...\n"
+        "    slm-report --csv FILE\n"
+        "    slm-report --help\n"
+        "\n"
+        "DESCRIPTION\n"
+        "    Reads real-time files, data-logger files and list files and prints, for each, its\n"
+        "    kind, its header fields, its record count and the figures computed from its records:\n"
+        "    Leq, SEL, Lmax, Lmin, L5, L10, L50, L90, L95 and the duration, with the Ln table.\n"
+        "\n"
+        "    A record is a level when its text carries no \"*\" (paused), no \"-\" (below the\n"
+        "    range) and no \"L\" (overload) and starts with a number; the others are counted and\n"
+        "    left out of Leq, SEL, Lmax and Lmin. Leq = 10 lg(mean of 10^(L/10)) over the levels;\n"
+        "    SEL = Leq + 10 lg(n x dt / 1 s), with dt the file's sampling interval or, for a list\n"
+        "    file, the most common step between its record times. L0..L99 come from the same\n"
+        "    classes and percentile rule as the program's Ln table.\n"
+        "\n"
+        "OPTIONS\n"
+        "    --resolution 0.1|1\n"
+        "        Classes of the Ln table: tenths of a dB (the default) or whole dB.\n"
+        "    --json\n"
+        "        One JSON object per file (an array for several files) with the keys file, kind,\n"
+        "        interval_s, records, levels, paused, other, leq, sel, lmax, lmin, l5, l10, l50,\n"
+        "        l90, l95, class_min, class_max and ln (L0..L99 as the table shows them, as\n"
+        "        strings); unknown values are null.\n"
+        "    --csv\n"
+        "        The records of one file as CSV (RFC 4180) with the header row\n"
+        "        number,time,level,flag: the time in ISO 8601 local time with its UTC offset, the\n"
+        "        level as a plain number (empty when it is not a level) and the flag paused,\n"
+        "        below-range, over or not-level where it applies.\n"
+        "    --help\n"
+        "        This text.\n"
+        "\n"
+        "EXIT STATUS\n"
+        "    0  every file was reported.\n"
+        "    1  a file could not be read; its name and line are on standard error, and the\n"
+        "       other files are still reported.\n"
+        "    2  the command line was wrong.\n");
+}
+
+QString reportKindName(RecordFileKind kind)
+{
+    switch (kind) {
+    case RecordFileKind::RealTime:
+        return QStringLiteral("real-time");
+    case RecordFileKind::DataLogger:
+        return QStringLiteral("data-logger");
+    case RecordFileKind::List:
+        break;
+    }
+    return QStringLiteral("list");
+}
+
+FileReport reportFile(const QString& path, LnResolution resolution)
+{
+    FileReport r;
+    r.path = path;
+    QFile in(path);
+    if (!in.open(QIODevice::ReadOnly)) {
+        r.error = QStringLiteral("%1: cannot open the file: %2")
+                      .arg(QDir::toNativeSeparators(path), in.errorString());
+        return r;
+    }
+    RecordFileReader reader(in);
+    LevelFigureCounter counter;
+    StepCounter steps;
+    std::optional<double> interval;
+    if (reader.readHeader()) {
+        r.kind = reader.kind();
+        r.header = reader.headerLines();
+        interval = headerInterval(reader.headerLine(1));
+        QByteArrayView fields[3];
+        while (reader.nextRecordBytes(fields)) {
+            counter.add(fields[2]);
+            if (!interval)
+                steps.add(fields[1]);
+        }
+    }
+    if (!reader.error().isEmpty())
+        r.error = QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(path), reader.error());
+    r.figures = counter.finish(interval ? interval : steps.mostCommonStep(), resolution);
+    return r;
+}
+
+QByteArray textReport(const FileReport& r)
+{
+    const LevelFigures& f = r.figures;
+    QString t;
+    t += r.path + u'\n';
+    t += QStringLiteral("  Kind:        %1\n").arg(reportKindName(r.kind));
+    for (int i = 2; i < r.header.size(); ++i) {
+        const QString label = headerLabel(r.kind, i);
+        if (!label.isEmpty())
+            t += QStringLiteral("  %1 %2\n").arg(label + u':', -12).arg(r.header[i]);
+    }
+    t += QStringLiteral("  Records:     %1\n").arg(f.records);
+    t += QStringLiteral("  Computed     %1\n").arg(figuresBasisText(f));
+    const std::pair<const char*, QString> figures[] = {
+        {"Leq", textFigure(f.leq)},     {"SEL", textFigure(f.sel)},
+        {"Lmax", textFigure(f.lmax)},   {"Lmin", textFigure(f.lmin)},
+        {"L5", textPercentile(f, 5)},   {"L10", textPercentile(f, 10)},
+        {"L50", textPercentile(f, 50)}, {"L90", textPercentile(f, 90)},
+        {"L95", textPercentile(f, 95)}, {"Duration", durationText(f.duration)},
+    };
+    for (const auto& [name, value] : figures)
+        t += QStringLiteral("    %1 %2\n").arg(QString::fromLatin1(name) + u':', -10).arg(value);
+    if (f.ln.classedRecords > 0) {
+        t += QStringLiteral("  Ln table (%1), row L(r0) holds L(r0)..L(r9):\n")
+                 .arg(resolutionName(f.ln.resolution));
+        for (const QString& row : f.ln.tableRows)
+            t += QStringLiteral("    ") + QString(row).replace(u'\t', QStringLiteral("  ")) + u'\n';
+    }
+    return t.toUtf8();
+}
+
+QByteArray jsonReport(const FileReport& r)
+{
+    const LevelFigures& f = r.figures;
+    const bool drawable = f.ln.drawable();
+    QByteArray ln = "[";
+    for (int p = 0; p < 100; ++p) {
+        if (p > 0)
+            ln += ',';
+        const QString v = f.percentile(p);
+        ln += v.isEmpty() ? QByteArray("null") : jsonString(v);
+    }
+    ln += ']';
+    const std::pair<const char*, QByteArray> fields[] = {
+        {"file", jsonString(r.path)},
+        {"kind", jsonString(reportKindName(r.kind))},
+        {"interval_s", jsonNumber(f.interval)},
+        {"records", QByteArray::number(f.records)},
+        {"levels", QByteArray::number(f.levels)},
+        {"paused", QByteArray::number(f.paused)},
+        {"other", QByteArray::number(f.other)},
+        {"leq", jsonFigure(f.leq)},
+        {"sel", jsonFigure(f.sel)},
+        {"lmax", jsonFigure(f.lmax)},
+        {"lmin", jsonFigure(f.lmin)},
+        {"l5", jsonPercentile(f, 5)},
+        {"l10", jsonPercentile(f, 10)},
+        {"l50", jsonPercentile(f, 50)},
+        {"l90", jsonPercentile(f, 90)},
+        {"l95", jsonPercentile(f, 95)},
+        {"class_min", drawable ? QByteArray::number(f.ln.classMin) : QByteArray("null")},
+        {"class_max", drawable ? QByteArray::number(f.ln.classMax) : QByteArray("null")},
+        {"ln", ln},
+    };
+    QByteArray out = "{";
+    bool first = true;
+    for (const auto& [key, value] : fields) {
+        out += first ? "\n  \"" : ",\n  \"";
+        out += key;
+        out += "\": ";
+        out += value;
+        first = false;
+    }
+    return out + "\n}";
+}
+
+QByteArray csvOfFile(const QString& path, QString& error)
+{
+    error.clear();
+    QFile in(path);
+    if (!in.open(QIODevice::ReadOnly)) {
+        error = QStringLiteral("%1: cannot open the file: %2")
+                    .arg(QDir::toNativeSeparators(path), in.errorString());
+        return {};
+    }
+    RecordFileReader reader(in);
+    RecordCsvWriter csv;
+    if (reader.readHeader()) {
+        QByteArrayView fields[3];
+        QByteArray scratch[3];
+        while (reader.nextRecordBytes(fields))
+            csv.addRecord(asUtf8(fields[0], scratch[0]), asUtf8(fields[1], scratch[1]),
+                          asUtf8(fields[2], scratch[2]));
+    }
+    if (!reader.error().isEmpty())
+        error = QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(path), reader.error());
+    return csv.take();
+}
+
+} // namespace slm
