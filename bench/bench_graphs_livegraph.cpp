@@ -1,14 +1,17 @@
 // The live windows with full trend buffers: opening the live graph until drawn, its redraw after
-// a pan or zoom, opening either histogram, and the memory an open live graph adds.
+// a pan or zoom, opening either histogram, and the memory an open live graph adds. With a folder
+// as argument it also leaves pictures of both windows there and prints each to a PDF file.
 #include "graphs/Graph.h"
 #include "graphs/LiveGraphWindow.h"
 #include "graphs/LiveHistogramWindow.h"
 #include "graphs/LiveTrends.h"
+#include "graphs/TrackModes.h"
 #include "support/ResidentMemory.h"
 #include "support/ScriptedDialogs.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QPrinter>
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -44,6 +47,55 @@ double msOf(QElapsedTimer& t)
     return double(t.nsecsElapsed()) / 1e6;
 }
 
+void printToPdf(auto& window, ScriptedDialogs& dialogs, const QString& path)
+{
+    QPrinter printer;
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(path);
+    dialogs.printerAnswers.enqueue(true);
+    window.printTo(printer);
+}
+
+// An hour of a street's levels, one sample a second.
+void pictures(const QString& folder, ScriptedDialogs& dialogs)
+{
+    LiveTrends trends;
+    for (int i = 0; i < 3600; ++i) {
+        const double level =
+            std::round((58 + 8 * std::sin(i / 300.0) + ((i * 7919LL) % 97) / 10.0) * 10) / 10;
+        trends.addSample(level, QString::number(60 + i / 1800.0, 'f', 1),
+                         QString::number(80 + i / 100.0, 'f', 1));
+    }
+    QPointer<LiveGraphWindow> graph;
+    QPointer<LiveHistogramWindow> histogram;
+    LiveGraphWindow* g =
+        openLiveGraph(graph, trends, LiveTrend::Level, QStringLiteral("SPL (dB)"), dialogs, nullptr);
+    waitUntilDrawn(g->graph());
+    g->chooseTrackMode(CursorEntry);
+    g->graph()->replotNow();
+    g->grab().save(folder + QStringLiteral("/live-graph.png"));
+    printToPdf(*g, dialogs, folder + QStringLiteral("/live-graph.pdf"));
+    g->graph()->replotNow();
+    g->grab().save(folder + QStringLiteral("/live-graph-after-print.png"));
+
+    LiveHistogramWindow* h = openLiveHistogram(histogram, trends, LiveClasses::TenthDb, dialogs, nullptr);
+    waitUntilDrawn(h->graph());
+    h->grab().save(folder + QStringLiteral("/live-histogram-dec.png"));
+    printToPdf(*h, dialogs, folder + QStringLiteral("/live-histogram.pdf"));
+    h = openLiveHistogram(histogram, trends, LiveClasses::WholeDb, dialogs, nullptr);
+    waitUntilDrawn(h->graph());
+    h->clickToolbar(QStringLiteral("Track"));
+    QCoreApplication::processEvents();
+    h->grab().save(folder + QStringLiteral("/live-histogram-int.png"));
+
+    LiveTrends none;
+    g = openLiveGraph(graph, none, LiveTrend::Leq, QStringLiteral("Leq (dB)"), dialogs, nullptr);
+    waitUntilDrawn(g->graph());
+    g->grab().save(folder + QStringLiteral("/live-graph-empty.png"));
+    delete graph.data();
+    delete histogram.data();
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -52,6 +104,8 @@ int main(int argc, char** argv)
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     ScriptedDialogs dialogs;
+    if (argc > 1)
+        pictures(QString::fromLocal8Bit(argv[1]), dialogs);
 
     // The most a view can show: the write index stops at 864000, the next sample wraps to slot 0.
     const int samples = TrendSlots - 1;
@@ -139,6 +193,8 @@ int main(int argc, char** argv)
     for (int i = 0; i < samples; ++i)
         trends.addSample(50, QStringLiteral("62.4"), QStringLiteral("110.3"));
     const long overwritten = residentKb();
+    std::printf("rss before %ld opened %ld sampling %ld overwritten %ld kB\n", before, opened, sampling,
+                overwritten);
     std::printf("live graph memory after its slots were all written again: %ld kB (%.2f bytes per sample)\n",
                 overwritten - before, (overwritten - before) * 1024.0 / samples);
     delete histogram.data();

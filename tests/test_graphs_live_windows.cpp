@@ -422,8 +422,10 @@ private slots:
         QCOMPARE(h.trackBox()->objectName(), QStringLiteral("Picture1"));
         QCOMPARE(h.toolbar()->objectName(), QStringLiteral("Toolbar1"));
         QStringList tools;
-        for (QAction* a : h.toolbar()->actions())
+        for (QAction* a : h.toolbar()->actions()) {
             tools << a->objectName();
+            QVERIFY(h.toolbar()->widgetForAction(a)->focusPolicy() & Qt::TabFocus); // reachable by Tab
+        }
         QCOMPARE(tools, (QStringList{"Track", "Reset", "Print"}));
         QStringList entries;
         for (int i = 0; i < h.picker()->combo()->count(); ++i)

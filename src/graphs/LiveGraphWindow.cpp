@@ -9,6 +9,7 @@
 #include "shared/Twips.h"
 #include "shared/WindowPlacement.h"
 
+#include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPrinter>
@@ -45,14 +46,17 @@ LiveGraphWindow::LiveGraphWindow(Dialogs& dialogs, QWidget* parent) : QWidget(pa
     m_graph = new Graph(this);
     m_graph->setObjectName(QStringLiteral("CWGraph1"));
     m_graph->setAccessibleName(QStringLiteral("Real time graph"));
-    m_graph->setFocusPolicy(Qt::StrongFocus);
     m_graph->setMinimumSize(300, 200);
+    // Samples are counted in whole numbers: no tick between two of them.
+    m_graph->setAxisLabelFormat(Graph::Axis::X, QStringLiteral("0"));
     // Two cursors from the start; the track modes show and hide them, never add or remove.
     for (int c = 0; c < 2; ++c)
         m_graph->setCursorVisible(m_graph->addCursor(), false);
 
     m_frame = new GraphicFrame(liveGraphFrameSettings(), this);
     m_frame->attach(m_graph);
+    // "Cursor Coordinates" is the longest entry; the list shows it whole.
+    m_frame->picker()->combo()->setSizeAdjustPolicy(QComboBox::AdjustToContents);
     m_frame->cursorInfo()->xPosition()->setAccessibleDescription(QStringLiteral("Sample number"));
 
     auto* layout = new QVBoxLayout(this);

@@ -46,6 +46,8 @@ LiveHistogramWindow::LiveHistogramWindow(Dialogs& dialogs, QWidget* parent)
         QAction* action = addTool(name);
         const QString key = QString::fromLatin1(name);
         connect(action, &QAction::triggered, this, [this, key] { clickToolbar(key); });
+        // A toolbar's buttons take no focus of their own; these are the window's only commands.
+        m_toolbar->widgetForAction(action)->setFocusPolicy(Qt::TabFocus);
     }
 
     m_note = new QLabel(noSampleYetText(), this);
@@ -56,7 +58,6 @@ LiveHistogramWindow::LiveHistogramWindow(Dialogs& dialogs, QWidget* parent)
     m_graph = new Graph(this);
     m_graph->setObjectName(QStringLiteral("CWGraph1"));
     m_graph->setAccessibleName(QStringLiteral("Level histogram"));
-    m_graph->setFocusPolicy(Qt::StrongFocus);
     m_graph->setTraceStyle(Graph::Style::Bars);
     m_graph->setAxisCaption(Graph::Axis::X, QStringLiteral("dB"));
     m_graph->setAxisCaption(Graph::Axis::Y, QStringLiteral("Frequency (Times)"));
