@@ -297,6 +297,36 @@ private slots:
         compareRange(g.graph()->axisRange(Graph::Axis::Y), 45, 65);
     }
 
+    void aDenseTraceKeepsEverySpike()
+    {
+        // Far more samples than pixel columns: one loud second among 200000 must still show.
+        TrendBuffer buffer(200000);
+        for (int i = 0; i < 200000; ++i)
+            buffer.set(i, 40.0 + (i % 7) / 10.0);
+        buffer.set(123456, 95.0);
+        Graph g;
+        g.resize(400, 300);
+        g.show();
+        g.plotShared(buffer.snapshot(200000), 1, 1);
+        g.setAxisRange(Graph::Axis::Y, 0, 100);
+        g.setAxisRange(Graph::Axis::X, 1, 200000);
+        QCOMPARE(g.pointCount(), 200000);
+        QCOMPARE(g.pointY(123456), 95.0);
+        g.replotNow();
+        const QImage image = g.plot()->toPixmap().toImage();
+        const int x = int(g.plot()->xAxis->coordToPixel(123457));
+        const int y = int(g.plot()->yAxis->coordToPixel(90));
+        bool drawn = false;
+        for (int dx = -1; dx <= 1; ++dx) {
+            const QColor c = image.pixelColor(x + dx, y);
+            drawn = drawn || (c.blue() > 120 && c.red() < 120);
+        }
+        QVERIFY(drawn);
+        // Nothing drawn at 90 dB away from the spike.
+        const QColor elsewhere = image.pixelColor(int(g.plot()->xAxis->coordToPixel(50000)), y);
+        QVERIFY(!(elsewhere.blue() > 120 && elsewhere.red() < 120));
+    }
+
     void printsOnePagePerCopyAndComesBack()
     {
         LiveTrends trends;

@@ -74,6 +74,8 @@ QVector<QPointF> SeriesTrace::visibleLine() const
     // One point beyond each edge, so the line runs out of the plot instead of stopping short.
     const int first = int(std::clamp(std::floor((shown.lower - m_firstX) / m_step) - 1, 0.0, double(n - 1)));
     const int last = int(std::clamp(std::ceil((shown.upper - m_firstX) / m_step) + 1, 0.0, double(n - 1)));
+    if (last < first)
+        return line;
     const double firstPixel = keys->coordToPixel(keyAt(first));
     const double pixelsPerPoint = std::abs(keys->coordToPixel(keyAt(first) + m_step) - firstPixel);
     const double direction = keys->rangeReversed() ? -1 : 1;
