@@ -52,7 +52,7 @@ private slots:
         QCOMPARE(t->writeIndex(), 0);
         QVERIFY(std::ranges::all_of(t->intHistogram(), [](int n) { return n == 0; }));
         QVERIFY(std::ranges::all_of(t->decHistogram(), [](int n) { return n == 0; }));
-        for (const std::vector<double>* buffer : {&t->levelTrend(), &t->leqTrend(), &t->selTrend()})
+        for (const TrendBuffer* buffer : {&t->levelTrend(), &t->leqTrend(), &t->selTrend()})
             QCOMPARE(buffer->size(), size_t(TrendSlots));
     }
 

@@ -106,6 +106,22 @@ PanelWiring::PanelWiring(Panel& panel, MeterSession& session, Services& services
     ui.listArea->addWidget(m_list);
     ui.graphArea->addWidget(m_graphs);
     QObject::connect(&panel, &Panel::trendChosen, m_graphs, &PanelGraphs::showTrend);
+    // A click on a shown panel graph opens its enlarged view with the data as it is now.
+    QObject::connect(m_graphs, &PanelGraphs::graphClicked, &panel,
+                     [this, &services, &panel](PanelGraphs::Which which) {
+                         using W = PanelGraphs::Which;
+                         if (which == W::IntHistogram || which == W::DecHistogram) {
+                             const LiveClasses classes =
+                                 which == W::IntHistogram ? LiveClasses::WholeDb : LiveClasses::TenthDb;
+                             openLiveHistogram(m_liveHistogram, *m_trends, classes, services.dialogs, &panel);
+                             return;
+                         }
+                         const LiveTrend trend = which == W::Level ? LiveTrend::Level
+                                                 : which == W::Leq ? LiveTrend::Leq
+                                                                   : LiveTrend::Sel;
+                         const QString unit = m_graphs->graph(which)->axisCaption(Graph::Axis::Y);
+                         openLiveGraph(m_liveGraph, *m_trends, trend, unit, services.dialogs, &panel);
+                     });
     const QColor trace = m_graphs->graph(PanelGraphs::Which::Level)->traceColor();
     ui.shBtn->setStyleSheet(QStringLiteral("background: %1;").arg(trace.name()));
 

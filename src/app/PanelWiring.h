@@ -1,6 +1,8 @@
 #pragma once
 
 #include "analysis/HistogramWindow.h"
+#include "graphs/LiveGraphWindow.h"
+#include "graphs/LiveHistogramWindow.h"
 #include "graphs/RecordPlotWindow.h"
 #include "live/TimedStart.h"
 #include "shared/ReentryGuard.h"
@@ -48,6 +50,9 @@ public:
     OpenRecordFile& openFile() { return *m_openFile; }
     HistogramWindow* histogram() const { return m_histogram; }
     RecordPlotWindow* plot() const { return m_plot; }
+    // The windows a click on a panel graph opened, while they are open.
+    LiveGraphWindow* liveGraph() const { return m_liveGraph; }
+    LiveHistogramWindow* liveHistogram() const { return m_liveHistogram; }
     const TimedStartState& timedStart() const { return m_timedStart; }
 
 private:
@@ -62,6 +67,8 @@ private:
     std::unique_ptr<LoggerCommands> m_logger;
     std::unique_ptr<OpenRecordFile> m_openFile;
     QPointer<HistogramWindow> m_histogram;
+    QPointer<LiveGraphWindow> m_liveGraph;
+    QPointer<LiveHistogramWindow> m_liveHistogram;
     ReentryFlag m_lnRun;
     QPointer<RecordPlotWindow> m_plot;
     ReentryFlag m_plotRun;

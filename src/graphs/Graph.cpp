@@ -2,6 +2,7 @@
 
 #include "graphs/LabelFormatTicker.h"
 #include "graphs/MarkerLayer.h"
+#include "graphs/SeriesTrace.h"
 
 #include <QVBoxLayout>
 #include <algorithm>
@@ -79,8 +80,32 @@ QCPAxis* Graph::axis(Axis a) const
     return a == Axis::X ? m_plot->xAxis : m_plot->yAxis;
 }
 
+bool Graph::sharedTrace() const
+{
+    return m_shared && m_shared->count() > 0;
+}
+
+void Graph::dropSharedTrace()
+{
+    if (m_shared)
+        m_shared->clear();
+}
+
+void Graph::plotShared(std::shared_ptr<const SeriesValues> values, double firstX, double step)
+{
+    if (!m_shared) {
+        m_shared = new SeriesTrace(m_plot->xAxis, m_plot->yAxis);
+        m_shared->setPen(m_trace->pen());
+    }
+    m_trace->data()->clear();
+    m_shared->setValues(std::move(values), firstX, step);
+    m_stepHint = step != 0 ? std::abs(step) : 1;
+    dataChanged();
+}
+
 void Graph::writeTrace(int count, double firstX, double step, auto valueAt)
 {
+    dropSharedTrace();
     QCPGraphDataContainer& data = *m_trace->data();
     const bool sameKeys = count > 0 && data.size() == count && data.constBegin()->key == firstX &&
                           (data.constEnd() - 1)->key == firstX + (count - 1) * step;
@@ -111,6 +136,7 @@ void Graph::plotY(std::span<const int> values, double firstX, double step)
 
 void Graph::chartY(double value)
 {
+    dropSharedTrace();
     QCPGraphDataContainer& data = *m_trace->data();
     const double key = data.isEmpty() ? m_chartFirstX : (data.constEnd() - 1)->key + m_chartStep;
     data.add(QCPGraphData(key, value));
@@ -138,27 +164,28 @@ void Graph::setChartStart(double firstX, double step)
 
 void Graph::clearData()
 {
+    dropSharedTrace();
     m_trace->data()->clear();
     dataChanged();
 }
 
 int Graph::pointCount() const
 {
-    return m_trace->data()->size();
+    return sharedTrace() ? m_shared->count() : m_trace->data()->size();
 }
 
 double Graph::pointX(int index) const
 {
     if (index < 0 || index >= pointCount())
         return 0;
-    return m_trace->data()->at(index)->key;
+    return sharedTrace() ? m_shared->keyAt(index) : m_trace->data()->at(index)->key;
 }
 
 double Graph::pointY(int index) const
 {
     if (index < 0 || index >= pointCount())
         return 0;
-    return m_trace->data()->at(index)->value;
+    return sharedTrace() ? m_shared->valueAt(index) : m_trace->data()->at(index)->value;
 }
 
 void Graph::dataChanged()
@@ -171,11 +198,12 @@ void Graph::dataChanged()
 void Graph::applyAutoScale()
 {
     const QCPGraphDataContainer& data = *m_trace->data();
-    if (data.isEmpty())
+    const bool shared = sharedTrace();
+    if (data.isEmpty() && !shared)
         return;
     if (m_autoX) {
-        double lo = data.constBegin()->key;
-        double hi = (data.constEnd() - 1)->key;
+        double lo = pointX(0);
+        double hi = pointX(pointCount() - 1);
         if (m_chartLength > 0)
             hi = std::max(hi, lo + (m_chartLength - 1) * m_chartStep);
         if (m_style == Style::Bars) {
@@ -186,8 +214,8 @@ void Graph::applyAutoScale()
         m_plot->xAxis->setRange(r.min, r.max);
     }
     if (m_autoY) {
-        double lo = data.constBegin()->value;
-        double hi = lo;
+        double lo = shared ? m_shared->minValue() : data.constBegin()->value;
+        double hi = shared ? m_shared->maxValue() : lo;
         for (auto it = data.constBegin(); it != data.constEnd(); ++it) {
             lo = std::min(lo, it->value);
             hi = std::max(hi, it->value);
@@ -440,7 +468,11 @@ void Graph::dragCursorTo(int number, const QPointF& pixel)
     double x = std::clamp(m_plot->xAxis->pixelToCoord(pixel.x()), xr.min, xr.max);
     double y = std::clamp(m_plot->yAxis->pixelToCoord(pixel.y()), yr.min, yr.max);
     const QCPGraphDataContainer& data = *m_trace->data();
-    if (m_cursorSnap && !data.isEmpty()) {
+    if (m_cursorSnap && sharedTrace()) {
+        const int i = m_shared->nearestIndex(x);
+        x = m_shared->keyAt(i);
+        y = m_shared->valueAt(i);
+    } else if (m_cursorSnap && !data.isEmpty()) {
         auto it = data.findBegin(x, false);
         if (it == data.constEnd())
             --it;
@@ -590,6 +622,8 @@ void Graph::setTraceColor(const QColor& color)
 {
     m_traceColor = color;
     m_trace->setPen(QPen(color, 1));
+    if (m_shared)
+        m_shared->setPen(QPen(color, 1));
     if (m_bars) {
         m_bars->setPen(QPen(color, 0));
         m_bars->setBrush(QBrush(color));

@@ -3,6 +3,7 @@
 #include <QColor>
 #include <QString>
 #include <QWidget>
+#include <memory>
 #include <span>
 #include <vector>
 
@@ -18,6 +19,8 @@ namespace slm
 
 class LabelFormatTicker;
 class MarkerLayer;
+class SeriesTrace;
+class SeriesValues;
 
 // The mouse modes of every graph window, numbered as the track-mode lists show them.
 enum class TrackMode {
@@ -64,6 +67,9 @@ public:
     // length and keys only rewrites the values, so a histogram redraw costs little.
     void plotY(std::span<const double> values, double firstX = 0, double step = 1);
     void plotY(std::span<const int> values, double firstX = 0, double step = 1);
+    // Trace from values the graph reads in place and shares (a live graph's snapshot): nothing
+    // is copied per point. Points, cursors and scaling work as with plotY; markers do not.
+    void plotShared(std::shared_ptr<const SeriesValues> values, double firstX = 0, double step = 1);
     // Chart: appends one point one step after the last (at firstX for the first). With a chart
     // length set, only the newest that many points are kept and the X axis scrolls with them.
     void chartY(double value);
@@ -157,6 +163,8 @@ private:
     void writeTrace(int count, double firstX, double step, auto valueAt);
     void dataChanged();
     void applyAutoScale();
+    bool sharedTrace() const;
+    void dropSharedTrace();
     void syncBars();
     const CursorItems* cursorAt(int number) const;
     int nearestCursor(double pixelX, double pixelY) const;
@@ -171,6 +179,7 @@ private:
     // reads work the same; with bars m_trace is hidden and m_bars draws a copy of its points.
     QCPGraph* m_trace = nullptr;
     QCPBars* m_bars = nullptr;
+    SeriesTrace* m_shared = nullptr; // made by the first plotShared, then reused
     LabelFormatTicker* m_xTicker = nullptr;
     LabelFormatTicker* m_yTicker = nullptr;
     TrackMode m_trackMode = TrackMode::Normal;

@@ -68,10 +68,9 @@ TrendSampleResult LiveTrends::addSample(double level, const QString& leqText, co
     m_selMax = std::max(m_selMax, r.sel);
     m_selMin = std::min(m_selMin, r.sel);
 
-    const size_t slot = size_t(m_writeIndex);
-    m_levelTrend[slot] = level;
-    m_leqTrend[slot] = r.leq;
-    m_selTrend[slot] = r.sel;
+    m_levelTrend.set(m_writeIndex, level);
+    m_leqTrend.set(m_writeIndex, r.leq);
+    m_selTrend.set(m_writeIndex, r.sel);
     m_writeIndex = m_writeIndex + 1 == TrendSlots ? 0 : m_writeIndex + 1;
 
     // Listeners read the histograms and buffers from here, so they must be complete first.

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "graphs/TrendBuffer.h"
+
 #include <QObject>
 #include <QString>
 #include <array>
@@ -57,9 +59,9 @@ public:
     void clearForLinkLoss();
 
     // Slot i holds sample i since the last clearing (overwritten from slot 0 after a wrap).
-    const std::vector<double>& levelTrend() const { return m_levelTrend; }
-    const std::vector<double>& leqTrend() const { return m_leqTrend; }
-    const std::vector<double>& selTrend() const { return m_selTrend; }
+    const TrendBuffer& levelTrend() const { return m_levelTrend; }
+    const TrendBuffer& leqTrend() const { return m_leqTrend; }
+    const TrendBuffer& selTrend() const { return m_selTrend; }
     int writeIndex() const { return m_writeIndex; } // the next slot written
     const std::array<int, IntClasses>& intHistogram() const { return m_intHistogram; }
     const std::array<int, DecClasses>& decHistogram() const { return m_decHistogram; }
@@ -85,10 +87,11 @@ signals:
 private:
     void clearCounts();
 
-    // Allocated once: 3 x 864001 numbers.
-    std::vector<double> m_levelTrend = std::vector<double>(TrendSlots, 0.0);
-    std::vector<double> m_leqTrend = std::vector<double>(TrendSlots, 0.0);
-    std::vector<double> m_selTrend = std::vector<double>(TrendSlots, 0.0);
+    // Allocated once: 3 x 864001 numbers (and a block again wherever a live graph's snapshot
+    // still holds the one being overwritten).
+    TrendBuffer m_levelTrend{TrendSlots};
+    TrendBuffer m_leqTrend{TrendSlots};
+    TrendBuffer m_selTrend{TrendSlots};
     int m_writeIndex = 0;
     std::array<int, IntClasses> m_intHistogram{};
     std::array<int, DecClasses> m_decHistogram{};

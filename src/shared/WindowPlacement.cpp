@@ -1,5 +1,6 @@
 #include "shared/WindowPlacement.h"
 
+#include <QGuiApplication>
 #include <QScreen>
 #include <QWidget>
 #include <algorithm>
@@ -33,6 +34,27 @@ void placeBesidePanel(QWidget* window, const QWidget* panel)
         x = std::max(room.left(), std::min(x, room.right() + 1 - frameWidth));
     }
     window->move(x, frame.top());
+}
+
+void placeAtScreenTopLeft(QWidget* window)
+{
+    QPoint corner(0, 0);
+    const QScreen* screen = window->screen();
+    if (!screen)
+        screen = QGuiApplication::primaryScreen();
+    if (screen) {
+        const QRect room = screen->availableGeometry();
+        // Before it is shown the window has no frame: keep room for a usual title bar and border.
+        const QRect frame = window->frameGeometry();
+        const QSize extra = window->isVisible() ? frame.size() - window->size() : QSize(16, 40);
+        const QSize most = room.size() - extra;
+        if (window->width() > most.width() || window->height() > most.height())
+            window->resize(std::min(window->width(), most.width()),
+                           std::min(window->height(), most.height()));
+        if (!room.contains(corner))
+            corner = room.topLeft();
+    }
+    window->move(corner);
 }
 
 } // namespace slm

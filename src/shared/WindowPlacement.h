@@ -16,5 +16,9 @@ QPoint samplingChoicePosition(const QRect& panelFrame, double dpiX, double dpiY)
 QPoint setupPosition(const QRect& panelFrame, int windowWidth, double dpiY);
 // Windows that show a result open right of the panel, level with its top, and on the screen.
 void placeBesidePanel(QWidget* window, const QWidget* panel);
+// The live windows open in the screen's top-left corner (0, 0). Where that corner is not free
+// (a bar along the top or the left) or the window is larger than the screen, the window moves
+// and shrinks just enough to be seen whole.
+void placeAtScreenTopLeft(QWidget* window);
 
 } // namespace slm
