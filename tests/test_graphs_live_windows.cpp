@@ -456,7 +456,7 @@ private slots:
             tools << a->objectName();
             QVERIFY(h.toolbar()->widgetForAction(a)->focusPolicy() & Qt::TabFocus); // reachable by Tab
         }
-        QCOMPARE(tools, (QStringList{"Track", "Reset", "Print"}));
+        QCOMPARE(tools, (QStringList{"Track", "Reset", "Print", "PrintPreview"}));
         QStringList entries;
         for (int i = 0; i < h.picker()->combo()->count(); ++i)
             entries << h.picker()->combo()->itemText(i);
@@ -512,6 +512,38 @@ private slots:
 
         // Cancelled: nothing printed, nothing changed.
         QVERIFY(!h.printTo(printer));
+        QVERIFY(h.toolbar()->isVisible());
+    }
+
+    void previewsShowThePrintedPagesWithoutPrinting()
+    {
+        LiveTrends trends;
+        addLevels(trends, {45.0, 55.5, 65.0});
+        Windows w;
+        QTemporaryDir dir;
+        LiveGraphWindow& g = w.openGraph(trends, LiveTrend::Level);
+        QTRY_VERIFY(g.isVisible());
+        const QSize size = g.size();
+        w.dialogs.previewPdfPath = dir.filePath(QStringLiteral("graph.pdf"));
+        w.dialogs.previewAnswers.enqueue(false); // looked at, closed without printing
+        g.frame()->previewButton()->click();
+        QCOMPARE(w.dialogs.previewDialogs, 1);
+        QCOMPARE(w.dialogs.printerDialogs, 0);
+        QCOMPARE(pdfPages(w.dialogs.previewPdfPath), 1);
+        const QString graphText = pdfText(w.dialogs.previewPdfPath);
+        QVERIFY2(graphText.contains(QStringLiteral("60")), qPrintable(graphText));
+        QVERIFY(!graphText.contains(QStringLiteral("Reset Scale")));
+        QVERIFY(g.frame()->isVisible());
+        QCOMPARE(g.size(), size);
+
+        LiveHistogramWindow& h = w.openHistogram(trends, LiveClasses::TenthDb);
+        QTRY_VERIFY(h.isVisible());
+        w.dialogs.previewPdfPath = dir.filePath(QStringLiteral("histogram.pdf"));
+        w.dialogs.previewAnswers.enqueue(false);
+        h.clickToolbar(QStringLiteral("Print Preview"));
+        QCOMPARE(w.dialogs.previewDialogs, 2);
+        QCOMPARE(pdfPages(w.dialogs.previewPdfPath), 1);
+        QVERIFY(!pdfText(w.dialogs.previewPdfPath).contains(QStringLiteral("Track")));
         QVERIFY(h.toolbar()->isVisible());
     }
 };

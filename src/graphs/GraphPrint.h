@@ -32,6 +32,9 @@ struct GraphPrintJob {
 // the white background and plot area, hides the frames, draws the client area scaled to fit one
 // page (or one page per copy) and puts the window back as it was, whether or not printing
 // worked. Returns true when the pages went to the printer.
+// Where a graph window's pages go: straight to the printer, or into the print preview first.
+enum class PrintOutput { Printer, Preview };
+
 bool printGraphWindow(const GraphPrintJob& job, Dialogs& dialogs, QPrinter& printer);
 
 // The pages of a print, without the dialog and the note: what "Print" sends and what the preview

@@ -46,10 +46,14 @@ GraphicFrame::GraphicFrame(const GraphicFrameSettings& settings, QWidget* parent
     m_reset->setObjectName(QStringLiteral("CmdReset"));
     m_print = new QPushButton(QStringLiteral("Print Graph"), this);
     m_print->setObjectName(QStringLiteral("CmdPrint"));
+    // The same page on screen first, from which it can be printed.
+    m_preview = new QPushButton(QStringLiteral("Print Preview"), this);
+    m_preview->setObjectName(QStringLiteral("CmdPreview"));
     auto* buttons = new QVBoxLayout;
     buttons->addStretch();
     buttons->addWidget(m_reset);
     buttons->addWidget(m_print);
+    buttons->addWidget(m_preview);
     buttons->addStretch();
 
     auto* row = new QHBoxLayout(this);
@@ -62,6 +66,7 @@ GraphicFrame::GraphicFrame(const GraphicFrameSettings& settings, QWidget* parent
     connect(m_ranges, &GraphRangeFrame::edited, this, &GraphicFrame::applyRanges);
     connect(m_reset, &QPushButton::clicked, this, &GraphicFrame::resetClicked);
     connect(m_print, &QPushButton::clicked, this, &GraphicFrame::printClicked);
+    connect(m_preview, &QPushButton::clicked, this, &GraphicFrame::previewClicked);
 }
 
 void GraphicFrame::attach(Graph* graph)

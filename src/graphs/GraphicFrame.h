@@ -42,6 +42,7 @@ public:
     CursorInfoFrame* cursorInfo() const { return m_cursorInfo; }
     QPushButton* resetButton() const { return m_reset; }
     QPushButton* printButton() const { return m_print; }
+    QPushButton* previewButton() const { return m_preview; }
 
     // X and then Y: the graph's range from AxisMin(axis)..AxisMax(axis) as the edits hold them.
     void applyRanges();
@@ -52,6 +53,7 @@ signals:
     void trackModeChosen(int index, int mode);
     void resetClicked();
     void printClicked();
+    void previewClicked();
 
 private:
     Graph* m_graph = nullptr;
@@ -60,6 +62,7 @@ private:
     CursorInfoFrame* m_cursorInfo = nullptr;
     QPushButton* m_reset = nullptr;
     QPushButton* m_print = nullptr;
+    QPushButton* m_preview = nullptr;
 };
 
 } // namespace slm

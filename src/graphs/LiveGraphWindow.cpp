@@ -69,6 +69,7 @@ LiveGraphWindow::LiveGraphWindow(Dialogs& dialogs, QWidget* parent) : QWidget(pa
             [this](int index, int) { onTrackModeChosen(index); });
     connect(m_frame, &GraphicFrame::resetClicked, this, &LiveGraphWindow::resetScale);
     connect(m_frame, &GraphicFrame::printClicked, this, [this] { print(); });
+    connect(m_frame, &GraphicFrame::previewClicked, this, [this] { printPreview(); });
 
     resize(twipsSize(this, WidthTwips, HeightTwips));
     placeAtScreenTopLeft(this);
@@ -147,7 +148,13 @@ bool LiveGraphWindow::print()
     return printTo(printer);
 }
 
-bool LiveGraphWindow::printTo(QPrinter& printer)
+bool LiveGraphWindow::printPreview()
+{
+    QPrinter printer;
+    return printTo(printer, PrintOutput::Preview);
+}
+
+bool LiveGraphWindow::printTo(QPrinter& printer, PrintOutput output)
 {
     m_frame->chooseNormal(); // plain mode, both cursors hidden
     QString caption;
@@ -177,7 +184,8 @@ bool LiveGraphWindow::printTo(QPrinter& printer)
         layout()->activate();
         resize(size);
     };
-    return printGraphWindow(job, m_dialogs, printer);
+    return output == PrintOutput::Preview ? previewGraphWindow(job, m_dialogs, printer)
+                                          : printGraphWindow(job, m_dialogs, printer);
 }
 
 LiveGraphWindow* openLiveGraph(QPointer<LiveGraphWindow>& shown, const LiveTrends& trends, LiveTrend trend,

@@ -2,6 +2,8 @@
 
 #include "graphs/LiveViews.h"
 
+#include "graphs/GraphPrint.h"
+
 #include <QPointer>
 #include <QWidget>
 
@@ -45,7 +47,9 @@ public:
     void resetScale();
     // "Print Graph": the printer dialog, then the window as one page per copy.
     bool print();
-    bool printTo(QPrinter& printer);
+    bool printTo(QPrinter& printer, PrintOutput output = PrintOutput::Printer);
+    // "Print Preview": the pages "Print" would send, shown first; true when printed from there.
+    bool printPreview();
 
     Graph* graph() const { return m_graph; }
     GraphicFrame* frame() const { return m_frame; }

@@ -42,7 +42,7 @@ LiveHistogramWindow::LiveHistogramWindow(Dialogs& dialogs, QWidget* parent)
     m_toolbar->setObjectName(QStringLiteral("Toolbar1"));
     m_toolbar->setToolButtonStyle(Qt::ToolButtonTextOnly);
     m_toolbar->setFixedHeight(twipsToPixels(GraphTopTwips, screenDpiY(this)));
-    for (const char* name : {"Track", "Reset", "Print"}) {
+    for (const char* name : {"Track", "Reset", "Print", "Print Preview"}) {
         QAction* action = addTool(name);
         const QString key = QString::fromLatin1(name);
         connect(action, &QAction::triggered, this, [this, key] { clickToolbar(key); });
@@ -104,7 +104,7 @@ QAction* LiveHistogramWindow::addTool(const char* name)
 {
     const QString text = QString::fromLatin1(name);
     QAction* action = m_toolbar->addAction(text);
-    action->setObjectName(text);
+    action->setObjectName(QString(text).remove(u' '));
     action->setToolTip(text);
     return action;
 }
@@ -139,6 +139,8 @@ void LiveHistogramWindow::clickToolbar(const QString& name)
         resetScale();
     } else if (name == u"Print") {
         print();
+    } else if (name == u"Print Preview") {
+        printPreview();
     }
 }
 
@@ -160,7 +162,13 @@ bool LiveHistogramWindow::print()
     return printTo(printer);
 }
 
-bool LiveHistogramWindow::printTo(QPrinter& printer)
+bool LiveHistogramWindow::printPreview()
+{
+    QPrinter printer;
+    return printTo(printer, PrintOutput::Preview);
+}
+
+bool LiveHistogramWindow::printTo(QPrinter& printer, PrintOutput output)
 {
     QString caption;
     QSize size;
@@ -189,7 +197,8 @@ bool LiveHistogramWindow::printTo(QPrinter& printer)
         resize(size);
         m_graph->setAxisCaption(Graph::Axis::Y, caption);
     };
-    return printGraphWindow(job, m_dialogs, printer);
+    return output == PrintOutput::Preview ? previewGraphWindow(job, m_dialogs, printer)
+                                          : printGraphWindow(job, m_dialogs, printer);
 }
 
 LiveHistogramWindow* openLiveHistogram(QPointer<LiveHistogramWindow>& shown, const LiveTrends& trends,

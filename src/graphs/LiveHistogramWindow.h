@@ -2,6 +2,8 @@
 
 #include "graphs/LiveViews.h"
 
+#include "graphs/GraphPrint.h"
+
 #include <QPointer>
 #include <QWidget>
 
@@ -50,7 +52,9 @@ public:
     // "Reset" and "Reset Scale": the scale as it was at opening.
     void resetScale();
     bool print();
-    bool printTo(QPrinter& printer);
+    bool printTo(QPrinter& printer, PrintOutput output = PrintOutput::Printer);
+    // "Print Preview": the pages "Print" would send, shown first; true when printed from there.
+    bool printPreview();
 
     Graph* graph() const { return m_graph; }
     QToolBar* toolbar() const { return m_toolbar; }

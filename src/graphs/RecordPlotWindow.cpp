@@ -54,6 +54,7 @@ RecordPlotWindow::RecordPlotWindow(Dialogs& dialogs, QWidget* parent) : QWidget(
     connect(m_frame, &GraphicFrame::trackModeChosen, this, &RecordPlotWindow::onTrackModeChosen);
     connect(m_frame, &GraphicFrame::resetClicked, this, &RecordPlotWindow::resetScale);
     connect(m_frame, &GraphicFrame::printClicked, this, [this] { print(); });
+    connect(m_frame, &GraphicFrame::previewClicked, this, [this] { printPreview(); });
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(8, 8, 8, 8);
@@ -111,14 +112,21 @@ bool RecordPlotWindow::print()
     return print(printer);
 }
 
-bool RecordPlotWindow::print(QPrinter& printer)
+bool RecordPlotWindow::printPreview()
+{
+    QPrinter printer;
+    return print(printer, PrintOutput::Preview);
+}
+
+bool RecordPlotWindow::print(QPrinter& printer, PrintOutput output)
 {
     m_frame->chooseNormal();
     GraphPrintJob job;
     job.window = this;
     job.graph = m_graph;
     job.hiddenWhilePrinting = {m_frame};
-    return printGraphWindow(job, m_dialogs, printer);
+    return output == PrintOutput::Preview ? previewGraphWindow(job, m_dialogs, printer)
+                                          : printGraphWindow(job, m_dialogs, printer);
 }
 
 RecordPlotWindow* plotRecordList(QPointer<RecordPlotWindow>& shown, const RecordListModel& list,

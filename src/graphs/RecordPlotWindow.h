@@ -2,6 +2,8 @@
 
 #include "graphs/LevelPlot.h"
 
+#include "graphs/GraphPrint.h"
+
 #include <QPointer>
 #include <QWidget>
 
@@ -38,7 +40,9 @@ public:
     // "Print Graph": the printer dialog, then the window on white without FrmGraphic as one page.
     // False when cancelled or when printing failed; the window looks as before either way.
     bool print();
-    bool print(QPrinter& printer);
+    bool print(QPrinter& printer, PrintOutput output = PrintOutput::Printer);
+    // "Print Preview": the page "Print Graph" would send, shown first; true when printed from there.
+    bool printPreview();
 
     int recordCount() const { return m_recordCount; }
     Graph* graph() const { return m_graph; }
