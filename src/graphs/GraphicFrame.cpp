@@ -33,6 +33,9 @@ GraphicFrame::GraphicFrame(const GraphicFrameSettings& settings, QWidget* parent
     trackBox->setObjectName(QStringLiteral("FraTrackMode"));
     m_picker = new TrackModePicker(settings.trackModes, trackBox);
     m_picker->combo()->setAccessibleName(QStringLiteral("Track mode"));
+    // "Cursor Coordinates" is the longest entry: the list never gets narrower than it.
+    m_picker->combo()->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+    m_picker->combo()->setMinimumWidth(m_picker->combo()->sizeHint().width());
     m_picker->description()->setAccessibleName(QStringLiteral("Track mode help"));
     m_picker->description()->setTabChangesFocus(true);
     auto* trackLayout = new QVBoxLayout(trackBox);

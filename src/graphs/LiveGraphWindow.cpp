@@ -55,8 +55,6 @@ LiveGraphWindow::LiveGraphWindow(Dialogs& dialogs, QWidget* parent) : QWidget(pa
 
     m_frame = new GraphicFrame(liveGraphFrameSettings(), this);
     m_frame->attach(m_graph);
-    // "Cursor Coordinates" is the longest entry; the list shows it whole.
-    m_frame->picker()->combo()->setSizeAdjustPolicy(QComboBox::AdjustToContents);
     m_frame->cursorInfo()->xPosition()->setAccessibleDescription(QStringLiteral("Sample number"));
 
     auto* layout = new QVBoxLayout(this);
