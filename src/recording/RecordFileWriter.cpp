@@ -11,11 +11,10 @@
 
 #ifdef Q_OS_UNIX
 #include <unistd.h>
+#endif
 
 namespace slm
 {
-
-#endif
 
 QString fileWriteError(const QString& path, const QString& reason)
 {
