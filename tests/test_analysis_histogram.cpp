@@ -369,6 +369,9 @@ void TestAnalysisHistogram::tableIsReadableByScreenReaders()
     const QList<QAccessibleInterface*> headers = tc->columnHeaderCells();
     QCOMPARE(headers.size(), 1);
     QCOMPARE(headers.first()->text(QAccessible::Name), QStringLiteral(" 5"));
+    // Qt registers a new header interface on every call and frees it only when told to.
+    for (QAccessibleInterface* header : headers)
+        QAccessible::deleteAccessibleInterface(QAccessible::uniqueId(header));
     QCOMPARE(table->cellAt(0, 0)->text(QAccessible::Name), QStringLiteral("L(00)"));
     QVERIFY(cell->state().readOnly || !cell->state().editable);
 }
