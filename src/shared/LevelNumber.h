@@ -15,8 +15,9 @@ struct PlainLevelNumber {
     bool plain = false;     // false: a sign, an exponent or a long digit run; read it in general
     double value() const
     {
-        constexpr double PowersOfTen[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
-                                          1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+        // Static: a local table would be laid out again on the stack for each of the 348000 texts.
+        static constexpr double PowersOfTen[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                                 1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
         return double(mantissa) / PowersOfTen[decimals];
     }
 };
