@@ -1,34 +1,21 @@
 // Figures for the Ln statistics over a full list (348000 records): the count, range and
 // percentiles at each resolution, without drawing. Target: at most 20 ms each.
+#include "BenchSupport.h"
+
 #include "analysis/LnStatistics.h"
 #include "shared/RecordListModel.h"
 
 #include <QCoreApplication>
-#include <QElapsedTimer>
-#include <algorithm>
 #include <cstdio>
 #include <vector>
 
 using namespace slm;
+using slm::bench::bestMs;
 
 namespace
 {
 
 constexpr int Records = 348000;
-constexpr int Rounds = 5;
-
-// Best of a few rounds, in ms: the first round also pays for cold caches.
-template <class Work> double bestMs(Work work)
-{
-    double best = 1e300;
-    for (int i = 0; i < Rounds; ++i) {
-        QElapsedTimer timer;
-        timer.start();
-        work();
-        best = std::min(best, timer.nsecsElapsed() / 1e6);
-    }
-    return best;
-}
 
 } // namespace
 
@@ -39,14 +26,7 @@ int main(int argc, char** argv)
     QStringList levels;
     levels.reserve(Records);
     for (int n = 1; n <= Records; ++n) {
-        // Mostly levels 30.0 .. 119.9, with the odd marked record, under-range and overload.
-        QString level = QString::number(30.0 + (n * 7 % 900) / 10.0, 'f', 1);
-        if (n % 997 == 0)
-            level += u'*';
-        else if (n % 1999 == 0)
-            level = QStringLiteral("- - -");
-        else if (n % 2999 == 0)
-            level = QStringLiteral("OL");
+        const QString level = bench::listLevelText(n, true);
         model.append(QString::number(n), QStringLiteral("2026/01/17 08:00:00"), level);
         levels << level;
     }

@@ -1,5 +1,7 @@
 // Figures for `slm-report --json` on a full real-time file (348000 records), timed as a whole
 // process from its start to its exit, as a script would run it. Target: at most 0.4 s.
+#include "BenchSupport.h"
+
 #include "recording/FileTransfer.h"
 #include "shared/RecordListModel.h"
 
@@ -24,11 +26,8 @@ int main(int argc, char** argv)
         RecordListModel list;
         const QDateTime start(QDate(2026, 1, 17), QTime(8, 0, 0));
         for (int n = 1; n <= Records; ++n) {
-            QString level = QString::number(30.0 + (n * 7 % 900) / 10.0, 'f', 1);
-            if (n % 997 == 0)
-                level += u'*';
             list.append(QString::number(n), start.addSecs(n).toString(QStringLiteral("yyyy/MM/dd HH:mm:ss")),
-                        level);
+                        bench::listLevelText(n, false));
         }
         RealTimeHeader header{1, "A", "FAST", "30-90", " 119.9 ", "2026/01/17 08:00:07", "XXX", "XXX"};
         const QString error = writeRealTimeListFile(path, header, list, nullptr);

@@ -11,6 +11,7 @@
 #include "shared/PrinterNote.h"
 #include "shared/RecordListModel.h"
 #include "shared/RecordListPrintout.h"
+#include "shared/ReentryGuard.h"
 #include "shared/TextHelpers.h"
 #include "support/CountingPanelTimers.h"
 #include "support/QuietLink.h"
@@ -439,6 +440,36 @@ private slots:
         else
             QCOMPARE(font.family(), QFontDatabase::systemFont(QFontDatabase::FixedFont).family());
         QVERIFY(QFontInfo(font).fixedPitch());
+    }
+
+    void menuPrintRunsOneAtATime()
+    {
+        ReentryFlag printing;
+        int jobsRead = 0;
+        const auto readJob = [&] {
+            ++jobsRead;
+            return job();
+        };
+        // Without dialogs, or while a print runs, nothing is asked and the window is not read.
+        QCOMPARE(runListPrint(ListPrintMode::Print, printing, nullptr, readJob), ListPrintResult::Ended);
+        {
+            ReentryFlag::Guard running(printing);
+            QCOMPARE(runListPrint(ListPrintMode::Preview, printing, &m_t->dialogs, readJob),
+                     ListPrintResult::Ended);
+        }
+        QCOMPARE(jobsRead, 0);
+        QCOMPARE(m_t->dialogs.printerDialogs + m_t->dialogs.previewDialogs, 0);
+
+        fill(*m_model, 3);
+        const QString path = m_dir->filePath(QStringLiteral("menu.pdf"));
+        m_t->dialogs.printerAnswers << true;
+        m_t->dialogs.printerPdfPath = path;
+        m_t->dialogs.inputAnswers << "1";
+        QCOMPARE(runListPrint(ListPrintMode::Print, printing, &m_t->dialogs, readJob),
+                 ListPrintResult::Printed);
+        QCOMPARE(jobsRead, 1);
+        QVERIFY(!printing.active());
+        QCOMPARE(pdfLines(path).size(), 13);
     }
 
     void fileViewPrintsItsList()

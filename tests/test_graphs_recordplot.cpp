@@ -109,6 +109,11 @@ private slots:
             const QString text = QString::fromLatin1(t);
             QCOMPARE(numericValue(QByteArrayView(t)), numericValue(text));
         }
+        // The byte reader's shortcut for plain digits must round and stop exactly as the text reader.
+        for (const char* t :
+             {".", "5.e2", "1.2.3", "0.1", "72.3E", "+", "123456789012345", "1234567890123456",
+              "999999999999999.9", "0.000000000000001", "94.7000000000000001"})
+            QCOMPARE(numericValue(QByteArrayView(t)), numericValue(QString::fromLatin1(t)));
     }
 
     void listRunReportsRarelyAndCanStop()

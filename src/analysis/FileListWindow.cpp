@@ -10,7 +10,6 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QPrinter>
 #include <QPushButton>
 #include <QToolBar>
 #include <algorithm>
@@ -280,22 +279,12 @@ ListPrintJob FileListWindow::printJob()
 
 ListPrintResult FileListWindow::print()
 {
-    ReentryFlag::Guard guard(m_printing);
-    if (!guard.entered() || !m_dialogs)
-        return ListPrintResult::Ended;
-    QPrinter printer(QPrinter::HighResolution);
-    offerPdfWithoutPrinter(printer, windowTitle());
-    return printRecordList(printJob(), *m_dialogs, printer);
+    return runListPrint(ListPrintMode::Print, m_printing, m_dialogs, [this] { return printJob(); });
 }
 
 ListPrintResult FileListWindow::printPreview()
 {
-    ReentryFlag::Guard guard(m_printing);
-    if (!guard.entered() || !m_dialogs)
-        return ListPrintResult::Ended;
-    QPrinter printer(QPrinter::HighResolution);
-    offerPdfWithoutPrinter(printer, windowTitle());
-    return previewRecordList(printJob(), *m_dialogs, printer);
+    return runListPrint(ListPrintMode::Preview, m_printing, m_dialogs, [this] { return printJob(); });
 }
 
 void FileListWindow::showFigures(const LevelFigures& figures)

@@ -14,7 +14,6 @@
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QPrinter>
 #include <QToolBar>
 #include <QVBoxLayout>
 
@@ -214,22 +213,12 @@ ListPrintJob DataListWindow::printJob()
 
 ListPrintResult DataListWindow::print()
 {
-    ReentryFlag::Guard guard(m_printing);
-    if (!guard.entered())
-        return ListPrintResult::Ended;
-    QPrinter printer(QPrinter::HighResolution);
-    offerPdfWithoutPrinter(printer, windowTitle());
-    return printRecordList(printJob(), m_s.dialogs, printer);
+    return runListPrint(ListPrintMode::Print, m_printing, &m_s.dialogs, [this] { return printJob(); });
 }
 
 ListPrintResult DataListWindow::printPreview()
 {
-    ReentryFlag::Guard guard(m_printing);
-    if (!guard.entered())
-        return ListPrintResult::Ended;
-    QPrinter printer(QPrinter::HighResolution);
-    offerPdfWithoutPrinter(printer, windowTitle());
-    return previewRecordList(printJob(), m_s.dialogs, printer);
+    return runListPrint(ListPrintMode::Preview, m_printing, &m_s.dialogs, [this] { return printJob(); });
 }
 
 } // namespace slm

@@ -1,5 +1,6 @@
 #include "shared/LevelFigures.h"
 
+#include "shared/LevelNumber.h"
 #include "shared/RecordListModel.h"
 #include "shared/TextHelpers.h"
 
@@ -12,9 +13,6 @@ namespace slm
 
 namespace
 {
-
-constexpr double PowersOfTen[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
-                                  1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
 
 // Energies of the one-decimal levels 0.0 .. 200.0 dB, worked out once: a list of 348000 records
 // would otherwise spend most of its time in pow().
@@ -35,9 +33,8 @@ bool isDigit(int c)
     return c >= '0' && c <= '9';
 }
 
-// Read in place, as UTF-16 or as UTF-8 bytes: the marks in one scan, then the usual plain number
-// ("65.3", "  70.4", "88.8dB") exactly by its digits. Long digit runs or an exponent go to the
-// general reader through `asText`, as the Ln classes do.
+// Read in place, as UTF-16 or as UTF-8 bytes: the marks in one scan, then the leading number by
+// its digits. Long digit runs or an exponent go to the general reader through `asText`.
 template <class Ch, class AsText> LevelText readChars(const Ch* p, qsizetype n, AsText asText)
 {
     LevelText t;
@@ -59,41 +56,18 @@ template <class Ch, class AsText> LevelText readChars(const Ch* p, qsizetype n, 
         t.kind = LevelTextKind::Over;
         return t;
     }
-    qsizetype i = 0;
-    while (i < n && (p[i] == ' ' || p[i] == '\t'))
-        ++i;
+    const qsizetype i = skipLevelBlanks(p, n);
     const bool startsWithNumber = i < n && (isDigit(p[i]) || (p[i] == '.' && i + 1 < n && isDigit(p[i + 1])));
     if (!startsWithNumber)
         return t;
-    long long mantissa = 0;
-    int digits = 0;
-    int decimals = 0;
-    bool point = false;
-    bool general = false;
-    for (; i < n; ++i) {
-        if (isDigit(p[i])) {
-            if (digits == 15) {
-                general = true;
-                break;
-            }
-            mantissa = mantissa * 10 + (p[i] - '0');
-            ++digits;
-            if (point)
-                ++decimals;
-        } else if (p[i] == '.' && !point) {
-            point = true;
-        } else {
-            break;
-        }
-    }
-    general = general || (i < n && (p[i] == '+' || p[i] == 'e' || p[i] == 'E'));
+    const PlainLevelNumber number = readPlainLevelNumber(p, n, i);
     t.kind = LevelTextKind::Level;
-    if (general) {
+    if (!number.plain) {
         t.value = numericValue(asText());
     } else {
-        t.value = double(mantissa) / PowersOfTen[decimals];
-        if (decimals <= 1 && mantissa <= TableTenths)
-            t.tenths = int(decimals == 1 ? mantissa : mantissa * 10);
+        t.value = number.value();
+        if (number.decimals <= 1 && number.mantissa <= TableTenths)
+            t.tenths = int(number.decimals == 1 ? number.mantissa : number.mantissa * 10);
     }
     return t;
 }

@@ -1,5 +1,6 @@
 #include "shared/LnClasses.h"
 
+#include "shared/LevelNumber.h"
 #include "shared/RecordListModel.h"
 #include "shared/TextHelpers.h"
 
@@ -33,15 +34,9 @@ double countAxisTop(std::int64_t highest)
     return std::ceil(double(highest) / step) * step;
 }
 
-constexpr double PowersOfTen[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
-                                  1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
-
-// The class of a level text, read in place as UTF-16 or as the list's UTF-8 bytes: a full list
-// is 348000 texts, and the general number reader copies each one twice. The marks "*", "-" and
-// "L" are found in one scan. The usual numbers ("65.3", "  70.4", "88.8dB") are plain digits with
-// at most one point; up to 15 digits both the digits and the power of ten are exact, so the one
-// division rounds exactly as the general reader does. Anything else (a sign, an exponent, long
-// digit runs) goes to the general reader through `asText`.
+// The class of a level text, read in place as UTF-16 or as the list's UTF-8 bytes. The marks "*",
+// "-" and "L" are found in one scan, then the leading number; anything but plain digits (a sign,
+// an exponent, long digit runs) goes to the general reader through `asText`.
 template <class Ch, class AsText> LnClasses classifyChars(const Ch* p, qsizetype n, AsText asText)
 {
     LnClasses c;
@@ -62,32 +57,8 @@ template <class Ch, class AsText> LnClasses classifyChars(const Ch* p, qsizetype
     }
     double v = 0;
     if (!overload) {
-        qsizetype i = 0;
-        while (i < n && (p[i] == ' ' || p[i] == '\t'))
-            ++i;
-        long long mantissa = 0;
-        int digits = 0;
-        int decimals = 0;
-        bool point = false;
-        bool general = false;
-        for (; i < n; ++i) {
-            if (p[i] >= '0' && p[i] <= '9') {
-                if (digits == 15) {
-                    general = true;
-                    break;
-                }
-                mantissa = mantissa * 10 + (p[i] - '0');
-                ++digits;
-                if (point)
-                    ++decimals;
-            } else if (p[i] == '.' && !point) {
-                point = true;
-            } else {
-                break;
-            }
-        }
-        general = general || (i < n && (p[i] == '+' || p[i] == 'e' || p[i] == 'E'));
-        v = general ? numericValue(asText()) : double(mantissa) / PowersOfTen[decimals];
+        const PlainLevelNumber number = readPlainLevelNumber(p, n, skipLevelBlanks(p, n));
+        v = number.plain ? number.value() : numericValue(asText());
     }
     if (overload || !(v < 145.0)) {
         c.tenthDb = TopClassTenthDb;

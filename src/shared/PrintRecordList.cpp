@@ -4,6 +4,7 @@
 #include "shared/Dialogs.h"
 #include "shared/ListPagePainter.h"
 #include "shared/PrinterNote.h"
+#include "shared/ReentryGuard.h"
 #include "shared/TimersPaused.h"
 
 #include <QCoreApplication>
@@ -16,6 +17,7 @@
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <QProgressDialog>
+#include <QWidget>
 #include <algorithm>
 #include <optional>
 
@@ -180,6 +182,19 @@ void offerPdfWithoutPrinter(QPrinter& printer, const QString& documentName)
     const QString stem = QFileInfo(documentName).completeBaseName();
     printer.setOutputFileName(
         QDir::home().filePath((stem.isEmpty() ? QStringLiteral("list") : stem) + QStringLiteral(".pdf")));
+}
+
+ListPrintResult runListPrint(ListPrintMode mode, ReentryFlag& printing, Dialogs* dialogs,
+                             const std::function<ListPrintJob()>& makeJob)
+{
+    ReentryFlag::Guard guard(printing);
+    if (!guard.entered() || !dialogs)
+        return ListPrintResult::Ended;
+    const ListPrintJob job = makeJob();
+    QPrinter printer(QPrinter::HighResolution);
+    offerPdfWithoutPrinter(printer, job.view ? job.view->windowTitle() : QString());
+    return mode == ListPrintMode::Print ? printRecordList(job, *dialogs, printer)
+                                        : previewRecordList(job, *dialogs, printer);
 }
 
 } // namespace slm

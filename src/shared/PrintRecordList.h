@@ -4,6 +4,8 @@
 
 #include <QString>
 
+#include <functional>
+
 class QPrinter;
 class QWidget;
 
@@ -14,6 +16,7 @@ class BusyCaption;
 class Dialogs;
 class PanelTimers;
 class RecordListModel;
+class ReentryFlag;
 
 // One list window's printout: the window (parent of the dialogs; its caption shows the
 // progress), its records and the header read from its fields.
@@ -50,5 +53,13 @@ ListPrintResult previewRecordList(const ListPrintJob& job, Dialogs& dialogs, QPr
 // A system without any printer still prints: to a PDF file, named after the document here
 // unless the user picks another in the printer dialog.
 void offerPdfWithoutPrinter(QPrinter& printer, const QString& documentName);
+
+enum class ListPrintMode { Print, Preview };
+
+// "Print" or "Print Preview" from a list window's menu: one at a time (chosen again while one
+// runs, it ends at once), nothing without dialogs, on a fresh high-resolution printer that falls
+// back to a PDF file named after the window. The job is read from the window only once it runs.
+ListPrintResult runListPrint(ListPrintMode mode, ReentryFlag& printing, Dialogs* dialogs,
+                             const std::function<ListPrintJob()>& makeJob);
 
 } // namespace slm

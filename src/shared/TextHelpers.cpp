@@ -1,5 +1,7 @@
 #include "shared/TextHelpers.h"
 
+#include "shared/LevelNumber.h"
+
 #include <charconv>
 #include <cmath>
 #include <cstdlib>
@@ -50,9 +52,13 @@ double numericValue(QByteArrayView text)
     const char* p = text.data();
     const qsizetype n = text.size();
     auto digit = [&](qsizetype k) { return k < n && p[k] >= '0' && p[k] <= '9'; };
-    qsizetype i = 0;
-    while (i < n && (p[i] == ' ' || p[i] == '\t'))
-        ++i;
+    qsizetype i = skipLevelBlanks(p, n);
+    // The usual level ("65.3", "88.8*") read by its digits alone, with the same rounding.
+    if (digit(i) || (i < n && p[i] == '.')) {
+        const PlainLevelNumber number = readPlainLevelNumber(p, n, i);
+        if (number.plain)
+            return number.value();
+    }
     // from_chars takes no plus sign; the number starts after it.
     if (i < n && p[i] == '+')
         ++i;

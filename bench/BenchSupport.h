@@ -1,0 +1,38 @@
+#pragma once
+
+// What the benchmarks share: the best of a few timed rounds and the level texts of a full list.
+#include <QElapsedTimer>
+#include <QString>
+#include <algorithm>
+
+namespace slm::bench
+{
+
+// Best of a few rounds, in ms: the first round also pays for cold caches.
+template <class Work> double bestMs(Work work, int rounds = 5)
+{
+    double best = 1e300;
+    for (int i = 0; i < rounds; ++i) {
+        QElapsedTimer timer;
+        timer.start();
+        work();
+        best = std::min(best, timer.nsecsElapsed() / 1e6);
+    }
+    return best;
+}
+
+// The level of record `n` in a full list: mostly 30.0 .. 119.9, every 997th paused and, when
+// `rangeMarks`, the odd under-range ("- - -") and overload ("OL") record.
+inline QString listLevelText(int n, bool rangeMarks)
+{
+    QString level = QString::number(30.0 + (n * 7 % 900) / 10.0, 'f', 1);
+    if (n % 997 == 0)
+        level += u'*';
+    else if (rangeMarks && n % 1999 == 0)
+        level = QStringLiteral("- - -");
+    else if (rangeMarks && n % 2999 == 0)
+        level = QStringLiteral("OL");
+    return level;
+}
+
+} // namespace slm::bench
