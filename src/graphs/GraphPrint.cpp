@@ -152,6 +152,12 @@ bool printGraphWindow(const GraphPrintJob& job, Dialogs& dialogs, QPrinter& prin
     return paintGraphPages(job, printer);
 }
 
+bool outputGraphWindow(const GraphPrintJob& job, Dialogs& dialogs, QPrinter& printer, PrintOutput output)
+{
+    return output == PrintOutput::Preview ? previewGraphWindow(job, dialogs, printer)
+                                          : printGraphWindow(job, dialogs, printer);
+}
+
 bool previewGraphWindow(const GraphPrintJob& job, Dialogs& dialogs, QPrinter& printer)
 {
     if (!job.window)

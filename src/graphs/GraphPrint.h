@@ -32,9 +32,6 @@ struct GraphPrintJob {
 // the white background and plot area, hides the frames, draws the client area scaled to fit one
 // page (or one page per copy) and puts the window back as it was, whether or not printing
 // worked. Returns true when the pages went to the printer.
-// Where a graph window's pages go: straight to the printer, or into the print preview first.
-enum class PrintOutput { Printer, Preview };
-
 bool printGraphWindow(const GraphPrintJob& job, Dialogs& dialogs, QPrinter& printer);
 
 // The pages of a print, without the dialog and the note: what "Print" sends and what the preview
@@ -44,6 +41,10 @@ bool paintGraphPages(const GraphPrintJob& job, QPrinter& printer);
 // "Print Preview" of a graph window: the pages "Print" would send, in the print preview, from
 // which the user may print them. True when they were printed from there.
 bool previewGraphWindow(const GraphPrintJob& job, Dialogs& dialogs, QPrinter& printer);
+
+// Where a graph window's pages go: straight to the printer, or into the print preview first.
+enum class PrintOutput { Printer, Preview };
+bool outputGraphWindow(const GraphPrintJob& job, Dialogs& dialogs, QPrinter& printer, PrintOutput output);
 
 // Draws the window's client area as one page on an open painter's device, scaled to fit and
 // keeping its aspect. A graph given here is drawn again on top as lines and text rather than as

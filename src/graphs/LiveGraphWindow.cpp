@@ -182,8 +182,7 @@ bool LiveGraphWindow::printTo(QPrinter& printer, PrintOutput output)
         layout()->activate();
         resize(size);
     };
-    return output == PrintOutput::Preview ? previewGraphWindow(job, m_dialogs, printer)
-                                          : printGraphWindow(job, m_dialogs, printer);
+    return outputGraphWindow(job, m_dialogs, printer, output);
 }
 
 LiveGraphWindow* openLiveGraph(QPointer<LiveGraphWindow>& shown, const LiveTrends& trends, LiveTrend trend,

@@ -197,8 +197,7 @@ bool LiveHistogramWindow::printTo(QPrinter& printer, PrintOutput output)
         resize(size);
         m_graph->setAxisCaption(Graph::Axis::Y, caption);
     };
-    return output == PrintOutput::Preview ? previewGraphWindow(job, m_dialogs, printer)
-                                          : printGraphWindow(job, m_dialogs, printer);
+    return outputGraphWindow(job, m_dialogs, printer, output);
 }
 
 LiveHistogramWindow* openLiveHistogram(QPointer<LiveHistogramWindow>& shown, const LiveTrends& trends,

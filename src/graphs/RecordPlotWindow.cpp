@@ -125,8 +125,7 @@ bool RecordPlotWindow::print(QPrinter& printer, PrintOutput output)
     job.window = this;
     job.graph = m_graph;
     job.hiddenWhilePrinting = {m_frame};
-    return output == PrintOutput::Preview ? previewGraphWindow(job, m_dialogs, printer)
-                                          : printGraphWindow(job, m_dialogs, printer);
+    return outputGraphWindow(job, m_dialogs, printer, output);
 }
 
 RecordPlotWindow* plotRecordList(QPointer<RecordPlotWindow>& shown, const RecordListModel& list,

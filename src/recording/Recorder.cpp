@@ -79,8 +79,12 @@ void Recorder::tick()
     if (!tick.entered())
         return;
 
-    m_ticked = true;
-    showRunningLevels();
+    if (!m_ticked) {
+        // The boards change with the running values (a sample, a clearing); the first tick
+        // shows what they hold so far.
+        m_ticked = true;
+        showRunningLevels();
+    }
 
     const double level = m_state.Live.Level;
     const QString levelText = m_state.Live.LevelText;
