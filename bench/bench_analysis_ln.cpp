@@ -3,7 +3,7 @@
 #include "BenchSupport.h"
 
 #include "analysis/LnStatistics.h"
-#include "shared/RecordListModel.h"
+#include "measurement/RecordListModel.h"
 
 #include <QCoreApplication>
 #include <cstdio>

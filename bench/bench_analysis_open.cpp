@@ -3,10 +3,10 @@
 // the listed records cost. Targets: at most 0.3 s, at most 150 bytes per record.
 #include "analysis/FileListWindow.h"
 #include "analysis/OpenRecordFile.h"
-#include "recording/RecordFileFormat.h"
-#include "recording/RecordFileWriter.h"
+#include "measurement/RecordFileFormat.h"
+#include "measurement/RecordFileWriter.h"
 #include "shared/PanelState.h"
-#include "shared/RecordListModel.h"
+#include "measurement/RecordListModel.h"
 #include "shared/TextHelpers.h"
 #include "support/CountingPanelTimers.h"
 #include "support/QuietLink.h"

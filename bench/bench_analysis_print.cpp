@@ -1,8 +1,8 @@
 // Figures for printing a full list (348000 records, 1 value a line) to a PDF file through the
 // whole "Print" command: total time, pages per second, the file's size, and the longest time the
 // user interface waited for its turn while the pages were drawn.
-#include "shared/PrintRecordList.h"
-#include "shared/RecordListModel.h"
+#include "views/PrintRecordList.h"
+#include "measurement/RecordListModel.h"
 #include "support/ScriptedDialogs.h"
 
 #include <QApplication>

@@ -7,7 +7,7 @@
 #include "graphs/RecordPlotWindow.h"
 #include "shared/BusyCaption.h"
 #include "shared/Dialogs.h"
-#include "shared/RecordListModel.h"
+#include "measurement/RecordListModel.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

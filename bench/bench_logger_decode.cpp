@@ -6,7 +6,7 @@
 
 #include "logger/DataListWindow.h"
 #include "logger/MemoryWindow.h"
-#include "shared/RecordListModel.h"
+#include "measurement/RecordListModel.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

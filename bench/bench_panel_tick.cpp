@@ -8,7 +8,7 @@
 #include "live/Panel.h"
 #include "recording/Recorder.h"
 #include "shared/PanelState.h"
-#include "shared/RecordListModel.h"
+#include "measurement/RecordListModel.h"
 #include "support/QuietLink.h"
 #include "support/ResidentMemory.h"
 #include "support/TestServices.h"

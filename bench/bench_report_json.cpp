@@ -3,7 +3,7 @@
 #include "BenchSupport.h"
 
 #include "recording/FileTransfer.h"
-#include "shared/RecordListModel.h"
+#include "measurement/RecordListModel.h"
 
 #include <QCoreApplication>
 #include <QDateTime>

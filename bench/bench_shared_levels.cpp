@@ -3,8 +3,8 @@
 // taken from the record times. Target: at most 20 ms.
 #include "BenchSupport.h"
 
-#include "shared/LevelFigures.h"
-#include "shared/RecordListModel.h"
+#include "measurement/LevelFigures.h"
+#include "measurement/RecordListModel.h"
 
 #include <QCoreApplication>
 #include <QDateTime>

@@ -21,8 +21,8 @@ mkdir -p "$out/corpus"
   -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=undefined \
   -I"$root/src" $(pkg-config --cflags Qt6Core) \
   "$root/tests/fuzz/fuzz_record_reader.cpp" \
-  "$root/src/recording/RecordFileReader.cpp" \
-  "$root/src/recording/RecordFileFormat.cpp" \
+  "$root/src/measurement/RecordFileReader.cpp" \
+  "$root/src/measurement/RecordFileFormat.cpp" \
   "$root/src/shared/TextHelpers.cpp" \
   $(pkg-config --libs Qt6Core) -o "$out/fuzz_record_reader"
 

@@ -2,7 +2,7 @@
 // rows, and the run with its timers and progress caption.
 #include "analysis/LnStatistics.h"
 #include "shared/BusyCaption.h"
-#include "shared/RecordListModel.h"
+#include "measurement/RecordListModel.h"
 #include "shared/TextHelpers.h"
 #include "support/CountingPanelTimers.h"
 

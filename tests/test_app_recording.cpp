@@ -7,7 +7,7 @@
 #include "graphs/PanelGraphs.h"
 #include "recording/Recorder.h"
 #include "shared/ClickableLabel.h"
-#include "shared/RecordListModel.h"
+#include "measurement/RecordListModel.h"
 #include "support/SimPanelRig.h"
 
 #include <QAction>

@@ -8,7 +8,7 @@
 #include "graphs/RecordPlotWindow.h"
 #include "graphs/TrackModePicker.h"
 #include "shared/BusyCaption.h"
-#include "shared/RecordListModel.h"
+#include "measurement/RecordListModel.h"
 #include "shared/TextHelpers.h"
 #include "support/CountingPanelTimers.h"
 #include "support/RunTests.h"

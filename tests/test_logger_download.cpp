@@ -5,10 +5,10 @@
 
 #include "logger/DataListWindow.h"
 #include "logger/MemoryWindow.h"
-#include "shared/ComputedGroup.h"
-#include "shared/LnClasses.h"
-#include "shared/RecordCsv.h"
-#include "shared/RecordListModel.h"
+#include "views/ComputedGroup.h"
+#include "measurement/LnClasses.h"
+#include "measurement/RecordCsv.h"
+#include "measurement/RecordListModel.h"
 #include "support/RunTests.h"
 #include "support/TestFiles.h"
 

@@ -1,10 +1,10 @@
 // Record files byte for byte: the writers of the three kinds, the shared row writer with its
 // caption and pointer, the file choice, and reading back.
 #include "recording/FileTransfer.h"
-#include "recording/RecordFileReader.h"
-#include "recording/RecordFileWriter.h"
+#include "measurement/RecordFileReader.h"
+#include "measurement/RecordFileWriter.h"
 #include "shared/BusyCaption.h"
-#include "shared/RecordListModel.h"
+#include "measurement/RecordListModel.h"
 #include "shared/TextHelpers.h"
 #include "support/ScriptedDialogs.h"
 #include "support/TestFiles.h"

@@ -5,7 +5,7 @@
 #include "recording/RecorderView.h"
 #include "shared/BusyCaption.h"
 #include "shared/Clock.h"
-#include "shared/RecordListModel.h"
+#include "measurement/RecordListModel.h"
 #include "support/ScriptedDialogs.h"
 #include "support/TestFiles.h"
 

@@ -1,9 +1,9 @@
 // The slm-report program as a script runs it: files written by the program's own writers, the
 // JSON keys and values, several files with a damaged one, the CSV, the text report and the usage.
 #include "recording/FileTransfer.h"
-#include "shared/LevelFigures.h"
-#include "shared/RecordCsv.h"
-#include "shared/RecordListModel.h"
+#include "measurement/LevelFigures.h"
+#include "measurement/RecordCsv.h"
+#include "measurement/RecordListModel.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>

@@ -1,8 +1,8 @@
 // Records as CSV: read back with an RFC 4180 reader, the flags of the texts that are no levels,
 // the local time with its offset across midnight, the atomic write and the "Export CSV" command.
-#include "shared/CsvExport.h"
-#include "shared/RecordCsv.h"
-#include "shared/RecordListModel.h"
+#include "views/CsvExport.h"
+#include "measurement/RecordCsv.h"
+#include "measurement/RecordListModel.h"
 #include "support/ScriptedDialogs.h"
 #include "support/TestFiles.h"
 

@@ -1,8 +1,8 @@
 // The level arithmetic: which texts are levels, Leq and SEL by hand-computable cases, the energy
 // sum of a full list, the interval of a list from its times, the panel's running values, and the
 // computed percentiles agreeing with the Ln table.
-#include "shared/LevelFigures.h"
-#include "shared/RecordListModel.h"
+#include "measurement/LevelFigures.h"
+#include "measurement/RecordListModel.h"
 
 #include <QtTest>
 #include <cmath>

@@ -1,7 +1,7 @@
 // The record list: the packed model in list terms (title row 0) and the three linked grids.
-#include "shared/RecordColumnView.h"
-#include "shared/RecordList.h"
-#include "shared/RecordListModel.h"
+#include "views/RecordColumnView.h"
+#include "views/RecordList.h"
+#include "measurement/RecordListModel.h"
 #include "support/ResidentMemory.h"
 
 #include <QAccessible>

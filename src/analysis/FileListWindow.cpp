@@ -1,9 +1,9 @@
 #include "analysis/FileListWindow.h"
 
-#include "shared/ComputedGroup.h"
-#include "shared/RecordColumnView.h"
-#include "shared/RecordList.h"
-#include "shared/RecordListModel.h"
+#include "views/ComputedGroup.h"
+#include "views/RecordColumnView.h"
+#include "views/RecordList.h"
+#include "measurement/RecordListModel.h"
 #include "shared/Twips.h"
 
 #include <QGridLayout>

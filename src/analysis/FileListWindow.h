@@ -1,8 +1,8 @@
 #pragma once
 
 #include "analysis/LnStatistics.h"
-#include "recording/RecordFileFormat.h"
-#include "shared/PrintRecordList.h"
+#include "measurement/RecordFileFormat.h"
+#include "views/PrintRecordList.h"
 #include "shared/ReentryGuard.h"
 
 #include <QHash>

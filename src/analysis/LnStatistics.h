@@ -1,6 +1,6 @@
 #pragma once
 
-#include "shared/LnClasses.h"
+#include "measurement/LnClasses.h"
 
 #include <optional>
 

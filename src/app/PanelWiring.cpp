@@ -15,10 +15,10 @@
 #include "recording/Recorder.h"
 #include "settings/ToolbarCommands.h"
 #include "shared/BusyCaption.h"
-#include "shared/CsvExport.h"
+#include "views/CsvExport.h"
 #include "shared/PanelState.h"
-#include "shared/RecordList.h"
-#include "shared/RecordListModel.h"
+#include "views/RecordList.h"
+#include "measurement/RecordListModel.h"
 #include "shared/Services.h"
 #include "shared/StatusNotices.h"
 

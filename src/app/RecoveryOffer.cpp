@@ -1,6 +1,6 @@
 #include "app/RecoveryOffer.h"
 
-#include "recording/RecordFileFormat.h"
+#include "measurement/RecordFileFormat.h"
 #include "recording/RecordingRecovery.h"
 #include "shared/Dialogs.h"
 

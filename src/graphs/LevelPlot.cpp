@@ -1,6 +1,6 @@
 #include "graphs/LevelPlot.h"
 
-#include "shared/RecordListModel.h"
+#include "measurement/RecordListModel.h"
 #include "shared/TextHelpers.h"
 
 #include <cstring>

@@ -7,7 +7,7 @@
 #include "graphs/TrackModePicker.h"
 #include "shared/BusyCaption.h"
 #include "shared/Dialogs.h"
-#include "shared/RecordListModel.h"
+#include "measurement/RecordListModel.h"
 #include "shared/TimersPaused.h"
 #include "shared/WindowPlacement.h"
 

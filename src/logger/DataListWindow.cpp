@@ -1,13 +1,13 @@
 #include "logger/DataListWindow.h"
 
 #include "recording/FileTransfer.h"
-#include "recording/RecordFileFormat.h"
+#include "measurement/RecordFileFormat.h"
 #include "shared/BusyCaption.h"
-#include "shared/ComputedGroup.h"
-#include "shared/CsvExport.h"
+#include "views/ComputedGroup.h"
+#include "views/CsvExport.h"
 #include "shared/Dialogs.h"
-#include "shared/RecordList.h"
-#include "shared/RecordListModel.h"
+#include "views/RecordList.h"
+#include "measurement/RecordListModel.h"
 #include "shared/Services.h"
 
 #include <QApplication>

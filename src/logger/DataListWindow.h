@@ -1,7 +1,7 @@
 #pragma once
 
 #include "logger/SetDecode.h"
-#include "shared/PrintRecordList.h"
+#include "views/PrintRecordList.h"
 #include "shared/ReentryGuard.h"
 
 #include <QHash>

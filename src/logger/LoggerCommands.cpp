@@ -10,7 +10,7 @@
 #include "logger/SetDecode.h"
 #include "shared/Clock.h"
 #include "shared/Dialogs.h"
-#include "shared/LevelFigures.h"
+#include "measurement/LevelFigures.h"
 #include "shared/PanelState.h"
 #include "shared/PanelTimers.h"
 #include "shared/Services.h"

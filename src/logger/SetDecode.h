@@ -2,7 +2,7 @@
 
 #include "logger/LoggerMemory.h"
 #include "shared/LiveReading.h"
-#include "shared/RecordRow.h"
+#include "measurement/RecordRow.h"
 
 #include <QDateTime>
 #include <QString>

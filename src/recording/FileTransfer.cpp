@@ -1,9 +1,9 @@
 #include "recording/FileTransfer.h"
 
-#include "recording/RecordFileWriter.h"
+#include "measurement/RecordFileWriter.h"
 #include "shared/BusyCaption.h"
 #include "shared/Dialogs.h"
-#include "shared/RecordListModel.h"
+#include "measurement/RecordListModel.h"
 
 #include <QFileInfo>
 

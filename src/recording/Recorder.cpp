@@ -1,14 +1,14 @@
 #include "recording/Recorder.h"
 
 #include "recording/FileTransfer.h"
-#include "recording/RecordFileFormat.h"
-#include "recording/RecordFileWriter.h"
+#include "measurement/RecordFileFormat.h"
+#include "measurement/RecordFileWriter.h"
 #include "recording/RecorderView.h"
 #include "recording/RecordingNote.h"
 #include "shared/BusyCaption.h"
 #include "shared/Clock.h"
 #include "shared/Dialogs.h"
-#include "shared/RecordListModel.h"
+#include "measurement/RecordListModel.h"
 #include "shared/TextHelpers.h"
 
 #include <QDir>

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "recording/RecordingNote.h"
-#include "shared/LevelFigures.h"
+#include "measurement/LevelFigures.h"
 #include "shared/PanelState.h"
 #include "shared/ReentryGuard.h"
 

@@ -1,6 +1,6 @@
 #include "recording/RecordingNote.h"
 
-#include "recording/RecordFileWriter.h"
+#include "measurement/RecordFileWriter.h"
 
 #include <QCryptographicHash>
 #include <QDateTime>

@@ -1,7 +1,7 @@
 #include "recording/RecordingRecovery.h"
 
-#include "recording/RecordFileFormat.h"
-#include "recording/RecordFileWriter.h"
+#include "measurement/RecordFileFormat.h"
+#include "measurement/RecordFileWriter.h"
 #include "shared/TextHelpers.h"
 
 #include <QDateTime>

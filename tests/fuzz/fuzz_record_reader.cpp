@@ -3,8 +3,8 @@
 // - a header never has more lines than its kind, and an error always names its line;
 // - every listed field is free of TABs and line ends;
 // - the listed records, written back as a list file, read back the same.
-#include "recording/RecordFileFormat.h"
-#include "recording/RecordFileReader.h"
+#include "measurement/RecordFileFormat.h"
+#include "measurement/RecordFileReader.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -6,7 +6,7 @@
 #include "recording/Recorder.h"
 #include "shared/Clock.h"
 #include "shared/PanelState.h"
-#include "shared/RecordListModel.h"
+#include "measurement/RecordListModel.h"
 #include "support/QuietRecorderView.h"
 #include "support/RecordingSeries.h"
 #include "support/ScriptedDialogs.h"

@@ -1,7 +1,7 @@
 #include "Report.h"
 
-#include "recording/RecordFileReader.h"
-#include "shared/RecordCsv.h"
+#include "measurement/RecordFileReader.h"
+#include "measurement/RecordCsv.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "recording/RecordFileFormat.h"
-#include "shared/LevelFigures.h"
+#include "measurement/RecordFileFormat.h"
+#include "measurement/LevelFigures.h"
 
 #include <QByteArray>
 #include <QString>

@@ -1,8 +1,8 @@
-#include "shared/PrintRecordList.h"
+#include "views/PrintRecordList.h"
 
 #include "shared/BusyCaption.h"
 #include "shared/Dialogs.h"
-#include "shared/ListPagePainter.h"
+#include "views/ListPagePainter.h"
 #include "shared/PrinterNote.h"
 #include "shared/ReentryGuard.h"
 #include "shared/TimersPaused.h"

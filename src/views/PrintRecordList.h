@@ -1,6 +1,6 @@
 #pragma once
 
-#include "shared/RecordListPrintout.h"
+#include "views/RecordListPrintout.h"
 
 #include <QString>
 

@@ -1,7 +1,7 @@
-#include "shared/RecordList.h"
+#include "views/RecordList.h"
 
-#include "shared/RecordColumnView.h"
-#include "shared/RecordListModel.h"
+#include "views/RecordColumnView.h"
+#include "measurement/RecordListModel.h"
 
 #include <QHBoxLayout>
 #include <QScrollBar>

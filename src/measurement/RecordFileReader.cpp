@@ -1,4 +1,4 @@
-#include "recording/RecordFileReader.h"
+#include "measurement/RecordFileReader.h"
 
 #include <QBuffer>
 #include <QDir>

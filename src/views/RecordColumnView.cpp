@@ -1,7 +1,7 @@
-#include "shared/RecordColumnView.h"
+#include "views/RecordColumnView.h"
 
 #include "shared/GridAccessible.h"
-#include "shared/RecordListModel.h"
+#include "measurement/RecordListModel.h"
 
 #include <QCoreApplication>
 #include <QKeyEvent>

@@ -1,6 +1,6 @@
-#include "shared/RecordListPrintout.h"
+#include "views/RecordListPrintout.h"
 
-#include "shared/RecordListModel.h"
+#include "measurement/RecordListModel.h"
 #include "shared/TextHelpers.h"
 
 #include <algorithm>

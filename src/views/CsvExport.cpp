@@ -1,7 +1,7 @@
-#include "shared/CsvExport.h"
+#include "views/CsvExport.h"
 
 #include "shared/Dialogs.h"
-#include "shared/RecordCsv.h"
+#include "measurement/RecordCsv.h"
 
 #include <QCursor>
 #include <QGuiApplication>

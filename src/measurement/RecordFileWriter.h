@@ -1,6 +1,6 @@
 #pragma once
 
-#include "shared/RecordRow.h"
+#include "measurement/RecordRow.h"
 
 #include <QString>
 #include <QStringList>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "recording/RecordFileFormat.h"
+#include "measurement/RecordFileFormat.h"
 
 #include <QByteArray>
 #include <QByteArrayView>

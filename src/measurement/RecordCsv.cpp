@@ -1,7 +1,7 @@
-#include "shared/RecordCsv.h"
+#include "measurement/RecordCsv.h"
 
-#include "shared/LevelFigures.h"
-#include "shared/RecordListModel.h"
+#include "measurement/LevelFigures.h"
+#include "measurement/RecordListModel.h"
 
 #include <QDateTime>
 #include <QDir>

@@ -1,8 +1,9 @@
 #pragma once
 
-#include "shared/RecordRow.h"
+#include "measurement/RecordRow.h"
 
 #include <QByteArray>
+#include <QList>
 #include <QString>
 #include <QStringList>
 #include <optional>
@@ -37,6 +38,45 @@ QString recordLine(const QString& number, const QString& dateTime, const QString
 // in what the meter or the panel produce; they would become '?'.
 QByteArray encodeLine(const QString& line);
 
+// The fields a record file's header can hold, and the one layout of each kind: which field each
+// header line carries (line 0 the kind line) and how the list views label it.
+enum class HeaderField {
+    Kind,
+    Interval,
+    FreqWeighting,
+    TimeWeighting,
+    LevelRange,
+    L05,
+    L10,
+    L50,
+    L90,
+    L95,
+    MaxLevel,
+    MaxTime,
+    Sel,
+    Leq,
+};
+inline constexpr int HeaderFieldCount = int(HeaderField::Leq) + 1;
+// The fields of the header lines of `kind`, in file order (empty for a list file).
+QList<HeaderField> headerLayout(RecordFileKind kind);
+// "Freq Weight", "Max dB", "L 05", ...; "" for the kind line and the interval.
+QString headerFieldLabel(HeaderField field);
+
+// A header as the file says it: each field's text, read or to be written as it stands.
+struct RecordHeader {
+    RecordFileKind kind = RecordFileKind::List;
+    QString fields[HeaderFieldCount];
+
+    const QString& text(HeaderField field) const { return fields[int(field)]; }
+    void set(HeaderField field, const QString& text) { fields[int(field)] = text; }
+    // The interval the header gives, when it is a number above 0.
+    std::optional<double> interval() const;
+};
+// The header lines of `header.kind`, in its layout; the kind line is the kind's own.
+QStringList headerLines(const RecordHeader& header);
+// A header from the lines read (line 0 the kind line); missing lines give "".
+RecordHeader recordHeaderOf(RecordFileKind kind, const QStringList& lines);
+
 // Header of a real-time file. Texts go in as written; maxLevel is already a text because the list
 // save writes it as a number (formatHeaderNumber) and a recording as the level text it saw.
 struct RealTimeHeader {
@@ -49,6 +89,7 @@ struct RealTimeHeader {
     QString sel;
     QString leq;
 };
+RecordHeader toRecordHeader(const RealTimeHeader& header);
 QStringList headerLines(const RealTimeHeader& header);
 
 // Header of a data-logger file: the set's interval and the data list's field texts.
@@ -67,6 +108,7 @@ struct DataLoggerHeader {
     QString sel;
     QString leq;
 };
+RecordHeader toRecordHeader(const DataLoggerHeader& header);
 QStringList headerLines(const DataLoggerHeader& header);
 
 // Splits a record line into its three fields: each is the text up to the next TAB. A line with

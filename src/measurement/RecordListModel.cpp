@@ -1,4 +1,4 @@
-#include "shared/RecordListModel.h"
+#include "measurement/RecordListModel.h"
 
 #include <cstring>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "shared/LnClasses.h"
+#include "measurement/LnClasses.h"
 
 #include <QByteArrayView>
 #include <QString>
@@ -20,7 +20,7 @@ namespace slm
 class RecordListModel;
 
 // What a record's level text is. Only `Level` enters Leq, SEL, Lmax and Lmin.
-enum class LevelTextKind {
+enum class LevelTextKind : std::uint8_t {
     Level,      // starts with a number and carries none of the marks below
     Paused,     // "*": taken while the meter was paused
     BelowRange, // "-": the meter showed "- - -" or a negative text

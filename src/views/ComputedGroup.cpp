@@ -1,6 +1,6 @@
-#include "shared/ComputedGroup.h"
+#include "views/ComputedGroup.h"
 
-#include "shared/LevelFigures.h"
+#include "measurement/LevelFigures.h"
 
 #include <QGridLayout>
 #include <QLabel>

@@ -1,6 +1,6 @@
-#include "recording/RecordFileWriter.h"
+#include "measurement/RecordFileWriter.h"
 
-#include "recording/RecordFileFormat.h"
+#include "measurement/RecordFileFormat.h"
 
 #include <QDir>
 #include <QFile>

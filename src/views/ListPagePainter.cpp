@@ -1,6 +1,6 @@
-#include "shared/ListPagePainter.h"
+#include "views/ListPagePainter.h"
 
-#include "shared/RecordListPrintout.h"
+#include "views/RecordListPrintout.h"
 
 #include <QFontDatabase>
 #include <QFontMetrics>

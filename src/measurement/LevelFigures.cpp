@@ -1,7 +1,7 @@
-#include "shared/LevelFigures.h"
+#include "measurement/LevelFigures.h"
 
 #include "shared/LevelNumber.h"
-#include "shared/RecordListModel.h"
+#include "measurement/RecordListModel.h"
 #include "shared/TextHelpers.h"
 
 #include <algorithm>

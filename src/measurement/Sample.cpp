@@ -1,0 +1,92 @@
+#include "measurement/Sample.h"
+
+#include "measurement/RecordFileFormat.h"
+#include "shared/TextHelpers.h"
+
+namespace slm
+{
+
+QString frequencyWeightingText(FrequencyWeighting weighting)
+{
+    switch (weighting) {
+    case FrequencyWeighting::A:
+        return QStringLiteral("A");
+    case FrequencyWeighting::C:
+        return QStringLiteral("C");
+    case FrequencyWeighting::Z:
+        return QStringLiteral("Z");
+    case FrequencyWeighting::Filter20To200:
+        return QStringLiteral("20-200Hz Filter");
+    }
+    return {};
+}
+
+QString timeWeightingText(TimeWeighting weighting)
+{
+    switch (weighting) {
+    case TimeWeighting::Fast:
+        return QStringLiteral("FAST");
+    case TimeWeighting::Slow:
+        return QStringLiteral("SLOW");
+    case TimeWeighting::Impulse:
+        return QStringLiteral("IMP");
+    case TimeWeighting::None:
+        return {};
+    }
+    return {};
+}
+
+QString levelRangeText(LevelRange range)
+{
+    return QString::number(range.low) + u'-' + QString::number(range.high);
+}
+
+QString levelTextOfTenths(int tenths, bool marked)
+{
+    // The meter's own rule: the digits of the tenths with a point before the last one, so a
+    // level below 1 dB has no digit before the point.
+    const QString digits = QString::number(tenths);
+    QString text = digits.left(digits.size() - 1) + u'.' + digits.right(1);
+    if (marked)
+        text += u'*';
+    return text;
+}
+
+QString sampleLevelText(const Sample& sample)
+{
+    return levelTextOfTenths(sample.tenths, sample.marked);
+}
+
+QString sampleRecordLine(int number, const Sample& sample)
+{
+    return recordLine(QString::number(number), formatDateTime(sample.time), sampleLevelText(sample));
+}
+
+RecordSample parseRecordSample(QByteArrayView dateTime, QByteArrayView levelText)
+{
+    RecordSample s;
+    if (const std::optional<std::int64_t> t = civilSeconds(dateTime))
+        s.time = *t;
+    const LevelText level = readLevelText(levelText);
+    s.kind = level.kind;
+    s.value = float(level.value);
+    s.tenths = level.tenths >= 0 && level.tenths <= 32767 ? std::int16_t(level.tenths) : std::int16_t(-1);
+    return s;
+}
+
+RecordSample recordSampleOf(const Sample& sample)
+{
+    const QByteArray dateTime = formatDateTime(sample.time).toLatin1();
+    const QByteArray level = sampleLevelText(sample).toLatin1();
+    return parseRecordSample(dateTime, level);
+}
+
+QDateTime localDateTimeOf(std::int64_t civil)
+{
+    const std::int64_t days = civil >= 0 ? civil / 86400 : (civil - 86399) / 86400;
+    const int secondOfDay = int(civil - days * 86400);
+    const QDate date = QDate(1970, 1, 1).addDays(days);
+    return QDateTime(date, QTime(0, 0).addSecs(secondOfDay), Qt::LocalTime);
+}
+
+} // namespace slm
