@@ -92,8 +92,7 @@ void pictures(const QString& folder, ScriptedDialogs& dialogs)
     for (int i = 0; i < 3600; ++i) {
         const double level =
             std::round((58 + 8 * std::sin(i / 300.0) + ((i * 7919LL) % 97) / 10.0) * 10) / 10;
-        trends.addSample(level, QString::number(60 + i / 1800.0, 'f', 1),
-                         QString::number(80 + i / 100.0, 'f', 1));
+        trends.addSample(level, std::round((60 + i / 1800.0) * 10) / 10, std::round((80 + i / 100.0) * 10) / 10);
     }
     QPointer<LiveGraphWindow> graph;
     QPointer<LiveHistogramWindow> histogram;
@@ -142,14 +141,14 @@ int main(int argc, char** argv)
     for (int i = 0; i < samples; ++i) {
         const double level =
             std::round((55 + 15 * std::sin(i / 9000.0) + ((i * 7919LL) % 83) / 10.0) * 10) / 10;
-        trends.addSample(level, QStringLiteral("62.4"), QStringLiteral("110.3"));
+        trends.addSample(level, 62.4, 110.3);
     }
 
     // Fonts, styles and the first window's caches are loaded once before anything is measured.
     QPointer<LiveGraphWindow> graphWindow;
     {
         LiveTrends few;
-        few.addSample(50, QStringLiteral("50"), QStringLiteral("50"));
+        few.addSample(50, 50.0, 50.0);
         waitUntilDrawn(
             openLiveGraph(graphWindow, few, LiveTrend::Level, QStringLiteral("SPL (dB)"), dialogs, nullptr)
                 ->graph());
@@ -168,7 +167,7 @@ int main(int argc, char** argv)
     const long opened = residentKb();
     // Sampling goes on while the window is open: the block being written is copied once.
     for (int i = 0; i < 10; ++i)
-        trends.addSample(60, QStringLiteral("62.4"), QStringLiteral("110.3"));
+        trends.addSample(60, 62.4, 110.3);
     const long sampling = residentKb();
 
     // As a pan or zoom by the mouse does it: the range changes, the event loop redraws.
@@ -223,7 +222,7 @@ int main(int argc, char** argv)
     QCoreApplication::processEvents();
     trends.clearForRefresh();
     for (int i = 0; i < samples; ++i)
-        trends.addSample(50, QStringLiteral("62.4"), QStringLiteral("110.3"));
+        trends.addSample(50, 62.4, 110.3);
     const long overwritten = residentKb();
     std::printf(
         "resident memory: %ld kB before opening, %ld kB open, %ld kB sampling on, %ld kB overwritten\n",

@@ -56,8 +56,8 @@ int main(int argc, char** argv)
     // Fill the buffers to their last slots so every write touches fully used memory; no graph
     // listens yet, so only the model's own work is spent on it.
     auto trends = std::make_unique<LiveTrends>();
-    const QString leqFill = QStringLiteral("60");
-    const QString selFill = QStringLiteral("90");
+    const double leqFill = 60;
+    const double selFill = 90;
     for (int i = 0; i < TrendSlots - 1000; ++i)
         trends->addSample(levelAt(i), leqFill, selFill);
 
@@ -66,7 +66,7 @@ int main(int argc, char** argv)
     graphs.show();
     app.processEvents();
     for (int i = 0; i < 300; ++i) // warm up, and fill the trends' screen
-        trends->addSample(levelAt(i), QStringLiteral("63.2"), QStringLiteral("95.4"));
+        trends->addSample(levelAt(i), 63.2, 95.4);
     graphs.replotVisibleNow();
 
     const int samples = 2000;
@@ -80,7 +80,7 @@ int main(int argc, char** argv)
         const double level = (i % 500 == 499) ? 110.0 : levelAt(300 + i);
         timer.start();
         const double cpuStart = threadCpuMs();
-        trends->addSample(level, QString::number(60 + (i % 50) / 10.0, 'f', 1), QStringLiteral("XXX"));
+        trends->addSample(level, std::round((60 + (i % 50) / 10.0) * 10) / 10, 0.0);
         graphs.replotVisibleNow();
         ms.push_back(double(timer.nsecsElapsed()) / 1e6);
         cpu.push_back(threadCpuMs() - cpuStart);
@@ -111,7 +111,7 @@ int main(int argc, char** argv)
         trends->clearForRefresh();
         for (int i = 0; i < 400; ++i)
             trends->addSample(std::round((55 + 4 * std::sin(i / 30.0) + ((i * 7919) % 23) / 10.0) * 10) / 10,
-                              QString::number(57 + std::sin(i / 90.0), 'f', 1), QStringLiteral("XXX"));
+                              std::round((57 + std::sin(i / 90.0)) * 10) / 10, 0.0);
         graphs.showTrend(1);
         graphs.replotVisibleNow();
         QString second = png;

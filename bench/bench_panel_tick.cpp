@@ -1,7 +1,7 @@
 // The panel's one-second sampling tick with full trend buffers and both histograms redrawn,
 // idle and while recording, and the resident memory of the panel with full trend buffers and a
 // full list. Prints figures.
-#include "app/MeterSession.h"
+#include "meter/MeterSession.h"
 #include "app/PanelWiring.h"
 #include "graphs/LiveTrends.h"
 #include "link/FrameDecoder.h"
@@ -51,7 +51,7 @@ int main(int argc, char** argv)
 
     // Full buffers: the write position just before the wrap, levels spread over 40 dB.
     LiveTrends& trends = wiring.trends();
-    const QString none = QStringLiteral("XXX");
+    const double none = 0; // no Leq and SEL yet
     for (int i = 0; i < 2000; ++i)
         trends.addSample(40.0 + (i % 400) / 10.0, none, none);
     {
@@ -60,13 +60,16 @@ int main(int argc, char** argv)
         for (int i = 2000; i < TrendSlots - 1500; ++i)
             trends.addSample(40.0 + (i % 400) / 10.0, none, none);
     }
+    LiveReading live;
+    Sampling& sampling = session.sampling();
     auto sample = [&](int i) {
-        DecodeLevelWord(state.Live, static_cast<unsigned char>((400 + i % 400) >> 8),
+        DecodeLevelWord(live, static_cast<unsigned char>((400 + i % 400) >> 8),
                         static_cast<unsigned char>((400 + i % 400) & 0xff));
+        sampling.setReading(sampleOfReading(live));
         clock.advance(1);
         QElapsedTimer t;
         t.start();
-        wiring.recorder().tick();
+        sampling.tick(clock.now());
         QCoreApplication::processEvents(); // the queued replots
         return t.nsecsElapsed() / 1e6;
     };

@@ -11,6 +11,7 @@
 #include "measurement/RecordListModel.h"
 #include "shared/TextHelpers.h"
 #include "support/QuietRecorderView.h"
+#include "support/RecordingSeries.h"
 #include "support/ScriptedDialogs.h"
 
 #include <QCoreApplication>
@@ -74,7 +75,9 @@ int main(int argc, char** argv)
     FixedClock clock;
     ScriptedDialogs dialogs;
     QuietView view;
-    Recorder recorder(state, panelList, clock, dialogs, view, dir.filePath(QStringLiteral("work")));
+    Sampling sampling;
+    sampling.setReading(testReading(0, QString()));
+    Recorder recorder(state, sampling, panelList, clock, dialogs, view, dir.filePath(QStringLiteral("work")));
     dialogs.saveAnswers << dir.filePath(QStringLiteral("recording.slmm"));
     state.SaveMode = 1;
     recorder.saveOk();

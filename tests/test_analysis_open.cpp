@@ -16,6 +16,7 @@
 #include "support/CountingPanelTimers.h"
 #include "support/QuietLink.h"
 #include "support/QuietRecorderView.h"
+#include "support/RecordingSeries.h"
 #include "support/TestServices.h"
 
 #include <QAction>
@@ -290,16 +291,18 @@ void TestAnalysisOpen::programsOwnFilesComeBackWhole()
     RecordListModel panelList;
     FixedClock clock;
     QuietView view;
-    Recorder recorder(state, panelList, clock, m_t->dialogs, view, m_dir->filePath(QStringLiteral("work")));
+    Sampling sampling;
+    sampling.setReading(testReading(0, QString()));
+    Recorder recorder(state, sampling, panelList, clock, m_t->dialogs, view,
+                      m_dir->filePath(QStringLiteral("work")));
     m_t->dialogs.saveAnswers << m_dir->filePath(QStringLiteral("recording.slmm"));
     state.SaveMode = 1;
     recorder.saveOk();
     QVERIFY(recorder.recording());
     for (int i = 0; i < 6; ++i) {
-        state.Live.Level = 60 + i;
-        state.Live.LevelText = QString::number(60 + i) + QStringLiteral(".0");
+        sampling.setReading(testReading(60 + i, QString::number(60 + i) + QStringLiteral(".0")));
         clock.advance(1);
-        recorder.tick();
+        sampling.tick(clock.now());
     }
     const int taken = recorder.recordCount();
     QVERIFY(taken > 0);

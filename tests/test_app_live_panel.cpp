@@ -110,13 +110,13 @@ private slots:
         PanelState state;
         state.PortName = QStringLiteral("/dev/no-such-meter");
         MeterSession session(services, state);
-        QVERIFY(!session.startUp(nullptr));
+        QVERIFY(!startSession(session, dialogs, nullptr));
         QCOMPARE(dialogs.messageTexts(), QStringList{QStringLiteral("No device found, try again!")});
         QVERIFY(!session.livePollEnabled());
 
         PanelState unchosen; // a text that matched no port
         MeterSession second(services, unchosen);
-        QVERIFY(!second.startUp(nullptr));
+        QVERIFY(!startSession(second, dialogs, nullptr));
         QCOMPARE(dialogs.messages.size(), 2);
     }
 

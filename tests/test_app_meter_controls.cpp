@@ -222,24 +222,24 @@ void TestControlMeter::pcSamplingSourceSendsNothing()
         const char* answer;
         int expected;
     } cases[] = {{"0", 1}, {"100000", 86400}, {"2.5", 2}, {"3.5", 4}};
-    Recorder& recorder = r.wiring->recorder();
+    Sampling& sampling = r.session->sampling();
     for (const auto& c : cases) {
-        recorder.tick(); // the countdown away from 0
-        QVERIFY(recorder.samplingCountdown() > 0);
+        sampling.tick(r.services.clock.now()); // the countdown away from 0
+        QVERIFY(sampling.countdown() > 0);
         r.dialogs.inputAnswers << QString::fromLatin1(c.answer);
         Rig::chooseSource(true);
         r.toolbar("Sampling");
-        QCOMPARE(r.state.PcSamplingTime, c.expected);
-        QCOMPARE(recorder.samplingCountdown(), 0);
+        QCOMPARE(sampling.interval(), c.expected);
+        QCOMPARE(sampling.countdown(), 0);
     }
-    recorder.tick();
-    const int countdown = recorder.samplingCountdown();
+    sampling.tick(r.services.clock.now());
+    const int countdown = sampling.countdown();
     QVERIFY(countdown > 0);
     r.dialogs.inputAnswers << QString();
     Rig::chooseSource(true);
     r.toolbar("Sampling");
-    QCOMPARE(r.state.PcSamplingTime, 4);
-    QCOMPARE(recorder.samplingCountdown(), countdown);
+    QCOMPARE(sampling.interval(), 4);
+    QCOMPARE(sampling.countdown(), countdown);
     QVERIFY(r.wiring->settingCommands().usePcSampling());
     QTest::qWait(200);
     QCOMPARE(r.received(), QByteArray());

@@ -3,7 +3,7 @@
 
 #include "test_logger_sets.h"
 
-#include "app/MeterSession.h"
+#include "meter/MeterSession.h"
 #include "app/PanelWiring.h"
 #include "link/ExchangeScope.h"
 #include "link/LinkLock.h"
@@ -50,7 +50,7 @@ struct SimRig {
         panel = std::make_unique<Panel>(state);
         showSessionOnPanel(*session, *panel, services);
     }
-    bool startUp() { return session->startUp(panel.get()); }
+    bool startUp() { return startSession(*session, dialogs, panel.get()); }
     QString com() const { return panel->widgets().lblCOM->text(); }
 
     std::unique_ptr<slmsim::SimMeter> meter;
@@ -127,7 +127,7 @@ private slots:
         QStringList statuses;
         QObject::connect(&rig.notices, &StatusNotices::posted, [&](const QString& s) { statuses << s; });
         MeterKeys keys(rig.services);
-        ToolbarCommands toolbar(rig.services, rig.state, *rig.session, rig.panel.get());
+        ToolbarCommands toolbar(rig.services, rig.state, *rig.session, rig.session->sampling(), rig.panel.get());
 
         rig.meter->clearLog();
         bool pressed = false;

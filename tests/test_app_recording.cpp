@@ -71,7 +71,7 @@ private slots:
     {
         Rig rig;
         QVERIFY(rig.startUp());
-        QTRY_COMPARE_WITH_TIMEOUT(rig.state.Live.LevelText, QStringLiteral("66.6"), 3000);
+        QTRY_COMPARE_WITH_TIMEOUT(rig.session->reading().LevelText, QStringLiteral("66.6"), 3000);
         const QString path = rig.dir.filePath("rec.slmm");
         rig.startRecording(path);
         QCOMPARE(rig.tool("Save")->toolTip(), QStringLiteral("Stop Recording"));
@@ -99,7 +99,7 @@ private slots:
     {
         Rig rig;
         QVERIFY(rig.startUp());
-        QTRY_COMPARE_WITH_TIMEOUT(rig.state.Live.LevelText, QStringLiteral("66.6"), 3000);
+        QTRY_COMPARE_WITH_TIMEOUT(rig.session->reading().LevelText, QStringLiteral("66.6"), 3000);
         const QString path = rig.dir.filePath("lost.slmm");
         rig.startRecording(path);
         QTRY_VERIFY_WITH_TIMEOUT(rig.recorder().recordCount() >= 3, 6000);
@@ -126,7 +126,7 @@ private slots:
     {
         Rig rig;
         QVERIFY(rig.startUp());
-        QTRY_COMPARE_WITH_TIMEOUT(rig.state.Live.LevelText, QStringLiteral("66.6"), 3000);
+        QTRY_COMPARE_WITH_TIMEOUT(rig.session->reading().LevelText, QStringLiteral("66.6"), 3000);
         const QString path = rig.dir.filePath("reopen.slmm");
         rig.startRecording(path);
         QTRY_VERIFY_WITH_TIMEOUT(rig.recorder().recordCount() >= 2, 5000);

@@ -23,7 +23,7 @@ private slots:
         QSignalSpy labels(&session, &MeterSession::comLabelChanged);
         QSignalSpy lost(&session, &MeterSession::linkLost);
         QSignalSpy ticks(&session, &MeterSession::samplingTick);
-        QSignalSpy frames(&session, &MeterSession::frameDecoded);
+        QSignalSpy frames(&session, &MeterSession::readingDecoded);
         QVERIFY(rig.startUp());
         QTRY_VERIFY_WITH_TIMEOUT(frames.count() >= 2, 3000);
         QTRY_VERIFY_WITH_TIMEOUT(ticks.count() >= 1, 3000);

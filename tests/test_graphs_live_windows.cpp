@@ -34,7 +34,7 @@ namespace
 using Edit = GraphRangeFrame::Edit;
 
 void addLevels(LiveTrends& trends, std::initializer_list<double> levels,
-               const QString& leq = QStringLiteral("XXX"))
+               double leq = 0.0)
 {
     for (double level : levels)
         trends.addSample(level, leq, leq);
@@ -99,7 +99,7 @@ private slots:
     {
         LiveTrends trends;
         for (int i = 0; i < 10; ++i)
-            trends.addSample(50 + i, QStringLiteral("51.5"), QStringLiteral("80.0"));
+            trends.addSample(50 + i, 51.5, 80.0);
         Windows w;
         LiveGraphWindow& g = w.openGraph(trends, LiveTrend::Level);
         QCOMPARE(g.windowTitle(), QStringLiteral("Real Time Graph"));
@@ -147,8 +147,8 @@ private slots:
         QCOMPARE(w.graph->unitLabel()->text(), QStringLiteral("SEL (dB)"));
 
         LiveTrends numbers;
-        numbers.addSample(60, QStringLiteral("58.2"), QStringLiteral("96.0"));
-        numbers.addSample(61, QStringLiteral("59.4"), QStringLiteral("99.1"));
+        numbers.addSample(60, 58.2, 96.0);
+        numbers.addSample(61, 59.4, 99.1);
         LiveGraphWindow& sel = w.openGraph(numbers, LiveTrend::Sel, "SEL (dB)");
         compareRange(sel.graph()->axisRange(Graph::Axis::Y), 96.0, 99.1);
         QCOMPARE(sel.graph()->pointY(1), 99.1);
@@ -184,7 +184,7 @@ private slots:
     {
         LiveTrends trends;
         for (int i = 0; i < 70000; ++i)
-            trends.addSample(40.0 + (i % 100) / 10.0, QStringLiteral("XXX"), QStringLiteral("XXX"));
+            trends.addSample(40.0 + (i % 100) / 10.0, 0.0, 0.0);
         Windows w;
         LiveGraphWindow& g = w.openGraph(trends, LiveTrend::Level);
         QCOMPARE(editValue(g, Edit::XMax), 70000.0);
@@ -196,7 +196,7 @@ private slots:
     {
         LiveTrends trends;
         for (int i = 0; i < TrendSlots; ++i)
-            trends.addSample(50.0, QStringLiteral("XXX"), QStringLiteral("XXX"));
+            trends.addSample(50.0, 0.0, 0.0);
         addLevels(trends, {61.0, 62.0, 63.0});
         Windows w;
         LiveGraphWindow& g = w.openGraph(trends, LiveTrend::Level);

@@ -33,8 +33,8 @@ class TestGraphsLiveTrends : public QObject
 
     static void addTwoSamples(LiveTrends& t)
     {
-        t.addSample(40.0, QStringLiteral("41.0"), QStringLiteral("80.0"));
-        t.addSample(72.5, QStringLiteral("50.0"), QStringLiteral("90.0"));
+        t.addSample(40.0, 41.0, 80.0);
+        t.addSample(72.5, 50.0, 90.0);
     }
 
 private slots:
@@ -68,7 +68,7 @@ private slots:
             writeIndexSeen = t->writeIndex();
         });
 
-        const TrendSampleResult r = t->addSample(55.3, QStringLiteral("61.2"), QStringLiteral("XXX"));
+        const TrendSampleResult r = t->addSample(55.3, 61.2, 0.0);
         spies.expect(1, 0, 0);
         const auto sent = spies.added.at(0).at(0).value<TrendSampleResult>();
         QCOMPARE(sent.level, 55.3);
@@ -83,7 +83,7 @@ private slots:
         QCOMPARE(countSeen, 1);
         QCOMPARE(writeIndexSeen, 1);
 
-        t->addSample(90.0, QString(), QString());
+        t->addSample(90.0, 0.0, 0.0);
         spies.expect(2, 0, 0);
         QVERIFY(spies.added.at(1).at(0).value<TrendSampleResult>().intVisible);
 
@@ -111,7 +111,7 @@ private slots:
         QCOMPARE(t->selMin(), 80.0);
         QCOMPARE(t->selMax(), 90.0);
         // The next sample restarts the buffers at slot 0 but widens the kept extremes only.
-        t->addSample(60.0, QString(), QString());
+        t->addSample(60.0, 0.0, 0.0);
         QCOMPARE(t->levelTrend()[0], 60.0);
         QCOMPARE(t->decLevelMin(), 400);
         QCOMPARE(t->decHistogram()[600], 1);
@@ -122,7 +122,7 @@ private slots:
         // 147.0 dB lies between the two sentinels: from the start the lower edges stay at
         // 145 dB, after "Refresh" they follow the level.
         auto fresh = std::make_unique<LiveTrends>();
-        fresh->addSample(147.0, QStringLiteral("147.0"), QString());
+        fresh->addSample(147.0, 147.0, 0.0);
         QCOMPARE(fresh->decLevelMin(), 1450);
         QCOMPARE(fresh->intClassMin(), 145);
         QCOMPARE(fresh->leqMin(), 145.0);
@@ -136,7 +136,7 @@ private slots:
         QCOMPARE(t->intClassMax(), 0);
         QCOMPARE(t->leqMin(), 41.0);
         QCOMPARE(t->selMax(), 90.0);
-        t->addSample(147.0, QString(), QString());
+        t->addSample(147.0, 0.0, 0.0);
         QCOMPARE(t->decLevelMin(), 1470);
         QCOMPARE(t->intClassMin(), 146);
         QCOMPARE(t->intClassMax(), 148);
@@ -148,10 +148,9 @@ private slots:
         PanelGraphs graphs(*t);
         QSignalSpy listener(t.get(), &LiveTrends::sampleAdded);
         const double levels[] = {48.2, 51.0, 66.6, 39.9, 70.3};
-        const QString leqs[] = {QStringLiteral("48.0"), QStringLiteral("XXX"), QStringLiteral("55.5"),
-                                QStringLiteral("55.1"), QStringLiteral("60")};
+        const double leqs[] = {48.0, 0.0, 55.5, 55.1, 60.0};
         for (int i = 0; i < 5; ++i)
-            t->addSample(levels[i], leqs[i], QString());
+            t->addSample(levels[i], leqs[i], 0.0);
         QCOMPARE(listener.count(), 5);
         Graph* level = graphs.graph(PanelGraphs::Which::Level);
         Graph* leq = graphs.graph(PanelGraphs::Which::Leq);

@@ -29,7 +29,7 @@ private slots:
     {
         auto trends = std::make_unique<LiveTrends>();
         PanelGraphs graphs(*trends);
-        const TrendSampleResult r = trends->addSample(55.3, QStringLiteral("XXX"), QStringLiteral("XXX"));
+        const TrendSampleResult r = trends->addSample(55.3, 0.0, 0.0);
 
         QCOMPARE(trends->decHistogram()[553], 1);
         QCOMPARE(trends->intHistogram()[56], 1);
@@ -63,7 +63,7 @@ private slots:
     {
         auto trends = std::make_unique<LiveTrends>();
         for (double level : {55.0, 55.3, 56.0})
-            trends->addSample(level, QString(), QString());
+            trends->addSample(level, 0.0, 0.0);
         QCOMPARE(trends->intHistogram()[55], 1);
         QCOMPARE(trends->intHistogram()[56], 2);
         QCOMPARE(trends->decHistogram()[550], 1);
@@ -91,8 +91,8 @@ private slots:
         QFETCH(bool, intVisible);
         auto trends = std::make_unique<LiveTrends>();
         PanelGraphs graphs(*trends);
-        trends->addSample(40.0, QString(), QString());
-        trends->addSample(second, QString(), QString());
+        trends->addSample(40.0, 0.0, 0.0);
+        trends->addSample(second, 0.0, 0.0);
         QCOMPARE(!graphs.graph(Which::IntHistogram)->isHidden(), intVisible);
         QCOMPARE(!graphs.graph(Which::DecHistogram)->isHidden(), !intVisible);
     }
@@ -100,9 +100,9 @@ private slots:
     void levelsOutsideTheClassesAreCapped()
     {
         auto trends = std::make_unique<LiveTrends>();
-        trends->addSample(145.5, QString(), QString());
-        trends->addSample(140.0, QString(), QString());
-        trends->addSample(-3.0, QString(), QString());
+        trends->addSample(145.5, 0.0, 0.0);
+        trends->addSample(140.0, 0.0, 0.0);
+        trends->addSample(-3.0, 0.0, 0.0);
         QCOMPARE(trends->decHistogram()[1400], 2);
         QCOMPARE(trends->intHistogram()[140], 2);
         QCOMPARE(trends->decHistogram()[0], 1);
@@ -117,8 +117,8 @@ private slots:
     void leqAndSelTextsFeedTheirTrendsAndExtremes()
     {
         auto trends = std::make_unique<LiveTrends>();
-        trends->addSample(60.0, QStringLiteral("62.4"), QStringLiteral(" 95.1 dB"));
-        trends->addSample(61.0, QStringLiteral("58.0"), QStringLiteral("97.3"));
+        trends->addSample(60.0, 62.4, 95.1);
+        trends->addSample(61.0, 58.0, 97.3);
         QCOMPARE(trends->leqTrend()[1], 58.0);
         QCOMPARE(trends->selTrend()[0], 95.1);
         QCOMPARE(trends->leqMin(), 58.0);
@@ -126,7 +126,7 @@ private slots:
         QCOMPARE(trends->selMin(), 95.1);
         QCOMPARE(trends->selMax(), 97.3);
 
-        const TrendSampleResult r = trends->addSample(70.2, QStringLiteral("66.6"), QStringLiteral("XXX"));
+        const TrendSampleResult r = trends->addSample(70.2, 66.6, 0.0);
         QCOMPARE(r.level, 70.2);
         QCOMPARE(r.leq, 66.6);
         QCOMPARE(r.sel, 0.0);
@@ -137,10 +137,10 @@ private slots:
     {
         auto trends = std::make_unique<LiveTrends>();
         for (int i = 0; i < TrendSlots; ++i)
-            trends->addSample(50.0, QString(), QString());
+            trends->addSample(50.0, 0.0, 0.0);
         QCOMPARE(trends->writeIndex(), 0);
         QCOMPARE(trends->decHistogram()[500], TrendSlots);
-        trends->addSample(77.7, QStringLiteral("1.5"), QStringLiteral("2.5"));
+        trends->addSample(77.7, 1.5, 2.5);
         QCOMPARE(trends->writeIndex(), 1);
         QCOMPARE(trends->levelTrend()[0], 77.7);
         QCOMPARE(trends->leqTrend()[0], 1.5);
@@ -153,8 +153,8 @@ private slots:
     {
         auto trends = std::make_unique<LiveTrends>();
         PanelGraphs graphs(*trends);
-        trends->addSample(40.0, QStringLiteral("41.0"), QStringLiteral("80.0"));
-        trends->addSample(72.5, QStringLiteral("50.0"), QStringLiteral("90.0"));
+        trends->addSample(40.0, 41.0, 80.0);
+        trends->addSample(72.5, 50.0, 90.0);
         trends->clearForRefresh();
         for (Which w : {Which::Level, Which::Leq, Which::Sel, Which::IntHistogram, Which::DecHistogram})
             QCOMPARE(graphs.graph(w)->pointCount(), 0);
@@ -169,7 +169,7 @@ private slots:
         QCOMPARE(trends->selMax(), 90.0);
 
         // The next sample starts the trends again at X = 1 and the buffers at slot 0.
-        trends->addSample(60.1, QString(), QString());
+        trends->addSample(60.1, 0.0, 0.0);
         QCOMPARE(graphs.graph(Which::Level)->pointCount(), 1);
         QCOMPARE(graphs.graph(Which::Level)->pointX(0), 1.0);
         QCOMPARE(trends->levelTrend()[0], 60.1);
@@ -180,8 +180,8 @@ private slots:
     {
         auto trends = std::make_unique<LiveTrends>();
         PanelGraphs graphs(*trends);
-        trends->addSample(40.0, QStringLiteral("41.0"), QStringLiteral("80.0"));
-        trends->addSample(72.5, QStringLiteral("50.0"), QStringLiteral("90.0"));
+        trends->addSample(40.0, 41.0, 80.0);
+        trends->addSample(72.5, 50.0, 90.0);
         trends->clearForLinkLoss();
         QCOMPARE(graphs.graph(Which::Level)->pointCount(), 0);
         QCOMPARE(graphs.graph(Which::IntHistogram)->pointCount(), 0);
@@ -240,7 +240,7 @@ private slots:
         PanelGraphs graphs(*trends);
         const int n = PanelGraphs::TrendPointsOnScreen + 25;
         for (int i = 1; i <= n; ++i)
-            trends->addSample(40.0 + (i % 300) / 10.0, QString(), QString());
+            trends->addSample(40.0 + (i % 300) / 10.0, 0.0, 0.0);
         Graph* level = graphs.graph(Which::Level);
         QCOMPARE(level->pointCount(), PanelGraphs::TrendPointsOnScreen);
         QCOMPARE(level->pointX(0), 26.0);
@@ -256,7 +256,7 @@ private slots:
         graphs.resize(420, 180);
         graphs.show();
         QVERIFY(QTest::qWaitForWindowExposed(&graphs));
-        trends->addSample(55.3, QString(), QString());
+        trends->addSample(55.3, 0.0, 0.0);
         QSignalSpy spy(&graphs, &PanelGraphs::graphClicked);
         QCustomPlot* dec = graphs.graph(Which::DecHistogram)->plot();
         QTest::mouseClick(dec, Qt::LeftButton, {}, dec->rect().center());

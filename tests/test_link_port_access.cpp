@@ -1,6 +1,7 @@
 // A port that is there but may not be opened: "No device found, try again!" stays, and its
 // details say why and how to get access.
-#include "app/MeterSession.h"
+#include "app/PanelWiring.h"
+#include "meter/MeterSession.h"
 #include "link/PortAccess.h"
 #include "link/SerialMeterLink.h"
 #include "shared/PanelState.h"
@@ -99,7 +100,7 @@ private slots:
         PanelState state;
         state.PortName = lockedDevice();
         MeterSession session(platform.services, state);
-        QVERIFY(!session.startUp(nullptr));
+        QVERIFY(!startSession(session, platform.dialogs, nullptr));
         QCOMPARE(platform.dialogs.messages.size(), 1);
         QCOMPARE(platform.dialogs.messages[0].text, QStringLiteral("No device found, try again!"));
         QCOMPARE(platform.dialogs.messages[0].icon, Dialogs::Icon::Critical);
@@ -112,7 +113,7 @@ private slots:
         PanelState state;
         state.PortName = m_dir.filePath(QStringLiteral("no-such-port"));
         MeterSession session(platform.services, state);
-        QVERIFY(!session.startUp(nullptr));
+        QVERIFY(!startSession(session, platform.dialogs, nullptr));
         QCOMPARE(platform.dialogs.messages.size(), 1);
         QCOMPARE(platform.dialogs.messages[0].text, QStringLiteral("No device found, try again!"));
         QCOMPARE(platform.dialogs.messages[0].details, QString());

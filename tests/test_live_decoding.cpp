@@ -149,8 +149,8 @@ private slots:
         Panel& panel = rig.panel;
         const PanelWidgets& ui = panel.widgets();
 
-        state.Live = decodeFrame("028015051403"); // over, SLOW, A
-        panel.updateDisplay();
+        LiveReading live = decodeFrame("028015051403"); // over, SLOW, A
+        panel.updateDisplay(live);
         QCOMPARE(ui.lblValue->text(), QStringLiteral("130.0"));
         QCOMPARE(ui.shownLCD->text(), QStringLiteral("130.0"));
         QVERIFY(!ui.lblOver->isHidden());
@@ -162,18 +162,18 @@ private slots:
         QCOMPARE(ui.boardCA->text(), QStringLiteral("A"));
 
         // "AA" blinks the weighting annunciator from one tick to the next.
-        DecodeStatusByte(state.Live, 0x60);
-        panel.updateDisplay();
+        DecodeStatusByte(live, 0x60);
+        panel.updateDisplay(live);
         const bool first = ui.lblCA->isHidden();
-        panel.updateDisplay();
+        panel.updateDisplay(live);
         QCOMPARE(ui.lblCA->isHidden(), !first);
         QCOMPARE(ui.lblCA->text(), QStringLiteral("A"));
         QCOMPARE(ui.boardCA->text(), QStringLiteral("20-200Hz Filter"));
         QVERIFY(!ui.lblFast->isHidden());
 
         // An empty time weighting leaves the annunciators as they were.
-        DecodeStatusByte(state.Live, 0x03);
-        panel.updateDisplay();
+        DecodeStatusByte(live, 0x03);
+        panel.updateDisplay(live);
         QVERIFY(!ui.lblFast->isHidden());
         QVERIFY(ui.lblSlow->isHidden());
         QCOMPARE(ui.boardSFI->text(), QString());

@@ -6,6 +6,7 @@
 #include "shared/BusyCaption.h"
 #include "shared/Clock.h"
 #include "measurement/RecordListModel.h"
+#include "support/RecordingSeries.h"
 #include "support/ScriptedDialogs.h"
 #include "support/TestFiles.h"
 
@@ -48,9 +49,6 @@ struct PanelLog : RecorderView, BusyCaption {
     }
     void setSaveBoxVisible(bool v) override { saveBox = v; }
     void selectSamplingOption() override { samplingOption = true; }
-    QString freqWeightingText() const override { return QStringLiteral("A"); }
-    QString timeWeightingText() const override { return QStringLiteral("FAST"); }
-    QString levelRangeText() const override { return QStringLiteral("30-90"); }
     BusyCaption* panelCaption() override { return this; }
     void showStatus(const QString& t) override { status = t; }
     void processPendingEvents() override
@@ -95,22 +93,18 @@ private slots:
 
 private:
     void makeRecorder(int recordLimit);
-    void setLevel(double level, const QString& text)
-    {
-        m_state->Live.Level = level;
-        m_state->Live.LevelText = text;
-    }
+    void setLevel(double level, const QString& text) { m_sampling->setReading(testReading(level, text)); }
     // One tick with no time passing and no level: the countdown reaches 1, so the next tick samples.
     void armSampling()
     {
-        m_recorder->tick();
-        QCOMPARE(m_recorder->samplingCountdown(), 1);
+        m_sampling->tick(m_clock.now());
+        QCOMPARE(m_sampling->countdown(), 1);
     }
     void ticks(int n)
     {
         for (int i = 0; i < n; ++i) {
             m_clock.advance(1);
-            m_recorder->tick();
+            m_sampling->tick(m_clock.now());
         }
     }
     void startRecording(const QString& file)
@@ -123,6 +117,7 @@ private:
 
     std::unique_ptr<QTemporaryDir> m_dir;
     std::unique_ptr<PanelState> m_state;
+    std::unique_ptr<Sampling> m_sampling;
     std::unique_ptr<RecordListModel> m_list;
     std::unique_ptr<PanelLog> m_view;
     std::unique_ptr<Recorder> m_recorder;
@@ -136,6 +131,8 @@ void TestRecordsRecorder::init()
 {
     m_dir = std::make_unique<QTemporaryDir>();
     m_state = std::make_unique<PanelState>();
+    m_sampling = std::make_unique<Sampling>();
+    setLevel(0, QString());
     m_list = std::make_unique<RecordListModel>();
     m_view = std::make_unique<PanelLog>();
     m_dialogs = ScriptedDialogs();
@@ -148,7 +145,8 @@ void TestRecordsRecorder::makeRecorder(int recordLimit)
 {
     // A working folder that does not exist yet: the recorder makes it.
     m_recorder =
-        std::make_unique<Recorder>(*m_state, *m_list, m_clock, m_dialogs, *m_view, path("work"), recordLimit);
+        std::make_unique<Recorder>(*m_state, *m_sampling, *m_list, m_clock, m_dialogs, *m_view, path("work"),
+                                   recordLimit);
     connect(m_recorder.get(), &Recorder::sampleTaken, this, [this] { ++m_trendSamples; });
     connect(m_recorder.get(), &Recorder::listRefreshed, this, [this] { ++m_graphClears; });
 }
@@ -246,8 +244,7 @@ void TestRecordsRecorder::samplingIntervals()
     QCOMPARE(m_list->recordCount(), 4);
 
     // A new interval of 5 (countdown 0): the first sample on the 6th tick, then every 5th.
-    m_state->PcSamplingTime = 5;
-    m_recorder->restartSamplingCountdown();
+    m_sampling->setInterval(5);
     ticks(5);
     QCOMPARE(m_list->recordCount(), 4);
     ticks(1);
@@ -320,8 +317,7 @@ void TestRecordsRecorder::runningLeqAndSelSinceTheLastClearing()
     QCOMPARE(m_view->leq, QStringLiteral("50.0"));
     QCOMPARE(m_view->sel, QStringLiteral("50.0"));
     // At 5 s a sample stands for five seconds of exposure.
-    m_state->PcSamplingTime = 5;
-    m_recorder->restartSamplingCountdown();
+    m_sampling->setInterval(5);
     ticks(6);
     QCOMPARE(m_view->sel, QString::number(10 * std::log10(1e5 + 5e5), 'f', 1));
 

@@ -317,14 +317,16 @@ private slots:
         ScriptedDialogs dialogs;
         dialogs.saveAnswers << m_target;
         QuietRecorderView view;
+        Sampling sampling;
+        sampling.setReading(testReading(0, QString()));
         {
-            Recorder recorder(state, list, clock, dialogs, view, m_folder);
+            Recorder recorder(state, sampling, list, clock, dialogs, view, m_folder);
             state.SaveMode = 1;
             recorder.saveOk();
             for (int i = 0; i < 4; ++i) {
-                setRecordingSeriesLevel(state.Live, i);
+                setRecordingSeriesLevel(sampling, i);
                 clock.advance(1);
-                recorder.tick();
+                sampling.tick(clock.now());
             }
             QCOMPARE(findInterruptedRecording(m_folder).state, State::StillRunning);
         }
@@ -354,7 +356,9 @@ private slots:
         ScriptedDialogs dialogs;
         dialogs.saveAnswers << m_target;
         QuietRecorderView view;
-        Recorder recorder(state, list, clock, dialogs, view, m_folder);
+        Sampling sampling;
+        sampling.setReading(testReading(0, QString()));
+        Recorder recorder(state, sampling, list, clock, dialogs, view, m_folder);
         state.SaveMode = 1;
         recorder.saveOk();
         QVERIFY(recorder.recording());
@@ -366,22 +370,23 @@ private slots:
         // A second program in the same folder may not record over it.
         ScriptedDialogs otherDialogs;
         otherDialogs.saveAnswers << m_dir.filePath(QStringLiteral("second.slmm"));
-        Recorder second(state, list, clock, otherDialogs, view, m_folder);
+        Sampling otherSampling;
+        Recorder second(state, otherSampling, list, clock, otherDialogs, view, m_folder);
         second.saveOk();
         QVERIFY(!second.recording());
         QCOMPARE(otherDialogs.messages.size(), 1);
         QVERIFY(otherDialogs.messages[0].text.contains(QStringLiteral("Another running copy")));
 
-        state.PcSamplingTime = 1;
+        sampling.setInterval(1);
         for (int i = 0; i < 3; ++i) {
-            setRecordingSeriesLevel(state.Live, i);
+            setRecordingSeriesLevel(sampling, i);
             clock.advance(1);
-            recorder.tick();
+            sampling.tick(clock.now());
         }
-        state.PcSamplingTime = 2; // the stop would write 2: so does the note from the next record
+        sampling.setInterval(2); // the stop would write 2: so does the note from the next record
         for (int i = 0; i < 3; ++i) {
             clock.advance(1);
-            recorder.tick();
+            sampling.tick(clock.now());
         }
         written = decodeRecordingNote(readAll(note()));
         QVERIFY(written);

@@ -1,5 +1,6 @@
 // The toolbar's setting branches over a scripted link: answers, bytes and the panel's timers.
 #include "link/ExchangeScope.h"
+#include "meter/Sampling.h"
 #include "settings/ToolbarCommands.h"
 #include "shared/PanelState.h"
 #include "support/CountingPanelTimers.h"
@@ -18,8 +19,9 @@ namespace
 struct Fixture : TestServices<ScriptedLink> {
     PanelState state;
     CountingPanelTimers timers;
+    Sampling sampling;
     QWidget panel;
-    ToolbarCommands toolbar{services, state, timers, &panel};
+    ToolbarCommands toolbar{services, state, timers, sampling, &panel};
     // The recorder's countdown as the toolbar restarts it.
     int samplingCountdown = 0;
 
@@ -89,7 +91,7 @@ void TestControlToolbar::pcSourceSetsTimeAndCountdown()
     // The clamping and rounding of the answer are in answers(); here the box and the state.
     Fixture f;
     f.chooseSource(true);
-    f.state.PcSamplingTime = 30;
+    f.sampling.setInterval(30);
     f.samplingCountdown = 12;
     f.dialogs.inputAnswers << QStringLiteral("2.5");
     QVERIFY(f.toolbar.run(QStringLiteral("Sampling")));
@@ -98,7 +100,7 @@ void TestControlToolbar::pcSourceSetsTimeAndCountdown()
     QCOMPARE(f.dialogs.inputPrompts[0].section(u'|', 1, 1),
              QStringLiteral("Enter the SAMPLING TIME in seconds\r\n(1 <= t <= 86400 ) "));
     QCOMPARE(f.dialogs.inputPrompts[0].section(u'|', 2, 2), QStringLiteral("30"));
-    QCOMPARE(f.state.PcSamplingTime, 2);
+    QCOMPARE(f.sampling.interval(), 2);
     QCOMPARE(f.samplingCountdown, 0);
     QCOMPARE(f.timers.switches, QList<bool>{true});
     QVERIFY(f.link.writes().isEmpty());
@@ -109,11 +111,11 @@ void TestControlToolbar::pcSourceEmptyOrNotANumberKeepsAll()
     for (const QString& answer : {QString(), QStringLiteral("soon")}) {
         Fixture f;
         f.chooseSource(true);
-        f.state.PcSamplingTime = 30;
+        f.sampling.setInterval(30);
         f.samplingCountdown = 12;
         f.dialogs.inputAnswers << answer;
         f.toolbar.run(QStringLiteral("Sampling"));
-        QCOMPARE(f.state.PcSamplingTime, 30);
+        QCOMPARE(f.sampling.interval(), 30);
         QCOMPARE(f.samplingCountdown, 12);
         QVERIFY(f.timers.switches.isEmpty());
     }
@@ -247,7 +249,7 @@ void TestControlToolbar::samplingWindowIsShownModally()
     f.toolbar.run(QStringLiteral("Sampling"));
     QVERIFY(sawModal);
     QVERIFY(f.toolbar.usePcSampling());
-    QCOMPARE(f.state.PcSamplingTime, 5);
+    QCOMPARE(f.sampling.interval(), 5);
 }
 
 QTEST_MAIN(TestControlToolbar)

@@ -70,21 +70,6 @@ void PanelRecorderView::selectSamplingOption()
     m_ui.optSaveList->setChecked(false);
 }
 
-QString PanelRecorderView::freqWeightingText() const
-{
-    return m_ui.boardCA->text();
-}
-
-QString PanelRecorderView::timeWeightingText() const
-{
-    return m_ui.boardSFI->text();
-}
-
-QString PanelRecorderView::levelRangeText() const
-{
-    return m_ui.boardLevel->text();
-}
-
 void PanelRecorderView::showStatus(const QString& text)
 {
     m_panel.showStatus(text, 15000);

@@ -25,9 +25,6 @@ public:
     void setMaxTexts(const QString& level, const QString& time) override;
     void setSaveBoxVisible(bool visible) override;
     void selectSamplingOption() override;
-    QString freqWeightingText() const override;
-    QString timeWeightingText() const override;
-    QString levelRangeText() const override;
     BusyCaption* panelCaption() override { return &m_caption; }
     void showStatus(const QString& text) override;
     void processPendingEvents() override;

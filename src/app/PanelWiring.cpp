@@ -4,7 +4,7 @@
 #include "analysis/HistogramWindow.h"
 #include "analysis/LnStatistics.h"
 #include "analysis/OpenRecordFile.h"
-#include "app/MeterSession.h"
+#include "meter/MeterSession.h"
 #include "app/PanelRecorderView.h"
 #include "graphs/Graph.h"
 #include "graphs/LiveTrends.h"
@@ -20,6 +20,7 @@
 #include "views/RecordList.h"
 #include "measurement/RecordListModel.h"
 #include "shared/Services.h"
+#include "shared/Dialogs.h"
 #include "shared/StatusNotices.h"
 
 #include <QAction>
@@ -31,9 +32,23 @@
 namespace slm
 {
 
+bool startSession(MeterSession& session, Dialogs& dialogs, QWidget* dialogParent)
+{
+    const std::optional<MeterSession::StartUpError> error = session.startUp();
+    if (!error)
+        return true;
+    const QString title = dialogParent ? dialogParent->windowTitle() : QString();
+    // A port that is there but refused says why, behind the message's details.
+    if (error->details.isEmpty())
+        dialogs.message(dialogParent, error->text, title, Dialogs::Icon::Critical);
+    else
+        dialogs.detailedMessage(dialogParent, error->text, error->details, title, Dialogs::Icon::Critical);
+    return false;
+}
+
 void showSessionOnPanel(MeterSession& session, Panel& panel, Services& services)
 {
-    QObject::connect(&session, &MeterSession::frameDecoded, &panel, &Panel::updateDisplay);
+    QObject::connect(&session, &MeterSession::readingDecoded, &panel, &Panel::updateDisplay);
     QObject::connect(&session, &MeterSession::comLabelChanged, &panel, &Panel::showComLabel);
     QObject::connect(&session, &MeterSession::linkLost, &panel, &Panel::clearLevelValue);
     QObject::connect(&services.notices, &StatusNotices::posted, &panel,
@@ -48,13 +63,12 @@ PanelWiring::PanelWiring(Panel& panel, MeterSession& session, Services& services
     m_trends = std::make_unique<LiveTrends>();
     m_graphs = new PanelGraphs(*m_trends, &panel);
     m_recorderView = std::make_unique<PanelRecorderView>(panel);
-    m_recorder =
-        std::make_unique<Recorder>(state, *m_listModel, services.clock, services.dialogs, *m_recorderView);
+    m_recorder = std::make_unique<Recorder>(state, session.sampling(), *m_listModel, services.clock,
+                                            services.dialogs, *m_recorderView);
     // The trend model takes every sample; the graphs on the panel follow the model.
     QObject::connect(m_recorder.get(), &Recorder::sampleTaken, m_trends.get(), &LiveTrends::addSample);
     QObject::connect(m_recorder.get(), &Recorder::listRefreshed, m_trends.get(),
                      &LiveTrends::clearForRefresh);
-    QObject::connect(&session, &MeterSession::samplingTick, m_recorder.get(), &Recorder::tick);
     // The one link-lost reset, in this order: the recording ends (its file is written), the list
     // and the graphs forget the meter's data, then the panel clears its level.
     QObject::connect(&session, &MeterSession::linkLost, m_recorder.get(), &Recorder::onLinkLost);
@@ -72,10 +86,9 @@ PanelWiring::PanelWiring(Panel& panel, MeterSession& session, Services& services
     QObject::connect(&panel, &Panel::timedStartClicked, &panel,
                      [this, &services, &panel] { askTimedStart(services, m_timedStart, &panel); });
 
-    m_settingCommands = std::make_unique<ToolbarCommands>(services, state, session, &panel);
-    QObject::connect(m_settingCommands.get(), &ToolbarCommands::pcSamplingTimeSet, m_recorder.get(),
-                     &Recorder::restartSamplingCountdown);
+    m_settingCommands = std::make_unique<ToolbarCommands>(services, state, session, session.sampling(), &panel);
     m_logger = std::make_unique<LoggerCommands>(services, state, session, &panel);
+    m_logger->setLiveReading(&session.reading());
     m_openFile = std::make_unique<OpenRecordFile>(services, session, &panel,
                                                   [this] { return m_recorder->recording(); });
     // "Ln" on either list view: the statistics of its own list, shown in the one histogram view.

@@ -9,11 +9,14 @@
 
 #include <QPointer>
 
+class QWidget;
+
 #include <memory>
 
 namespace slm
 {
 
+class Dialogs;
 class Panel;
 class MeterSession;
 class MeterKeys;
@@ -28,6 +31,10 @@ class LoggerCommands;
 class OpenRecordFile;
 struct Services;
 struct PanelState;
+
+// The session's start-up with its message: false, after the message (over dialogParent, titled
+// with its caption), when the port cannot be opened.
+bool startSession(MeterSession& session, Dialogs& dialogs, QWidget* dialogParent);
 
 // What the panel shows of the session alone: the live reading, the port label, the notices, and
 // the end of the program when it closes. PanelWiring includes it; tests of the bare panel use it.

@@ -1,4 +1,4 @@
-#include "app/MeterSession.h"
+#include "meter/MeterSession.h"
 #include "app/PanelWiring.h"
 #include "app/RecoveryOffer.h"
 #include "link/LinkLock.h"
@@ -32,7 +32,10 @@ int main(int argc, char** argv)
     SerialMeterLink link;
     LinkLock linkLock;
     StatusNotices notices;
-    Services services{link, dialogs, clock, waiter, linkLock, notices};
+    // The desk serves every window; the line is the meter's, and goes with its session.
+    const Desk desk{dialogs, clock};
+    const MeterLine line{link, linkLock, waiter, notices};
+    Services services = Services::of(line, desk);
 
     // Before anything else: a recording that a crash or a power cut interrupted.
     offerInterruptedRecording(dialogs, Recorder::defaultWorkingFolder());
@@ -50,13 +53,13 @@ int main(int argc, char** argv)
     if (choice.kind == PortChoice::Kind::Simulated)
         state->PortName = simulator.start();
 
-    MeterSession session(services, *state);
+    MeterSession session(line, clock, MeterPort{state->PortName, state->PortLabel});
     Panel panel(*state);
     PanelWiring wiring(panel, session, services, *state);
     QObject::connect(&panel, &Panel::closed, &app, &QApplication::quit, Qt::QueuedConnection);
     panel.show();
     panel.moveToScreenCorner();
-    if (!session.startUp(&panel))
+    if (!startSession(session, dialogs, &panel))
         return 1;
     return app.exec();
 }

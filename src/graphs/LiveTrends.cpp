@@ -37,12 +37,12 @@ int LiveTrends::intClass(double level)
     return int(std::min<long long>((d + 9) / 10, IntTop));
 }
 
-TrendSampleResult LiveTrends::addSample(double level, const QString& leqText, const QString& selText)
+TrendSampleResult LiveTrends::addSample(double level, double leq, double sel)
 {
     TrendSampleResult r;
     r.level = level;
-    r.leq = numericValue(leqText);
-    r.sel = numericValue(selText);
+    r.leq = leq;
+    r.sel = sel;
 
     m_decHistogram[size_t(decClass(level))] += 1;
     m_intHistogram[size_t(intClass(level))] += 1;

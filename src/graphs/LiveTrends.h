@@ -16,7 +16,7 @@ inline constexpr int TrendSlots = 864001;
 // What the panel's graphs must show after one sample.
 struct TrendSampleResult {
     double level = 0;                // charted on CWG
-    double leq = 0;                  // charted on CWLeq (0 while the text holds no number, e.g. "XXX")
+    double leq = 0;                  // charted on CWLeq (0 while there is none, the board's "XXX")
     double sel = 0;                  // charted on CWSEL
     bool intVisible = false;         // CWInt shown and CWDec hidden when the spread is over 30.0 dB
     double intXMin = 0, intXMax = 0; // CWInt X range, whole dB
@@ -48,10 +48,10 @@ public:
 
     explicit LiveTrends(QObject* parent = nullptr);
 
-    // One sample: level L in dB (one decimal) and the panel's Leq and SEL texts, whose leading
-    // number is charted (0 when there is none). Emits sampleAdded with the returned result once
-    // every field is up to date.
-    TrendSampleResult addSample(double level, const QString& leqText, const QString& selText);
+    // One sample: level L in dB (one decimal) and the running Leq and SEL as the panel shows
+    // them (0 while there are none). Emits sampleAdded with the returned result once every
+    // field is up to date.
+    TrendSampleResult addSample(double level, double leq, double sel);
     // "Refresh": histograms, level extremes and the write position restart; the Leq and SEL
     // extremes are kept.
     void clearForRefresh();

@@ -407,9 +407,9 @@ void Panel::onToolbarButton(const QString& key)
     emit toolbarButtonClicked(key);
 }
 
-void Panel::updateDisplay()
+void Panel::updateDisplay(const LiveReading& reading)
 {
-    const PanelDisplay d = computePanelDisplay(m_state.Live, !m_ui.lblCA->isHidden());
+    const PanelDisplay d = computePanelDisplay(reading, !m_ui.lblCA->isHidden());
     m_ui.lblBarMax->setText(d.barMaxText);
     m_ui.lblBarMin->setText(d.barMinText);
     m_ui.toolButtons.value(QStringLiteral("Up"))->setEnabled(d.upEnabled);

@@ -21,6 +21,7 @@ namespace slm
 
 class ClickableLabel;
 class LcdDigits;
+struct LiveReading;
 struct PanelState;
 
 // The controls of the panel that other parts of the program read or write.
@@ -67,7 +68,7 @@ public:
     void moveToScreenCorner();
     void showStatus(const QString& text, int milliseconds = 5000);
     void onToolbarButton(const QString& key);
-    void updateDisplay();
+    void updateDisplay(const LiveReading& reading);
     void showComLabel(const QString& text);
     // The meter was lost: the level as received is no longer shown.
     void clearLevelValue();

@@ -15,6 +15,7 @@ namespace slm
 class DataListWindow;
 class MemoryWindow;
 class PanelTimers;
+struct LiveReading;
 struct PanelState;
 struct Services;
 
@@ -27,6 +28,8 @@ class LoggerCommands : public QObject
 public:
     LoggerCommands(Services& services, PanelState& state, PanelTimers& timers, QWidget* panel);
     ~LoggerCommands() override;
+    // The meter's live reading, which the decoding of a set starts from; none when unset.
+    void setLiveReading(const LiveReading* reading) { m_liveReading = reading; }
 
     // Toolbar "Memory"; does nothing while the "Data Logger" window is open.
     void memory();
@@ -49,6 +52,7 @@ private:
     Services& m_s;
     PanelState& m_state;
     PanelTimers& m_timers;
+    const LiveReading* m_liveReading = nullptr;
     QWidget* m_panel;
     QPointer<MemoryWindow> m_memory;
     QPointer<DataListWindow> m_dataList;

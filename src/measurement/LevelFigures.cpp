@@ -294,25 +294,39 @@ LevelFigures figuresOfList(const RecordListModel& list, std::optional<double> in
 
 void RunningLevels::add(QStringView levelText, double seconds)
 {
-    const LevelText level = readLevelText(levelText);
+    add(readLevelText(levelText), seconds);
+}
+
+void RunningLevels::add(const LevelText& level, double seconds)
+{
     if (level.kind != LevelTextKind::Level || !(seconds > 0))
         return;
     addCompensated(m_energySeconds, m_carry, levelEnergy(level) * seconds);
     m_seconds += seconds;
 }
 
-QString RunningLevels::leqText() const
+std::optional<double> RunningLevels::leq() const
 {
     if (!hasLevel())
-        return QStringLiteral("XXX");
-    return figureText(finite(10.0 * std::log10((m_energySeconds + m_carry) / m_seconds)));
+        return std::nullopt;
+    return finite(10.0 * std::log10((m_energySeconds + m_carry) / m_seconds));
+}
+
+std::optional<double> RunningLevels::sel() const
+{
+    if (!hasLevel())
+        return std::nullopt;
+    return finite(10.0 * std::log10(m_energySeconds + m_carry));
+}
+
+QString RunningLevels::leqText() const
+{
+    return hasLevel() ? figureText(leq()) : QStringLiteral("XXX");
 }
 
 QString RunningLevels::selText() const
 {
-    if (!hasLevel())
-        return QStringLiteral("XXX");
-    return figureText(finite(10.0 * std::log10(m_energySeconds + m_carry)));
+    return hasLevel() ? figureText(sel()) : QStringLiteral("XXX");
 }
 
 QString figureText(std::optional<double> value)

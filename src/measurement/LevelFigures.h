@@ -120,8 +120,13 @@ class RunningLevels
 {
 public:
     void add(QStringView levelText, double seconds);
+    // A sample's level as read from its text; only a `Level` counts.
+    void add(const LevelText& level, double seconds);
     void clear() { *this = RunningLevels(); }
     bool hasLevel() const { return m_seconds > 0; }
+    // Nothing until the first level sample.
+    std::optional<double> leq() const;
+    std::optional<double> sel() const;
     // One decimal, "XXX" until the first level sample.
     QString leqText() const;
     QString selText() const;

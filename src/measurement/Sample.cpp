@@ -54,6 +54,16 @@ QString levelTextOfTenths(int tenths, bool marked)
 
 QString sampleLevelText(const Sample& sample)
 {
+    switch (sample.shown) {
+    case Sample::Shown::Level:
+        break;
+    case Sample::Shown::BelowRange:
+        return QStringLiteral("- - -");
+    case Sample::Shown::Over:
+        return QStringLiteral("OL");
+    case Sample::Shown::Nothing:
+        return {};
+    }
     return levelTextOfTenths(sample.tenths, sample.marked);
 }
 

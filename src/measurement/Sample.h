@@ -33,16 +33,34 @@ QString levelRangeText(LevelRange range);
 // One sample of one meter, as the sampling tick takes it: when, the level as the meter sent it
 // (whole tenths of a dB and its pause mark) and the settings in force.
 struct Sample {
+    // What stands for the level when the meter gave none: nothing yet (no frame decoded), the
+    // display's "- - -" below the range, "OL" over it.
+    enum class Shown : std::uint8_t { Level, BelowRange, Over, Nothing };
+
     QDateTime time;
     int tenths = 0;      // the meter's level word, 0 .. 3276.7 dB in tenths
     bool marked = false; // the meter flagged the reading (paused): its text ends in "*"
+    Shown shown = Shown::Level;
     FrequencyWeighting frequencyWeighting = FrequencyWeighting::A;
     TimeWeighting timeWeighting = TimeWeighting::Fast;
     LevelRange range;
 
     double level() const { return tenths / 10.0; }
-    // What the record text says of it: a level, or paused.
-    LevelTextKind kind() const { return marked ? LevelTextKind::Paused : LevelTextKind::Level; }
+    // What the record text says of it: a level, paused, below or over the range, or nothing.
+    LevelTextKind kind() const
+    {
+        switch (shown) {
+        case Shown::Level:
+            break;
+        case Shown::BelowRange:
+            return LevelTextKind::BelowRange;
+        case Shown::Over:
+            return LevelTextKind::Over;
+        case Shown::Nothing:
+            return LevelTextKind::NotLevel;
+        }
+        return marked ? LevelTextKind::Paused : LevelTextKind::Level;
+    }
 };
 
 // The level text of a sample as the meter's display and every record file write it: one

@@ -1,42 +1,38 @@
 #pragma once
 
-#include "recording/RecordingNote.h"
-#include "measurement/LevelFigures.h"
 #include "shared/PanelState.h"
-#include "shared/ReentryGuard.h"
 
-#include <QLockFile>
 #include <QObject>
 #include <QString>
 #include <memory>
-#include <optional>
 
 namespace slm
 {
 
 class Clock;
 class Dialogs;
-class RecordFileWriter;
+class ListFeeder;
 class RecordListModel;
 class RecorderView;
+class RecordingFile;
+class RunningFigures;
+class Sampling;
+struct Sample;
 
-// The panel's one-second sampling tick and its recordings, without a window: the maxima, the PC
-// sampling countdown, the list rows, the records of a running recording in the temporary file
-// "Fake" and the real-time file written from it at the stop.
+// The panel's recording, put together from the parts that each take the meter's samples: the
+// running figures, the list feeder and the recording file. The recorder adds what the panel
+// asks of them: its commands ("Save", OK of the "Save Data" box, "Refresh"), the file dialogs,
+// the error messages and what the panel's labels and boards show.
 //
 // Files go to a working folder of the program's own (see defaultWorkingFolder), never to the
-// process's current folder. While a recording runs, a note beside "Fake" keeps what its stop
-// needs and a lock file tells other running copies of the program that it runs. A write that fails ends its
-// command with a message naming the file and leaves what was already written in place.
-//
-// The recorder owns its counters, maxima and texts; from the panel's state it reads only the live
-// reading and what the toolbar sets (the PC sampling time and the save mode).
+// process's current folder. A write that fails ends its command with a message naming the file
+// and leaves what was already written in place.
 class Recorder : public QObject
 {
     Q_OBJECT
 public:
-    Recorder(PanelState& state, RecordListModel& list, Clock& clock, Dialogs& dialogs, RecorderView& view,
-             QString workingFolder = defaultWorkingFolder(), int recordLimit = RecordLimit,
+    Recorder(PanelState& state, Sampling& sampling, RecordListModel& list, Clock& clock, Dialogs& dialogs,
+             RecorderView& view, QString workingFolder = defaultWorkingFolder(), int recordLimit = RecordLimit,
              QObject* parent = nullptr);
     ~Recorder() override;
 
@@ -45,31 +41,28 @@ public:
     QString workingFolder() const { return m_folder; }
     QString fakePath() const;
 
-    bool recording() const { return m_recording; }
-    // Ticks since the last sample; a sample is taken when it reaches the PC sampling time.
-    int samplingCountdown() const { return m_samplingCountdown; }
+    RunningFigures& figures() { return *m_figures; }
+    ListFeeder& feeder() { return *m_feeder; }
+    RecordingFile& file() { return *m_file; }
+
+    bool recording() const;
     // Records taken by the running recording (0 when none runs).
-    int recordCount() const { return m_recordCount; }
+    int recordCount() const;
     // Rows of the panel's list, counted from its last start.
-    int listCount() const { return m_listCount; }
-    double overallMax() const { return m_overallMax; }
-    QString overallMaxTime() const { return m_overallMaxTime; }
+    int listCount() const;
+    double overallMax() const;
+    QString overallMaxTime() const;
     // The highest level text of the running (or the last) recording, from its start on.
-    QString recordingMax() const { return m_recordingMax; }
-    QString recordingMaxTime() const { return m_recordingMaxTime; }
+    QString recordingMax() const;
+    QString recordingMaxTime() const;
     QString lastSampleTime() const { return m_lastSampleTime; }
     // The running Leq and SEL over the samples since the last clearing (the start, "Refresh", a
     // lost link), one decimal; "XXX" until the first level sample.
-    QString leqText() const { return m_leqText; }
-    QString selText() const { return m_selText; }
+    QString leqText() const;
+    QString selText() const;
     // The file the running recording goes to; empty when none runs.
-    QString recordFilePath() const { return m_recordFilePath; }
+    QString recordFilePath() const;
 
-    // A new PC sampling time counts from now: the first sample comes a full interval later.
-    void restartSamplingCountdown() { m_samplingCountdown = 0; }
-
-    // Timer2, every 1000 ms.
-    void tick();
     // CmdSaveOK: start a recording (SaveMode 1) or save the list (SaveMode 2).
     void saveOk();
     // Toolbar "Save": the "Save Data" box when idle, the stop of the recording otherwise.
@@ -85,60 +78,34 @@ public:
     void onLinkLost();
 
     // True while the stop copies "Fake" into the record file.
-    bool stopping() const { return m_stopping.active(); }
+    bool stopping() const;
 
 signals:
-    // Once per sample, after its list row and its record (the panel's trend graphs).
-    void sampleTaken(double level, const QString& leqText, const QString& selText);
+    // Once per sample, after its list row, its record and the running figures (the panel's
+    // trend graphs): the level and the Leq and SEL as the boards show them.
+    void sampleTaken(double level, double leq, double sel);
     // "Refresh" emptied the list: the panel's graphs and histograms start afresh too.
     void listRefreshed();
     void recordingChanged(bool recording);
 
 private:
-    enum class StopBy { User, Tick };
-
+    void beforeSample(const Sample& sample);
+    void afterSample(const Sample& sample);
     void startRecording();
-    QString beginRecordingFiles();
-    void endRecordingFiles(bool keepNote);
-    RecordingNote currentNote() const;
-    void keepNoteCurrent();
     void saveList();
-    void stop(StopBy by);
-    QString writeRealTimeFile();
-    void showRunningLevels();
-    void recordSample();
-    void listSample();
-    void saveFullList();
     void showError(const QString& text);
-    bool ensureFolder();
 
     PanelState& m_state;
+    Sampling& m_sampling;
     RecordListModel& m_list;
     Clock& m_clock;
     Dialogs& m_dialogs;
     RecorderView& m_view;
     QString m_folder;
-    int m_limit;
-    std::unique_ptr<RecordFileWriter> m_fake;
-    std::unique_ptr<QLockFile> m_lock;
-    RecordingNote m_note;
-    bool m_recording = false;
-    int m_samplingCountdown = 0;
-    int m_recordCount = 0;
-    int m_listCount = 0;
-    double m_overallMax = 0.0;
-    QString m_overallMaxTime;
-    QString m_recordingMax = QStringLiteral("0");
-    QString m_recordingMaxTime;
     QString m_lastSampleTime;
-    QString m_leqText;
-    QString m_selText;
-    RunningLevels m_running;
-    bool m_ticked = false; // a list saved before the first tick has no Leq and SEL texts yet
-    QString m_recordFilePath;
-    ReentryFlag m_tick;
-    ReentryFlag m_stopping;
-    bool m_fullListErrorShown = false;
+    std::unique_ptr<RecordingFile> m_file;
+    std::unique_ptr<ListFeeder> m_feeder;
+    std::unique_ptr<RunningFigures> m_figures;
 };
 
 } // namespace slm

@@ -31,11 +31,6 @@ public:
     virtual void setSaveBoxVisible(bool visible) = 0;
     virtual void selectSamplingOption() = 0;
 
-    // The header texts of a real-time file, as the panel's fields show them.
-    virtual QString freqWeightingText() const = 0; // BoardCA
-    virtual QString timeWeightingText() const = 0; // BoardSFI
-    virtual QString levelRangeText() const = 0;    // BoardLevel
-
     // The panel's caption and the busy pointer, for the progress of a list save.
     virtual BusyCaption* panelCaption() = 0;
     // A passing note for the user, e.g. where an automatic list file went.

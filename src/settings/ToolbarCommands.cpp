@@ -1,5 +1,7 @@
 #include "settings/ToolbarCommands.h"
 
+#include "meter/Sampling.h"
+
 #include "link/ExchangeScope.h"
 #include "link/MeterCommands.h"
 #include "link/MeterLink.h"
@@ -46,8 +48,9 @@ std::optional<int> samplingAnswer(const QString& answer, int low, int high)
     return static_cast<int>(std::clamp<long long>(roundHalfEven(bounded), low, high));
 }
 
-ToolbarCommands::ToolbarCommands(Services& services, PanelState& state, PanelTimers& timers, QWidget* panel)
-    : m_services(services), m_state(state), m_timers(timers), m_panel(panel)
+ToolbarCommands::ToolbarCommands(Services& services, PanelState& state, PanelTimers& timers, Sampling& sampling,
+                                 QWidget* panel)
+    : m_services(services), m_state(state), m_timers(timers), m_sampling(sampling), m_panel(panel)
 {
     chooseSamplingSource = [this] {
         SamplingChoice window(m_panel);
@@ -92,11 +95,11 @@ void ToolbarCommands::sampling()
 void ToolbarCommands::askPcSamplingTime()
 {
     const QString answer = m_services.dialogs.input(m_panel, samplingPrompt(86400), SamplingTitle,
-                                                    QString::number(m_state.PcSamplingTime));
+                                                    QString::number(m_sampling.interval()));
     const std::optional<int> t = samplingAnswer(answer, 1, 86400);
     if (!t)
         return;
-    m_state.PcSamplingTime = *t;
+    m_sampling.setInterval(*t);
     emit pcSamplingTimeSet(*t);
     m_timers.setTimersEnabled(true);
 }

@@ -12,6 +12,7 @@ namespace slm
 {
 
 class PanelTimers;
+class Sampling;
 struct PanelState;
 struct Services;
 
@@ -25,7 +26,7 @@ class ToolbarCommands : public QObject
 {
     Q_OBJECT
 public:
-    ToolbarCommands(Services& services, PanelState& state, PanelTimers& timers, QWidget* panel);
+    ToolbarCommands(Services& services, PanelState& state, PanelTimers& timers, Sampling& sampling, QWidget* panel);
 
     // Hides the panel's "Save Data" box (PicSave) as every toolbar click does, then runs the
     // branch of the key. False when the key belongs to another branch (nothing else done).
@@ -60,6 +61,7 @@ private:
     Services& m_services;
     PanelState& m_state;
     PanelTimers& m_timers;
+    Sampling& m_sampling;
     QWidget* m_panel;
     bool m_usePcSampling = false;
     int m_meterSamplingTime = 1;

@@ -34,16 +34,18 @@ int main(int argc, char** argv)
     ScriptedDialogs dialogs;
     dialogs.saveAnswers << args[2];
     QuietRecorderView view;
-    Recorder recorder(state, list, clock, dialogs, view, folder);
+    Sampling sampling;
+    sampling.setReading(testReading(0, QString()));
+    Recorder recorder(state, sampling, list, clock, dialogs, view, folder);
 
     state.SaveMode = 1;
     recorder.saveOk();
     if (!recorder.recording())
         return 3;
     while (recorder.recordCount() < records) {
-        setRecordingSeriesLevel(state.Live, recorder.recordCount());
+        setRecordingSeriesLevel(sampling, recorder.recordCount());
         clock.advance(1);
-        recorder.tick();
+        sampling.tick(clock.now());
     }
     if (stop) {
         recorder.stopRecording();

@@ -7,7 +7,7 @@
 namespace slm
 {
 
-// The panel as the recorder sees it, showing nothing; the header texts are fixed.
+// The panel as the recorder sees it, showing nothing.
 struct QuietRecorderView : RecorderView {
     void setFileNameText(const QString&) override {}
     void setCountText(const QString&) override {}
@@ -19,9 +19,6 @@ struct QuietRecorderView : RecorderView {
     void setMaxTexts(const QString&, const QString&) override {}
     void setSaveBoxVisible(bool) override {}
     void selectSamplingOption() override {}
-    QString freqWeightingText() const override { return QStringLiteral("A"); }
-    QString timeWeightingText() const override { return QStringLiteral("FAST"); }
-    QString levelRangeText() const override { return QStringLiteral("30-90"); }
     BusyCaption* panelCaption() override { return nullptr; }
     void showStatus(const QString&) override {}
     void processPendingEvents() override { QCoreApplication::processEvents(); }

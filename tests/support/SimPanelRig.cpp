@@ -50,5 +50,5 @@ bool SimPanelRig::start()
 bool SimPanelRig::startUp()
 {
     panel->moveToScreenCorner();
-    return session->startUp(panel.get());
+    return startSession(*session, dialogs, panel.get());
 }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/MeterSession.h"
+#include "meter/MeterSession.h"
 #include "app/PanelWiring.h"
 #include "link/LinkLock.h"
 #include "link/SerialMeterLink.h"

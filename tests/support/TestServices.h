@@ -24,5 +24,8 @@ template <class Link> struct TestServices {
     EventLoopWaiter waiter;
     LinkLock lock;
     StatusNotices notices;
-    Services services{link, dialogs, clock, waiter, lock, notices};
+    // The meter's line and the desk, bundled as a meter window takes them.
+    MeterLine line{link, lock, waiter, notices};
+    Desk desk{dialogs, clock};
+    Services services = Services::of(line, desk);
 };

@@ -1,4 +1,4 @@
-#include "live/LivePoll.h"
+#include "meter/LivePoll.h"
 
 #include "link/FrameDecoder.h"
 #include "link/LinkLock.h"
@@ -15,7 +15,7 @@ namespace
 constexpr int LostAfterSteps = 100; // of 0.01 s: about one second without six bytes
 } // namespace
 
-LivePoll::LivePoll(Services& services, LiveReading& live) : m_s(services), m_live(live) {}
+LivePoll::LivePoll(const MeterLine& line, LiveReading& live) : m_s(line), m_live(live) {}
 
 LivePoll::Result LivePoll::tick()
 {

@@ -1,15 +1,13 @@
-#include "app/MeterSession.h"
+#include "meter/MeterSession.h"
 
 #include "link/FrameDecoder.h"
 #include "link/LinkLock.h"
 #include "link/MeterLink.h"
 #include "link/PortAccess.h"
 #include "link/WaitSeconds.h"
-#include "shared/Dialogs.h"
+#include "shared/Clock.h"
 #include "shared/PanelState.h"
-#include "shared/Services.h"
-
-#include <QWidget>
+#include "shared/StatusNotices.h"
 
 namespace slm
 {
@@ -28,9 +26,16 @@ void setTimerRunning(QTimer& timer, bool on)
 }
 } // namespace
 
-MeterSession::MeterSession(Services& services, PanelState& state, QObject* parent)
-    : QObject(parent), m_s(services), m_state(state), m_poll(services, state.Live)
+MeterSession::MeterSession(Services& services, const PanelState& state, QObject* parent)
+    : MeterSession(services.line(), services.clock, MeterPort{state.PortName, state.PortLabel}, parent)
 {
+}
+
+MeterSession::MeterSession(const MeterLine& line, Clock& clock, MeterPort port, QObject* parent)
+    : QObject(parent), m_line(line), m_clock(clock), m_port(std::move(port)), m_poll(m_line, m_reading)
+{
+    connect(&m_sampling, &Sampling::ticked, this, &MeterSession::ticked);
+    connect(&m_sampling, &Sampling::sampleTaken, this, &MeterSession::sampleTaken);
     m_timer1.setObjectName(QStringLiteral("Timer1"));
     m_timer1.setInterval(200);
     connect(&m_timer1, &QTimer::timeout, this, &MeterSession::pollTick);
@@ -44,32 +49,25 @@ MeterSession::MeterSession(Services& services, PanelState& state, QObject* paren
 
 MeterSession::~MeterSession() = default;
 
-bool MeterSession::startUp(QWidget* dialogParent)
+std::optional<MeterSession::StartUpError> MeterSession::startUp()
 {
-    MeterLink& link = m_s.link;
-    bool opened = !m_state.PortName.isEmpty();
+    MeterLink& link = m_line.link;
+    bool opened = !m_port.name.isEmpty();
     if (opened) {
-        link.setCommPort(m_state.PortName);
+        link.setCommPort(m_port.name);
         opened = link.setSettings(QStringLiteral("38400,n,8,1"));
     }
     if (opened && !link.portOpen())
         opened = link.setPortOpen(true);
     if (!opened) {
-        const QString text = QStringLiteral("No device found, try again!");
-        const QString title = dialogParent ? dialogParent->windowTitle() : QString();
-        // A port that is there but refused says why, behind the message's details.
-        const QString details = portAccessProblem(m_state.PortName);
-        if (details.isEmpty())
-            m_s.dialogs.message(dialogParent, text, title, Dialogs::Icon::Critical);
-        else
-            m_s.dialogs.detailedMessage(dialogParent, text, details, title, Dialogs::Icon::Critical);
-        return false;
+        // A port that is there but refused says why, in the details.
+        return StartUpError{QStringLiteral("No device found, try again!"), portAccessProblem(m_port.name)};
     }
-    emit comLabelChanged(m_state.PortLabel);
-    m_state.PcSamplingTime = 1;
+    emit comLabelChanged(m_port.label);
+    m_sampling.setInterval(1);
     m_timer1.start();
     m_timer2.start();
-    return true;
+    return std::nullopt;
 }
 
 void MeterSession::shutDown()
@@ -77,14 +75,14 @@ void MeterSession::shutDown()
     setTimersEnabled(false);
     emit aboutToEnd();
     // Loops still waiting for the meter end at their next step.
-    m_s.waiter.cancel();
+    m_line.waiter.cancel();
     m_recoverTimer.stop();
 }
 
 void MeterSession::setTimersEnabled(bool on)
 {
     // Windows closed by the panel's close switch the timers on as they go: the program ends.
-    if (on && m_s.waiter.cancelled())
+    if (on && m_line.waiter.cancelled())
         return;
     setTimerRunning(m_timer1, on);
     // While the meter is lost the sampling tick stays off (the recovery starts it again when
@@ -98,7 +96,8 @@ void MeterSession::pollTick()
         return;
     switch (m_poll.tick()) {
     case LivePoll::Result::Decoded:
-        emit frameDecoded();
+        m_sampling.setReading(sampleOfReading(m_reading));
+        emit readingDecoded(m_reading);
         break;
     case LivePoll::Result::LinkLost:
         recoverLink();
@@ -114,8 +113,10 @@ void MeterSession::runSamplingTick()
     // The tick may let events run (the stop of a recording copies its file); a tick that
     // falls due meanwhile is skipped rather than nested.
     const ReentryFlag::Guard guard(m_tick);
-    if (guard.entered())
-        emit samplingTick();
+    if (!guard.entered())
+        return;
+    m_sampling.tick(m_clock.now());
+    emit samplingTick();
 }
 
 void MeterSession::recoverLink()
@@ -126,31 +127,31 @@ void MeterSession::recoverLink()
 
     // Wait for the meter: flush, then every 0.02 s look for six bytes; read them; done when
     // they end in a frame, else flush and wait again. No time limit.
-    m_s.link.flush();
+    m_line.link.flush();
     m_recoverSteps = 0;
     m_recoverTimer.start();
 }
 
 void MeterSession::recoverStep()
 {
-    if (m_s.waiter.cancelled()) {
+    if (m_line.waiter.cancelled()) {
         m_recoverTimer.stop();
         return;
     }
     // A key press or a window's exchange has the link: leave its bytes alone.
-    if (m_s.linkLock.busy())
+    if (m_line.linkLock.busy())
         return;
     // A port that went away (an unplugged USB adapter) is opened again every half second.
-    if (++m_recoverSteps % ReopenEverySteps == 0 && !m_s.link.portOpen() && m_s.link.setPortOpen(true))
-        m_s.link.flush();
-    if (m_s.link.inBufferCount() < 6)
+    if (++m_recoverSteps % ReopenEverySteps == 0 && !m_line.link.portOpen() && m_line.link.setPortOpen(true))
+        m_line.link.flush();
+    if (m_line.link.inBufferCount() < 6)
         return;
-    if (!isPlausibleLiveFrame(m_s.link.readAll().right(6))) {
-        m_s.link.flush();
+    if (!isPlausibleLiveFrame(m_line.link.readAll().right(6))) {
+        m_line.link.flush();
         return;
     }
     m_recoverTimer.stop();
-    emit comLabelChanged(m_state.PortLabel);
+    emit comLabelChanged(m_port.label);
     // Only when the timers are meant to run: a window's exchange may have them off.
     if (m_timer1.isActive())
         setTimerRunning(m_timer2, true);

@@ -8,7 +8,7 @@ namespace slm
 {
 
 struct LiveReading;
-struct Services;
+struct MeterLine;
 
 // One pass of the 200 ms live poll: flush, wait for more than five bytes in steps of 0.01 s,
 // and decode the newest frame into the live reading. What follows a lost link is the session's.
@@ -17,7 +17,7 @@ class LivePoll
 public:
     enum class Result { Decoded, Skipped, LinkLost, Cancelled };
 
-    LivePoll(Services& services, LiveReading& live);
+    LivePoll(const MeterLine& line, LiveReading& live);
 
     // Skipped when an earlier pass or another exchange holds the link.
     Result tick();
@@ -27,7 +27,7 @@ public:
 private:
     void decode(const QByteArray& frame);
 
-    Services& m_s;
+    const MeterLine& m_s;
     LiveReading& m_live;
     ReentryFlag m_running;
     int m_decoded = 0;
