@@ -125,7 +125,7 @@ private slots:
             for (const QByteArray& line : lines.mid(10)) {
                 if (line.isEmpty())
                     continue;
-                QVERIFY2(line.endsWith(QByteArray('\t') + c.level + "\t\r"), line.constData());
+                QVERIFY2(line.endsWith(QByteArray("\t") + c.level + "\t\r"), line.constData());
                 ++records;
             }
             QVERIFY(records >= 4);
