@@ -92,7 +92,8 @@ void pictures(const QString& folder, ScriptedDialogs& dialogs)
     for (int i = 0; i < 3600; ++i) {
         const double level =
             std::round((58 + 8 * std::sin(i / 300.0) + ((i * 7919LL) % 97) / 10.0) * 10) / 10;
-        trends.addSample(level, std::round((60 + i / 1800.0) * 10) / 10, std::round((80 + i / 100.0) * 10) / 10);
+        trends.addSample(level, std::round((60 + i / 1800.0) * 10) / 10,
+                         std::round((80 + i / 100.0) * 10) / 10);
     }
     QPointer<LiveGraphWindow> graph;
     QPointer<LiveHistogramWindow> histogram;

@@ -1,14 +1,14 @@
 // The panel's one-second sampling tick with full trend buffers and both histograms redrawn,
 // idle and while recording, and the resident memory of the panel with full trend buffers and a
 // full list. Prints figures.
-#include "meter/MeterSession.h"
 #include "app/PanelWiring.h"
 #include "graphs/LiveTrends.h"
 #include "link/FrameDecoder.h"
 #include "live/Panel.h"
+#include "measurement/RecordListModel.h"
+#include "meter/MeterSession.h"
 #include "recording/Recorder.h"
 #include "shared/PanelState.h"
-#include "measurement/RecordListModel.h"
 #include "support/QuietLink.h"
 #include "support/ResidentMemory.h"
 #include "support/TestServices.h"

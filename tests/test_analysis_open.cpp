@@ -4,13 +4,11 @@
 #include "analysis/FileListWindow.h"
 #include "analysis/OpenRecordFile.h"
 #include "logger/DataListWindow.h"
+#include "measurement/RecordListModel.h"
 #include "recording/FileTransfer.h"
 #include "recording/Recorder.h"
 #include "recording/RecorderView.h"
 #include "shared/PanelState.h"
-#include "views/RecordColumnView.h"
-#include "views/RecordList.h"
-#include "measurement/RecordListModel.h"
 #include "shared/TextHelpers.h"
 #include "shared/Twips.h"
 #include "support/CountingPanelTimers.h"
@@ -18,6 +16,8 @@
 #include "support/QuietRecorderView.h"
 #include "support/RecordingSeries.h"
 #include "support/TestServices.h"
+#include "views/RecordColumnView.h"
+#include "views/RecordList.h"
 
 #include <QAction>
 #include <QFile>

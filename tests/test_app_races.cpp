@@ -3,7 +3,6 @@
 
 #include "test_logger_sets.h"
 
-#include "meter/MeterSession.h"
 #include "app/PanelWiring.h"
 #include "link/ExchangeScope.h"
 #include "link/LinkLock.h"
@@ -13,6 +12,7 @@
 #include "live/Panel.h"
 #include "logger/LoggerCommands.h"
 #include "logger/MemoryWindow.h"
+#include "meter/MeterSession.h"
 #include "settings/Setup.h"
 #include "settings/ToolbarCommands.h"
 #include "shared/ClickableLabel.h"
@@ -127,7 +127,8 @@ private slots:
         QStringList statuses;
         QObject::connect(&rig.notices, &StatusNotices::posted, [&](const QString& s) { statuses << s; });
         MeterKeys keys(rig.services);
-        ToolbarCommands toolbar(rig.services, rig.state, *rig.session, rig.session->sampling(), rig.panel.get());
+        ToolbarCommands toolbar(rig.services, rig.state, *rig.session, rig.session->sampling(),
+                                rig.panel.get());
 
         rig.meter->clearLog();
         bool pressed = false;

@@ -5,9 +5,9 @@
 #include "graphs/Graph.h"
 #include "graphs/LiveTrends.h"
 #include "graphs/PanelGraphs.h"
+#include "measurement/RecordListModel.h"
 #include "recording/Recorder.h"
 #include "shared/ClickableLabel.h"
-#include "measurement/RecordListModel.h"
 #include "support/SimPanelRig.h"
 
 #include <QAction>

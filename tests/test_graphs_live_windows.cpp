@@ -33,8 +33,7 @@ namespace
 
 using Edit = GraphRangeFrame::Edit;
 
-void addLevels(LiveTrends& trends, std::initializer_list<double> levels,
-               double leq = 0.0)
+void addLevels(LiveTrends& trends, std::initializer_list<double> levels, double leq = 0.0)
 {
     for (double level : levels)
         trends.addSample(level, leq, leq);

@@ -1,9 +1,9 @@
 // A port that is there but may not be opened: "No device found, try again!" stays, and its
 // details say why and how to get access.
 #include "app/PanelWiring.h"
-#include "meter/MeterSession.h"
 #include "link/PortAccess.h"
 #include "link/SerialMeterLink.h"
+#include "meter/MeterSession.h"
 #include "shared/PanelState.h"
 #include "support/TestServices.h"
 

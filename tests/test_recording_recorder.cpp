@@ -1,11 +1,11 @@
 // The sampling tick and recordings end to end: scripted dialogs, a fixed clock, a temporary
 // working folder, and the bytes of the files they leave.
+#include "measurement/RecordListModel.h"
 #include "recording/FileTransfer.h"
 #include "recording/Recorder.h"
 #include "recording/RecorderView.h"
 #include "shared/BusyCaption.h"
 #include "shared/Clock.h"
-#include "measurement/RecordListModel.h"
 #include "support/RecordingSeries.h"
 #include "support/ScriptedDialogs.h"
 #include "support/TestFiles.h"
@@ -144,9 +144,8 @@ void TestRecordsRecorder::init()
 void TestRecordsRecorder::makeRecorder(int recordLimit)
 {
     // A working folder that does not exist yet: the recorder makes it.
-    m_recorder =
-        std::make_unique<Recorder>(*m_state, *m_sampling, *m_list, m_clock, m_dialogs, *m_view, path("work"),
-                                   recordLimit);
+    m_recorder = std::make_unique<Recorder>(*m_state, *m_sampling, *m_list, m_clock, m_dialogs, *m_view,
+                                            path("work"), recordLimit);
     connect(m_recorder.get(), &Recorder::sampleTaken, this, [this] { ++m_trendSamples; });
     connect(m_recorder.get(), &Recorder::listRefreshed, this, [this] { ++m_graphClears; });
 }

@@ -1,12 +1,12 @@
 // A recording that never stopped: the note beside "Fake", what the next start finds, and the
 // file it saves. The crashes are real: a recording in a child process killed with SIGKILL.
 #include "app/RecoveryOffer.h"
+#include "measurement/RecordListModel.h"
 #include "recording/Recorder.h"
 #include "recording/RecordingNote.h"
 #include "recording/RecordingRecovery.h"
 #include "shared/Clock.h"
 #include "shared/PanelState.h"
-#include "measurement/RecordListModel.h"
 #include "support/QuietRecorderView.h"
 #include "support/RecordingSeries.h"
 #include "support/ScriptedDialogs.h"

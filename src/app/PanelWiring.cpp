@@ -4,7 +4,6 @@
 #include "analysis/HistogramWindow.h"
 #include "analysis/LnStatistics.h"
 #include "analysis/OpenRecordFile.h"
-#include "meter/MeterSession.h"
 #include "app/PanelRecorderView.h"
 #include "graphs/Graph.h"
 #include "graphs/LiveTrends.h"
@@ -12,16 +11,17 @@
 #include "live/MeterKeys.h"
 #include "live/Panel.h"
 #include "logger/LoggerCommands.h"
+#include "measurement/RecordListModel.h"
+#include "meter/MeterSession.h"
 #include "recording/Recorder.h"
 #include "settings/ToolbarCommands.h"
 #include "shared/BusyCaption.h"
-#include "views/CsvExport.h"
-#include "shared/PanelState.h"
-#include "views/RecordList.h"
-#include "measurement/RecordListModel.h"
-#include "shared/Services.h"
 #include "shared/Dialogs.h"
+#include "shared/PanelState.h"
+#include "shared/Services.h"
 #include "shared/StatusNotices.h"
+#include "views/CsvExport.h"
+#include "views/RecordList.h"
 
 #include <QAction>
 #include <QButtonGroup>
@@ -86,7 +86,8 @@ PanelWiring::PanelWiring(Panel& panel, MeterSession& session, Services& services
     QObject::connect(&panel, &Panel::timedStartClicked, &panel,
                      [this, &services, &panel] { askTimedStart(services, m_timedStart, &panel); });
 
-    m_settingCommands = std::make_unique<ToolbarCommands>(services, state, session, session.sampling(), &panel);
+    m_settingCommands =
+        std::make_unique<ToolbarCommands>(services, state, session, session.sampling(), &panel);
     m_logger = std::make_unique<LoggerCommands>(services, state, session, &panel);
     m_logger->setLiveReading(&session.reading());
     m_openFile = std::make_unique<OpenRecordFile>(services, session, &panel,

@@ -1,4 +1,3 @@
-#include "meter/MeterSession.h"
 #include "app/PanelWiring.h"
 #include "app/RecoveryOffer.h"
 #include "link/LinkLock.h"
@@ -8,6 +7,7 @@
 #include "link/SimulatorProcess.h"
 #include "link/WaitSeconds.h"
 #include "live/Panel.h"
+#include "meter/MeterSession.h"
 #include "recording/Recorder.h"
 #include "shared/Clock.h"
 #include "shared/Dialogs.h"

@@ -177,7 +177,8 @@ void LoggerCommands::showSet(int setNumber)
     placeBesidePanel(window, m_panel);
     window->show();
 
-    const SetDecoder decoder(set, m_liveReading ? *m_liveReading : LiveReading{}, m_s.clock.now().date().year());
+    const SetDecoder decoder(set, m_liveReading ? *m_liveReading : LiveReading{},
+                             m_s.clock.now().date().year());
     const QString caption = window->windowTitle();
     const int n = decoder.recordCount();
     QString shownProgress;

@@ -19,7 +19,8 @@ class ListFeeder : public QObject
 {
     Q_OBJECT
 public:
-    ListFeeder(Sampling& sampling, RecordListModel& list, QString folder, int limit, QObject* parent = nullptr);
+    ListFeeder(Sampling& sampling, RecordListModel& list, QString folder, int limit,
+               QObject* parent = nullptr);
 
     // Rows of the list, counted from its last start.
     int count() const { return m_count; }

@@ -25,8 +25,9 @@ namespace
 const QString RecText = QStringLiteral("Rec");
 } // namespace
 
-Recorder::Recorder(PanelState& state, Sampling& sampling, RecordListModel& list, Clock& clock, Dialogs& dialogs,
-                   RecorderView& view, QString workingFolder, int recordLimit, QObject* parent)
+Recorder::Recorder(PanelState& state, Sampling& sampling, RecordListModel& list, Clock& clock,
+                   Dialogs& dialogs, RecorderView& view, QString workingFolder, int recordLimit,
+                   QObject* parent)
     : QObject(parent), m_state(state), m_sampling(sampling), m_list(list), m_clock(clock), m_dialogs(dialogs),
       m_view(view), m_folder(std::move(workingFolder))
 {
@@ -41,16 +42,18 @@ Recorder::Recorder(PanelState& state, Sampling& sampling, RecordListModel& list,
 
     m_feeder->setProgress(view.panelCaption());
     connect(m_feeder.get(), &ListFeeder::fullListSaved, this, [this](const QString& path) {
-        m_view.showStatus(QStringLiteral("The full list was saved to %1").arg(QDir::toNativeSeparators(path)));
+        m_view.showStatus(
+            QStringLiteral("The full list was saved to %1").arg(QDir::toNativeSeparators(path)));
     });
     connect(m_feeder.get(), &ListFeeder::fullListSaveFailed, this, &Recorder::showError);
 
     connect(m_figures.get(), &RunningFigures::maxChanged, this,
             [this](const QString& level, const QString& time) { m_view.setMaxTexts(level, time); });
-    connect(m_figures.get(), &RunningFigures::levelsChanged, this, [this](const QString& leq, const QString& sel) {
-        m_view.setLeqText(leq);
-        m_view.setSelText(sel);
-    });
+    connect(m_figures.get(), &RunningFigures::levelsChanged, this,
+            [this](const QString& leq, const QString& sel) {
+                m_view.setLeqText(leq);
+                m_view.setSelText(sel);
+            });
 
     connect(m_file.get(), &RecordingFile::recordWritten, this, [this](int count) {
         m_view.setCountText(QString::number(count));

@@ -53,7 +53,8 @@ void RecordingFile::takeSample(const Sample& sample)
     if (!m_fake || !m_fake->writeLine(sampleRecordLine(m_recordCount, sample))) {
         // The records already in "Fake" are kept: the recording ends as a stop would, so they
         // reach the chosen file, and the user learns which file failed.
-        const QString error = m_fake ? m_fake->error() : fileWriteError(fakePath(), QStringLiteral("not open"));
+        const QString error =
+            m_fake ? m_fake->error() : fileWriteError(fakePath(), QStringLiteral("not open"));
         stopAs(true);
         emit recordFailed(error);
         return;

@@ -48,8 +48,8 @@ std::optional<int> samplingAnswer(const QString& answer, int low, int high)
     return static_cast<int>(std::clamp<long long>(roundHalfEven(bounded), low, high));
 }
 
-ToolbarCommands::ToolbarCommands(Services& services, PanelState& state, PanelTimers& timers, Sampling& sampling,
-                                 QWidget* panel)
+ToolbarCommands::ToolbarCommands(Services& services, PanelState& state, PanelTimers& timers,
+                                 Sampling& sampling, QWidget* panel)
     : m_services(services), m_state(state), m_timers(timers), m_sampling(sampling), m_panel(panel)
 {
     chooseSamplingSource = [this] {

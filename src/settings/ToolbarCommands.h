@@ -26,7 +26,8 @@ class ToolbarCommands : public QObject
 {
     Q_OBJECT
 public:
-    ToolbarCommands(Services& services, PanelState& state, PanelTimers& timers, Sampling& sampling, QWidget* panel);
+    ToolbarCommands(Services& services, PanelState& state, PanelTimers& timers, Sampling& sampling,
+                    QWidget* panel);
 
     // Hides the panel's "Save Data" box (PicSave) as every toolbar click does, then runs the
     // branch of the key. False when the key belongs to another branch (nothing else done).

@@ -3,10 +3,10 @@
 // "Save" does or says "ready" and waits to be killed.
 //
 //   slm-recording-child <folder> <record file> <records> stop|wait
+#include "measurement/RecordListModel.h"
 #include "recording/Recorder.h"
 #include "shared/Clock.h"
 #include "shared/PanelState.h"
-#include "measurement/RecordListModel.h"
 #include "support/QuietRecorderView.h"
 #include "support/RecordingSeries.h"
 #include "support/ScriptedDialogs.h"

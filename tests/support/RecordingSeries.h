@@ -16,9 +16,9 @@ inline Sample testReading(double level, const QString& text)
     Sample s;
     s.tenths = int(std::lround(level * 10));
     s.marked = text.endsWith(u'*');
-    s.shown = text.isEmpty()           ? Sample::Shown::Nothing
+    s.shown = text.isEmpty()          ? Sample::Shown::Nothing
               : text.startsWith(u'-') ? Sample::Shown::BelowRange
-                                       : Sample::Shown::Level;
+                                      : Sample::Shown::Level;
     s.frequencyWeighting = FrequencyWeighting::A;
     s.timeWeighting = TimeWeighting::Fast;
     s.range = {30, 90};

@@ -1,11 +1,11 @@
 #pragma once
 
-#include "meter/MeterSession.h"
 #include "app/PanelWiring.h"
 #include "link/LinkLock.h"
 #include "link/SerialMeterLink.h"
 #include "link/WaitSeconds.h"
 #include "live/Panel.h"
+#include "meter/MeterSession.h"
 #include "shared/ClickableLabel.h"
 #include "shared/Clock.h"
 #include "shared/PanelState.h"
