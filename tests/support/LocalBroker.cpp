@@ -22,7 +22,8 @@ namespace
 
 QString brokerProgram()
 {
-    const QString found = QStandardPaths::findExecutable(QStringLiteral("mosquitto"), {"/usr/sbin", "/usr/bin"});
+    const QString found =
+        QStandardPaths::findExecutable(QStringLiteral("mosquitto"), {"/usr/sbin", "/usr/bin"});
     return found.isEmpty() ? QStandardPaths::findExecutable(QStringLiteral("mosquitto")) : found;
 }
 
@@ -66,7 +67,8 @@ LocalBroker::~LocalBroker()
 
 bool LocalBroker::available()
 {
-    return !brokerProgram().isEmpty() && !QStandardPaths::findExecutable(QStringLiteral("mosquitto_sub")).isEmpty();
+    return !brokerProgram().isEmpty() &&
+           !QStandardPaths::findExecutable(QStringLiteral("mosquitto_sub")).isEmpty();
 }
 
 bool LocalBroker::start()
@@ -115,9 +117,10 @@ void LocalBroker::stop()
 Subscriber::Subscriber(int port, const QString& topic, const QString& clientId)
 {
     m_process.start(QStringLiteral("mosquitto_sub"),
-                    {QStringLiteral("-h"), QStringLiteral("127.0.0.1"), QStringLiteral("-p"), QString::number(port),
-                     QStringLiteral("-q"), QStringLiteral("1"), QStringLiteral("-c"), QStringLiteral("-i"), clientId,
-                     QStringLiteral("-t"), topic, QStringLiteral("-F"), QStringLiteral("%U %t %p")});
+                    {QStringLiteral("-h"), QStringLiteral("127.0.0.1"), QStringLiteral("-p"),
+                     QString::number(port), QStringLiteral("-q"), QStringLiteral("1"), QStringLiteral("-c"),
+                     QStringLiteral("-i"), clientId, QStringLiteral("-t"), topic, QStringLiteral("-F"),
+                     QStringLiteral("%U %t %p")});
     m_process.waitForStarted(5000);
     // Subscribed once the broker lists the session; a short wait is enough on 127.0.0.1.
     QThread::msleep(300);
@@ -142,7 +145,8 @@ const QList<Subscriber::Message>& Subscriber::messages()
         const qsizetype b = a < 0 ? -1 : line.indexOf(' ', a + 1);
         if (b < 0)
             continue;
-        m_messages.append({line.left(a).toDouble(), QString::fromUtf8(line.mid(a + 1, b - a - 1)), line.mid(b + 1)});
+        m_messages.append(
+            {line.left(a).toDouble(), QString::fromUtf8(line.mid(a + 1, b - a - 1)), line.mid(b + 1)});
     }
     return m_messages;
 }
