@@ -117,7 +117,8 @@ void meters32()
 void queueDrain()
 {
     QTemporaryDir dir;
-    LocalBroker broker(dir.filePath(QStringLiteral("broker")));
+    // The subscriber's queue on the broker must hold the whole burst.
+    LocalBroker broker(dir.filePath(QStringLiteral("broker")), {QStringLiteral("max_queued_messages 0")});
     if (!broker.start()) {
         std::printf("the broker did not start\n");
         return;

@@ -10,16 +10,31 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QTimer>
 
 namespace slm::station
 {
 
+// Owns the meters' recordings and lives on the writer thread.
+class RecordingWriter : public QObject
+{
+public:
+    std::vector<std::unique_ptr<StationRecording>> recordings;
+    void add(size_t meter, const Sample& sample) { recordings[meter]->add(sample); }
+    void closeAll()
+    {
+        for (const auto& recording : recordings)
+            recording->close();
+    }
+};
+
 struct Station::Meter {
+    size_t index = 0;
     MeterConfig config;
     StationMeter* meter = nullptr;
-    std::unique_ptr<StationRecording> recording;
     std::unique_ptr<MinuteCollector> minutes;
     MqttPublisher* publisher = nullptr;
+    QList<QByteArray> pendingMinutes;
 };
 
 Station::Station(StationConfig config, QObject* parent)
@@ -69,11 +84,18 @@ bool Station::start()
     for (const MeterConfig& config : m_config.meters)
         StationRecording::recoverInterrupted(config.name, config.output);
 
+    m_writer = new RecordingWriter;
+    for (const MeterConfig& config : m_config.meters)
+        m_writer->recordings.push_back(
+            std::make_unique<StationRecording>(config.name, config.output, config.rotation, config.interval));
+    m_writerThread = new QThread(this);
+    m_writer->moveToThread(m_writerThread);
+    m_writerThread->start();
+
     for (const MeterConfig& config : m_config.meters) {
         auto meter = std::make_unique<Meter>();
+        meter->index = m_meters.size();
         meter->config = config;
-        meter->recording =
-            std::make_unique<StationRecording>(config.name, config.output, config.rotation, config.interval);
         meter->minutes = std::make_unique<MinuteCollector>(m_config.broker.minuteSeconds, config.interval);
         if (!m_config.broker.host.isEmpty()) {
             const QString queue =
@@ -104,13 +126,29 @@ bool Station::start()
 
 void Station::onSample(Meter& meter, const Sample& sample, RangeFlags flags)
 {
-    // The file first: it is the record that must not be lost.
-    meter.recording->add(sample);
-    const std::optional<MinuteFigures> minute = meter.minutes->add(sample, flags);
-    if (meter.publisher) {
+    if (meter.publisher)
         meter.publisher->publishLevel(levelPayload(sample, flags, meter.config.interval));
-        if (minute)
-            meter.publisher->publishMinute(minutePayload(*minute));
+    QMetaObject::invokeMethod(
+        m_writer, [writer = m_writer, index = meter.index, sample] { writer->add(index, sample); },
+        Qt::QueuedConnection);
+    const std::optional<MinuteFigures> minute = meter.minutes->add(sample, flags);
+    if (meter.publisher && minute) {
+        // Queued a moment later: the queue hands each message to the disk, and the other meters'
+        // samples of this second go out first.
+        meter.pendingMinutes << minutePayload(*minute);
+        if (!m_minutesScheduled)
+            QTimer::singleShot(250, this, &Station::sendMinutes);
+        m_minutesScheduled = true;
+    }
+}
+
+void Station::sendMinutes()
+{
+    m_minutesScheduled = false;
+    for (const auto& meter : m_meters) {
+        for (const QByteArray& payload : meter->pendingMinutes)
+            meter->publisher->publishMinute(payload);
+        meter->pendingMinutes.clear();
     }
 }
 
@@ -128,8 +166,15 @@ void Station::stop()
     for (const auto& meter : m_meters)
         if (meter->meter)
             meter->meter->stop();
-    for (const auto& meter : m_meters)
-        meter->recording->close();
+    if (m_writer) {
+        QMetaObject::invokeMethod(
+            m_writer, [writer = m_writer] { writer->closeAll(); }, Qt::BlockingQueuedConnection);
+        m_writerThread->quit();
+        m_writerThread->wait();
+        delete m_writer;
+        m_writer = nullptr;
+    }
+    sendMinutes();
     for (const auto& meter : m_meters)
         if (meter->publisher)
             meter->publisher->finish(statePayload(false, false, QString()), 2000);

@@ -5,6 +5,7 @@
 #include "station/StationMeter.h"
 
 #include <QObject>
+#include <QThread>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -14,7 +15,7 @@ namespace slm::station
 
 class MqttPublisher;
 class MinuteCollector;
-class StationRecording;
+class RecordingWriter;
 
 // The station: per meter its link, its recording and its publisher, wired together. Recording
 // never waits for the broker; the broker never waits for the recording.
@@ -43,12 +44,18 @@ private:
     struct Meter;
     void onSample(Meter& meter, const Sample& sample, RangeFlags flags);
     void onLink(Meter& meter, bool up);
+    void sendMinutes();
     QList<std::pair<QByteArray, QByteArray>> discovery(const MeterConfig& meter) const;
 
     StationConfig m_config;
     StationClock m_clock;
     MeterFactory m_factory;
     std::vector<std::unique_ptr<Meter>> m_meters;
+    // The record files are written (and handed to the disk) on a thread of their own, so a slow
+    // disk never holds back the samples the broker waits for.
+    QThread* m_writerThread = nullptr;
+    RecordingWriter* m_writer = nullptr;
+    bool m_minutesScheduled = false;
     bool m_stopped = false;
 };
 
