@@ -10,6 +10,7 @@
 #include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QMap>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QThread>
@@ -31,6 +32,14 @@ double cpuSeconds(qint64 pid)
     const QByteArray text = stat.readAll();
     const QList<QByteArray> fields = text.mid(text.lastIndexOf(')') + 2).split(' ');
     return (fields.value(11).toDouble() + fields.value(12).toDouble()) / double(sysconf(_SC_CLK_TCK));
+}
+
+// The machine's load while the benchmark ran: other work on the cores shows in the delays.
+QString loadAverage()
+{
+    QFile file(QStringLiteral("/proc/loadavg"));
+    return file.open(QIODevice::ReadOnly) ? QString::fromLatin1(file.readAll().split(' ').mid(0, 3).join(' '))
+                                          : QString();
 }
 
 long rssKb(qint64 pid)
@@ -97,11 +106,14 @@ void meters32()
     station.waitForFinished(30000);
 
     std::vector<double> delays;
+    QMap<QString, int> slowTicks; // ticks with a sample later than 50 ms
     const QList<Subscriber::Message>& all = sub.messages();
     for (int i = before; i < all.size(); ++i) {
         const QJsonObject json = QJsonDocument::fromJson(all[i].payload).object();
         const QDateTime tick = QDateTime::fromString(json[QStringLiteral("time")].toString(), Qt::ISODate);
         delays.push_back((all[i].receivedAt - tick.toMSecsSinceEpoch() / 1000.0) * 1000.0);
+        if (delays.back() > 50)
+            slowTicks[tick.toString(QStringLiteral("HH:mm:ss"))] += 1;
     }
     std::sort(delays.begin(), delays.end());
     const auto at = [&](double q) {
@@ -112,6 +124,12 @@ void meters32()
     std::printf(
         "  %zu samples received (%.1f per s); tick to subscriber: median %.1f ms, p99 %.1f ms, max %.1f ms\n",
         delays.size(), delays.size() / seconds, at(0.5), at(0.99), delays.empty() ? 0.0 : delays.back());
+    QStringList slow;
+    for (auto it = slowTicks.begin(); it != slowTicks.end(); ++it)
+        slow << QStringLiteral("%1 (%2)").arg(it.key()).arg(it.value());
+    std::printf("  ticks with samples later than 50 ms (how many): %s; load average %s\n",
+                slow.isEmpty() ? "none" : qPrintable(slow.join(QStringLiteral(", "))),
+                qPrintable(loadAverage()));
 }
 
 void queueDrain()
