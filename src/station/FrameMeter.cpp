@@ -3,6 +3,8 @@
 #include "link/FrameDecoder.h"
 #include "station/StationLog.h"
 
+#include <QFileInfo>
+
 #include <algorithm>
 #include <cmath>
 
@@ -72,20 +74,23 @@ FrameMeter::~FrameMeter()
 void FrameMeter::start()
 {
     m_running = true;
-    if (m_port == u"simulated") {
-        m_simulator = std::make_unique<SimulatorProcess>();
-        m_device = m_simulator->start(m_simulatorArguments);
-        if (m_device.isEmpty()) {
-            logEvent(m_name, m_simulator->errorText());
-            return;
-        }
-        logEvent(m_name, QStringLiteral("the simulated meter serves %1").arg(m_device));
-    } else {
+    if (m_port == u"simulated")
+        startSimulator();
+    else
         m_device = m_port;
-    }
     openPort();
     armTick();
     m_silenceTimer.start();
+}
+
+void FrameMeter::startSimulator()
+{
+    m_simulator = std::make_unique<SimulatorProcess>();
+    m_device = m_simulator->start(m_simulatorArguments);
+    if (m_device.isEmpty())
+        logEvent(m_name, m_simulator->errorText());
+    else
+        logEvent(m_name, QStringLiteral("the simulated meter serves %1").arg(m_device));
 }
 
 void FrameMeter::stop()
@@ -101,8 +106,15 @@ void FrameMeter::stop()
 
 void FrameMeter::openPort()
 {
-    if (!m_running || m_device.isEmpty() || m_serial.isOpen())
+    if (!m_running || m_serial.isOpen())
         return;
+    // A simulated meter that ended took its terminal with it: a new one serves a new terminal.
+    if (m_port == u"simulated" && (m_device.isEmpty() || !QFileInfo::exists(m_device)))
+        startSimulator();
+    if (m_device.isEmpty()) {
+        m_retryTimer.start(RetryOpenMs);
+        return;
+    }
     m_serial.setPortName(m_device);
     m_serial.setBaudRate(38400);
     m_serial.setParity(QSerialPort::NoParity);

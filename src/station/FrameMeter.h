@@ -31,6 +31,7 @@ public:
     QString portText() const override { return m_device; }
 
 private:
+    void startSimulator();
     void openPort();
     void readFrames();
     void tick();
