@@ -35,9 +35,12 @@ MqttPublisher* self(void* obj)
 
 QString errorText(int rc)
 {
-    if (rc == MOSQ_ERR_ERRNO)
-        return QString::fromLocal8Bit(strerror(errno));
-    return QString::fromUtf8(mosquitto_strerror(rc));
+    QString text = rc == MOSQ_ERR_ERRNO ? QString::fromLocal8Bit(strerror(errno))
+                                        : QString::fromUtf8(mosquitto_strerror(rc));
+    // The log line goes on after it.
+    if (text.endsWith(u'.'))
+        text.chop(1);
+    return text;
 }
 
 } // namespace
@@ -231,10 +234,12 @@ void MqttPublisher::onConnect(int rc)
     if (rc != 0) {
         // Handled once the library's read returns: the client cannot go from inside its callback.
         m_dropPending = true;
-        m_dropReason = QStringLiteral("the broker %1:%2 refused the connection: %3")
-                           .arg(m_broker.host)
-                           .arg(m_broker.port)
-                           .arg(QString::fromUtf8(mosquitto_connack_string(rc)));
+        m_dropReason =
+            QStringLiteral("the broker %1:%2 refused the connection: %3")
+                .arg(m_broker.host)
+                .arg(m_broker.port)
+                .arg(QString::fromUtf8(mosquitto_connack_string(rc))
+                         .chopped(QByteArrayView(mosquitto_connack_string(rc)).endsWith(".") ? 1 : 0));
         return;
     }
     m_connected = true;
