@@ -121,6 +121,7 @@ private slots:
     void passwordReadableByOthersIsRefused();
     void threeMetersPublishEverySampleOnce();
     void brokerOutageLosesNoMinute();
+    void fullQueueDropsTheOldestAndOutlivesARestart();
     void killedStationSavesItsFilesWhole();
     void hourBoundaryUnderTestClock();
     void wrongPasswordRetriedWhileRecording();
@@ -257,6 +258,36 @@ void TestStationNetwork::brokerOutageLosesNoMinute()
     for (const QString& f : filesIn(data + "/m", "*.slmm"))
         recorded += readRecordFile(f).times;
     QVERIFY(recorded.size() >= 28);
+}
+
+void TestStationNetwork::fullQueueDropsTheOldestAndOutlivesARestart()
+{
+    LocalBroker broker(m_dir.filePath("broker4"));
+    const QString config =
+        writeConfig(QString("[station]\nid=q\ndata=%1\n[mqtt]\nhost=127.0.0.1\nport=%2\n"
+                            "minute_seconds=1\nqueue_messages=3\n[meter1]\nname=m\nport=simulated\n")
+                        .arg(m_dir.filePath("queue"))
+                        .arg(broker.port()));
+    {
+        // No broker yet: the minutes fill the queue.
+        StationRun station(config);
+        station.run(6000);
+        QCOMPARE(station.stop(), 0);
+        QVERIFY2(station.log().contains("the queue is full (3 minute messages): dropped the oldest 1"),
+                 qPrintable(station.log()));
+    }
+    QVERIFY(broker.start());
+    Subscriber sub(broker.port(), "slm/q/m/minute", "watch4");
+    StationRun station(config);
+    QVERIFY(sub.waitFor("slm/q/m/minute", 4, 10000));
+    QCOMPARE(station.stop(), 0);
+    QVERIFY2(station.log().contains("3 minute messages wait in the queue"), qPrintable(station.log()));
+    QStringList times;
+    for (const Subscriber::Message& m : sub.on("slm/q/m/minute"))
+        times << QJsonDocument::fromJson(m.payload).object()["time"].toString();
+    // The three kept from the first run, in order, then the new ones.
+    for (int i = 1; i < times.size(); ++i)
+        QVERIFY2(times[i - 1] < times[i], qPrintable(times.join(' ')));
 }
 
 void TestStationNetwork::killedStationSavesItsFilesWhole()
