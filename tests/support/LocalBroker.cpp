@@ -9,8 +9,10 @@
 #include <QThread>
 
 #include <arpa/inet.h>
+#include <csignal>
 #include <netinet/in.h>
 #include <pwd.h>
+#include <sys/prctl.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -25,6 +27,12 @@ QString brokerProgram()
     const QString found =
         QStandardPaths::findExecutable(QStringLiteral("mosquitto"), {"/usr/sbin", "/usr/bin"});
     return found.isEmpty() ? QStandardPaths::findExecutable(QStringLiteral("mosquitto")) : found;
+}
+
+// A test that crashes leaves no broker or subscriber behind.
+void endWithParent(QProcess& process)
+{
+    process.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGTERM); });
 }
 
 bool listening(int port)
@@ -58,6 +66,7 @@ LocalBroker::LocalBroker(QString folder, QStringList extraConfig)
     : m_folder(std::move(folder)), m_extra(std::move(extraConfig)), m_port(freePort())
 {
     m_process.setProcessChannelMode(QProcess::MergedChannels);
+    endWithParent(m_process);
 }
 
 LocalBroker::~LocalBroker()
@@ -116,6 +125,7 @@ void LocalBroker::stop()
 
 Subscriber::Subscriber(int port, const QString& topic, const QString& clientId)
 {
+    endWithParent(m_process);
     m_process.start(QStringLiteral("mosquitto_sub"),
                     {QStringLiteral("-h"), QStringLiteral("127.0.0.1"), QStringLiteral("-p"),
                      QString::number(port), QStringLiteral("-q"), QStringLiteral("1"), QStringLiteral("-c"),
