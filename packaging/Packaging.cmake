@@ -6,6 +6,14 @@ set(slm_installed_programs slm-panel slm-sim)
 if(TARGET slm-report)
   list(APPEND slm_installed_programs slm-report)
 endif()
+if(TARGET slm-station)
+  list(APPEND slm_installed_programs slm-station)
+  # Installed, not enabled: a station is set up on purpose (see slm-station(1)).
+  install(FILES ${CMAKE_CURRENT_LIST_DIR}/slm-station.service DESTINATION lib/systemd/system)
+  install(FILES ${PROJECT_SOURCE_DIR}/docs/man/slm-station.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+endif()
+install(FILES ${PROJECT_SOURCE_DIR}/docs/man/slm-panel.1 ${PROJECT_SOURCE_DIR}/docs/man/slm-report.1
+  ${PROJECT_SOURCE_DIR}/docs/man/slm-sim.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 install(TARGETS ${slm_installed_programs} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(FILES ${CMAKE_CURRENT_LIST_DIR}/slm-panel.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES ${CMAKE_CURRENT_LIST_DIR}/slm-panel.svg
@@ -27,4 +35,6 @@ set(CPACK_DEBIAN_PACKAGE_SECTION science)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # The menu entry's icon theme.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "hicolor-icon-theme")
+# The station publishes to a broker; the clients watch it.
+set(CPACK_DEBIAN_PACKAGE_SUGGESTS "mosquitto, mosquitto-clients")
 include(CPack)

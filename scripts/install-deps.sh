@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the program, its tests, its benchmarks and the fuzzing script
 # (scripts/fuzz.sh: clang with its libFuzzer runtime) and the package check (desktop-file-utils,
-# dpkg-dev for the package's dependencies) need, when any is missing.
+# dpkg-dev for the package's dependencies) and the station (the MQTT client library; the broker and
+# its command-line clients for the tests and for watching a station) need, when any is missing.
 set -euo pipefail
 
 packages=(
@@ -10,6 +11,7 @@ packages=(
   libgl-dev xvfb xauth fonts-dejavu-core clang-format poppler-utils
   clang libclang-rt-14-dev
   desktop-file-utils dpkg-dev file
+  libmosquitto-dev mosquitto mosquitto-clients
 )
 
 missing=()

@@ -55,6 +55,16 @@ private slots:
         QVERIFY(sim.readAllStandardError().contains("usage: slm-sim"));
         QCOMPARE(sim.readAllStandardOutput(), QByteArray());
     }
+
+    void helpPrintsUsage()
+    {
+        QProcess sim;
+        sim.start(QCoreApplication::applicationDirPath() + "/slm-sim", {"--help"});
+        QVERIFY(sim.waitForFinished(3000));
+        QCOMPARE(sim.exitCode(), 0);
+        QVERIFY(sim.readAllStandardOutput().startsWith("usage: slm-sim"));
+        QCOMPARE(sim.readAllStandardError(), QByteArray());
+    }
 };
 
 QTEST_GUILESS_MAIN(TestSimProgram)

@@ -23,6 +23,10 @@ expected=(
   usr/share/doc/slm-panel/copyright
 )
 [ -x "$build/bin/slm-report" ] && expected+=(usr/bin/slm-report)
+expected+=(usr/share/man/man1/slm-panel.1 usr/share/man/man1/slm-report.1 usr/share/man/man1/slm-sim.1)
+if [ -x "$build/bin/slm-station" ]; then
+  expected+=(usr/bin/slm-station usr/lib/systemd/system/slm-station.service usr/share/man/man1/slm-station.1)
+fi
 status=0
 for f in "${expected[@]}"; do
   if [ ! -e "$scratch/root/$f" ]; then

@@ -70,7 +70,10 @@ std::string simUsage()
     return "usage: slm-sim [--frame-ms N] [--no-pacing] [--silent] [--level DB] [--levels FILE]\n"
            "               [--memory-k N] [--empty-memory] [--sets N@I,...] [--clock \"yyyy-mm-dd "
            "hh:nn:ss\"]\n"
-           "               [--seed N] [--link PATH]\n";
+           "               [--seed N] [--link PATH]\n"
+           "       slm-sim --help\n"
+           "A simulated sound level meter on a pseudo-terminal: prints the terminal's path, then serves\n"
+           "it until SIGINT, SIGTERM or SIGHUP, or until the program that started it ends.\n";
 }
 
 std::optional<SimOptions> parseSimArgs(const std::vector<std::string>& args, std::string& error)

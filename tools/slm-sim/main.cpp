@@ -10,6 +10,13 @@
 
 int main(int argc, char** argv)
 {
+    for (int i = 1; i < argc; ++i) {
+        const std::string a = argv[i];
+        if (a == "--help" || a == "-h") {
+            std::printf("%s", slmsim::simUsage().c_str());
+            return 0;
+        }
+    }
     std::string error;
     const auto options = slmsim::parseSimArgs(std::vector<std::string>(argv + 1, argv + argc), error);
     if (!options) {

@@ -1,0 +1,194 @@
+#include "station/StationConfig.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QSettings>
+#include <algorithm>
+
+namespace slm::station
+{
+
+namespace
+{
+
+// A topic level: no wildcard, no separator, nothing the file names could not hold either.
+bool validName(const QString& name)
+{
+    static const QRegularExpression allowed(QStringLiteral("^[A-Za-z0-9_.-]+$"));
+    return allowed.match(name).hasMatch();
+}
+
+bool readInt(const QSettings& ini, const QString& key, int low, int high, int& out, QString& error)
+{
+    const QVariant value = ini.value(key);
+    if (!value.isValid() || value.toString().trimmed().isEmpty())
+        return true;
+    bool ok = false;
+    const int number = value.toString().trimmed().toInt(&ok);
+    if (!ok || number < low || number > high) {
+        error = QStringLiteral("%1 must be a whole number from %2 to %3, not \"%4\"")
+                    .arg(key)
+                    .arg(low)
+                    .arg(high)
+                    .arg(value.toString());
+        return false;
+    }
+    out = number;
+    return true;
+}
+
+bool readBool(const QSettings& ini, const QString& key, bool& out, QString& error)
+{
+    const QString text = ini.value(key).toString().trimmed().toLower();
+    if (text.isEmpty())
+        return true;
+    if (text == u"true" || text == u"yes" || text == u"1" || text == u"on")
+        out = true;
+    else if (text == u"false" || text == u"no" || text == u"0" || text == u"off")
+        out = false;
+    else {
+        error = QStringLiteral("%1 must be true or false, not \"%2\"").arg(key, text);
+        return false;
+    }
+    return true;
+}
+
+QString text(const QSettings& ini, const QString& key, const QString& fallback = {})
+{
+    // QSettings splits unquoted values at commas into a list; a path or a password may hold one.
+    const QVariant value = ini.value(key);
+    if (!value.isValid())
+        return fallback;
+    if (value.metaType().id() == QMetaType::QStringList)
+        return value.toStringList().join(u',');
+    return value.toString();
+}
+
+} // namespace
+
+std::optional<StationConfig> readStationConfig(const QString& path, QString& error)
+{
+    if (!QFileInfo(path).isFile()) {
+        error = QStringLiteral("the configuration file %1 does not exist").arg(path);
+        return std::nullopt;
+    }
+    QSettings ini(path, QSettings::IniFormat);
+    if (ini.status() != QSettings::NoError) {
+        error = QStringLiteral("the configuration file %1 cannot be read").arg(path);
+        return std::nullopt;
+    }
+    const auto fail = [&](const QString& what) {
+        error = QStringLiteral("%1: %2").arg(path, what);
+        return std::nullopt;
+    };
+
+    StationConfig config;
+    config.path = path;
+    config.id = text(ini, QStringLiteral("station/id")).trimmed();
+    if (!validName(config.id))
+        return fail(QStringLiteral("[station] id must be letters, digits, \"_\", \".\" or \"-\", not \"%1\"")
+                        .arg(config.id));
+    config.data = text(ini, QStringLiteral("station/data"), QStringLiteral("/var/lib/slm-station")).trimmed();
+    const QString clock = text(ini, QStringLiteral("station/clock_start")).trimmed();
+    if (!clock.isEmpty()) {
+        const QDateTime start = QDateTime::fromString(clock, QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+        if (!start.isValid())
+            return fail(QStringLiteral("[station] clock_start must read yyyy-mm-dd hh:mm:ss"));
+        config.clockStart = start;
+    }
+
+    BrokerConfig& b = config.broker;
+    b.host = text(ini, QStringLiteral("mqtt/host")).trimmed();
+    b.prefix = text(ini, QStringLiteral("mqtt/prefix"), b.prefix).trimmed();
+    b.username = text(ini, QStringLiteral("mqtt/username"));
+    b.password = text(ini, QStringLiteral("mqtt/password"));
+    b.caFile = text(ini, QStringLiteral("mqtt/ca_file")).trimmed();
+    b.certFile = text(ini, QStringLiteral("mqtt/cert_file")).trimmed();
+    b.keyFile = text(ini, QStringLiteral("mqtt/key_file")).trimmed();
+    QString why;
+    if (!readInt(ini, QStringLiteral("mqtt/port"), 1, 65535, b.port, why) ||
+        !readBool(ini, QStringLiteral("mqtt/home_assistant"), b.homeAssistant, why) ||
+        !readInt(ini, QStringLiteral("mqtt/keepalive"), 5, 3600, b.keepaliveSeconds, why) ||
+        !readInt(ini, QStringLiteral("mqtt/reconnect_min"), 1, 3600, b.reconnectMinSeconds, why) ||
+        !readInt(ini, QStringLiteral("mqtt/reconnect_max"), 1, 3600, b.reconnectMaxSeconds, why) ||
+        !readInt(ini, QStringLiteral("mqtt/minute_seconds"), 1, 3600, b.minuteSeconds, why) ||
+        !readInt(ini, QStringLiteral("mqtt/queue_messages"), 1, 10000000, b.queueMessages, why))
+        return fail(why);
+    b.reconnectMaxSeconds = std::max(b.reconnectMaxSeconds, b.reconnectMinSeconds);
+    if (!b.prefix.isEmpty() && (b.prefix.contains(u'#') || b.prefix.contains(u'+')))
+        return fail(QStringLiteral("[mqtt] prefix must not hold \"#\" or \"+\""));
+    if (b.certFile.isEmpty() != b.keyFile.isEmpty())
+        return fail(QStringLiteral("[mqtt] cert_file and key_file go together"));
+    if (!b.certFile.isEmpty() && b.caFile.isEmpty())
+        return fail(QStringLiteral("[mqtt] a client certificate needs ca_file (TLS)"));
+
+    // [meter1], [meter2], ... in the order of their numbers.
+    QList<std::pair<int, QString>> sections;
+    static const QRegularExpression meterSection(QStringLiteral("^meter(\\d+)$"));
+    for (const QString& group : ini.childGroups()) {
+        const QRegularExpressionMatch m = meterSection.match(group);
+        if (m.hasMatch())
+            sections.append({m.captured(1).toInt(), group});
+    }
+    std::sort(sections.begin(), sections.end());
+    if (sections.isEmpty())
+        return fail(QStringLiteral("no [meter1] section"));
+    for (const auto& [number, section] : sections) {
+        MeterConfig meter;
+        meter.section = section;
+        const QString at = section + u'/';
+        meter.name = text(ini, at + QStringLiteral("name"), section).trimmed();
+        if (!validName(meter.name))
+            return fail(
+                QStringLiteral("[%1] name must be letters, digits, \"_\", \".\" or \"-\"").arg(section));
+        for (const MeterConfig& other : config.meters)
+            if (other.name == meter.name)
+                return fail(QStringLiteral("two meters are named \"%1\"").arg(meter.name));
+        meter.port = text(ini, at + QStringLiteral("port")).trimmed();
+        if (meter.port.isEmpty())
+            return fail(QStringLiteral("[%1] port is missing (a device path or \"simulated\")").arg(section));
+        meter.simulatorArguments =
+            QProcess::splitCommand(text(ini, at + QStringLiteral("simulator_arguments")));
+        if (!readInt(ini, at + QStringLiteral("interval"), 1, 3600, meter.interval, why))
+            return fail(why);
+        meter.output = text(ini, at + QStringLiteral("output")).trimmed();
+        if (meter.output.isEmpty())
+            meter.output = QDir(config.data).filePath(meter.name);
+        const QString rotate = text(ini, at + QStringLiteral("rotate"), QStringLiteral("hour")).trimmed();
+        if (rotate == u"hour")
+            meter.rotation = Rotation::Hour;
+        else if (rotate == u"day")
+            meter.rotation = Rotation::Day;
+        else
+            return fail(QStringLiteral("[%1] rotate must be hour or day, not \"%2\"").arg(section, rotate));
+        config.meters.append(meter);
+    }
+    return config;
+}
+
+QString passwordExposure(const StationConfig& config)
+{
+    if (config.broker.password.isEmpty())
+        return {};
+    const QFileInfo info(config.path);
+    const QFileDevice::Permissions shared =
+        QFileDevice::ReadGroup | QFileDevice::ReadOther | QFileDevice::WriteGroup | QFileDevice::WriteOther;
+    if (!(info.permissions() & shared))
+        return {};
+    return QStringLiteral("%1 holds the broker's password but other users can read or change it; "
+                          "make it readable by its owner alone (chmod 600 %1)")
+        .arg(config.path);
+}
+
+QString meterTopicBase(const StationConfig& config, const MeterConfig& meter)
+{
+    QStringList levels;
+    if (!config.broker.prefix.isEmpty())
+        levels << config.broker.prefix;
+    levels << config.id << meter.name;
+    return levels.join(u'/');
+}
+
+} // namespace slm::station
