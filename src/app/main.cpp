@@ -1,3 +1,4 @@
+#include "app/PanelPublishing.h"
 #include "app/PanelWiring.h"
 #include "app/RecoveryOffer.h"
 #include "link/LinkLock.h"
@@ -61,5 +62,7 @@ int main(int argc, char** argv)
     panel.moveToScreenCorner();
     if (!startSession(session, dialogs, &panel))
         return 1;
+    // A broker named in the settings receives the meter's samples as a station's would.
+    startPanelPublishing(QApplication::arguments().mid(1), session, dialogs, &panel, &session);
     return app.exec();
 }

@@ -51,12 +51,13 @@ Station::~Station()
     stop();
 }
 
-QList<std::pair<QByteArray, QByteArray>> Station::discovery(const MeterConfig& meter) const
+QList<std::pair<QByteArray, QByteArray>> homeAssistantDiscovery(const StationConfig& config,
+                                                                const MeterConfig& meter)
 {
-    const QString base = meterTopicBase(m_config, meter);
-    const QString id = m_config.id + u'_' + meter.name;
+    const QString base = meterTopicBase(config, meter);
+    const QString id = config.id + u'_' + meter.name;
     QJsonObject device{{QStringLiteral("identifiers"), QJsonArray{QStringLiteral("slm_") + id}},
-                       {QStringLiteral("name"), QStringLiteral("%1 %2").arg(m_config.id, meter.name)},
+                       {QStringLiteral("name"), QStringLiteral("%1 %2").arg(config.id, meter.name)},
                        {QStringLiteral("model"), QStringLiteral("sound level meter")}};
     const auto sensor = [&](const QString& key, const QString& label, const QString& leaf,
                             const QString& field) {
@@ -104,7 +105,7 @@ bool Station::start()
                 new MqttPublisher(m_config.broker, QStringLiteral("slm-%1-%2").arg(m_config.id, config.name),
                                   meterTopicBase(m_config, config), queue, config.name, this);
             if (m_config.broker.homeAssistant)
-                meter->publisher->setRetainedExtras(discovery(config));
+                meter->publisher->setRetainedExtras(homeAssistantDiscovery(m_config, config));
             meter->publisher->publishState(statePayload(true, false, QString()));
             if (!meter->publisher->start())
                 return false;

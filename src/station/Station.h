@@ -45,7 +45,6 @@ private:
     void onSample(Meter& meter, const Sample& sample, RangeFlags flags);
     void onLink(Meter& meter, bool up);
     void sendMinutes();
-    QList<std::pair<QByteArray, QByteArray>> discovery(const MeterConfig& meter) const;
 
     StationConfig m_config;
     StationClock m_clock;
@@ -58,5 +57,9 @@ private:
     bool m_minutesScheduled = false;
     bool m_stopped = false;
 };
+
+// The retained Home Assistant sensor configurations of one meter (its level and its minute Leq).
+QList<std::pair<QByteArray, QByteArray>> homeAssistantDiscovery(const StationConfig& config,
+                                                                const MeterConfig& meter);
 
 } // namespace slm::station

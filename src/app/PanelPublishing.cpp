@@ -1,0 +1,69 @@
+#include "app/PanelPublishing.h"
+
+#include "meter/MeterSession.h"
+#include "shared/Dialogs.h"
+
+#ifdef SLM_PUBLISH
+#include "station/SessionPublisher.h"
+#include "station/StationConfig.h"
+#endif
+
+#include <QFileInfo>
+#include <QStandardPaths>
+
+namespace slm
+{
+
+QString panelPublishingConfigPath(const QStringList& arguments)
+{
+    const qsizetype at = arguments.indexOf(QStringLiteral("--publish"));
+    if (at >= 0 && at + 1 < arguments.size())
+        return arguments[at + 1];
+    const QString folder = QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation);
+    const QString fallback = folder + QStringLiteral("/publish.ini");
+    return !folder.isEmpty() && QFileInfo(fallback).isFile() ? fallback : QString();
+}
+
+QObject* startPanelPublishing(const QStringList& arguments, MeterSession& session, Dialogs& dialogs,
+                              QWidget* dialogParent, QObject* owner)
+{
+    const QString path = panelPublishingConfigPath(arguments);
+    if (path.isEmpty())
+        return nullptr;
+#ifdef SLM_PUBLISH
+    using namespace station;
+    QString error;
+    std::optional<StationConfig> config = readStationConfig(path, error);
+    if (config && error.isEmpty())
+        error = passwordExposure(*config);
+    if (!config || !error.isEmpty()) {
+        dialogs.message(dialogParent, QStringLiteral("The meter is not published: %1").arg(error), QString(),
+                        Dialogs::Icon::Warning);
+        return nullptr;
+    }
+    auto* publisher = new SessionPublisher(std::move(*config), session.sampling().interval(), owner);
+    if (!publisher->start()) {
+        delete publisher;
+        dialogs.message(dialogParent,
+                        QStringLiteral("The meter is not published: the message queue in the data folder "
+                                       "cannot be used (see the program's standard error)."),
+                        QString(), Dialogs::Icon::Warning);
+        return nullptr;
+    }
+    QObject::connect(&session, &MeterSession::sampleTaken, publisher, &SessionPublisher::publishSample);
+    QObject::connect(&session, &MeterSession::linkLost, publisher,
+                     [publisher, &session] { publisher->publishLink(false, session.port().name); });
+    QObject::connect(&session, &MeterSession::comLabelChanged, publisher, [publisher, &session] {
+        publisher->publishLink(!session.recovering(), session.port().name);
+    });
+    QObject::connect(&session, &MeterSession::aboutToEnd, publisher, &SessionPublisher::finish);
+    return publisher;
+#else
+    dialogs.message(dialogParent,
+                    QStringLiteral("The meter is not published: this build has no MQTT client library."),
+                    QString(), Dialogs::Icon::Warning);
+    return nullptr;
+#endif
+}
+
+} // namespace slm
