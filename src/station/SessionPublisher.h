@@ -2,6 +2,7 @@
 
 #include "measurement/Sample.h"
 #include "station/StationConfig.h"
+#include "station/StationMeter.h"
 
 #include <QObject>
 #include <memory>
