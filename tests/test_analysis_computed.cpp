@@ -17,6 +17,7 @@
 #include <QFile>
 #include <QLabel>
 #include <QTemporaryDir>
+#include <QAccessible>
 #include <QtTest>
 #include <cmath>
 
@@ -124,6 +125,23 @@ void TestAnalysisComputed::realTimeFileShowsItsFiguresBesideItsOwnFields()
             QVERIFY(l->focusPolicy() & Qt::TabFocus);
         }
     }
+    // A screen reader gets each field's caption and its value, and the caption label names the
+    // field it stands beside.
+    const std::pair<QLabel*, QStringList> spoken[] = {
+        {c->findChild<QLabel*>("ComputedLeq"), {"Computed Leq", "67.4"}},
+        {w->findChild<QLabel*>("BoardCA"), {"Freq Weight", "A"}},
+        {w->findChild<QLabel*>("BoardMaxTime"), {"Max time", "2026/01/17 08:30:06"}},
+    };
+    for (const auto& [label, texts] : spoken) {
+        QAccessibleInterface* a = QAccessible::queryAccessibleInterface(label);
+        QVERIFY(a);
+        QCOMPARE(a->text(QAccessible::Name), texts[0]);
+        QCOMPARE(a->text(QAccessible::Description), texts[1]);
+    }
+    QAccessibleInterface* leqValue = QAccessible::queryAccessibleInterface(c->findChild<QLabel*>("ComputedLeq"));
+    const auto labelledBy = leqValue->relations(QAccessible::Labelled);
+    QVERIFY(!labelledBy.isEmpty());
+    QCOMPARE(labelledBy.first().first->text(QAccessible::Name), QStringLiteral("Leq"));
     // Beside the file's own fields, inside the window, clear of the list.
     const QRect group(c->mapTo(w, QPoint(0, 0)), c->size());
     const QWidget* leq = w->findChild<QLabel*>("BoardLeq");

@@ -10,6 +10,7 @@
 #include "shared/PanelState.h"
 #include "views/RecordColumnView.h"
 #include "views/RecordList.h"
+#include "measurement/Measurement.h"
 #include "measurement/RecordListModel.h"
 #include "shared/TextHelpers.h"
 #include "shared/Twips.h"
@@ -322,7 +323,8 @@ void TestAnalysisOpen::programsOwnFilesComeBackWhole()
         QCOMPARE(texts(m_open->realTimeView()->records().record(row)), texts(panelList.record(row)));
 
     // A logged set saved from its data list.
-    DataListWindow set(m_t->services, DataListHeader{5});
+    Measurement setRecords;
+    DataListWindow set(m_t->services, DataListHeader{5}, setRecords);
     set.setFields(SetFields{QStringLiteral("A"), QStringLiteral("SLOW"), QStringLiteral("50-110"),
                             QStringLiteral("90.2"), QStringLiteral("2026/01/17 10:00:00"),
                             QStringLiteral("95.0"), QStringLiteral("2026/01/17 10:00:01"),
@@ -346,8 +348,10 @@ void TestAnalysisOpen::programsOwnFilesComeBackWhole()
 
 void TestAnalysisOpen::windowControlsAndNames()
 {
-    FileListWindow memory(FileListWindow::View::MemoryData);
-    FileListWindow real(FileListWindow::View::RealTime);
+    Measurement memoryRecords;
+    Measurement realRecords;
+    FileListWindow memory(FileListWindow::View::MemoryData, memoryRecords);
+    FileListWindow real(FileListWindow::View::RealTime, realRecords);
     QCOMPARE(memory.windowTitle(), QStringLiteral("File List"));
     QCOMPARE(real.windowTitle(), QStringLiteral("File List Real"));
     QCOMPARE(FileListWindow::viewFor(RecordFileKind::DataLogger), FileListWindow::View::MemoryData);

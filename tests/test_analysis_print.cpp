@@ -4,6 +4,7 @@
 // back as text from PDF files.
 #include "analysis/FileListWindow.h"
 #include "analysis/OpenRecordFile.h"
+#include "measurement/Measurement.h"
 #include "logger/DataListWindow.h"
 #include "shared/BusyCaption.h"
 #include "views/ListPagePainter.h"
@@ -515,7 +516,8 @@ private slots:
 
     void dataListPrintsItsList()
     {
-        DataListWindow list(m_t->services, DataListHeader{2}, m_timers.get());
+        Measurement setRecords;
+        DataListWindow list(m_t->services, DataListHeader{2}, setRecords, m_timers.get());
         SetFields fields;
         fields.freqWeight = QStringLiteral("A");
         fields.timeWeight = QStringLiteral("FAST");
