@@ -139,7 +139,7 @@ void TestAnalysisComputed::realTimeFileShowsItsFiguresBesideItsOwnFields()
         QCOMPARE(a->text(QAccessible::Description), texts[1]);
     }
     QAccessibleInterface* leqValue = QAccessible::queryAccessibleInterface(c->findChild<QLabel*>("ComputedLeq"));
-    const auto labelledBy = leqValue->relations(QAccessible::Labelled);
+    const auto labelledBy = leqValue->relations(QAccessible::Label);
     QVERIFY(!labelledBy.isEmpty());
     QCOMPARE(labelledBy.first().first->text(QAccessible::Name), QStringLiteral("Leq"));
     // Beside the file's own fields, inside the window, clear of the list.
