@@ -1,14 +1,14 @@
 // Figures for record files at the full list size: writing a list file of 348000 rows, stopping a
 // recording of 348000 records (the copy of "Fake" into the real-time file) and reading it back.
-#include "recording/FileTransfer.h"
 #include "measurement/MeasurementReader.h"
 #include "measurement/RecordFileWriter.h"
+#include "measurement/RecordListModel.h"
+#include "recording/FileTransfer.h"
 #include "recording/Recorder.h"
 #include "recording/RecorderView.h"
 #include "shared/BusyCaption.h"
 #include "shared/Clock.h"
 #include "shared/PanelState.h"
-#include "measurement/RecordListModel.h"
 #include "shared/TextHelpers.h"
 #include "support/QuietRecorderView.h"
 #include "support/ScriptedDialogs.h"

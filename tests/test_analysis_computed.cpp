@@ -3,21 +3,21 @@
 // records.
 #include "analysis/FileListWindow.h"
 #include "analysis/OpenRecordFile.h"
-#include "views/ComputedGroup.h"
 #include "measurement/LevelFigures.h"
 #include "measurement/RecordCsv.h"
-#include "views/RecordList.h"
 #include "measurement/RecordListModel.h"
 #include "support/CountingPanelTimers.h"
 #include "support/QuietLink.h"
 #include "support/TestFiles.h"
 #include "support/TestServices.h"
+#include "views/ComputedGroup.h"
+#include "views/RecordList.h"
 
+#include <QAccessible>
 #include <QAction>
 #include <QFile>
 #include <QLabel>
 #include <QTemporaryDir>
-#include <QAccessible>
 #include <QtTest>
 #include <cmath>
 
@@ -138,7 +138,8 @@ void TestAnalysisComputed::realTimeFileShowsItsFiguresBesideItsOwnFields()
         QCOMPARE(a->text(QAccessible::Name), texts[0]);
         QCOMPARE(a->text(QAccessible::Description), texts[1]);
     }
-    QAccessibleInterface* leqValue = QAccessible::queryAccessibleInterface(c->findChild<QLabel*>("ComputedLeq"));
+    QAccessibleInterface* leqValue =
+        QAccessible::queryAccessibleInterface(c->findChild<QLabel*>("ComputedLeq"));
     const auto labelledBy = leqValue->relations(QAccessible::Label);
     QVERIFY(!labelledBy.isEmpty());
     QCOMPARE(labelledBy.first().first->text(QAccessible::Name), QStringLiteral("Leq"));

@@ -4,19 +4,19 @@
 // back as text from PDF files.
 #include "analysis/FileListWindow.h"
 #include "analysis/OpenRecordFile.h"
-#include "measurement/Measurement.h"
 #include "logger/DataListWindow.h"
-#include "shared/BusyCaption.h"
-#include "views/ListPagePainter.h"
-#include "views/PrintRecordList.h"
-#include "shared/PrinterNote.h"
+#include "measurement/Measurement.h"
 #include "measurement/RecordListModel.h"
-#include "views/RecordListPrintout.h"
+#include "shared/BusyCaption.h"
+#include "shared/PrinterNote.h"
 #include "shared/ReentryGuard.h"
 #include "shared/TextHelpers.h"
 #include "support/CountingPanelTimers.h"
 #include "support/QuietLink.h"
 #include "support/TestServices.h"
+#include "views/ListPagePainter.h"
+#include "views/PrintRecordList.h"
+#include "views/RecordListPrintout.h"
 
 #include <QAction>
 #include <QFile>

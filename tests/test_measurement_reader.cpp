@@ -5,10 +5,10 @@
 #include "analysis/FileListWindow.h"
 #include "analysis/OpenRecordFile.h"
 #include "measurement/Measurement.h"
-#include "views/ComputedGroup.h"
 #include "support/CountingPanelTimers.h"
 #include "support/QuietLink.h"
 #include "support/TestServices.h"
+#include "views/ComputedGroup.h"
 
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -84,7 +84,8 @@ private:
             p.setStandardInputFile(input);
         if (feed == Feed::FullOutput)
             p.setStandardOutputFile(QStringLiteral("/dev/full"));
-        p.start(QStringLiteral("/bin/sh"), {QStringLiteral("-c"), QStringLiteral("exec \"%1\" %2").arg(program(), shellArgs)});
+        p.start(QStringLiteral("/bin/sh"),
+                {QStringLiteral("-c"), QStringLiteral("exec \"%1\" %2").arg(program(), shellArgs)});
         p.waitForFinished(120000);
         return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, p.readAllStandardOutput(),
                 p.readAllStandardError()};
@@ -92,7 +93,8 @@ private:
     // A writer that feeds `file` into the FIFO once a reader opens it.
     void feedFifo(QProcess& writer, const QString& file, const QString& fifo)
     {
-        writer.start(QStringLiteral("/bin/sh"), {QStringLiteral("-c"), QStringLiteral("cat \"%1\" > \"%2\"").arg(file, fifo)});
+        writer.start(QStringLiteral("/bin/sh"),
+                     {QStringLiteral("-c"), QStringLiteral("cat \"%1\" > \"%2\"").arg(file, fifo)});
         QVERIFY(writer.waitForStarted());
     }
 
@@ -116,20 +118,28 @@ void TestMeasurementReader::faults_data()
     const int file = int(Feed::File);
     QTest::newRow("CR LF line ends") << list << file << 10 << 0 << QByteArray() << QByteArray();
     QTest::newRow("LF line ends") << lf << file << 10 << 0 << QByteArray() << QByteArray();
-    QTest::newRow("CR line ends: 10 records, not one line") << cr << file << 10 << 0 << QByteArray() << QByteArray();
-    QTest::newRow("UTF-8 byte-order mark skipped") << "\xEF\xBB\xBF" + list << file << 10 << 0 << QByteArray() << QByteArray();
-    QTest::newRow("real-time file without its title line") << RealTime + records(3) << file << 3 << 0 << QByteArray() << QByteArray();
-    QTest::newRow("FIFO read as a stream") << list << int(Feed::Fifo) << 10 << 0 << QByteArray() << QByteArray();
-    QTest::newRow("/dev/stdin read as a stream") << list << int(Feed::Stdin) << 10 << 0 << QByteArray() << QByteArray();
-    QTest::newRow("file name that is no UTF-8") << list << int(Feed::OddName) << 10 << 0 << QByteArray() << QByteArray();
+    QTest::newRow("CR line ends: 10 records, not one line")
+        << cr << file << 10 << 0 << QByteArray() << QByteArray();
+    QTest::newRow("UTF-8 byte-order mark skipped")
+        << "\xEF\xBB\xBF" + list << file << 10 << 0 << QByteArray() << QByteArray();
+    QTest::newRow("real-time file without its title line")
+        << RealTime + records(3) << file << 3 << 0 << QByteArray() << QByteArray();
+    QTest::newRow("FIFO read as a stream")
+        << list << int(Feed::Fifo) << 10 << 0 << QByteArray() << QByteArray();
+    QTest::newRow("/dev/stdin read as a stream")
+        << list << int(Feed::Stdin) << 10 << 0 << QByteArray() << QByteArray();
+    QTest::newRow("file name that is no UTF-8")
+        << list << int(Feed::OddName) << 10 << 0 << QByteArray() << QByteArray();
     QTest::newRow("full output: message and status 1")
         << list << int(Feed::FullOutput) << -1 << 1 << QByteArray("could not be written") << QByteArray();
-    QTest::newRow("empty file") << QByteArray() << file << 0 << 0 << QByteArray("holds no records") << QByteArray();
-    QTest::newRow("header without records") << RealTime + Title << file << 0 << 0 << QByteArray("holds no records") << QByteArray();
+    QTest::newRow("empty file") << QByteArray() << file << 0 << 0 << QByteArray("holds no records")
+                                << QByteArray();
+    QTest::newRow("header without records")
+        << RealTime + Title << file << 0 << 0 << QByteArray("holds no records") << QByteArray();
     // 02:30 on 29 March 2026 does not exist in Berlin: read as the clock meant it before the change.
-    QTest::newRow("time in a daylight-saving gap")
-        << Title + "1\t2026/03/29 02:30:00\t65.0\t\r\n" << int(Feed::CsvInBerlin) << -1 << 0 << QByteArray()
-        << QByteArray("1,2026-03-29T02:30:00+02:00,65.0,\r\n");
+    QTest::newRow("time in a daylight-saving gap") << Title + "1\t2026/03/29 02:30:00\t65.0\t\r\n"
+                                                   << int(Feed::CsvInBerlin) << -1 << 0 << QByteArray()
+                                                   << QByteArray("1,2026-03-29T02:30:00+02:00,65.0,\r\n");
     // A million records make a CSV of some 50 MB: streamed, the program stays far below that.
     QTest::newRow("CSV streams in bounded memory")
         << QByteArray() << int(Feed::BigCsv) << -1 << 0 << QByteArray() << QByteArray("1000000,2026-");
@@ -189,7 +199,8 @@ void TestMeasurementReader::faults()
 
     if (how == Feed::Fifo)
         feedFifo(writer, path, fifo);
-    const Run r = report(arg, how, path, how == Feed::CsvInBerlin ? QByteArray("Europe/Berlin") : QByteArray());
+    const Run r =
+        report(arg, how, path, how == Feed::CsvInBerlin ? QByteArray("Europe/Berlin") : QByteArray());
     writer.waitForFinished();
     QCOMPARE(r.status, status);
     if (!stderrHas.isEmpty())
@@ -227,8 +238,9 @@ void TestMeasurementReader::faults()
     QCOMPARE(view->computed()->field(QStringLiteral("ComputedLeq")),
              leq.isNull() ? QStringLiteral("unknown") : QString::number(leq.toDouble(), 'f', 1));
     QCOMPARE(view->computed()->field(QStringLiteral("ComputedL90")),
-             json.value(QStringLiteral("l90")).isNull() ? QStringLiteral("unknown")
-                                                        : QString::number(json.value("l90").toDouble(), 'f', 1));
+             json.value(QStringLiteral("l90")).isNull()
+                 ? QStringLiteral("unknown")
+                 : QString::number(json.value("l90").toDouble(), 'f', 1));
 }
 
 QTEST_MAIN(TestMeasurementReader)

@@ -1,11 +1,11 @@
 // Record files byte for byte: the writers of the three kinds, the shared row writer with its
 // caption and pointer, the file choice, and reading back.
-#include "recording/FileTransfer.h"
 #include "measurement/Measurement.h"
 #include "measurement/MeasurementReader.h"
 #include "measurement/RecordFileWriter.h"
-#include "shared/BusyCaption.h"
 #include "measurement/RecordListModel.h"
+#include "recording/FileTransfer.h"
+#include "shared/BusyCaption.h"
 #include "shared/TextHelpers.h"
 #include "support/ScriptedDialogs.h"
 #include "support/TestFiles.h"
@@ -288,8 +288,7 @@ void TestRecordsFormat::readingKindsAndHeaders()
     QCOMPARE(readBack("Levels\r\n" + TwoRowBytes).rows.size(), std::size_t(2));
 
     // Header only: no records; leading blanks of header lines are skipped.
-    ReadBack header =
-        readBack("Real Time\r\n 1 \r\nA\r\nFAST\r\n80-140\r\n 0 \r\n\r\n\r\n\r\n" + TitleBytes);
+    ReadBack header = readBack("Real Time\r\n 1 \r\nA\r\nFAST\r\n80-140\r\n 0 \r\n\r\n\r\n\r\n" + TitleBytes);
     QCOMPARE(header.kind, RecordFileKind::RealTime);
     QCOMPARE(header.headerLines.size(), 9);
     QCOMPARE(header.headerLines[5], QStringLiteral("0 "));

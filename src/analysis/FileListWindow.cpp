@@ -1,12 +1,12 @@
 #include "analysis/FileListWindow.h"
 
+#include "measurement/Measurement.h"
+#include "measurement/RecordListModel.h"
+#include "shared/Twips.h"
 #include "views/ComputedGroup.h"
 #include "views/RecordColumnView.h"
 #include "views/RecordList.h"
 #include "views/ValueField.h"
-#include "measurement/Measurement.h"
-#include "measurement/RecordListModel.h"
-#include "shared/Twips.h"
 
 #include <QGridLayout>
 #include <QGroupBox>

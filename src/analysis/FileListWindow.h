@@ -2,8 +2,8 @@
 
 #include "analysis/LnStatistics.h"
 #include "measurement/RecordFileFormat.h"
-#include "views/PrintRecordList.h"
 #include "shared/ReentryGuard.h"
+#include "views/PrintRecordList.h"
 
 #include <QHash>
 #include <QWidget>

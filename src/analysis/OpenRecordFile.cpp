@@ -1,16 +1,16 @@
 #include "analysis/OpenRecordFile.h"
 
-#include "measurement/RecordFileFormat.h"
+#include "measurement/LevelFigures.h"
 #include "measurement/Measurement.h"
 #include "measurement/MeasurementReader.h"
-#include "shared/BusyCaption.h"
-#include "views/CsvExport.h"
-#include "shared/Dialogs.h"
-#include "measurement/LevelFigures.h"
+#include "measurement/RecordFileFormat.h"
 #include "measurement/RecordListModel.h"
+#include "shared/BusyCaption.h"
+#include "shared/Dialogs.h"
 #include "shared/Services.h"
 #include "shared/TimersPaused.h"
 #include "shared/WindowPlacement.h"
+#include "views/CsvExport.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

@@ -1,16 +1,16 @@
 #include "logger/DataListWindow.h"
 
-#include "recording/FileTransfer.h"
+#include "measurement/Measurement.h"
 #include "measurement/RecordFileFormat.h"
+#include "measurement/RecordListModel.h"
+#include "recording/FileTransfer.h"
 #include "shared/BusyCaption.h"
+#include "shared/Dialogs.h"
+#include "shared/Services.h"
 #include "views/ComputedGroup.h"
 #include "views/CsvExport.h"
-#include "shared/Dialogs.h"
 #include "views/RecordList.h"
 #include "views/ValueField.h"
-#include "measurement/Measurement.h"
-#include "measurement/RecordListModel.h"
-#include "shared/Services.h"
 
 #include <QApplication>
 #include <QGridLayout>

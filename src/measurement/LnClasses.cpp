@@ -1,8 +1,8 @@
 #include "measurement/LnClasses.h"
 
-#include "shared/LevelNumber.h"
 #include "measurement/Measurement.h"
 #include "measurement/RecordListModel.h"
+#include "shared/LevelNumber.h"
 #include "shared/TextHelpers.h"
 
 #include <algorithm>

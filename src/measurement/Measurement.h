@@ -28,9 +28,10 @@ struct MeasurementOrigin {
 // from them once, when it was stored, so the figures, Ln and the plot never read a text again.
 //
 // Records are addressed from 0. The texts are packed in fixed-size blocks of UTF-8 bytes with a
-// short length prefix per cell, indexed by one 32-bit offset per record: with the 16-byte sample
-// a record of a usual file costs about 50 bytes, and appending never moves what is stored. The
-// texts of one measurement may take up to 4 GiB.
+// short length prefix per cell, indexed by one 32-bit offset per record, and appending never moves
+// what is stored. A number that is the record's position and a date-time in the one format are not
+// stored but told from the record when read: a record of a file the program wrote costs about 30
+// bytes with its sample. The texts of one measurement may take up to 4 GiB.
 //
 // Records come in two ways: append() lists one at once; stageLatin1() stores one that is listed
 // with the others staged at the next commitStaged(), so a long file wakes its views a few times
@@ -50,8 +51,9 @@ public:
     void setOrigin(MeasurementOrigin origin) { m_origin = std::move(origin); }
 
     int recordCount() const { return m_listed; }
-    // The UTF-8 bytes of a record's cell, read in place; valid until the measurement is cleared.
-    // Empty out of range.
+    // The UTF-8 bytes of a record's cell, read in place: valid until the measurement is cleared,
+    // or, for a number or a date-time the measurement tells from the record rather than keeps,
+    // until the next textBytes() of the same column. Empty out of range.
     QByteArrayView textBytes(int index, int column) const;
     QString text(int index, int column) const;
     RecordRow record(int index) const;
@@ -94,10 +96,11 @@ private:
     // The block start of each BlockBytes slot of the offset space: a row longer than one block
     // takes a block of several slots.
     std::vector<char*> m_slots;
-    qsizetype m_slotUsed = BlockBytes; // bytes used in the last slot; full before the first
-    std::vector<std::uint32_t> m_offsets; // slot * BlockBytes + offset, stored records
-    std::vector<RecordSample> m_samples;  // stored records
-    int m_listed = 0;                      // stored and announced
+    qsizetype m_slotUsed = BlockBytes;            // bytes used in the last slot; full before the first
+    std::vector<std::uint32_t> m_offsets;         // slot * BlockBytes + offset, stored records
+    std::vector<RecordSample> m_samples;          // stored records
+    int m_listed = 0;                             // stored and announced
+    mutable char m_scratch[ColumnCount][20] = {}; // the cells told from their record
 };
 
 } // namespace slm

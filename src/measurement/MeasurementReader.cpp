@@ -22,6 +22,8 @@ namespace
 {
 
 constexpr qsizetype ChunkBytes = 64 * 1024;
+// "1234\t2026/01/17 08:30:05\t65.3\t\r\n" and a little less.
+constexpr qint64 UsualRecordLineBytes = 28;
 constexpr char ByteOrderMark[] = "\xEF\xBB\xBF";
 
 // The title line, whatever its other fields say: its first field is "No.s". A line that is no
@@ -224,6 +226,11 @@ bool MeasurementReader::readInto(Measurement& measurement, const Listed& listed,
     if (!m_error.isEmpty())
         return false;
     measurement.setHeader(m_header);
+    // Room for the records a file of this size holds with record lines of the usual length (a
+    // date-time of 19 characters): the lists are not grown by doubling, which would leave the
+    // memory of every smaller size behind in the heap.
+    if (!m_in.isSequential())
+        measurement.reserve(m_in.size() / UsualRecordLineBytes + 16);
     QByteArrayView fields[3];
     QElapsedTimer sinceListed;
     sinceListed.start();

@@ -62,7 +62,7 @@ private:
 class MeasurementReader
 {
 public:
-    explicit MeasurementReader(QIODevice& in) : m_lines(in) {}
+    explicit MeasurementReader(QIODevice& in) : m_in(in), m_lines(in) {}
 
     // Reads the kind line and the header. False for an empty file (nothing to show) or when a
     // header line cannot be read (then error() says why).
@@ -95,6 +95,7 @@ private:
     std::optional<QByteArrayView> readLine();
     void fail(const QString& fault);
 
+    QIODevice& m_in;
     RecordLineReader m_lines;
     RecordHeader m_header;
     QStringList m_headerLines;

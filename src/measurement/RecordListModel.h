@@ -44,8 +44,8 @@ public:
     // Grid addressing; row 0 gives the titles. Out of range gives "".
     QString text(int row, int column) const;
     // The UTF-8 bytes of a record's cell (row 1..recordCount()), read in place: for passes over
-    // a whole list that would otherwise make a QString per row. Valid until the list changes;
-    // empty out of range.
+    // a whole list that would otherwise make a QString per row. Valid until the list changes or
+    // the next textBytes() of the same column (Measurement::textBytes); empty out of range.
     QByteArrayView textBytes(int row, int column) const;
     // Record i, 1-based like the grid rows.
     RecordRow record(int row) const;

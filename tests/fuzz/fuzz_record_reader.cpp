@@ -3,9 +3,9 @@
 // - a header never has more lines than its kind, and an error always names its line;
 // - every listed field is free of TABs and line ends;
 // - the listed records, written back as a list file, read back the same.
-#include "measurement/RecordFileFormat.h"
 #include "measurement/Measurement.h"
 #include "measurement/MeasurementReader.h"
+#include "measurement/RecordFileFormat.h"
 
 #include <QBuffer>
 

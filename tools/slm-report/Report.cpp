@@ -251,7 +251,8 @@ FileReport reportFile(const QByteArray& encodedPath, LnResolution resolution)
     QString openError;
     const std::unique_ptr<QFile> in = openRecordInput(encodedPath, openError);
     if (!in) {
-        r.error = QStringLiteral("%1: cannot open the file: %2").arg(QDir::toNativeSeparators(r.path), openError);
+        r.error =
+            QStringLiteral("%1: cannot open the file: %2").arg(QDir::toNativeSeparators(r.path), openError);
         return r;
     }
     MeasurementReader reader(*in);

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "measurement/RecordFileFormat.h"
 #include "measurement/LevelFigures.h"
+#include "measurement/RecordFileFormat.h"
 
 #include <QByteArray>
 #include <QString>
@@ -36,7 +36,7 @@ struct FileReport {
     RecordFileKind kind = RecordFileKind::List;
     QStringList header; // the header lines as read, line 0 the kind line
     LevelFigures figures;
-    QString error; // "<path>: Line <n>: <fault>", "" when the file was read to its end
+    QString error;  // "<path>: Line <n>: <fault>", "" when the file was read to its end
     QString notice; // "<path>: the file holds no records.", "" when it holds some
 };
 FileReport reportFile(const QString& path, LnResolution resolution);

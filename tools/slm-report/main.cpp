@@ -20,7 +20,8 @@ public:
     {
         if (m_failed)
             return false;
-        if (!bytes.isEmpty() && std::fwrite(bytes.data(), 1, size_t(bytes.size()), stdout) != size_t(bytes.size()))
+        if (!bytes.isEmpty() &&
+            std::fwrite(bytes.data(), 1, size_t(bytes.size()), stdout) != size_t(bytes.size()))
             fail();
         return !m_failed;
     }
@@ -37,7 +38,8 @@ private:
     void fail()
     {
         m_failed = true;
-        m_error = QStringLiteral("the output could not be written: %1").arg(QString::fromLocal8Bit(std::strerror(errno)));
+        m_error = QStringLiteral("the output could not be written: %1")
+                      .arg(QString::fromLocal8Bit(std::strerror(errno)));
     }
 
     bool m_failed = false;
