@@ -1,6 +1,6 @@
 // Figures for record files at the full list size: writing a list file of 348000 rows, stopping a
 // recording of 348000 records (the copy of "Fake" into the real-time file) and reading it back.
-#include "measurement/RecordFileReader.h"
+#include "measurement/MeasurementReader.h"
 #include "measurement/RecordFileWriter.h"
 #include "measurement/RecordListModel.h"
 #include "recording/FileTransfer.h"
@@ -61,11 +61,9 @@ int main(int argc, char** argv)
     timer.start();
     QFile in(listPath);
     in.open(QIODevice::ReadOnly);
-    RecordFileReader reader(in);
-    reader.readHeader();
+    MeasurementReader reader(in);
     RecordListModel back;
-    while (std::optional<RecordRow> row = reader.nextRecord())
-        back.append(*row);
+    reader.readInto(back.measurement());
     const double readMs = timer.nsecsElapsed() / 1e6;
 
     // The stop of a full recording: "Fake" holds 348000 records (put there directly rather than

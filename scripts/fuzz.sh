@@ -15,13 +15,23 @@ fi
 out="$root/build-fuzz"
 mkdir -p "$out/corpus"
 # The reader needs Qt Core only; it is compiled here on its own so that the rest of the program
-# does not have to be built with clang.
+# does not have to be built with clang. The measurement it fills is a QObject: its moc output first.
+moc=$(pkg-config --variable=libexecdir Qt6Core)/moc
+"$moc" "$root/src/measurement/Measurement.h" -o "$out/moc_Measurement.cpp"
+"$moc" "$root/src/measurement/RecordListModel.h" -o "$out/moc_RecordListModel.cpp"
 # shellcheck disable=SC2046
 "$cxx" -std=c++20 -g -O1 -fPIC -fno-omit-frame-pointer \
   -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=undefined \
   -I"$root/src" $(pkg-config --cflags Qt6Core) \
   "$root/tests/fuzz/fuzz_record_reader.cpp" \
-  "$root/src/measurement/RecordFileReader.cpp" \
+  "$root/src/measurement/MeasurementReader.cpp" \
+  "$root/src/measurement/Measurement.cpp" \
+  "$root/build-fuzz/moc_Measurement.cpp" \
+  "$root/src/measurement/Sample.cpp" \
+  "$root/src/measurement/LevelFigures.cpp" \
+  "$root/src/measurement/LnClasses.cpp" \
+  "$root/src/measurement/RecordListModel.cpp" \
+  "$root/build-fuzz/moc_RecordListModel.cpp" \
   "$root/src/measurement/RecordFileFormat.cpp" \
   "$root/src/shared/TextHelpers.cpp" \
   $(pkg-config --libs Qt6Core) -o "$out/fuzz_record_reader"

@@ -3,16 +3,17 @@
 // records.
 #include "analysis/FileListWindow.h"
 #include "analysis/OpenRecordFile.h"
-#include "views/ComputedGroup.h"
 #include "measurement/LevelFigures.h"
 #include "measurement/RecordCsv.h"
-#include "views/RecordList.h"
 #include "measurement/RecordListModel.h"
 #include "support/CountingPanelTimers.h"
 #include "support/QuietLink.h"
 #include "support/TestFiles.h"
 #include "support/TestServices.h"
+#include "views/ComputedGroup.h"
+#include "views/RecordList.h"
 
+#include <QAccessible>
 #include <QAction>
 #include <QFile>
 #include <QLabel>
@@ -124,6 +125,24 @@ void TestAnalysisComputed::realTimeFileShowsItsFiguresBesideItsOwnFields()
             QVERIFY(l->focusPolicy() & Qt::TabFocus);
         }
     }
+    // A screen reader gets each field's caption and its value, and the caption label names the
+    // field it stands beside.
+    const std::pair<QLabel*, QStringList> spoken[] = {
+        {c->findChild<QLabel*>("ComputedLeq"), {"Computed Leq", "67.4"}},
+        {w->findChild<QLabel*>("BoardCA"), {"Freq Weight", "A"}},
+        {w->findChild<QLabel*>("BoardMaxTime"), {"Max time", "2026/01/17 08:30:06"}},
+    };
+    for (const auto& [label, texts] : spoken) {
+        QAccessibleInterface* a = QAccessible::queryAccessibleInterface(label);
+        QVERIFY(a);
+        QCOMPARE(a->text(QAccessible::Name), texts[0]);
+        QCOMPARE(a->text(QAccessible::Description), texts[1]);
+    }
+    QAccessibleInterface* leqValue =
+        QAccessible::queryAccessibleInterface(c->findChild<QLabel*>("ComputedLeq"));
+    const auto labelledBy = leqValue->relations(QAccessible::Label);
+    QVERIFY(!labelledBy.isEmpty());
+    QCOMPARE(labelledBy.first().first->text(QAccessible::Name), QStringLiteral("Leq"));
     // Beside the file's own fields, inside the window, clear of the list.
     const QRect group(c->mapTo(w, QPoint(0, 0)), c->size());
     const QWidget* leq = w->findChild<QLabel*>("BoardLeq");

@@ -4,6 +4,7 @@
 #include "analysis/FileListWindow.h"
 #include "analysis/OpenRecordFile.h"
 #include "logger/DataListWindow.h"
+#include "measurement/Measurement.h"
 #include "measurement/RecordListModel.h"
 #include "recording/FileTransfer.h"
 #include "recording/Recorder.h"
@@ -325,7 +326,8 @@ void TestAnalysisOpen::programsOwnFilesComeBackWhole()
         QCOMPARE(texts(m_open->realTimeView()->records().record(row)), texts(panelList.record(row)));
 
     // A logged set saved from its data list.
-    DataListWindow set(m_t->services, DataListHeader{5});
+    Measurement setRecords;
+    DataListWindow set(m_t->services, DataListHeader{5}, setRecords);
     set.setFields(SetFields{QStringLiteral("A"), QStringLiteral("SLOW"), QStringLiteral("50-110"),
                             QStringLiteral("90.2"), QStringLiteral("2026/01/17 10:00:00"),
                             QStringLiteral("95.0"), QStringLiteral("2026/01/17 10:00:01"),
@@ -349,8 +351,10 @@ void TestAnalysisOpen::programsOwnFilesComeBackWhole()
 
 void TestAnalysisOpen::windowControlsAndNames()
 {
-    FileListWindow memory(FileListWindow::View::MemoryData);
-    FileListWindow real(FileListWindow::View::RealTime);
+    Measurement memoryRecords;
+    Measurement realRecords;
+    FileListWindow memory(FileListWindow::View::MemoryData, memoryRecords);
+    FileListWindow real(FileListWindow::View::RealTime, realRecords);
     QCOMPARE(memory.windowTitle(), QStringLiteral("File List"));
     QCOMPARE(real.windowTitle(), QStringLiteral("File List Real"));
     QCOMPARE(FileListWindow::viewFor(RecordFileKind::DataLogger), FileListWindow::View::MemoryData);

@@ -5,17 +5,18 @@
 #include "analysis/FileListWindow.h"
 #include "analysis/OpenRecordFile.h"
 #include "logger/DataListWindow.h"
-#include "shared/BusyCaption.h"
-#include "views/ListPagePainter.h"
-#include "views/PrintRecordList.h"
-#include "shared/PrinterNote.h"
+#include "measurement/Measurement.h"
 #include "measurement/RecordListModel.h"
-#include "views/RecordListPrintout.h"
+#include "shared/BusyCaption.h"
+#include "shared/PrinterNote.h"
 #include "shared/ReentryGuard.h"
 #include "shared/TextHelpers.h"
 #include "support/CountingPanelTimers.h"
 #include "support/QuietLink.h"
 #include "support/TestServices.h"
+#include "views/ListPagePainter.h"
+#include "views/PrintRecordList.h"
+#include "views/RecordListPrintout.h"
 
 #include <QAction>
 #include <QFile>
@@ -515,7 +516,8 @@ private slots:
 
     void dataListPrintsItsList()
     {
-        DataListWindow list(m_t->services, DataListHeader{2}, m_timers.get());
+        Measurement setRecords;
+        DataListWindow list(m_t->services, DataListHeader{2}, setRecords, m_timers.get());
         SetFields fields;
         fields.freqWeight = QStringLiteral("A");
         fields.timeWeight = QStringLiteral("FAST");

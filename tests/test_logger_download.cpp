@@ -5,13 +5,15 @@
 
 #include "logger/DataListWindow.h"
 #include "logger/MemoryWindow.h"
-#include "views/ComputedGroup.h"
 #include "measurement/LnClasses.h"
+#include "measurement/Measurement.h"
 #include "measurement/RecordCsv.h"
 #include "measurement/RecordListModel.h"
 #include "support/RunTests.h"
 #include "support/TestFiles.h"
+#include "views/ComputedGroup.h"
 
+#include <QAccessible>
 #include <QAction>
 #include <QLabel>
 #include <QPushButton>
@@ -356,6 +358,14 @@ private slots:
         QCOMPARE(list->field("BoardMeterLeq"), QStringLiteral("123.4*"));
         QCOMPARE(list->field("BoardMeterSEL"), QStringLiteral("145.6"));
         QCOMPARE(list->findChild<QLabel*>("BoardMeterLeq")->accessibleName(), QStringLiteral("Meter's Leq"));
+        // A screen reader gets the value with the caption.
+        QAccessibleInterface* spoken =
+            QAccessible::queryAccessibleInterface(list->findChild<QLabel*>("BoardMeterLeq"));
+        QCOMPARE(spoken->text(QAccessible::Name), QStringLiteral("Meter's Leq"));
+        QCOMPARE(spoken->text(QAccessible::Description), QStringLiteral("123.4*"));
+        // The set's measurement carries the header a save writes, from the decoded fields.
+        QCOMPARE(list->measurement().header().kind, RecordFileKind::DataLogger);
+        QCOMPARE(list->measurement().header().text(HeaderField::FreqWeighting), list->field("BoardCA"));
         QCOMPARE(list->field("BoardLeq"), QStringLiteral("XXX"));
 
         // Computed from 65.5 and 130.0 at 2 s; the paused 70.0* is left out.

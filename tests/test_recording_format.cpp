@@ -1,10 +1,11 @@
 // Record files byte for byte: the writers of the three kinds, the shared row writer with its
 // caption and pointer, the file choice, and reading back.
-#include "recording/FileTransfer.h"
-#include "measurement/RecordFileReader.h"
+#include "measurement/Measurement.h"
+#include "measurement/MeasurementReader.h"
 #include "measurement/RecordFileWriter.h"
-#include "shared/BusyCaption.h"
 #include "measurement/RecordListModel.h"
+#include "recording/FileTransfer.h"
+#include "shared/BusyCaption.h"
 #include "shared/TextHelpers.h"
 #include "support/ScriptedDialogs.h"
 #include "support/TestFiles.h"
@@ -19,6 +20,52 @@ using namespace slm;
 
 namespace
 {
+
+// What the reader gives of a file: kind, header lines, records and the fault, if any.
+struct ReadBack {
+    RecordFileKind kind = RecordFileKind::List;
+    QStringList headerLines;
+    std::vector<RecordRow> rows;
+    QString error;
+    int errorLine = 0;
+};
+
+ReadBack readBack(QIODevice& in)
+{
+    ReadBack r;
+    MeasurementReader reader(in);
+    Measurement m;
+    reader.readInto(m);
+    r.kind = reader.kind();
+    r.headerLines = reader.headerLines();
+    for (int i = 0; i < m.recordCount(); ++i)
+        r.rows.push_back(m.record(i));
+    r.error = reader.error();
+    r.errorLine = reader.errorLine();
+    return r;
+}
+
+ReadBack readBack(const QByteArray& bytes)
+{
+    QBuffer buffer;
+    buffer.setData(bytes);
+    buffer.open(QIODevice::ReadOnly);
+    return readBack(buffer);
+}
+
+ReadBack readBack(const QString& path)
+{
+    QFile in(path);
+    if (!in.open(QIODevice::ReadOnly)) {
+        ReadBack r;
+        r.error = recordFileError(path, QStringLiteral("Cannot open the file: %1").arg(in.errorString()));
+        return r;
+    }
+    ReadBack r = readBack(in);
+    if (!r.error.isEmpty())
+        r.error = recordFileError(path, r.error);
+    return r;
+}
 
 void writeFile(const QString& path, const QByteArray& bytes)
 {
@@ -139,7 +186,7 @@ void TestRecordsFormat::dataLoggerFile()
     // Read back: the memory-data kind with the same fields and rows.
     QFile f(path("logger.slmm"));
     QVERIFY(f.open(QIODevice::ReadOnly));
-    const RecordFile back = parseRecordFile(f);
+    const ReadBack back = readBack(f);
     QCOMPARE(back.kind, RecordFileKind::DataLogger);
     QCOMPARE(back.headerLines,
              headerLines(h).replaceInStrings(QStringLiteral(" 60 "), QStringLiteral("60 ")));
@@ -223,7 +270,7 @@ void TestRecordsFormat::readingKindsAndHeaders()
     QCOMPARE(recordFileKind(QStringLiteral("x Data Logger")), RecordFileKind::DataLogger);
 
     // A list file: all its records, no header.
-    RecordFile list = parseRecordFile(TitleBytes + TwoRowBytes);
+    ReadBack list = readBack(TitleBytes + TwoRowBytes);
     QCOMPARE(list.kind, RecordFileKind::List);
     QVERIFY(list.headerLines.isEmpty());
     QCOMPARE(list.rows.size(), std::size_t(2));
@@ -231,18 +278,17 @@ void TestRecordsFormat::readingKindsAndHeaders()
 
     // A first line that is a record (no header, no title line): it is the first record, not a
     // title line to skip.
-    RecordFile headless = parseRecordFile(TwoRowBytes);
+    ReadBack headless = readBack(TwoRowBytes);
     QCOMPARE(headless.kind, RecordFileKind::List);
     QCOMPARE(headless.rows.size(), std::size_t(2));
     QCOMPARE(headless.rows[0].number, QStringLiteral("1"));
     QCOMPARE(headless.rows[1].level, QStringLiteral("65.5*"));
     // A first line of neither kind that is no record line either is a title line of its own.
-    QCOMPARE(parseRecordFile("No.s\tDatum\tdB\t\r\n" + TwoRowBytes).rows.size(), std::size_t(2));
-    QCOMPARE(parseRecordFile("Levels\r\n" + TwoRowBytes).rows.size(), std::size_t(2));
+    QCOMPARE(readBack("No.s\tDatum\tdB\t\r\n" + TwoRowBytes).rows.size(), std::size_t(2));
+    QCOMPARE(readBack("Levels\r\n" + TwoRowBytes).rows.size(), std::size_t(2));
 
     // Header only: no records; leading blanks of header lines are skipped.
-    RecordFile header =
-        parseRecordFile("Real Time\r\n 1 \r\nA\r\nFAST\r\n80-140\r\n 0 \r\n\r\n\r\n\r\n" + TitleBytes);
+    ReadBack header = readBack("Real Time\r\n 1 \r\nA\r\nFAST\r\n80-140\r\n 0 \r\n\r\n\r\n\r\n" + TitleBytes);
     QCOMPARE(header.kind, RecordFileKind::RealTime);
     QCOMPARE(header.headerLines.size(), 9);
     QCOMPARE(header.headerLines[5], QStringLiteral("0 "));
@@ -250,13 +296,13 @@ void TestRecordsFormat::readingKindsAndHeaders()
     QVERIFY(header.rows.empty());
     QVERIFY(header.error.isEmpty());
 
-    const RecordFile nothing = parseRecordFile(QByteArray());
+    const ReadBack nothing = readBack(QByteArray());
     QVERIFY(nothing.rows.empty() && nothing.headerLines.isEmpty());
 }
 
 void TestRecordsFormat::readingStopsAtMalformedLine()
 {
-    const RecordFile f = parseRecordFile(TitleBytes + "1\ta\tb\t\r\n2\ta\tb\r\n3\ta\tb\t\r\n");
+    const ReadBack f = readBack(TitleBytes + "1\ta\tb\t\r\n2\ta\tb\r\n3\ta\tb\t\r\n");
     QCOMPARE(f.rows.size(), std::size_t(1));
     QVERIFY(f.error.contains(QStringLiteral("Line 3")));
     QCOMPARE(f.errorLine, 3);
@@ -268,24 +314,24 @@ void TestRecordsFormat::readingAcceptsLfAndReadsWhatWasWritten()
 {
     QByteArray lf = TitleBytes + TwoRowBytes;
     lf.replace("\r\n", "\n");
-    const RecordFile f = parseRecordFile(lf);
+    const ReadBack f = readBack(lf);
     QCOMPARE(f.rows.size(), std::size_t(2));
     QCOMPARE(f.rows[1].level, QStringLiteral("65.5*"));
     // Latin-1 back to the same text.
-    const RecordFile latin = parseRecordFile(TitleBytes + "1\t\xB0\tx\t\r\n");
+    const ReadBack latin = readBack(TitleBytes + "1\t\xB0\tx\t\r\n");
     QCOMPARE(latin.rows[0].dateTime, QString::fromUtf8("\xC2\xB0"));
 }
 
 void TestRecordsFormat::readingRefusesForeignFiles()
 {
     // NUL bytes: the file is no text, whatever else it holds; the records before stay.
-    const RecordFile binary = parseRecordFile(TitleBytes + TwoRowBytes + QByteArray("1\t\0\t2\t\r\n", 8));
+    const ReadBack binary = readBack(TitleBytes + TwoRowBytes + QByteArray("1\t\0\t2\t\r\n", 8));
     QCOMPARE(binary.rows.size(), std::size_t(2));
     QCOMPARE(binary.errorLine, 4);
     QVERIFY(binary.error.contains(QStringLiteral("binary")));
     // In the header too, and from the first line.
-    QCOMPARE(parseRecordFile(QByteArray("Real Time\r\n\0\r\n", 14)).errorLine, 2);
-    const RecordFile zeros = parseRecordFile(QByteArray(100, '\0'));
+    QCOMPARE(readBack(QByteArray("Real Time\r\n\0\r\n", 14)).errorLine, 2);
+    const ReadBack zeros = readBack(QByteArray(100, '\0'));
     QCOMPARE(zeros.errorLine, 1);
     QVERIFY(zeros.rows.empty());
 
@@ -293,26 +339,26 @@ void TestRecordsFormat::readingRefusesForeignFiles()
     const qsizetype max = RecordLineReader::MaxLineBytes;
     const QByteArray longest = "1\t2\t" + QByteArray(max - 5, 'x') + "\t";
     QCOMPARE(longest.size(), max);
-    QCOMPARE(parseRecordFile(TitleBytes + longest + "\r\n" + TwoRowBytes).rows.size(), std::size_t(3));
-    QCOMPARE(parseRecordFile(TitleBytes + longest + "\n" + TwoRowBytes).rows.size(), std::size_t(3));
-    QCOMPARE(parseRecordFile(TitleBytes + longest).rows.size(), std::size_t(1));
-    const RecordFile over = parseRecordFile(TitleBytes + TwoRowBytes + "x" + longest + "\r\n" + TwoRowBytes);
+    QCOMPARE(readBack(TitleBytes + longest + "\r\n" + TwoRowBytes).rows.size(), std::size_t(3));
+    QCOMPARE(readBack(TitleBytes + longest + "\n" + TwoRowBytes).rows.size(), std::size_t(3));
+    QCOMPARE(readBack(TitleBytes + longest).rows.size(), std::size_t(1));
+    const ReadBack over = readBack(TitleBytes + TwoRowBytes + "x" + longest + "\r\n" + TwoRowBytes);
     QCOMPARE(over.rows.size(), std::size_t(2));
     QCOMPARE(over.errorLine, 4);
     QVERIFY(over.error.contains(QStringLiteral("longer than")));
     // A file of one endless line, without any line end.
-    const RecordFile endless = parseRecordFile(QByteArray(3 * max, 'y'));
+    const ReadBack endless = readBack(QByteArray(3 * max, 'y'));
     QCOMPARE(endless.errorLine, 1);
 
     // Read by path: an error names the file; a file that is not there says so.
     writeFile(path("bad.slmm"), TitleBytes + "1\t2\r\n");
-    const RecordFile bad = parseRecordFile(path("bad.slmm"));
+    const ReadBack bad = readBack(path("bad.slmm"));
     QVERIFY(bad.error.startsWith(QDir::toNativeSeparators(path("bad.slmm"))));
     QVERIFY(bad.error.contains(QStringLiteral("Line 2")));
-    const RecordFile missing = parseRecordFile(path("missing.slmm"));
+    const ReadBack missing = readBack(path("missing.slmm"));
     QVERIFY(missing.error.contains(QStringLiteral("missing.slmm")));
     QVERIFY(missing.rows.empty());
-    QCOMPARE(parseRecordFile(path("bad.slmm")).rows.size(), std::size_t(0));
+    QCOMPARE(readBack(path("bad.slmm")).rows.size(), std::size_t(0));
 }
 
 QTEST_GUILESS_MAIN(TestRecordsFormat)

@@ -1,10 +1,12 @@
 #include "analysis/FileListWindow.h"
 
+#include "measurement/Measurement.h"
+#include "measurement/RecordListModel.h"
+#include "shared/Twips.h"
 #include "views/ComputedGroup.h"
 #include "views/RecordColumnView.h"
 #include "views/RecordList.h"
-#include "measurement/RecordListModel.h"
-#include "shared/Twips.h"
+#include "views/ValueField.h"
 
 #include <QGridLayout>
 #include <QGroupBox>
@@ -38,12 +40,40 @@ constexpr FieldSpec PercentileFields[] = {
     {"SS90", "L 90", "Board90"}, {"SS95", "L 95", "Board95"},
 };
 
-const char* const RealTimeHeaderFields[] = {nullptr,        nullptr,      "BoardCA",
-                                            "BoardSFI",     "BoardLevel", "BoardMaxdB",
-                                            "BoardMaxTime", "BoardSEL",   "BoardLeq"};
-const char* const DataLoggerHeaderFields[] = {
-    nullptr,   nullptr,   "BoardCA", "BoardSFI",   "BoardLevel",   "Board05",  "Board10",
-    "Board50", "Board90", "Board95", "BoardMaxdB", "BoardMaxTime", "BoardSEL", "BoardLeq"};
+// The value field of each header field a file can hold.
+const char* boardOf(HeaderField field)
+{
+    switch (field) {
+    case HeaderField::FreqWeighting:
+        return "BoardCA";
+    case HeaderField::TimeWeighting:
+        return "BoardSFI";
+    case HeaderField::LevelRange:
+        return "BoardLevel";
+    case HeaderField::L05:
+        return "Board05";
+    case HeaderField::L10:
+        return "Board10";
+    case HeaderField::L50:
+        return "Board50";
+    case HeaderField::L90:
+        return "Board90";
+    case HeaderField::L95:
+        return "Board95";
+    case HeaderField::MaxLevel:
+        return "BoardMaxdB";
+    case HeaderField::MaxTime:
+        return "BoardMaxTime";
+    case HeaderField::Sel:
+        return "BoardSEL";
+    case HeaderField::Leq:
+        return "BoardLeq";
+    case HeaderField::Kind:
+    case HeaderField::Interval:
+        break;
+    }
+    return nullptr;
+}
 
 // The record list's grids, in twips: the width of each (they start at 0, 840 and 2880), their
 // common top and height.
@@ -60,15 +90,16 @@ FileListWindow::View FileListWindow::viewFor(RecordFileKind kind)
 
 QString headerField(RecordFileKind kind, int index)
 {
-    if (kind == RecordFileKind::RealTime && index >= 0 && index < int(std::size(RealTimeHeaderFields)))
-        return QString::fromLatin1(RealTimeHeaderFields[index]);
-    if (kind == RecordFileKind::DataLogger && index >= 0 && index < int(std::size(DataLoggerHeaderFields)))
-        return QString::fromLatin1(DataLoggerHeaderFields[index]);
-    return {};
+    const QList<HeaderField> layout = headerLayout(kind);
+    if (index < 0 || index >= layout.size())
+        return {};
+    const char* board = boardOf(layout[index]);
+    return board ? QString::fromLatin1(board) : QString();
 }
 
-FileListWindow::FileListWindow(View view, QWidget* parent)
-    : QWidget(parent, Qt::Window), m_view(view), m_model(new RecordListModel(this))
+FileListWindow::FileListWindow(View view, Measurement& measurement, QWidget* parent)
+    : QWidget(parent, Qt::Window), m_view(view), m_measurement(measurement),
+      m_model(new RecordListModel(measurement, this))
 {
     setObjectName(view == View::MemoryData ? QStringLiteral("FileList") : QStringLiteral("FileListReal"));
     setWindowTitle(designCaption());
@@ -120,6 +151,18 @@ FileListWindow::FileListWindow(View view, QWidget* parent)
     m_computed = new ComputedGroup(this);
     buildFields();
     placeControls();
+    showHeader();
+    connect(&m_measurement, &Measurement::headerChanged, this, &FileListWindow::showHeader);
+}
+
+void FileListWindow::showHeader()
+{
+    const RecordHeader& header = m_measurement.header();
+    if (header.kind == RecordFileKind::List)
+        return;
+    const QList<HeaderField> layout = headerLayout(header.kind);
+    for (int i = 0; i < layout.size(); ++i)
+        setHeaderLine(i, header.text(layout[i]));
 }
 
 FileListWindow::~FileListWindow() = default;
@@ -151,8 +194,9 @@ void FileListWindow::buildFields()
         board->setAlignment(Qt::AlignCenter);
         board->setMinimumWidth(
             board->fontMetrics().horizontalAdvance(QStringLiteral("A2026/01/17 08:30:05A")));
-        // Read as "Max dB: 71.2" by a screen reader, not as a lone number.
-        board->setAccessibleName(f.label ? QString::fromLatin1(f.caption) : QStringLiteral("Max time"));
+        // Read as "Max dB" and "71.2" by a screen reader, not as a lone number.
+        nameValueField(board, f.label ? QString::fromLatin1(f.caption) : QStringLiteral("Max time"),
+                       f.label ? label : nullptr);
         m_boards.insert(board->objectName(), board);
         grid->addWidget(label, row, 0);
         grid->addWidget(board, row, 1);
@@ -216,7 +260,7 @@ QString FileListWindow::field(const QString& name) const
 void FileListWindow::setField(const QString& name, const QString& text)
 {
     if (QLabel* board = m_boards.value(name))
-        board->setText(text);
+        setValueFieldText(board, text);
 }
 
 void FileListWindow::setHeaderLine(int index, const QString& text)

@@ -2,8 +2,8 @@
 
 #include "analysis/LnStatistics.h"
 #include "measurement/RecordFileFormat.h"
-#include "views/PrintRecordList.h"
 #include "shared/ReentryGuard.h"
+#include "views/PrintRecordList.h"
 
 #include <QHash>
 #include <QWidget>
@@ -18,6 +18,7 @@ namespace slm
 class Dialogs;
 class PanelTimers;
 class ComputedGroup;
+class Measurement;
 class RecordList;
 class RecordListModel;
 struct LevelFigures;
@@ -25,7 +26,9 @@ struct LevelFigures;
 // The view that shows an opened record file: its header values in labelled fields and its records
 // in the three-grid record list, with "Plot", "Ln" and "Print" on its toolbar. One class serves
 // both views; they differ in their name and caption, the percentile fields and one tooltip.
-// A new file makes a new window, so a window holds exactly one file.
+// A new file makes a new window, so a window shows exactly one file. The window shows a
+// Measurement it does not own: its header fills the fields whenever it changes, its records
+// are listed as they come.
 class FileListWindow : public QWidget
 {
     Q_OBJECT
@@ -34,13 +37,15 @@ public:
     enum class View { MemoryData, RealTime };
     static View viewFor(RecordFileKind kind);
 
-    explicit FileListWindow(View view, QWidget* parent = nullptr);
+    // `measurement` must outlive the window.
+    FileListWindow(View view, Measurement& measurement, QWidget* parent = nullptr);
     ~FileListWindow() override;
 
     View view() const { return m_view; }
     // "File List" or "File List Real": the caption until a file's name replaces it.
     QString designCaption() const;
 
+    const Measurement& measurement() const { return m_measurement; }
     // The records as listed; the statistics, the plot and the printout read them from here.
     const RecordListModel& records() const { return *m_model; }
     RecordListModel& model() { return *m_model; }
@@ -87,8 +92,10 @@ private:
     void buildFields();
     void placeControls();
     void chooseResolution(LnResolution resolution);
+    void showHeader();
 
     View m_view;
+    Measurement& m_measurement;
     RecordListModel* m_model;
     RecordList* m_list;
     QWidget* m_toolbar = nullptr;

@@ -1,15 +1,16 @@
 #include "analysis/OpenRecordFile.h"
 
-#include "measurement/RecordFileFormat.h"
-#include "measurement/RecordFileReader.h"
-#include "shared/BusyCaption.h"
-#include "views/CsvExport.h"
-#include "shared/Dialogs.h"
 #include "measurement/LevelFigures.h"
+#include "measurement/Measurement.h"
+#include "measurement/MeasurementReader.h"
+#include "measurement/RecordFileFormat.h"
 #include "measurement/RecordListModel.h"
+#include "shared/BusyCaption.h"
+#include "shared/Dialogs.h"
 #include "shared/Services.h"
 #include "shared/TimersPaused.h"
 #include "shared/WindowPlacement.h"
+#include "views/CsvExport.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -57,13 +58,15 @@ void OpenRecordFile::run()
     open(path);
 }
 
-FileListWindow* OpenRecordFile::newView(FileListWindow::View view)
+FileListWindow* OpenRecordFile::newView(FileListWindow::View view, Measurement& measurement)
 {
     QPointer<FileListWindow>& slot = view == FileListWindow::View::MemoryData ? m_memoryView : m_realView;
     // A view shows one file: the old one goes, and the new one starts with an empty list.
     if (slot)
         slot->close();
-    auto* window = new FileListWindow(view, m_panel);
+    auto* window = new FileListWindow(view, measurement, m_panel);
+    // The measurement lives as long as its view, whatever becomes of this command meanwhile.
+    connect(window, &QObject::destroyed, [m = &measurement] { delete m; });
     window->setPrinting(&m_s.dialogs, &m_timers);
     slot = window;
     connect(window, &FileListWindow::lnRequested, this,
@@ -93,40 +96,28 @@ bool OpenRecordFile::open(const QString& path)
         WidgetBusyCaption panelCaption(m_panel);
         BusyScope busy(m_panel ? &panelCaption : nullptr);
 
-        RecordFileReader reader(in);
-        const bool hasHeader = reader.readHeader();
-        if (!hasHeader && reader.error().isEmpty())
-            return true; // an empty file: nothing to list
-        if (hasHeader) {
-            QPointer<FileListWindow> window = newView(FileListWindow::viewFor(reader.kind()));
+        MeasurementReader reader(in);
+        // An empty file has nothing to list; a header without records shows its fields.
+        if (reader.readHeader()) {
+            auto* measurement = new Measurement; // the view's, deleted with it
+            measurement->setOrigin({MeasurementOrigin::Kind::File, path});
+            QPointer<FileListWindow> window = newView(FileListWindow::viewFor(reader.kind()), *measurement);
             window->setWindowTitle(QFileInfo(path).fileName());
-            const QStringList& header = reader.headerLines();
-            for (int i = 0; i < header.size(); ++i)
-                window->setHeaderLine(i, header[i]);
-
-            QByteArrayView fields[3];
-            QElapsedTimer sinceListed;
-            sinceListed.start();
-            bool more = true;
-            while (more && window) {
-                RecordListModel& list = window->model();
-                more = reader.nextRecordBytes(fields);
-                if (more)
-                    list.stageLatin1(fields[0], fields[1], fields[2]);
-                if (!more || sinceListed.elapsed() >= ListEveryMs) {
-                    list.commitStaged();
-                    busy.setCaption(QString::number(list.recordCount()) +
+            reader.readInto(
+                *measurement,
+                [&](Measurement& listed) {
+                    busy.setCaption(QString::number(listed.recordCount()) +
                                     QStringLiteral(" Records Completed"));
-                    // The user may close the view meanwhile; the loop then ends.
+                    // The user may close the view meanwhile; the reading then ends.
                     QCoreApplication::processEvents();
-                    sinceListed.restart();
-                }
-            }
+                    return !window.isNull();
+                },
+                ListEveryMs);
             // The figures of what was listed, the records before a damaged line included. A file
             // without a header (or with an interval that is no number) takes its interval from the
             // record times.
             if (window)
-                window->showFigures(figuresOfList(window->records(), headerInterval(reader.headerLine(1))));
+                window->showFigures(figuresOf(*measurement, measurement->interval()));
         }
         error = reader.error();
     }

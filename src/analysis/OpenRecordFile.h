@@ -13,13 +13,15 @@ class QWidget;
 namespace slm
 {
 
+class Measurement;
 class PanelTimers;
 struct Services;
 
 // The panel's toolbar "Open": asks for a record file and lists it in the view of its kind, a new
 // window each time. The panel's timers are off while the file is read and its caption counts the
 // records; both come back however the read ends. A damaged file keeps what was read before the
-// damage listed and says where the damage is.
+// damage listed and says where the damage is. Each file is read into a Measurement of its own that
+// lives as long as the view that shows it.
 class OpenRecordFile : public QObject
 {
     Q_OBJECT
@@ -51,7 +53,7 @@ signals:
     void plotRequested(FileListWindow* view);
 
 private:
-    FileListWindow* newView(FileListWindow::View view);
+    FileListWindow* newView(FileListWindow::View view, Measurement& measurement);
 
     Services& m_s;
     PanelTimers& m_timers;

@@ -1,14 +1,16 @@
 #include "logger/DataListWindow.h"
 
-#include "recording/FileTransfer.h"
+#include "measurement/Measurement.h"
 #include "measurement/RecordFileFormat.h"
+#include "measurement/RecordListModel.h"
+#include "recording/FileTransfer.h"
 #include "shared/BusyCaption.h"
+#include "shared/Dialogs.h"
+#include "shared/Services.h"
 #include "views/ComputedGroup.h"
 #include "views/CsvExport.h"
-#include "shared/Dialogs.h"
 #include "views/RecordList.h"
-#include "measurement/RecordListModel.h"
-#include "shared/Services.h"
+#include "views/ValueField.h"
 
 #include <QApplication>
 #include <QGridLayout>
@@ -33,9 +35,9 @@ constexpr BoardSpec Boards[] = {
     {"BoardSFI", "Time Weight"},
     {"BoardLevel", "Level Range"},
     {"BoardMaxdB", "Max dB"},
-    {"BoardMaxTime", ""},
+    {"BoardMaxTime", "Max time"},
     {"BoardPeakdB", "Peak"},
-    {"BoardPeakTime", ""},
+    {"BoardPeakTime", "Peak time"},
     {"Board05", "L 05"},
     {"Board10", "L 10"},
     {"Board50", "L 50"},
@@ -49,10 +51,10 @@ constexpr BoardSpec Boards[] = {
 
 } // namespace
 
-DataListWindow::DataListWindow(Services& services, DataListHeader header, PanelTimers* timers,
-                               QWidget* parent)
-    : QWidget(parent, Qt::Window), m_s(services), m_header(header), m_timers(timers),
-      m_model(new RecordListModel(this))
+DataListWindow::DataListWindow(Services& services, DataListHeader header, Measurement& measurement,
+                               PanelTimers* timers, QWidget* parent)
+    : QWidget(parent, Qt::Window), m_s(services), m_header(header), m_measurement(measurement),
+      m_timers(timers), m_model(new RecordListModel(measurement, this))
 {
     setObjectName(QStringLiteral("DataList"));
     setWindowTitle(QStringLiteral("Data List"));
@@ -85,12 +87,16 @@ DataListWindow::DataListWindow(Services& services, DataListHeader header, PanelT
     grid->setContentsMargins(0, 0, 0, 0);
     int row = 0;
     for (const BoardSpec& b : Boards) {
-        grid->addWidget(new QLabel(QString::fromLatin1(b.caption), fields), row, 0);
-        m_labels.insert(QString::fromLatin1(b.name), QString::fromLatin1(b.caption));
-        QLabel* board = addBoard(QString::fromLatin1(b.name), QString());
+        const QString name = QString::fromLatin1(b.name);
+        const QString caption = QString::fromLatin1(b.caption);
+        // The time fields stand beside their level with no caption of their own on the window.
+        const bool timeField = name.endsWith(u"Time");
+        auto* label = new QLabel(timeField ? QString() : caption, fields);
+        grid->addWidget(label, row, 0);
+        m_labels.insert(name, timeField ? QString() : caption);
+        QLabel* board = addBoard(name, QString());
         board->setParent(fields);
-        if (*b.caption)
-            board->setAccessibleName(QString::fromLatin1(b.caption));
+        nameValueField(board, caption, timeField ? nullptr : label);
         grid->addWidget(board, row, 1);
         ++row;
     }
@@ -130,6 +136,8 @@ void DataListWindow::appendRecord(const RecordRow& row)
 
 void DataListWindow::setFields(const SetFields& f)
 {
+    m_setFields = f;
+    m_measurement.setHeader(toRecordHeader(fileHeader()));
     const std::pair<const char*, QString> texts[] = {
         {"BoardCA", f.freqWeight},     {"BoardSFI", f.timeWeight}, {"BoardLevel", f.levelRange},
         {"BoardMaxTime", f.maxTime},   {"BoardMaxdB", f.maxDb},    {"BoardPeakTime", f.peakTime},
@@ -139,7 +147,26 @@ void DataListWindow::setFields(const SetFields& f)
         {"BoardMeterSEL", f.meterSel},
     };
     for (const auto& [name, text] : texts)
-        m_boards.value(QString::fromLatin1(name))->setText(text);
+        setValueFieldText(m_boards.value(QString::fromLatin1(name)), text);
+}
+
+DataLoggerHeader DataListWindow::fileHeader() const
+{
+    DataLoggerHeader h;
+    h.samplingInterval = m_header.samplingInterval;
+    // Before the set is decoded the fields are empty, as the window shows them.
+    if (!m_setFields)
+        return h;
+    const SetFields& f = *m_setFields;
+    h.freqWeighting = f.freqWeight;
+    h.timeWeighting = f.timeWeight;
+    h.levelRange = f.levelRange;
+    // The meter's memory gives no percentile levels, SEL or Leq of its own for the file.
+    h.l05 = h.l10 = h.l50 = h.l90 = h.l95 = NotComputed;
+    h.maxLevel = f.maxDb;
+    h.maxTime = f.maxTime;
+    h.sel = h.leq = NotComputed;
+    return h;
 }
 
 void DataListWindow::showFigures(const LevelFigures& figures)
@@ -163,20 +190,7 @@ void DataListWindow::save()
     QApplication::setOverrideCursor(Qt::WaitCursor);
     const std::optional<QString> path = ChooseRecordFile(m_s.dialogs, this);
     if (path) {
-        DataLoggerHeader h;
-        h.samplingInterval = m_header.samplingInterval;
-        h.freqWeighting = field(QStringLiteral("BoardCA"));
-        h.timeWeighting = field(QStringLiteral("BoardSFI"));
-        h.levelRange = field(QStringLiteral("BoardLevel"));
-        h.l05 = field(QStringLiteral("Board05"));
-        h.l10 = field(QStringLiteral("Board10"));
-        h.l50 = field(QStringLiteral("Board50"));
-        h.l90 = field(QStringLiteral("Board90"));
-        h.l95 = field(QStringLiteral("Board95"));
-        h.maxLevel = field(QStringLiteral("BoardMaxdB"));
-        h.maxTime = field(QStringLiteral("BoardMaxTime"));
-        h.sel = field(QStringLiteral("BoardSEL"));
-        h.leq = field(QStringLiteral("BoardLeq"));
+        const DataLoggerHeader h = fileHeader();
         WidgetBusyCaption caption(this);
         const QString error = writeDataLoggerFile(*path, h, *m_model, &caption);
         if (!error.isEmpty()) {

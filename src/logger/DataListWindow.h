@@ -1,11 +1,13 @@
 #pragma once
 
 #include "logger/SetDecode.h"
-#include "views/PrintRecordList.h"
+#include "measurement/RecordFileFormat.h"
 #include "shared/ReentryGuard.h"
+#include "views/PrintRecordList.h"
 
 #include <QHash>
 #include <QWidget>
+#include <optional>
 
 class QAction;
 class QLabel;
@@ -15,6 +17,7 @@ namespace slm
 
 class PanelTimers;
 class ComputedGroup;
+class Measurement;
 class RecordList;
 class RecordListModel;
 struct LevelFigures;
@@ -28,13 +31,15 @@ struct DataListHeader {
 
 // The "Data List" window: the records of one logged set, its settings and summary values,
 // "Save" to a data-logger file and "Print" of the list. Filled by the set decode; a new decode
-// makes a new window. `timers` (the panel's) are off while the list prints.
+// makes a new window. `timers` (the panel's) are off while the list prints. The window shows the
+// set's Measurement, which it does not own.
 class DataListWindow : public QWidget
 {
     Q_OBJECT
 public:
-    DataListWindow(Services& services, DataListHeader header, PanelTimers* timers = nullptr,
-                   QWidget* parent = nullptr);
+    // `measurement` must outlive the window.
+    DataListWindow(Services& services, DataListHeader header, Measurement& measurement,
+                   PanelTimers* timers = nullptr, QWidget* parent = nullptr);
     ~DataListWindow() override;
 
     void appendRecord(const RecordRow& row);
@@ -44,6 +49,9 @@ public:
     ComputedGroup* computed() const { return m_computed; }
 
     const DataListHeader& header() const { return m_header; }
+    const Measurement& measurement() const { return m_measurement; }
+    // The header a save writes: the set's interval and decoded fields, as typed values.
+    DataLoggerHeader fileHeader() const;
     RecordListModel& model() const { return *m_model; }
     RecordList* list() const { return m_list; }
     // A field by its name ("BoardCA", "Board05", ...).
@@ -65,6 +73,8 @@ private:
 
     Services& m_s;
     DataListHeader m_header;
+    Measurement& m_measurement;
+    std::optional<SetFields> m_setFields; // once the set is decoded
     PanelTimers* m_timers;
     RecordListModel* m_model;
     RecordList* m_list;

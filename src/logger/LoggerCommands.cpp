@@ -8,9 +8,10 @@
 #include "logger/MemoryDownload.h"
 #include "logger/MemoryWindow.h"
 #include "logger/SetDecode.h"
+#include "measurement/LevelFigures.h"
+#include "measurement/Measurement.h"
 #include "shared/Clock.h"
 #include "shared/Dialogs.h"
-#include "measurement/LevelFigures.h"
 #include "shared/PanelState.h"
 #include "shared/PanelTimers.h"
 #include "shared/Services.h"
@@ -171,8 +172,12 @@ void LoggerCommands::showSet(int setNumber)
     // A copy: a new download may replace the sets while this one is listed.
     const DataSet set = m_sets[setNumber - 1];
 
+    // The set's records, kept while its window shows them.
+    auto* measurement = new Measurement; // deleted with its window
+    measurement->setOrigin({MeasurementOrigin::Kind::LoggedSet, QStringLiteral("Set %1").arg(setNumber)});
     QPointer<DataListWindow> window =
-        new DataListWindow(m_s, DataListHeader{set.interval}, &m_timers, m_panel);
+        new DataListWindow(m_s, DataListHeader{set.interval}, *measurement, &m_timers, m_panel);
+    connect(window, &QObject::destroyed, [measurement] { delete measurement; });
     m_dataList = window;
     placeBesidePanel(window, m_panel);
     window->show();
@@ -204,7 +209,7 @@ void LoggerCommands::showSet(int setNumber)
         window->setWindowTitle(caption);
         if (complete) {
             window->setFields(decoder.fields());
-            window->showFigures(figuresOfList(window->model(), set.interval));
+            window->showFigures(figuresOf(window->measurement(), set.interval));
         }
     }
     // Replaced by a click on another set: that decode switches the timers on when it ends.

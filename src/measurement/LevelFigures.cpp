@@ -1,7 +1,8 @@
 #include "measurement/LevelFigures.h"
 
-#include "shared/LevelNumber.h"
+#include "measurement/Measurement.h"
 #include "measurement/RecordListModel.h"
+#include "shared/LevelNumber.h"
 #include "shared/TextHelpers.h"
 
 #include <algorithm>
@@ -177,6 +178,25 @@ void LevelFigureCounter::add(QStringView levelText)
     count(level);
 }
 
+bool LevelFigureCounter::add(const RecordSample& sample)
+{
+    // A sample keeps the tenths of a one-decimal level exactly, and the marks; its float value
+    // does not stand for a level of more decimals, which is read again from its text.
+    const bool settled = sample.tenths >= 0 || sample.kind == LevelTextKind::Paused ||
+                         sample.kind == LevelTextKind::BelowRange || sample.kind == LevelTextKind::Over;
+    if (!settled)
+        return false;
+    LevelText level;
+    level.kind = sample.kind;
+    if (sample.kind == LevelTextKind::Level) {
+        level.tenths = sample.tenths;
+        level.value = sample.tenths / 10.0;
+    }
+    m_ln.add(*lnClassesOf(level));
+    count(level);
+    return true;
+}
+
 void LevelFigureCounter::count(const LevelText& level)
 {
     ++m_records;
@@ -251,7 +271,11 @@ std::optional<std::int64_t> civilSeconds(QByteArrayView t)
 
 void StepCounter::add(QByteArrayView dateTime)
 {
-    const std::optional<std::int64_t> now = civilSeconds(dateTime);
+    add(civilSeconds(dateTime));
+}
+
+void StepCounter::add(std::optional<std::int64_t> now)
+{
     if (now && m_previous && *now > *m_previous)
         ++m_steps[*now - *m_previous];
     // A time that cannot be read breaks the chain: no step is taken across it.
@@ -280,14 +304,22 @@ std::optional<double> headerInterval(const QString& line)
 LevelFigures figuresOfList(const RecordListModel& list, std::optional<double> interval,
                            LnResolution resolution)
 {
+    return figuresOf(list.measurement(), interval, resolution);
+}
+
+LevelFigures figuresOf(const Measurement& measurement, std::optional<double> interval,
+                       LnResolution resolution)
+{
     interval = positive(interval);
     LevelFigureCounter counter;
     StepCounter steps;
-    const int n = list.recordCount();
-    for (int row = 1; row <= n; ++row) {
-        counter.add(list.textBytes(row, 2));
+    const std::span<const RecordSample> samples = measurement.samples();
+    for (std::size_t i = 0; i < samples.size(); ++i) {
+        const RecordSample& s = samples[i];
+        if (!counter.add(s))
+            counter.add(measurement.textBytes(int(i), 2));
         if (!interval)
-            steps.add(list.textBytes(row, 1));
+            steps.add(s.hasTime() ? std::optional<std::int64_t>(s.time) : std::nullopt);
     }
     return counter.finish(interval ? interval : steps.mostCommonStep(), resolution);
 }

@@ -17,7 +17,9 @@
 namespace slm
 {
 
+class Measurement;
 class RecordListModel;
+struct RecordSample;
 
 // What a record's level text is. Only `Level` enters Leq, SEL, Lmax and Lmin.
 enum class LevelTextKind : std::uint8_t {
@@ -70,6 +72,10 @@ class LevelFigureCounter
 public:
     void add(QByteArrayView utf8LevelText);
     void add(QStringView levelText);
+    // A record parsed before (parseRecordSample). False, and nothing counted, when the sample
+    // does not settle the record (a level of more than one decimal, a text without a number):
+    // its text is to be added instead.
+    bool add(const RecordSample& sample);
     // The figures with the given interval (nothing or not above 0: SEL and duration unknown).
     LevelFigures finish(std::optional<double> interval,
                         LnResolution resolution = LnResolution::TenthDb) const;
@@ -99,6 +105,8 @@ class StepCounter
 {
 public:
     void add(QByteArrayView dateTime);
+    // A time already read (civilSeconds), nothing for one that could not be.
+    void add(std::optional<std::int64_t> time);
     std::optional<double> mostCommonStep() const;
 
 private:
@@ -113,6 +121,9 @@ std::optional<double> headerInterval(const QString& line);
 // interval is taken from the record times.
 LevelFigures figuresOfList(const RecordListModel& list, std::optional<double> interval,
                            LnResolution resolution = LnResolution::TenthDb);
+// The same of a measurement's records, read from its samples.
+LevelFigures figuresOf(const Measurement& measurement, std::optional<double> interval,
+                       LnResolution resolution = LnResolution::TenthDb);
 
 // The panel's Leq and SEL over the samples since the last clearing. Each sample stands for the PC
 // sampling time in force when it was taken, so a change of interval weighs the samples by time.

@@ -1,7 +1,8 @@
 #include "measurement/LnClasses.h"
 
-#include "shared/LevelNumber.h"
+#include "measurement/Measurement.h"
 #include "measurement/RecordListModel.h"
+#include "shared/LevelNumber.h"
 #include "shared/TextHelpers.h"
 
 #include <algorithm>
@@ -166,10 +167,15 @@ LnResult LnClassCounter::finish(LnResolution resolution) const
 
 LnResult ComputeLnStatistics(const RecordListModel& list, LnResolution resolution)
 {
+    return ComputeLnStatistics(list.measurement(), resolution);
+}
+
+LnResult ComputeLnStatistics(const Measurement& measurement, LnResolution resolution)
+{
     LnClassCounter counter;
-    const int n = list.recordCount();
-    for (int row = 1; row <= n; ++row)
-        counter.add(list.textBytes(row, 2));
+    const int n = measurement.recordCount();
+    for (int i = 0; i < n; ++i)
+        counter.add(measurement.textBytes(i, 2));
     return counter.finish(resolution);
 }
 

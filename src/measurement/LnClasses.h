@@ -16,6 +16,7 @@
 namespace slm
 {
 
+class Measurement;
 class RecordListModel;
 
 // The two resolutions of the percentile levels: classes of whole decibels or of tenths.
@@ -95,6 +96,7 @@ private:
 
 // The whole computation on the level column (records 1..n) of a list, or on the texts given.
 LnResult ComputeLnStatistics(const RecordListModel& list, LnResolution resolution);
+LnResult ComputeLnStatistics(const Measurement& measurement, LnResolution resolution);
 LnResult ComputeLnStatistics(std::span<const QString> levelTexts, LnResolution resolution);
 
 } // namespace slm

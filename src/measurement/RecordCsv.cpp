@@ -1,6 +1,7 @@
 #include "measurement/RecordCsv.h"
 
 #include "measurement/LevelFigures.h"
+#include "measurement/Measurement.h"
 #include "measurement/RecordListModel.h"
 
 #include <QDateTime>
@@ -83,6 +84,16 @@ QByteArray offsetText(int seconds)
            QByteArray::number(seconds / 60 % 60).rightJustified(2, '0');
 }
 
+// The offset in force at a local time the clocks skipped: the time read with the offset of the day
+// before (the one before the change), and the offset of that instant.
+int gapOffset(const QDateTime& local)
+{
+    const QDateTime asUtc(local.date(), local.time(), Qt::UTC);
+    const qint64 wall = asUtc.toSecsSinceEpoch();
+    const int before = QDateTime::fromSecsSinceEpoch(wall - 86400).offsetFromUtc();
+    return QDateTime::fromSecsSinceEpoch(wall - before).offsetFromUtc();
+}
+
 } // namespace
 
 RecordCsvWriter::RecordCsvWriter() : m_out("number,time,level,flag\r\n") {}
@@ -97,7 +108,7 @@ QByteArray RecordCsvWriter::isoTime(QByteArrayView t)
         return t.toByteArray();
     if (date != m_offsetDate || hour != m_offsetHour) {
         const QDateTime local(date, QTime(hour, t.sliced(14, 2).toInt(), t.sliced(17, 2).toInt()));
-        m_offsetText = offsetText(local.offsetFromUtc());
+        m_offsetText = offsetText(local.isValid() ? local.offsetFromUtc() : gapOffset(local));
         m_offsetDate = date;
         m_offsetHour = hour;
     }
@@ -124,10 +135,15 @@ void RecordCsvWriter::addRecord(QByteArrayView number, QByteArrayView dateTime, 
 
 QByteArray recordListCsv(const RecordListModel& list)
 {
+    return recordListCsv(list.measurement());
+}
+
+QByteArray recordListCsv(const Measurement& measurement)
+{
     RecordCsvWriter csv;
-    const int n = list.recordCount();
-    for (int row = 1; row <= n; ++row)
-        csv.addRecord(list.textBytes(row, 0), list.textBytes(row, 1), list.textBytes(row, 2));
+    const int n = measurement.recordCount();
+    for (int i = 0; i < n; ++i)
+        csv.addRecord(measurement.textBytes(i, 0), measurement.textBytes(i, 1), measurement.textBytes(i, 2));
     return csv.take();
 }
 

@@ -8,6 +8,7 @@
 namespace slm
 {
 
+class Measurement;
 class RecordListModel;
 
 // Records as CSV (RFC 4180: comma-separated, CR LF line ends, a field holding a comma, a quote or
@@ -20,6 +21,11 @@ class RecordListModel;
 // The time is the record's local time in ISO 8601 with its offset from UTC; a time text that is no
 // date-time is kept as it stands. The level is a plain number with a dot, empty when the record is
 // not a level; the flag says why: paused, below-range, over or not-level.
+//
+// A time in a daylight-saving gap (the hour the clocks skip) is read as the meter's clock would
+// have meant it before the change: its digits stay, and the offset is the one in force at that
+// instant, the one after the change ("02:30" on the day clocks go from +01:00 to +02:00 gives
+// "02:30+02:00").
 
 // Builds the CSV text row by row. The cells come as UTF-8 bytes, as the record lists keep them.
 class RecordCsvWriter
@@ -43,6 +49,7 @@ private:
 
 // The whole list as CSV.
 QByteArray recordListCsv(const RecordListModel& list);
+QByteArray recordListCsv(const Measurement& measurement);
 
 // Writes `bytes` to `path` as a whole: the file appears complete or not at all (an earlier file at
 // the path stays as it was). "" on success, else the message naming the file.

@@ -1,6 +1,7 @@
 #include "views/ComputedGroup.h"
 
 #include "measurement/LevelFigures.h"
+#include "views/ValueField.h"
 
 #include <QGridLayout>
 #include <QLabel>
@@ -14,7 +15,7 @@ namespace
 struct ComputedSpec {
     const char* name;
     const char* caption;
-    const char* spoken; // what a screen reader says for the value
+    const char* spoken; // what a screen reader says for the field, before its value
 };
 
 constexpr ComputedSpec Fields[] = {
@@ -44,14 +45,13 @@ ComputedGroup::ComputedGroup(QWidget* parent) : QGroupBox(QStringLiteral("Comput
         auto* caption = new QLabel(QString::fromLatin1(f.caption), this);
         auto* value = new QLabel(this);
         value->setObjectName(QString::fromLatin1(f.name));
-        value->setAccessibleName(QString::fromLatin1(f.spoken));
         value->setFrameStyle(QFrame::Panel | QFrame::Sunken);
         value->setAlignment(Qt::AlignCenter);
         value->setMinimumWidth(value->fontMetrics().horizontalAdvance(QStringLiteral("A1 d 00:00:00A")));
         // The figures are there to be copied into a report: reachable and selectable by keyboard.
         value->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
         value->setFocusPolicy(Qt::TabFocus);
-        caption->setBuddy(value);
+        nameValueField(value, QString::fromLatin1(f.spoken), caption);
         m_fields.insert(value->objectName(), value);
         grid->addWidget(caption, row, 0);
         grid->addWidget(value, row, 1);
@@ -59,7 +59,7 @@ ComputedGroup::ComputedGroup(QWidget* parent) : QGroupBox(QStringLiteral("Comput
     }
     auto* basis = new QLabel(this);
     basis->setObjectName(QStringLiteral("ComputedBasis"));
-    basis->setAccessibleName(QStringLiteral("How the figures were computed"));
+    nameValueField(basis, QStringLiteral("How the figures were computed"));
     basis->setWordWrap(true);
     basis->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
     basis->setFocusPolicy(Qt::TabFocus);
@@ -81,7 +81,7 @@ void ComputedGroup::showFigures(const LevelFigures& f)
         {"ComputedBasis", figuresBasisText(f)},
     };
     for (const auto& [name, text] : texts)
-        m_fields.value(QString::fromLatin1(name))->setText(text);
+        setValueFieldText(m_fields.value(QString::fromLatin1(name)), text);
 }
 
 QString ComputedGroup::field(const QString& name) const

@@ -3,8 +3,11 @@
 // - a header never has more lines than its kind, and an error always names its line;
 // - every listed field is free of TABs and line ends;
 // - the listed records, written back as a list file, read back the same.
+#include "measurement/Measurement.h"
+#include "measurement/MeasurementReader.h"
 #include "measurement/RecordFileFormat.h"
-#include "measurement/RecordFileReader.h"
+
+#include <QBuffer>
 
 #include <cstddef>
 #include <cstdint>
@@ -24,12 +27,35 @@ void require(bool condition, const char* what)
     }
 }
 
+struct ReadBack {
+    RecordFileKind kind = RecordFileKind::List;
+    QStringList headerLines;
+    std::vector<RecordRow> rows;
+    QString error;
+    int errorLine = 0;
+};
+
+// The whole input through the one reader into a measurement, as the file views read it.
+ReadBack readBack(const QByteArray& bytes)
+{
+    QBuffer buffer;
+    buffer.setData(bytes);
+    buffer.open(QIODevice::ReadOnly);
+    MeasurementReader reader(buffer);
+    Measurement m;
+    reader.readInto(m);
+    ReadBack r{reader.kind(), reader.headerLines(), {}, reader.error(), reader.errorLine()};
+    for (int i = 0; i < m.recordCount(); ++i)
+        r.rows.push_back(m.record(i));
+    return r;
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     const QByteArray bytes = QByteArray::fromRawData(reinterpret_cast<const char*>(data), qsizetype(size));
-    const RecordFile file = parseRecordFile(bytes);
+    const ReadBack file = readBack(bytes);
 
     require(file.headerLines.size() <= headerLineCount(file.kind), "header longer than its kind");
     require(file.error.isEmpty() == (file.errorLine == 0), "an error without its line");
@@ -43,7 +69,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     QByteArray again = encodeLine(titleLine());
     for (const RecordRow& row : file.rows)
         again += encodeLine(recordLine(row));
-    const RecordFile back = parseRecordFile(again);
+    const ReadBack back = readBack(again);
     require(back.error.isEmpty(), "the program's own list file does not read");
     require(back.rows.size() == file.rows.size(), "records lost on the way back");
     for (std::size_t i = 0; i < back.rows.size(); ++i)

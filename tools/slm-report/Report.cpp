@@ -1,6 +1,6 @@
 #include "Report.h"
 
-#include "measurement/RecordFileReader.h"
+#include "measurement/MeasurementReader.h"
 #include "measurement/RecordCsv.h"
 
 #include <QDir>
@@ -13,22 +13,17 @@ namespace slm
 namespace
 {
 
-// What each header line of a file holds, as the list views label it (lines 0 and 1 are the kind
-// and the interval).
-const char* const RealTimeLabels[] = {nullptr,  nullptr,    "Freq Weight", "Time Weight", "Level Range",
-                                      "Max dB", "Max time", "SEL",         "Leq"};
-const char* const DataLoggerLabels[] = {nullptr,  nullptr,    "Freq Weight", "Time Weight", "Level Range",
-                                        "L 05",   "L 10",     "L 50",        "L 90",        "L 95",
-                                        "Max dB", "Max time", "SEL",         "Leq"};
-
+// The label of header line `index` of a file of `kind`, as the list views label it ("" for the
+// kind line and the interval).
 QString headerLabel(RecordFileKind kind, int index)
 {
-    if (kind == RecordFileKind::RealTime && index < int(std::size(RealTimeLabels)) && RealTimeLabels[index])
-        return QString::fromLatin1(RealTimeLabels[index]);
-    if (kind == RecordFileKind::DataLogger && index < int(std::size(DataLoggerLabels)) &&
-        DataLoggerLabels[index])
-        return QString::fromLatin1(DataLoggerLabels[index]);
-    return {};
+    const QList<HeaderField> layout = headerLayout(kind);
+    return index >= 0 && index < layout.size() ? headerFieldLabel(layout[index]) : QString();
+}
+
+QString noRecordsText(const QString& path)
+{
+    return QStringLiteral("%1: the file holds no records.").arg(QDir::toNativeSeparators(path));
 }
 
 // Record files are Latin-1; the lists and the CSV speak UTF-8. Plain ASCII is both.
@@ -106,9 +101,17 @@ QString resolutionName(LnResolution r)
 
 } // namespace
 
-ReportOptions parseReportArguments(const QStringList& arguments)
+namespace
+{
+
+// `raw`, when given, holds the same arguments as the file system's bytes.
+ReportOptions parseArguments(const QStringList& arguments, const QList<QByteArray>* raw)
 {
     ReportOptions o;
+    const auto addFile = [&](int i) {
+        o.files << arguments[i];
+        o.encodedFiles << (raw ? raw->at(i) : QFile::encodeName(arguments[i]));
+    };
     bool json = false;
     bool csv = false;
     for (int i = 0; i < arguments.size(); ++i) {
@@ -132,12 +135,13 @@ ReportOptions parseReportArguments(const QStringList& arguments)
             else
                 o.error = QStringLiteral("--resolution takes 0.1 or 1, not \"%1\".").arg(value);
         } else if (a == u"--") {
-            o.files << arguments.mid(i + 1);
+            for (int k = i + 1; k < arguments.size(); ++k)
+                addFile(k);
             break;
         } else if (a.startsWith(u'-') && a.size() > 1) {
             o.error = QStringLiteral("unknown option \"%1\".").arg(a);
         } else {
-            o.files << a;
+            addFile(i);
         }
         if (!o.error.isEmpty())
             return o;
@@ -154,6 +158,21 @@ ReportOptions parseReportArguments(const QStringList& arguments)
                : csv ? ReportOptions::Output::Csv
                      : ReportOptions::Output::Text;
     return o;
+}
+
+} // namespace
+
+ReportOptions parseReportArguments(const QStringList& arguments)
+{
+    return parseArguments(arguments, nullptr);
+}
+
+ReportOptions parseReportArguments(const QList<QByteArray>& arguments)
+{
+    QStringList texts;
+    for (const QByteArray& a : arguments)
+        texts << QFile::decodeName(a);
+    return parseArguments(texts, &arguments);
 }
 
 QString reportUsageText()
@@ -195,10 +214,15 @@ QString reportUsageText()
         "    --help\n"
         "        This text.\n"
         "\n"
+        "    A FILE may be a pipe or a FIFO (/dev/stdin, <(...)). CR LF, LF and CR line ends are\n"
+        "    read, and a UTF-8 byte-order mark is skipped. A file without records is reported\n"
+        "    with a notice on standard error.\n"
+        "\n"
         "EXIT STATUS\n"
         "    0  every file was reported.\n"
         "    1  a file could not be read; its name and line are on standard error, and the\n"
-        "       other files are still reported.\n"
+        "       other files are still reported. Also when the output could not be written\n"
+        "       (a full disk): the message is on standard error.\n"
         "    2  the command line was wrong.\n");
 }
 
@@ -217,31 +241,39 @@ QString reportKindName(RecordFileKind kind)
 
 FileReport reportFile(const QString& path, LnResolution resolution)
 {
+    return reportFile(QFile::encodeName(path), resolution);
+}
+
+FileReport reportFile(const QByteArray& encodedPath, LnResolution resolution)
+{
     FileReport r;
-    r.path = path;
-    QFile in(path);
-    if (!in.open(QIODevice::ReadOnly)) {
-        r.error = QStringLiteral("%1: cannot open the file: %2")
-                      .arg(QDir::toNativeSeparators(path), in.errorString());
+    r.path = QFile::decodeName(encodedPath);
+    QString openError;
+    const std::unique_ptr<QFile> in = openRecordInput(encodedPath, openError);
+    if (!in) {
+        r.error =
+            QStringLiteral("%1: cannot open the file: %2").arg(QDir::toNativeSeparators(r.path), openError);
         return r;
     }
-    RecordFileReader reader(in);
+    MeasurementReader reader(*in);
     LevelFigureCounter counter;
     StepCounter steps;
     std::optional<double> interval;
     if (reader.readHeader()) {
         r.kind = reader.kind();
         r.header = reader.headerLines();
-        interval = headerInterval(reader.headerLine(1));
+        interval = reader.header().interval();
         QByteArrayView fields[3];
-        while (reader.nextRecordBytes(fields)) {
+        while (reader.nextRecord(fields)) {
             counter.add(fields[2]);
             if (!interval)
                 steps.add(fields[1]);
         }
     }
     if (!reader.error().isEmpty())
-        r.error = QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(path), reader.error());
+        r.error = QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(r.path), reader.error());
+    else if (reader.records() == 0)
+        r.notice = noRecordsText(r.path);
     r.figures = counter.finish(interval ? interval : steps.mostCommonStep(), resolution);
     return r;
 }
@@ -322,27 +354,39 @@ QByteArray jsonReport(const FileReport& r)
     return out + "\n}";
 }
 
-QByteArray csvOfFile(const QString& path, QString& error)
+bool writeCsvOfFile(const QByteArray& encodedPath, const std::function<bool(QByteArrayView)>& write,
+                    QString& error, QString& notice)
 {
     error.clear();
-    QFile in(path);
-    if (!in.open(QIODevice::ReadOnly)) {
-        error = QStringLiteral("%1: cannot open the file: %2")
-                    .arg(QDir::toNativeSeparators(path), in.errorString());
-        return {};
+    notice.clear();
+    const QString path = QFile::decodeName(encodedPath);
+    QString openError;
+    const std::unique_ptr<QFile> in = openRecordInput(encodedPath, openError);
+    if (!in) {
+        error = QStringLiteral("%1: cannot open the file: %2").arg(QDir::toNativeSeparators(path), openError);
+        return true;
     }
-    RecordFileReader reader(in);
+    MeasurementReader reader(*in);
     RecordCsvWriter csv;
+    // Written out a chunk at a time: a file of ten million records is never held whole.
+    constexpr qsizetype ChunkBytes = 256 * 1024;
     if (reader.readHeader()) {
         QByteArrayView fields[3];
         QByteArray scratch[3];
-        while (reader.nextRecordBytes(fields))
+        while (reader.nextRecord(fields)) {
             csv.addRecord(asUtf8(fields[0], scratch[0]), asUtf8(fields[1], scratch[1]),
                           asUtf8(fields[2], scratch[2]));
+            if (csv.text().size() >= ChunkBytes && !write(csv.take()))
+                return false;
+        }
     }
+    if (!write(csv.take()))
+        return false;
     if (!reader.error().isEmpty())
         error = QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(path), reader.error());
-    return csv.take();
+    else if (reader.records() == 0)
+        notice = noRecordsText(path);
+    return true;
 }
 
 } // namespace slm

@@ -1,11 +1,12 @@
 #pragma once
 
-#include "measurement/RecordFileFormat.h"
 #include "measurement/LevelFigures.h"
+#include "measurement/RecordFileFormat.h"
 
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
+#include <functional>
 
 namespace slm
 {
@@ -16,10 +17,15 @@ struct ReportOptions {
     Output output = Output::Text;
     LnResolution resolution = LnResolution::TenthDb;
     QStringList files;
+    // The same files as the file system names them (argv's bytes), when the arguments came so.
+    QList<QByteArray> encodedFiles;
     bool help = false;
     QString error; // a usage error, "" when the arguments are sound
 };
 ReportOptions parseReportArguments(const QStringList& arguments);
+// The command line's own bytes: file names are kept as the file system gives them, so a name that
+// is no valid text in the locale's encoding opens too.
+ReportOptions parseReportArguments(const QList<QByteArray>& arguments);
 
 // The man-page style usage text.
 QString reportUsageText();
@@ -30,9 +36,11 @@ struct FileReport {
     RecordFileKind kind = RecordFileKind::List;
     QStringList header; // the header lines as read, line 0 the kind line
     LevelFigures figures;
-    QString error; // "<path>: Line <n>: <fault>", "" when the file was read to its end
+    QString error;  // "<path>: Line <n>: <fault>", "" when the file was read to its end
+    QString notice; // "<path>: the file holds no records.", "" when it holds some
 };
 FileReport reportFile(const QString& path, LnResolution resolution);
+FileReport reportFile(const QByteArray& encodedPath, LnResolution resolution);
 
 // "real-time", "data-logger" or "list".
 QString reportKindName(RecordFileKind kind);
@@ -41,7 +49,10 @@ QByteArray textReport(const FileReport& report);
 // One JSON object, keys in a fixed order, unknown values as null.
 QByteArray jsonReport(const FileReport& report);
 
-// The records of the file at `path` as CSV; "" in `error` when it was read to its end.
-QByteArray csvOfFile(const QString& path, QString& error);
+// The records of the file at `encodedPath` as CSV, given to `write` a chunk at a time. False when
+// `write` failed (the writing stopped there); `error` says when the file could not be read to its
+// end, `notice` when it holds no records.
+bool writeCsvOfFile(const QByteArray& encodedPath, const std::function<bool(QByteArrayView)>& write,
+                    QString& error, QString& notice);
 
 } // namespace slm

@@ -2,21 +2,68 @@
 #include "Report.h"
 
 #include <QCoreApplication>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 
 using namespace slm;
 
 namespace
 {
 
-void write(FILE* to, const QByteArray& bytes)
+// Standard output with every write checked: a full disk or a closed pipe must not pass for a
+// complete report.
+class Output
 {
-    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), to);
-}
+public:
+    bool write(QByteArrayView bytes)
+    {
+        if (m_failed)
+            return false;
+        if (!bytes.isEmpty() &&
+            std::fwrite(bytes.data(), 1, size_t(bytes.size()), stdout) != size_t(bytes.size()))
+            fail();
+        return !m_failed;
+    }
+    bool flush()
+    {
+        if (!m_failed && std::fflush(stdout) != 0)
+            fail();
+        return !m_failed;
+    }
+    bool failed() const { return m_failed; }
+    const QString& error() const { return m_error; }
+
+private:
+    void fail()
+    {
+        m_failed = true;
+        m_error = QStringLiteral("the output could not be written: %1")
+                      .arg(QString::fromLocal8Bit(std::strerror(errno)));
+    }
+
+    bool m_failed = false;
+    QString m_error;
+};
 
 void complain(const QString& text)
 {
-    write(stderr, (QStringLiteral("slm-report: ") + text + u'\n').toUtf8());
+    const QByteArray bytes = (QStringLiteral("slm-report: ") + text + u'\n').toUtf8();
+    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stderr);
+}
+
+// The last word on the output: everything flushed, or a message and status 1.
+int finish(Output& out, int status)
+{
+    if (!out.flush() || std::fclose(stdout) != 0) {
+        if (!out.failed())
+            complain(QStringLiteral("the output could not be written: %1")
+                         .arg(QString::fromLocal8Bit(std::strerror(errno))));
+        else
+            complain(out.error());
+        return 1;
+    }
+    return status;
 }
 
 } // namespace
@@ -24,35 +71,45 @@ void complain(const QString& text)
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
-    const ReportOptions options = parseReportArguments(app.arguments().mid(1));
+    QList<QByteArray> arguments;
+    for (int i = 1; i < argc; ++i)
+        arguments << QByteArray(argv[i]);
+    const ReportOptions options = parseReportArguments(arguments);
+    Output out;
     if (options.help) {
-        write(stdout, reportUsageText().toUtf8());
-        return 0;
+        out.write(reportUsageText().toUtf8());
+        return finish(out, 0);
     }
     if (!options.error.isEmpty()) {
         complain(options.error);
-        write(stderr, QByteArray("Try \"slm-report --help\".\n"));
+        std::fputs("Try \"slm-report --help\".\n", stderr);
         return 2;
     }
 
     if (options.output == ReportOptions::Output::Csv) {
         QString error;
-        const QByteArray csv = csvOfFile(options.files.first(), error);
+        QString notice;
         // The records before a damaged line are written; the status says the file was not whole.
-        write(stdout, csv);
+        const bool written = writeCsvOfFile(
+            options.encodedFiles.first(), [&out](QByteArrayView chunk) { return out.write(chunk); }, error,
+            notice);
+        if (!written)
+            return finish(out, 1);
+        if (!notice.isEmpty())
+            complain(notice);
         if (!error.isEmpty()) {
             complain(error);
-            return 1;
+            return finish(out, 1);
         }
-        return 0;
+        return finish(out, 0);
     }
 
     int status = 0;
-    const bool array = options.output == ReportOptions::Output::Json && options.files.size() > 1;
+    const bool array = options.output == ReportOptions::Output::Json && options.encodedFiles.size() > 1;
     bool first = true;
     if (array)
-        write(stdout, "[\n");
-    for (const QString& path : options.files) {
+        out.write("[\n");
+    for (const QByteArray& path : options.encodedFiles) {
         const FileReport report = reportFile(path, options.resolution);
         if (!report.error.isEmpty()) {
             // A file that was not read to its end is not reported: half a file's figures would
@@ -61,15 +118,18 @@ int main(int argc, char** argv)
             status = 1;
             continue;
         }
+        if (!report.notice.isEmpty())
+            complain(report.notice);
         if (options.output == ReportOptions::Output::Json) {
-            write(stdout, (first ? QByteArray() : QByteArray(",\n")) + jsonReport(report));
+            out.write((first ? QByteArray() : QByteArray(",\n")) + jsonReport(report));
         } else {
-            write(stdout, (first ? QByteArray() : QByteArray("\n")) + textReport(report));
+            out.write((first ? QByteArray() : QByteArray("\n")) + textReport(report));
         }
         first = false;
-        std::fflush(stdout);
+        if (!out.flush())
+            break;
     }
     if (options.output == ReportOptions::Output::Json && (array || !first))
-        write(stdout, array ? "\n]\n" : "\n");
-    return status;
+        out.write(array ? "\n]\n" : "\n");
+    return finish(out, status);
 }
