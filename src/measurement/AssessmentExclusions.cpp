@@ -1,0 +1,163 @@
+#include "measurement/AssessmentExclusions.h"
+
+#include "measurement/AssessmentArithmetic.h"
+
+#include <QTimeZone>
+#include <algorithm>
+
+namespace slm
+{
+
+namespace
+{
+
+const std::int64_t EpochJulianDay = QDate(1970, 1, 1).toJulianDay();
+
+std::int64_t clockSecondsOfUtc(std::int64_t utcSeconds, int offset)
+{
+    return utcSeconds + offset;
+}
+
+} // namespace
+
+std::int64_t clockSecondsOf(const QDateTime& instant)
+{
+    const QDateTime local = instant.toLocalTime();
+    const std::int64_t ms = std::int64_t(local.time().msecsSinceStartOfDay());
+    return (local.date().toJulianDay() - EpochJulianDay) * 86400 + (ms + 999) / 1000;
+}
+
+std::vector<ClockSpan> exclusionClockSpans(std::span<const Exclusion> exclusions)
+{
+    const QTimeZone zone = QTimeZone::systemTimeZone();
+    std::vector<ClockSpan> spans;
+    spans.reserve(exclusions.size());
+    for (const Exclusion& e : exclusions) {
+        if (!e.start.isValid() || !e.end.isValid() || !(e.start < e.end))
+            continue;
+        ClockSpan s{clockSecondsOf(e.start), clockSecondsOf(e.end)};
+        // The clock is set back inside the span: the latest clock time it shows is the one just
+        // before the change, which may lie after the clock time of its end.
+        if (zone.isValid() && zone.hasTransitions()) {
+            for (const QTimeZone::OffsetData& t : zone.transitions(e.start, e.end)) {
+                const std::int64_t at = t.atUtc.toSecsSinceEpoch();
+                const int before = zone.offsetFromUtc(t.atUtc.addSecs(-1));
+                if (t.offsetFromUtc < before)
+                    s.end = std::max(s.end, clockSecondsOfUtc(at, before));
+            }
+        }
+        if (s.start < s.end)
+            spans.push_back(s);
+    }
+    std::sort(spans.begin(), spans.end(),
+              [](const ClockSpan& a, const ClockSpan& b) { return a.start < b.start; });
+    std::vector<ClockSpan> merged;
+    for (const ClockSpan& s : spans) {
+        if (!merged.empty() && s.start <= merged.back().end)
+            merged.back().end = std::max(merged.back().end, s.end);
+        else
+            merged.push_back(s);
+    }
+    return merged;
+}
+
+ExclusionMask::ExclusionMask(std::span<const RecordSample> samples, std::span<const ClockSpan> spans)
+{
+    if (spans.empty())
+        return;
+    m_flags.assign(samples.size(), 0);
+    size_t cursor = 0; // the span a sorted run of records is in or before
+    for (size_t i = 0; i < samples.size(); ++i) {
+        const std::int64_t t = samples[i].time;
+        if (t == RecordSample::NoTime)
+            continue;
+        // Records come in time order almost always: step the cursor forward, and search only when
+        // a time goes back.
+        if (cursor > 0 && t < spans[cursor - 1].end) {
+            cursor = size_t(std::upper_bound(spans.begin(), spans.end(), t,
+                                             [](std::int64_t v, const ClockSpan& s) { return v < s.end; }) -
+                            spans.begin());
+        }
+        while (cursor < spans.size() && spans[cursor].end <= t)
+            ++cursor;
+        if (cursor < spans.size() && spans[cursor].start <= t) {
+            m_flags[i] = 1;
+            ++m_count;
+        }
+    }
+}
+
+LevelFigures figuresOfSamples(std::span<const RecordSample> samples, std::optional<double> interval,
+                              const ExclusionMask& mask, LnResolution resolution)
+{
+    using namespace assessment;
+    // The classes go through the shared counter so the Ln table is the one every list shows.
+    LnClassCounter ln;
+    EnergySum energy;
+    LevelFigures f;
+    double max = 0;
+    double min = 0;
+    f.records = std::int64_t(samples.size());
+    for (size_t i = 0; i < samples.size(); ++i) {
+        if (mask.excluded(i))
+            continue;
+        const RecordSample& s = samples[i];
+        const int tenth = tenthClassOf(s);
+        LnClasses classes;
+        classes.skipped = tenth < 0;
+        if (tenth >= 0) {
+            classes.tenthDb = tenth;
+            classes.wholeDb = s.kind == LevelTextKind::Level
+                                  ? int(std::clamp<double>(std::floor(s.level()), 0, TopClassWholeDb))
+                                  : tenth / 10;
+        }
+        ln.add(classes);
+        if (s.kind == LevelTextKind::Paused) {
+            ++f.paused;
+            continue;
+        }
+        if (!s.isLevel()) {
+            ++f.other;
+            continue;
+        }
+        const double level = s.level();
+        max = energy.count == 0 ? level : std::max(max, level);
+        min = energy.count == 0 ? level : std::min(min, level);
+        energy.add(energyOf(s));
+    }
+    f.levels = energy.count;
+    f.interval = interval && *interval > 0 && std::isfinite(*interval) ? interval : std::nullopt;
+    f.ln = ln.finish(resolution);
+    if (f.levels == 0)
+        return f;
+    f.leq = energy.leq();
+    f.lmax = max;
+    f.lmin = min;
+    if (f.interval) {
+        f.duration = double(f.levels) * *f.interval;
+        const double sel = 10.0 * std::log10(energy.total() * *f.interval);
+        if (f.leq && std::isfinite(sel))
+            f.sel = sel;
+    }
+    return f;
+}
+
+QString assessedBasisText(const LevelFigures& f, std::int64_t excluded)
+{
+    if (excluded <= 0)
+        return figuresBasisText(f);
+    QString text = figuresBasisText(f);
+    text.truncate(text.indexOf(u';'));
+    QStringList left;
+    if (f.paused > 0)
+        left << QStringLiteral("%1 paused").arg(f.paused);
+    if (f.other > 0)
+        left << QStringLiteral("%1 other").arg(f.other);
+    left << QStringLiteral("%1 excluded").arg(excluded);
+    const QString last = left.takeLast();
+    return text + QStringLiteral("; ") +
+           (left.isEmpty() ? last : left.join(QStringLiteral(", ")) + QStringLiteral(" and ") + last) +
+           QStringLiteral(" left out");
+}
+
+} // namespace slm
