@@ -1,7 +1,7 @@
 #pragma once
 
-#include "measurement/RecordFileFormat.h"
 #include "measurement/LevelFigures.h"
+#include "measurement/RecordFileFormat.h"
 
 #include <QByteArray>
 #include <QString>
@@ -30,7 +30,10 @@ struct FileReport {
     RecordFileKind kind = RecordFileKind::List;
     QStringList header; // the header lines as read, line 0 the kind line
     LevelFigures figures;
-    QString error; // "<path>: Line <n>: <fault>", "" when the file was read to its end
+    QString error;             // "<path>: Line <n>: <fault>", "" when the file was read to its end
+    std::int64_t excluded = 0; // records left out by the exclusions
+    QByteArray assessmentJson; // the assessment keys, each as ",\n  \"key\": value"
+    QString assessmentText;    // the assessment tables of the text report
 };
 FileReport reportFile(const QString& path, LnResolution resolution);
 

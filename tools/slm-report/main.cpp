@@ -1,4 +1,5 @@
 // slm-report: the computed figures of record files, for scripts and many files at once.
+#include "Assessment.h"
 #include "Report.h"
 
 #include <QCoreApplication>
@@ -24,7 +25,13 @@ void complain(const QString& text)
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
-    const ReportOptions options = parseReportArguments(app.arguments().mid(1));
+    AssessmentOptions assessment;
+    QString assessmentError;
+    const QStringList rest = takeAssessmentArguments(app.arguments().mid(1), assessment, assessmentError);
+    ReportOptions options = parseReportArguments(rest);
+    if (!options.help && options.error.isEmpty())
+        options.error =
+            !assessmentError.isEmpty() ? assessmentError : checkAssessmentOptions(assessment, options);
     if (options.help) {
         write(stdout, reportUsageText().toUtf8());
         return 0;
@@ -33,6 +40,31 @@ int main(int argc, char** argv)
         complain(options.error);
         write(stderr, QByteArray("Try \"slm-report --help\".\n"));
         return 2;
+    }
+
+    // An exclusions file given for all files is read before anything is written.
+    std::optional<AssessmentFile> exclusions;
+    if (!assessment.exclusionsFile.isEmpty()) {
+        AssessmentFileRead read = readAssessmentFile(assessment.exclusionsFile);
+        if (!read.exists)
+            read.error = QStringLiteral("%1: no such file.").arg(assessment.exclusionsFile);
+        if (!read.error.isEmpty()) {
+            complain(read.error);
+            return 1;
+        }
+        exclusions = std::move(read.file);
+    }
+
+    if (assessment.csvTable != AssessmentOptions::Table::None) {
+        const AssessedFile assessed =
+            assessFile(options.files.first(), options.resolution, assessment, exclusions);
+        // A table of half a file would look like the whole file's: nothing is written then.
+        if (!assessed.report.error.isEmpty()) {
+            complain(assessed.report.error);
+            return 1;
+        }
+        write(stdout, assessed.csv);
+        return 0;
     }
 
     if (options.output == ReportOptions::Output::Csv) {
@@ -53,7 +85,9 @@ int main(int argc, char** argv)
     if (array)
         write(stdout, "[\n");
     for (const QString& path : options.files) {
-        const FileReport report = reportFile(path, options.resolution);
+        const FileReport report = needsAssessment(path, assessment)
+                                      ? assessFile(path, options.resolution, assessment, exclusions).report
+                                      : reportFile(path, options.resolution);
         if (!report.error.isEmpty()) {
             // A file that was not read to its end is not reported: half a file's figures would
             // look like the whole file's.
