@@ -18,6 +18,14 @@ std::int64_t clockSecondsOfUtc(std::int64_t utcSeconds, int offset)
     return utcSeconds + offset;
 }
 
+// Whole seconds since the epoch, a fraction rounded up: a whole-second time t lies in [a, b)
+// exactly when it lies in [ceil a, ceil b).
+std::int64_t ceilSeconds(const QDateTime& t)
+{
+    const std::int64_t ms = t.toMSecsSinceEpoch();
+    return ms >= 0 ? (ms + 999) / 1000 : -((-ms) / 1000);
+}
+
 } // namespace
 
 std::int64_t clockSecondsOf(const QDateTime& instant)
@@ -35,19 +43,24 @@ std::vector<ClockSpan> exclusionClockSpans(std::span<const Exclusion> exclusions
     for (const Exclusion& e : exclusions) {
         if (!e.start.isValid() || !e.end.isValid() || !(e.start < e.end))
             continue;
-        ClockSpan s{clockSecondsOf(e.start), clockSecondsOf(e.end)};
-        // The clock is set back inside the span: the latest clock time it shows is the one just
-        // before the change, which may lie after the clock time of its end.
+        // The span is cut where the clock changes; each piece lies on the clock with the offset in
+        // force over it. A piece after the clock is set back covers clock times the piece before
+        // it showed too; a change forward leaves the skipped clock times, which no record has.
+        std::vector<QDateTime> cuts{e.start};
         if (zone.isValid() && zone.hasTransitions()) {
             for (const QTimeZone::OffsetData& t : zone.transitions(e.start, e.end)) {
-                const std::int64_t at = t.atUtc.toSecsSinceEpoch();
-                const int before = zone.offsetFromUtc(t.atUtc.addSecs(-1));
-                if (t.offsetFromUtc < before)
-                    s.end = std::max(s.end, clockSecondsOfUtc(at, before));
+                if (e.start < t.atUtc && t.atUtc < e.end)
+                    cuts.push_back(t.atUtc);
             }
         }
-        if (s.start < s.end)
-            spans.push_back(s);
+        cuts.push_back(e.end);
+        for (size_t i = 0; i + 1 < cuts.size(); ++i) {
+            const int offset = cuts[i].toLocalTime().offsetFromUtc();
+            const ClockSpan s{clockSecondsOfUtc(ceilSeconds(cuts[i]), offset),
+                              clockSecondsOfUtc(ceilSeconds(cuts[i + 1]), offset)};
+            if (s.start < s.end)
+                spans.push_back(s);
+        }
     }
     std::sort(spans.begin(), spans.end(),
               [](const ClockSpan& a, const ClockSpan& b) { return a.start < b.start; });

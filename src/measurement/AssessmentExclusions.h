@@ -35,10 +35,10 @@ struct ClockSpan {
 // up, so a whole-second record time t lies in [a, b) exactly when it lies in the rounded span.
 std::int64_t clockSecondsOf(const QDateTime& instant);
 
-// The clock spans of the exclusions, sorted and merged (empty spans dropped). Where the clock is
-// set back (the repeated hour at the end of daylight-saving time) a record's time cannot tell the
-// two passes apart: a span covers every clock time any of its instants shows, so a span that
-// reaches into the repeated hour covers that clock time in both passes.
+// The clock spans of the exclusions, sorted and merged (empty spans dropped): each span covers
+// the clock times its instants show. Where the clock is set back (the repeated hour at the end of
+// daylight-saving time) a record's time cannot tell the two passes apart, so a clock time the span
+// shows in either pass excludes the records of both passes at that clock time.
 std::vector<ClockSpan> exclusionClockSpans(std::span<const Exclusion> exclusions);
 
 // Which records the spans cover, worked out once and read by every figure.
