@@ -14,6 +14,13 @@ namespace
 constexpr double EightHours = 8 * 3600;
 constexpr double ActionLevel = 85; // the OSHA action level, as a TWA
 
+// Whether a level reaches a limit as the report shows it (one decimal): a LEX,8h of 84.99 is shown
+// as 85.0 and judged as 85.0, so the figure and the verdict beside it never disagree.
+bool reaches(double level, double limit)
+{
+    return std::round(level * 10.0) >= limit * 10.0;
+}
+
 } // namespace
 
 double DoseCriterion::k() const
@@ -101,9 +108,9 @@ DoseResult noiseDose(std::span<const RecordSample> samples, std::optional<double
     if (c.iso) {
         if (r.leq && tm > 0) {
             r.lex8h = *r.leq + 10.0 * std::log10(tm / EightHours);
-            r.lowerActionReached = *r.lex8h >= 80;
-            r.upperActionReached = *r.lex8h >= 85;
-            r.limitReached = *r.lex8h >= 87;
+            r.lowerActionReached = reaches(*r.lex8h, 80);
+            r.upperActionReached = reaches(*r.lex8h, 85);
+            r.limitReached = reaches(*r.lex8h, 87);
         }
         return r;
     }
@@ -114,7 +121,7 @@ DoseResult noiseDose(std::span<const RecordSample> samples, std::optional<double
     const double k = c.k();
     if (dose > 0) {
         r.twa = c.criterion + k * std::log10(dose / 100.0);
-        r.actionLevelReached = *r.twa >= ActionLevel;
+        r.actionLevelReached = reaches(*r.twa, ActionLevel);
     } else {
         r.actionLevelReached = false;
     }

@@ -42,11 +42,11 @@ struct DoseResult {
     std::optional<double> projectedDose;    // D x 8 h / Tm, %
     std::optional<double> twa;              // Lc + k lg(D / 100 %); unknown at a dose of 0
     std::optional<double> lavg;             // Lc + k lg(D / 100 % x 8 h / Tm)
-    std::optional<bool> actionLevelReached; // TWA at or above 85 dB
+    std::optional<bool> actionLevelReached; // TWA (to one decimal) at or above 85 dB
     // iso figures.
     std::optional<double> leq;
     std::optional<double> lex8h;            // Leq + 10 lg(Tm / 8 h)
-    std::optional<bool> lowerActionReached; // LEX,8h >= 80
+    std::optional<bool> lowerActionReached; // LEX,8h (to one decimal) >= 80
     std::optional<bool> upperActionReached; // >= 85
     std::optional<bool> limitReached;       // >= 87
 };

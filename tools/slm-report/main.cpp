@@ -29,9 +29,11 @@ int main(int argc, char** argv)
     QString assessmentError;
     const QStringList rest = takeAssessmentArguments(app.arguments().mid(1), assessment, assessmentError);
     ReportOptions options = parseReportArguments(rest);
-    if (!options.help && options.error.isEmpty())
-        options.error =
-            !assessmentError.isEmpty() ? assessmentError : checkAssessmentOptions(assessment, options);
+    // The assessment options' own faults come first: the rest of the line was not read past them.
+    if (!options.help && !assessmentError.isEmpty())
+        options.error = assessmentError;
+    else if (!options.help && options.error.isEmpty())
+        options.error = checkAssessmentOptions(assessment, options);
     if (options.help) {
         write(stdout, reportUsageText().toUtf8());
         return 0;
