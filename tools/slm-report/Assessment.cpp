@@ -7,6 +7,8 @@
 #include <QFileInfo>
 #include <QTime>
 #include <cmath>
+#include <cstring>
+#include <map>
 
 namespace slm
 {
@@ -60,6 +62,12 @@ QByteArray jsonBool(std::optional<bool> v)
 
 QByteArray jsonText(const QString& text)
 {
+    // Times and names are plain ASCII: written as they are.
+    bool plain = true;
+    for (const QChar ch : text)
+        plain = plain && ch.unicode() >= 0x20 && ch.unicode() < 0x80 && ch != u'"' && ch != u'\\';
+    if (plain)
+        return '"' + text.toLatin1() + '"';
     QByteArray out = "\"";
     for (const QChar ch : text) {
         const char16_t c = ch.unicode();
@@ -88,13 +96,48 @@ QByteArray jsonObject(std::initializer_list<std::pair<const char*, QByteArray>> 
     return out + '}';
 }
 
-QString clockTimeText(std::int64_t clockSeconds, double plusSeconds = 0)
+// Local clock times as ISO 8601 with their offset. The offset is worked out once per clock hour
+// (the clock changes on the hour): asking the time zone for each of thousands of events would cost
+// more than the whole computation.
+class ClockTimeTexts
 {
-    QDateTime t = localDateTimeOf(clockSeconds);
-    if (plusSeconds != 0)
-        t = t.addMSecs(std::llround(plusSeconds * 1000));
-    return isoTimeText(t);
-}
+public:
+    QString text(std::int64_t clock, double plusSeconds = 0)
+    {
+        const std::int64_t whole = std::int64_t(std::floor(plusSeconds));
+        const int ms = int(std::llround((plusSeconds - double(whole)) * 1000));
+        clock += whole;
+        const std::int64_t days = clock >= 0 ? clock / 86400 : -((-clock + 86399) / 86400);
+        const int second = int(clock - days * 86400);
+        const std::int64_t hour = days * 24 + second / 3600;
+        auto found = m_offsets.find(hour);
+        if (found == m_offsets.end())
+            found = m_offsets.emplace(hour, offsetText(localDateTimeOf(hour * 3600).offsetFromUtc())).first;
+        const QDate date = QDate(1970, 1, 1).addDays(days);
+        QString t = QStringLiteral("%1-%2-%3T%4:%5:%6")
+                        .arg(date.year(), 4, 10, QChar(u'0'))
+                        .arg(date.month(), 2, 10, QChar(u'0'))
+                        .arg(date.day(), 2, 10, QChar(u'0'))
+                        .arg(second / 3600, 2, 10, QChar(u'0'))
+                        .arg(second / 60 % 60, 2, 10, QChar(u'0'))
+                        .arg(second % 60, 2, 10, QChar(u'0'));
+        if (ms != 0)
+            t += QStringLiteral(".%1").arg(ms, 3, 10, QChar(u'0'));
+        return t + found->second;
+    }
+
+private:
+    static QString offsetText(int seconds)
+    {
+        const QChar sign = seconds < 0 ? u'-' : u'+';
+        seconds = std::abs(seconds);
+        return sign + QStringLiteral("%1:%2")
+                          .arg(seconds / 3600, 2, 10, QChar(u'0'))
+                          .arg(seconds / 60 % 60, 2, 10, QChar(u'0'));
+    }
+
+    std::map<std::int64_t, QString> m_offsets;
+};
 
 QString dateText(std::int64_t days)
 {
@@ -123,13 +166,13 @@ struct Tables {
     bool eventsWanted = false;
 };
 
-QByteArray jsonHours(const std::vector<HourRow>& rows)
+QByteArray jsonHours(const std::vector<HourRow>& rows, ClockTimeTexts& times)
 {
     QByteArray out = "[";
     for (size_t i = 0; i < rows.size(); ++i) {
         const HourRow& h = rows[i];
         out += i ? ",\n    " : "\n    ";
-        out += jsonObject({{"start", jsonText(clockTimeText(h.start))},
+        out += jsonObject({{"start", jsonText(times.text(h.start))},
                            {"leq", jsonValue(h.leq)},
                            {"lmax", jsonValue(h.lmax)},
                            {"lmin", jsonValue(h.lmin)},
@@ -191,22 +234,21 @@ QByteArray jsonDose(const DoseResult& d)
                        {"a_weighted", jsonBool(d.aWeighted)}});
 }
 
-QByteArray jsonEvents(const EventSummary& s, double dt)
+QByteArray jsonEvents(const EventSummary& s, double dt, ClockTimeTexts& times)
 {
     QByteArray list = "[";
     for (size_t i = 0; i < s.events.size(); ++i) {
         const NoiseEvent& e = s.events[i];
         list += i ? ",\n      " : "\n      ";
-        list +=
-            jsonObject({{"number", QByteArray::number(e.number)},
-                        {"start", jsonText(clockTimeText(e.start))},
-                        {"end", jsonText(clockTimeText(e.last, dt))},
-                        {"duration_s", jsonValue(e.durationSeconds)},
-                        {"max_time", e.maxTime ? jsonText(clockTimeText(*e.maxTime)) : QByteArray("null")},
-                        {"lmax", jsonValue(e.lmax)},
-                        {"leq", jsonValue(e.leq)},
-                        {"sel", jsonValue(e.sel)},
-                        {"over_range", jsonBool(e.overRange)}});
+        list += jsonObject({{"number", QByteArray::number(e.number)},
+                            {"start", jsonText(times.text(e.start))},
+                            {"end", jsonText(times.text(e.last, dt))},
+                            {"duration_s", jsonValue(e.durationSeconds)},
+                            {"max_time", e.maxTime ? jsonText(times.text(*e.maxTime)) : QByteArray("null")},
+                            {"lmax", jsonValue(e.lmax)},
+                            {"leq", jsonValue(e.leq)},
+                            {"sel", jsonValue(e.sel)},
+                            {"over_range", jsonBool(e.overRange)}});
     }
     list += s.events.empty() ? "]" : "\n    ]";
     return "{\n    \"threshold\": " + jsonValue(s.settings.threshold) +
@@ -217,11 +259,12 @@ QByteArray jsonEvents(const EventSummary& s, double dt)
            ",\n    \"per_hour\": " + jsonValue(s.perHour) + ",\n    \"list\": " + list + "\n  }";
 }
 
-QByteArray jsonFields(const Tables& t, const AssessmentOptions& o, std::optional<double> dt)
+QByteArray jsonFields(const Tables& t, const AssessmentOptions& o, std::optional<double> dt,
+                      ClockTimeTexts& times)
 {
     QByteArray out;
     if (o.periods) {
-        out += ",\n  \"hours\": " + jsonHours(t.hours);
+        out += ",\n  \"hours\": " + jsonHours(t.hours, times);
         QByteArray days = "[";
         for (size_t i = 0; i < t.days->days.size(); ++i)
             days += (i ? ",\n    " : "\n    ") + jsonDay(t.days->days[i], true);
@@ -232,7 +275,8 @@ QByteArray jsonFields(const Tables& t, const AssessmentOptions& o, std::optional
     if (o.dose)
         out += ",\n  \"dose\": " + jsonDose(*t.dose);
     if (o.events)
-        out += ",\n  \"events\": " + (t.events ? jsonEvents(*t.events, dt.value_or(0)) : QByteArray("null"));
+        out += ",\n  \"events\": " +
+               (t.events ? jsonEvents(*t.events, dt.value_or(0), times) : QByteArray("null"));
     return out;
 }
 
@@ -242,7 +286,8 @@ QByteArray csvLine(const QStringList& cells)
     return cells.join(u',').toUtf8() + "\r\n";
 }
 
-QByteArray csvTable(const Tables& t, AssessmentOptions::Table table, std::optional<double> dt)
+QByteArray csvTable(const Tables& t, AssessmentOptions::Table table, std::optional<double> dt,
+                    ClockTimeTexts& times)
 {
     const QString none;
     QByteArray out;
@@ -251,7 +296,7 @@ QByteArray csvTable(const Tables& t, AssessmentOptions::Table table, std::option
         out =
             csvLine({"start", "leq", "lmax", "lmin", "l10", "l50", "l90", "levels", "coverage", "excluded"});
         for (const HourRow& h : t.hours)
-            out += csvLine({clockTimeText(h.start), decimal(h.leq, none), decimal(h.lmax, none),
+            out += csvLine({times.text(h.start), decimal(h.leq, none), decimal(h.lmax, none),
                             decimal(h.lmin, none), decimal(h.l10, none), decimal(h.l50, none),
                             decimal(h.l90, none), QString::number(h.levels), decimal(h.coverage, none),
                             QString::number(h.excluded)});
@@ -276,12 +321,11 @@ QByteArray csvTable(const Tables& t, AssessmentOptions::Table table, std::option
             csvLine({"number", "start", "end", "duration_s", "max_time", "lmax", "leq", "sel", "over_range"});
         if (t.events) {
             for (const NoiseEvent& e : t.events->events)
-                out += csvLine({QString::number(e.number), clockTimeText(e.start),
-                                clockTimeText(e.last, dt.value_or(0)),
-                                QString::number(e.durationSeconds, 'g', 10),
-                                e.maxTime ? clockTimeText(*e.maxTime) : none, decimal(e.lmax, none),
-                                decimal(e.leq, none), decimal(e.sel, none),
-                                e.overRange ? QStringLiteral("true") : QStringLiteral("false")});
+                out += csvLine(
+                    {QString::number(e.number), times.text(e.start), times.text(e.last, dt.value_or(0)),
+                     QString::number(e.durationSeconds, 'g', 10), e.maxTime ? times.text(*e.maxTime) : none,
+                     decimal(e.lmax, none), decimal(e.leq, none), decimal(e.sel, none),
+                     e.overRange ? QStringLiteral("true") : QStringLiteral("false")});
         }
         break;
     case AssessmentOptions::Table::None:
@@ -290,7 +334,8 @@ QByteArray csvTable(const Tables& t, AssessmentOptions::Table table, std::option
     return out;
 }
 
-QString textTables(const Tables& t, const AssessmentOptions& o, std::optional<double> dt)
+QString textTables(const Tables& t, const AssessmentOptions& o, std::optional<double> dt,
+                   ClockTimeTexts& times)
 {
     const QString u = QStringLiteral("-");
     QString s;
@@ -305,7 +350,7 @@ QString textTables(const Tables& t, const AssessmentOptions& o, std::optional<do
         for (const HourRow& h : t.hours) {
             s +=
                 QStringLiteral("    %1%2%3%4%5%6%7%8%9%10\n")
-                    .arg(clockTimeText(h.start), -27)
+                    .arg(times.text(h.start), -27)
                     .arg(cell(decimal(h.leq, u), 7), cell(decimal(h.lmax, u), 7), cell(decimal(h.lmin, u), 7),
                          cell(decimal(h.l10, u), 7), cell(decimal(h.l50, u), 7), cell(decimal(h.l90, u), 7),
                          cell(QString::number(h.levels), 8), cell(decimal(h.coverage, u), 10))
@@ -406,8 +451,8 @@ QString textTables(const Tables& t, const AssessmentOptions& o, std::optional<do
                                QStringLiteral("Leq"), QStringLiteral("SEL"), QString());
             for (const NoiseEvent& n : e.events) {
                 s += eventLine(
-                    QString::number(n.number), clockTimeText(n.start), clockTimeText(n.last, dt.value_or(0)),
-                    durationText(n.durationSeconds), n.maxTime ? clockTimeText(*n.maxTime) : u,
+                    QString::number(n.number), times.text(n.start), times.text(n.last, dt.value_or(0)),
+                    durationText(n.durationSeconds), n.maxTime ? times.text(*n.maxTime) : u,
                     decimal(n.lmax, u), decimal(n.leq, u), decimal(n.sel, u),
                     n.overRange ? QStringLiteral("  over-range: levels are lower bounds") : QString());
             }
@@ -652,8 +697,28 @@ RecordSamplesOfFile readRecordSamplesOfFile(const QString& path)
         r.header = reader.headerLines();
         r.interval = headerInterval(reader.headerLine(1));
         QByteArrayView fields[3];
+        // Records of one hour share "yyyy/mm/dd hh": the calendar is worked out once per hour.
+        char hourText[13] = {};
+        std::int64_t hourBase = RecordSample::NoTime;
+        auto digit = [](char c) { return c >= '0' && c <= '9'; };
         while (reader.nextRecordBytes(fields)) {
-            r.samples.push_back(parseRecordSample(fields[1], fields[2]));
+            const QByteArrayView t = fields[1];
+            if (hourBase != RecordSample::NoTime && t.size() == 19 &&
+                std::memcmp(t.data(), hourText, 13) == 0 && t[13] == ':' && t[16] == ':' && digit(t[14]) &&
+                digit(t[15]) && digit(t[17]) && digit(t[18]) && t[14] <= '5' && t[17] <= '5') {
+                RecordSample sample = parseRecordSample({}, fields[2]);
+                sample.time =
+                    hourBase + ((t[14] - '0') * 10 + (t[15] - '0')) * 60 + (t[17] - '0') * 10 + (t[18] - '0');
+                r.samples.push_back(sample);
+            } else {
+                r.samples.push_back(parseRecordSample(t, fields[2]));
+                const std::int64_t time = r.samples.back().time;
+                hourBase = time == RecordSample::NoTime ? time : time - time % 3600;
+                if (hourBase != RecordSample::NoTime && time < 0)
+                    hourBase = RecordSample::NoTime; // before 1970: left to the general reader
+                if (hourBase != RecordSample::NoTime)
+                    std::memcpy(hourText, t.data(), 13);
+            }
             if (!r.interval)
                 steps.add(fields[1]);
         }
@@ -673,7 +738,7 @@ bool needsAssessment(const QString& path, const AssessmentOptions& o)
 }
 
 AssessedFile assessFile(const QString& path, LnResolution resolution, const AssessmentOptions& o,
-                        const std::optional<AssessmentFile>& exclusions)
+                        const std::optional<AssessmentFile>& exclusions, ReportOptions::Output output)
 {
     AssessedFile a;
     FileReport& r = a.report;
@@ -717,11 +782,15 @@ AssessedFile assessFile(const QString& path, LnResolution resolution, const Asse
     if (o.events)
         t.events = noiseEvents(file.samples, file.interval, mask, *o.events);
     if (o.csvTable != AssessmentOptions::Table::None) {
-        a.csv = csvTable(t, o.csvTable, file.interval);
+        ClockTimeTexts times;
+        a.csv = csvTable(t, o.csvTable, file.interval, times);
         return a;
     }
-    r.assessmentJson = jsonFields(t, o, file.interval);
-    r.assessmentText = textTables(t, o, file.interval);
+    ClockTimeTexts times;
+    if (output == ReportOptions::Output::Json)
+        r.assessmentJson = jsonFields(t, o, file.interval, times);
+    else
+        r.assessmentText = textTables(t, o, file.interval, times);
     return a;
 }
 

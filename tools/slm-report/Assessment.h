@@ -65,6 +65,7 @@ struct AssessedFile {
     QByteArray csv;    // the table asked for with --csv TABLE
 };
 AssessedFile assessFile(const QString& path, LnResolution resolution, const AssessmentOptions& options,
-                        const std::optional<AssessmentFile>& exclusions);
+                        const std::optional<AssessmentFile>& exclusions,
+                        ReportOptions::Output output = ReportOptions::Output::Text);
 
 } // namespace slm

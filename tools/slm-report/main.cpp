@@ -87,9 +87,10 @@ int main(int argc, char** argv)
     if (array)
         write(stdout, "[\n");
     for (const QString& path : options.files) {
-        const FileReport report = needsAssessment(path, assessment)
-                                      ? assessFile(path, options.resolution, assessment, exclusions).report
-                                      : reportFile(path, options.resolution);
+        const FileReport report =
+            needsAssessment(path, assessment)
+                ? assessFile(path, options.resolution, assessment, exclusions, options.output).report
+                : reportFile(path, options.resolution);
         if (!report.error.isEmpty()) {
             // A file that was not read to its end is not reported: half a file's figures would
             // look like the whole file's.
