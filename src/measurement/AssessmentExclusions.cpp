@@ -11,8 +11,6 @@ namespace slm
 namespace
 {
 
-const std::int64_t EpochJulianDay = QDate(1970, 1, 1).toJulianDay();
-
 std::int64_t clockSecondsOfUtc(std::int64_t utcSeconds, int offset)
 {
     return utcSeconds + offset;
@@ -27,13 +25,6 @@ std::int64_t ceilSeconds(const QDateTime& t)
 }
 
 } // namespace
-
-std::int64_t clockSecondsOf(const QDateTime& instant)
-{
-    const QDateTime local = instant.toLocalTime();
-    const std::int64_t ms = std::int64_t(local.time().msecsSinceStartOfDay());
-    return (local.date().toJulianDay() - EpochJulianDay) * 86400 + (ms + 999) / 1000;
-}
 
 std::vector<ClockSpan> exclusionClockSpans(std::span<const Exclusion> exclusions)
 {

@@ -31,10 +31,6 @@ struct ClockSpan {
     bool operator==(const ClockSpan&) const = default;
 };
 
-// The local clock seconds of an instant in the system's time zone; a fraction of a second rounds
-// up, so a whole-second record time t lies in [a, b) exactly when it lies in the rounded span.
-std::int64_t clockSecondsOf(const QDateTime& instant);
-
 // The clock spans of the exclusions, sorted and merged (empty spans dropped): each span covers
 // the clock times its instants show. Where the clock is set back (the repeated hour at the end of
 // daylight-saving time) a record's time cannot tell the two passes apart, so a clock time the span
