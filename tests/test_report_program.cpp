@@ -1,9 +1,9 @@
 // The slm-report program as a script runs it: files written by the program's own writers, the
 // JSON keys and values, several files with a damaged one, the CSV, the text report and the usage.
-#include "recording/FileTransfer.h"
 #include "measurement/LevelFigures.h"
 #include "measurement/RecordCsv.h"
 #include "measurement/RecordListModel.h"
+#include "recording/FileTransfer.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -60,6 +60,7 @@ private slots:
     void listFileAndResolution();
     void csvOfOneFile();
     void textReportAndUsage();
+    void assessmentsFollowTheExclusions();
 
 private:
     QTemporaryDir m_dir;
@@ -97,9 +98,9 @@ void TestReportProgram::jsonOfARealTimeFileAgreesWithTheWindows()
     const QJsonObject o = doc.object();
 
     // The keys, in the order a reader of the raw text finds them.
-    const QStringList keys = {"file", "kind", "interval_s", "records",   "levels", "paused", "other",
-                              "leq",  "sel",  "lmax",       "lmin",      "l5",     "l10",    "l50",
-                              "l90",  "l95",  "class_min",  "class_max", "ln"};
+    const QStringList keys = {"file",     "kind", "interval_s", "records",   "levels",    "paused", "other",
+                              "excluded", "leq",  "sel",        "lmax",      "lmin",      "l5",     "l10",
+                              "l50",      "l90",  "l95",        "class_min", "class_max", "ln"};
     qsizetype at = 0;
     for (const QString& k : keys) {
         const qsizetype found = r.out.indexOf("\"" + k.toUtf8() + "\":", at);
@@ -214,6 +215,71 @@ void TestReportProgram::textReportAndUsage()
     QCOMPARE(wrong.status, 2);
     QVERIFY(wrong.err.contains("--frobnicate"));
     QCOMPARE(report({}).status, 2);
+}
+
+void TestReportProgram::assessmentsFollowTheExclusions()
+{
+    qputenv("TZ", "Europe/Berlin");
+    // 09:00..12:00 at 1 s, the hour from 10:00 at 90 dB, the rest at 60 dB; the loud hour excluded
+    // by the file's own assessment file.
+    const QString path = m_dir.filePath("site1.slmm");
+    QByteArray bytes =
+        "Real Time\r\n1\r\nA\r\nFAST\r\n50-110\r\n 90.0 \r\n2026/03/02 10:00:00\r\nXXX\r\nXXX\r\n"
+        "No.s\tDate Time\tdB\t\r\n";
+    const QDateTime start(QDate(2026, 3, 2), QTime(9, 0), Qt::UTC);
+    for (int i = 0; i < 10800; ++i)
+        bytes += QByteArray::number(i + 1) + '\t' +
+                 start.addSecs(i).toString("yyyy/MM/dd HH:mm:ss").toLatin1() +
+                 (i / 3600 == 1 ? "\t90.0\t\r\n" : "\t60.0\t\r\n");
+    QCOMPARE(writeFileAtomically(path, bytes), QString());
+    const QByteArray exclusions = R"({"format": "slm-assessment", "version": 1, "exclusions": [
+        {"start": "2026-03-02T10:00:00+01:00", "end": "2026-03-02T11:00:00+01:00", "reason": "truck"}]})";
+    QCOMPARE(writeFileAtomically(path + ".assessment.json", exclusions), QString());
+
+    const QStringList asked = {"--json", "--periods", "--dose", "osha-pel", "--events", "70", path};
+    const QJsonObject with = QJsonDocument::fromJson(report(asked).out).object();
+    const QJsonObject without =
+        QJsonDocument::fromJson(report(QStringList{"--no-exclusions"} + asked).out).object();
+    QCOMPARE(with["excluded"].toInt(), 3600);
+    QCOMPARE(without["excluded"].toInt(), 0);
+    QCOMPARE(with["records"].toInt(), 10800);
+    QCOMPARE(with["leq"].toDouble(), 60.0);
+    QCOMPARE(without["leq"].toDouble(), 85.2);
+    QCOMPARE(with["lmin"], without["lmin"]);
+    const QJsonObject loudHour = with["hours"].toArray()[1].toObject();
+    QCOMPARE(loudHour["start"].toString(), QStringLiteral("2026-03-02T10:00:00+01:00"));
+    QCOMPARE(loudHour["excluded"].toInt(), 3600);
+    QVERIFY(loudHour["leq"].isNull());
+    QCOMPARE(without["hours"].toArray()[1].toObject()["leq"].toDouble(), 90.0);
+    QCOMPARE(with["hours"].toArray()[0], without["hours"].toArray()[0]);
+    QCOMPARE(with["dose"].toObject()["dose"].toDouble(), 0.0);
+    QCOMPARE(without["dose"].toObject()["dose"].toDouble(), 12.5);
+    QCOMPARE(with["events"].toObject()["count"].toInt(), 0);
+    QCOMPARE(without["events"].toObject()["list"].toArray()[0].toObject()["duration_s"].toDouble(), 3600.0);
+    QVERIFY(with["days"].toArray()[0].toObject()["lday"].isNull()); // 2 h of 12: below 50 %
+
+    const Run hours = report({"--csv", "hours", path});
+    QCOMPARE(hours.status, 0);
+    QVERIFY(hours.out.startsWith("start,leq,lmax,lmin,l10,l50,l90,levels,coverage,excluded\r\n"
+                                 "2026-03-02T09:00:00+01:00,60.0,60.0,60.0,60.0,60.0,60.0,3600,100.0,0\r\n"));
+    QVERIFY(report({path}).out.contains("from 7200 readings every 1 s; 3600 excluded left out"));
+
+    // Bad input: named, nothing written.
+    const std::pair<QStringList, int> bad[] = {{{"--dose", "osha", path}, 2},
+                                               {{"--events", "loud", path}, 2},
+                                               {{"--periods", "--day", "20:00", path}, 2},
+                                               {{"--csv", "events", path}, 2}};
+    for (const auto& [arguments, status] : bad) {
+        const Run r = report(arguments);
+        QCOMPARE(r.status, status);
+        QVERIFY(r.out.isEmpty());
+        QVERIFY2(r.err.contains(arguments[1].toUtf8()) || r.err.contains("--csv events"), r.err.constData());
+    }
+    QCOMPARE(writeFileAtomically(path + ".assessment.json", exclusions.left(40)), QString());
+    const Run damaged = report({"--json", path});
+    QCOMPARE(damaged.status, 1);
+    QVERIFY(damaged.out.isEmpty());
+    QVERIFY2(damaged.err.contains("site1.slmm.assessment.json: not valid JSON"), damaged.err.constData());
 }
 
 QTEST_GUILESS_MAIN(TestReportProgram)

@@ -1,5 +1,7 @@
 #include "Report.h"
 
+#include "Assessment.h"
+
 #include "measurement/MeasurementReader.h"
 #include "measurement/RecordCsv.h"
 
@@ -177,13 +179,14 @@ ReportOptions parseReportArguments(const QList<QByteArray>& arguments)
 
 QString reportUsageText()
 {
-    return QStringLiteral(
+    const QString usage = QStringLiteral(
         "NAME\n"
         "    slm-report - the computed levels of sound level record files (.slmm)\n"
         "\n"
         "SYNOPSIS\n"
         "    slm-report [--resolution 0.1|1] [--json] FILE...\n"
         "    slm-report --csv FILE\n"
+        "%1"
         "    slm-report --help\n"
         "\n"
         "DESCRIPTION\n"
@@ -198,19 +201,22 @@ QString reportUsageText()
         "    file, the most common step between its record times. L0..L99 come from the same\n"
         "    classes and percentile rule as the program's Ln table.\n"
         "\n"
+        "%2"
         "OPTIONS\n"
         "    --resolution 0.1|1\n"
         "        Classes of the Ln table: tenths of a dB (the default) or whole dB.\n"
         "    --json\n"
         "        One JSON object per file (an array for several files) with the keys file, kind,\n"
-        "        interval_s, records, levels, paused, other, leq, sel, lmax, lmin, l5, l10, l50,\n"
-        "        l90, l95, class_min, class_max and ln (L0..L99 as the table shows them, as\n"
-        "        strings); unknown values are null.\n"
+        "        interval_s, records, levels, paused, other, excluded, leq, sel, lmax, lmin, l5,\n"
+        "        l10, l50, l90, l95, class_min, class_max and ln (L0..L99 as the table shows them,\n"
+        "        as strings), then hours, days, overall, dose and events when asked for; unknown\n"
+        "        values are null.\n"
         "    --csv\n"
         "        The records of one file as CSV (RFC 4180) with the header row\n"
         "        number,time,level,flag: the time in ISO 8601 local time with its UTC offset, the\n"
         "        level as a plain number (empty when it is not a level) and the flag paused,\n"
         "        below-range, over or not-level where it applies.\n"
+        "%3"
         "    --help\n"
         "        This text.\n"
         "\n"
@@ -220,10 +226,12 @@ QString reportUsageText()
         "\n"
         "EXIT STATUS\n"
         "    0  every file was reported.\n"
-        "    1  a file could not be read; its name and line are on standard error, and the\n"
-        "       other files are still reported. Also when the output could not be written\n"
-        "       (a full disk): the message is on standard error.\n"
+        "    1  a file could not be read (a record file, or an assessment file that is damaged\n"
+        "       or holds a span whose end is before its start); its name and line are on\n"
+        "       standard error, and the other files are still reported. Also when the output\n"
+        "       could not be written (a full disk): the message is on standard error.\n"
         "    2  the command line was wrong.\n");
+    return usage.arg(assessmentSynopsisText(), assessmentDescriptionText(), assessmentOptionsText());
 }
 
 QString reportKindName(RecordFileKind kind)
@@ -290,7 +298,7 @@ QByteArray textReport(const FileReport& r)
             t += QStringLiteral("  %1 %2\n").arg(label + u':', -12).arg(r.header[i]);
     }
     t += QStringLiteral("  Records:     %1\n").arg(f.records);
-    t += QStringLiteral("  Computed     %1\n").arg(figuresBasisText(f));
+    t += QStringLiteral("  Computed     %1\n").arg(assessedBasisText(f, r.excluded));
     const std::pair<const char*, QString> figures[] = {
         {"Leq", textFigure(f.leq)},     {"SEL", textFigure(f.sel)},
         {"Lmax", textFigure(f.lmax)},   {"Lmin", textFigure(f.lmin)},
@@ -306,6 +314,7 @@ QByteArray textReport(const FileReport& r)
         for (const QString& row : f.ln.tableRows)
             t += QStringLiteral("    ") + QString(row).replace(u'\t', QStringLiteral("  ")) + u'\n';
     }
+    t += r.assessmentText;
     return t.toUtf8();
 }
 
@@ -329,6 +338,7 @@ QByteArray jsonReport(const FileReport& r)
         {"levels", QByteArray::number(f.levels)},
         {"paused", QByteArray::number(f.paused)},
         {"other", QByteArray::number(f.other)},
+        {"excluded", QByteArray::number(r.excluded)},
         {"leq", jsonFigure(f.leq)},
         {"sel", jsonFigure(f.sel)},
         {"lmax", jsonFigure(f.lmax)},
@@ -351,7 +361,7 @@ QByteArray jsonReport(const FileReport& r)
         out += value;
         first = false;
     }
-    return out + "\n}";
+    return out + r.assessmentJson + "\n}";
 }
 
 bool writeCsvOfFile(const QByteArray& encodedPath, const std::function<bool(QByteArrayView)>& write,

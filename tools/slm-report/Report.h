@@ -36,8 +36,11 @@ struct FileReport {
     RecordFileKind kind = RecordFileKind::List;
     QStringList header; // the header lines as read, line 0 the kind line
     LevelFigures figures;
-    QString error;  // "<path>: Line <n>: <fault>", "" when the file was read to its end
-    QString notice; // "<path>: the file holds no records.", "" when it holds some
+    QString error;             // "<path>: Line <n>: <fault>", "" when the file was read to its end
+    QString notice;            // "<path>: the file holds no records.", "" when it holds some
+    std::int64_t excluded = 0; // records left out by the exclusions
+    QByteArray assessmentJson; // the assessment keys, each as ",\n  \"key\": value"
+    QString assessmentText;    // the assessment tables of the text report
 };
 FileReport reportFile(const QString& path, LnResolution resolution);
 FileReport reportFile(const QByteArray& encodedPath, LnResolution resolution);

@@ -1,4 +1,5 @@
 // slm-report: the computed figures of record files, for scripts and many files at once.
+#include "Assessment.h"
 #include "Report.h"
 
 #include <QCoreApplication>
@@ -74,7 +75,15 @@ int main(int argc, char** argv)
     QList<QByteArray> arguments;
     for (int i = 1; i < argc; ++i)
         arguments << QByteArray(argv[i]);
-    const ReportOptions options = parseReportArguments(arguments);
+    AssessmentOptions assessment;
+    QString assessmentError;
+    const QList<QByteArray> rest = takeAssessmentArguments(arguments, assessment, assessmentError);
+    ReportOptions options = parseReportArguments(rest);
+    // The assessment options' own faults come first: the rest of the line was not read past them.
+    if (!options.help && !assessmentError.isEmpty())
+        options.error = assessmentError;
+    else if (!options.help && options.error.isEmpty())
+        options.error = checkAssessmentOptions(assessment, options);
     Output out;
     if (options.help) {
         out.write(reportUsageText().toUtf8());
@@ -84,6 +93,31 @@ int main(int argc, char** argv)
         complain(options.error);
         std::fputs("Try \"slm-report --help\".\n", stderr);
         return 2;
+    }
+
+    // An exclusions file given for all files is read before anything is written.
+    std::optional<AssessmentFile> exclusions;
+    if (!assessment.exclusionsFile.isEmpty()) {
+        AssessmentFileRead read = readAssessmentFile(assessment.exclusionsFile);
+        if (!read.exists)
+            read.error = QStringLiteral("%1: no such file.").arg(assessment.exclusionsFile);
+        if (!read.error.isEmpty()) {
+            complain(read.error);
+            return 1;
+        }
+        exclusions = std::move(read.file);
+    }
+
+    if (assessment.csvTable != AssessmentOptions::Table::None) {
+        const AssessedFile assessed =
+            assessFile(options.encodedFiles.first(), options.resolution, assessment, exclusions);
+        // A table of half a file would look like the whole file's: nothing is written then.
+        if (!assessed.report.error.isEmpty()) {
+            complain(assessed.report.error);
+            return 1;
+        }
+        out.write(assessed.csv);
+        return finish(out, 0);
     }
 
     if (options.output == ReportOptions::Output::Csv) {
@@ -110,7 +144,10 @@ int main(int argc, char** argv)
     if (array)
         out.write("[\n");
     for (const QByteArray& path : options.encodedFiles) {
-        const FileReport report = reportFile(path, options.resolution);
+        const FileReport report =
+            needsAssessment(path, assessment)
+                ? assessFile(path, options.resolution, assessment, exclusions, options.output).report
+                : reportFile(path, options.resolution);
         if (!report.error.isEmpty()) {
             // A file that was not read to its end is not reported: half a file's figures would
             // look like the whole file's.

@@ -1,0 +1,49 @@
+#pragma once
+
+#include "measurement/AssessmentExclusions.h"
+
+#include <optional>
+#include <span>
+#include <vector>
+
+// Noise events: runs of records above a threshold. A record is above when it is a level at or
+// above the threshold or an overload ("L"). Two above records are one event when the later one's
+// time is at most dt + C after the earlier one's and no paused or excluded record (nor one without
+// a readable time) lies between them.
+
+namespace slm
+{
+
+struct EventSettings {
+    double threshold = 70; // dB
+    double minDurationSeconds = 0;
+    double continuationSeconds = 0; // C
+};
+
+struct NoiseEvent {
+    int number = 0;                      // from 1, among the events kept
+    std::int64_t start = 0;              // local clock seconds of its first above record
+    std::int64_t last = 0;               // of its last above record
+    double durationSeconds = 0;          // last - start + dt: the event ends dt after its last above record
+    std::optional<std::int64_t> maxTime; // the first record at the event's Lmax
+    // Over the levels from the first to the last above record, bridged levels below the threshold
+    // included. With an overload inside (`overRange`) they are lower bounds.
+    std::optional<double> lmax;
+    std::optional<double> leq;
+    std::optional<double> sel; // Leq + 10 lg(n x dt / 1 s)
+    std::int64_t levels = 0;
+    bool overRange = false;
+};
+
+struct EventSummary {
+    EventSettings settings;
+    std::vector<NoiseEvent> events;
+    double timeInEventsSeconds = 0;
+    std::optional<double> perHour; // events per hour of measured time (levels x dt)
+};
+
+// Events need the interval: without one nothing is returned.
+std::optional<EventSummary> noiseEvents(std::span<const RecordSample> samples, std::optional<double> interval,
+                                        const ExclusionMask& mask, const EventSettings& settings);
+
+} // namespace slm

@@ -1,0 +1,167 @@
+#include "measurement/AssessmentExclusions.h"
+
+#include "measurement/AssessmentArithmetic.h"
+
+#include <QTimeZone>
+#include <algorithm>
+
+namespace slm
+{
+
+namespace
+{
+
+std::int64_t clockSecondsOfUtc(std::int64_t utcSeconds, int offset)
+{
+    return utcSeconds + offset;
+}
+
+// Whole seconds since the epoch, a fraction rounded up: a whole-second time t lies in [a, b)
+// exactly when it lies in [ceil a, ceil b).
+std::int64_t ceilSeconds(const QDateTime& t)
+{
+    const std::int64_t ms = t.toMSecsSinceEpoch();
+    return ms >= 0 ? (ms + 999) / 1000 : -((-ms) / 1000);
+}
+
+} // namespace
+
+std::vector<ClockSpan> exclusionClockSpans(std::span<const Exclusion> exclusions)
+{
+    const QTimeZone zone = QTimeZone::systemTimeZone();
+    std::vector<ClockSpan> spans;
+    spans.reserve(exclusions.size());
+    for (const Exclusion& e : exclusions) {
+        if (!e.start.isValid() || !e.end.isValid() || !(e.start < e.end))
+            continue;
+        // The span is cut where the clock changes; each piece lies on the clock with the offset in
+        // force over it. A piece after the clock is set back covers clock times the piece before
+        // it showed too; a change forward leaves the skipped clock times, which no record has.
+        std::vector<QDateTime> cuts{e.start};
+        if (zone.isValid() && zone.hasTransitions()) {
+            for (const QTimeZone::OffsetData& t : zone.transitions(e.start, e.end)) {
+                if (e.start < t.atUtc && t.atUtc < e.end)
+                    cuts.push_back(t.atUtc);
+            }
+        }
+        cuts.push_back(e.end);
+        for (size_t i = 0; i + 1 < cuts.size(); ++i) {
+            const int offset = cuts[i].toLocalTime().offsetFromUtc();
+            const ClockSpan s{clockSecondsOfUtc(ceilSeconds(cuts[i]), offset),
+                              clockSecondsOfUtc(ceilSeconds(cuts[i + 1]), offset)};
+            if (s.start < s.end)
+                spans.push_back(s);
+        }
+    }
+    std::sort(spans.begin(), spans.end(),
+              [](const ClockSpan& a, const ClockSpan& b) { return a.start < b.start; });
+    std::vector<ClockSpan> merged;
+    for (const ClockSpan& s : spans) {
+        if (!merged.empty() && s.start <= merged.back().end)
+            merged.back().end = std::max(merged.back().end, s.end);
+        else
+            merged.push_back(s);
+    }
+    return merged;
+}
+
+ExclusionMask::ExclusionMask(std::span<const RecordSample> samples, std::span<const ClockSpan> spans)
+{
+    if (spans.empty())
+        return;
+    m_flags.assign(samples.size(), 0);
+    size_t cursor = 0; // the span a sorted run of records is in or before
+    for (size_t i = 0; i < samples.size(); ++i) {
+        const std::int64_t t = samples[i].time;
+        if (t == RecordSample::NoTime)
+            continue;
+        // Records come in time order almost always: step the cursor forward, and search only when
+        // a time goes back.
+        if (cursor > 0 && t < spans[cursor - 1].end) {
+            cursor = size_t(std::upper_bound(spans.begin(), spans.end(), t,
+                                             [](std::int64_t v, const ClockSpan& s) { return v < s.end; }) -
+                            spans.begin());
+        }
+        while (cursor < spans.size() && spans[cursor].end <= t)
+            ++cursor;
+        if (cursor < spans.size() && spans[cursor].start <= t) {
+            m_flags[i] = 1;
+            ++m_count;
+        }
+    }
+}
+
+LevelFigures figuresOfSamples(std::span<const RecordSample> samples, std::optional<double> interval,
+                              const ExclusionMask& mask, LnResolution resolution)
+{
+    using namespace assessment;
+    // The classes go through the shared counter so the Ln table is the one every list shows.
+    LnClassCounter ln;
+    EnergySum energy;
+    LevelFigures f;
+    double max = 0;
+    double min = 0;
+    f.records = std::int64_t(samples.size());
+    for (size_t i = 0; i < samples.size(); ++i) {
+        if (mask.excluded(i))
+            continue;
+        const RecordSample& s = samples[i];
+        const int tenth = tenthClassOf(s);
+        LnClasses classes;
+        classes.skipped = tenth < 0;
+        if (tenth >= 0) {
+            classes.tenthDb = tenth;
+            classes.wholeDb = s.kind == LevelTextKind::Level
+                                  ? int(std::clamp<double>(std::floor(s.level()), 0, TopClassWholeDb))
+                                  : tenth / 10;
+        }
+        ln.add(classes);
+        if (s.kind == LevelTextKind::Paused) {
+            ++f.paused;
+            continue;
+        }
+        if (!s.isLevel()) {
+            ++f.other;
+            continue;
+        }
+        const double level = s.level();
+        max = energy.count == 0 ? level : std::max(max, level);
+        min = energy.count == 0 ? level : std::min(min, level);
+        energy.add(energyOf(s));
+    }
+    f.levels = energy.count;
+    f.interval = interval && *interval > 0 && std::isfinite(*interval) ? interval : std::nullopt;
+    f.ln = ln.finish(resolution);
+    if (f.levels == 0)
+        return f;
+    f.leq = energy.leq();
+    f.lmax = max;
+    f.lmin = min;
+    if (f.interval) {
+        f.duration = double(f.levels) * *f.interval;
+        const double sel = 10.0 * std::log10(energy.total() * *f.interval);
+        if (f.leq && std::isfinite(sel))
+            f.sel = sel;
+    }
+    return f;
+}
+
+QString assessedBasisText(const LevelFigures& f, std::int64_t excluded)
+{
+    if (excluded <= 0)
+        return figuresBasisText(f);
+    QString text = figuresBasisText(f);
+    text.truncate(text.indexOf(u';'));
+    QStringList left;
+    if (f.paused > 0)
+        left << QStringLiteral("%1 paused").arg(f.paused);
+    if (f.other > 0)
+        left << QStringLiteral("%1 other").arg(f.other);
+    left << QStringLiteral("%1 excluded").arg(excluded);
+    const QString last = left.takeLast();
+    return text + QStringLiteral("; ") +
+           (left.isEmpty() ? last : left.join(QStringLiteral(", ")) + QStringLiteral(" and ") + last) +
+           QStringLiteral(" left out");
+}
+
+} // namespace slm

@@ -1,0 +1,64 @@
+#pragma once
+
+#include "measurement/LevelFigures.h"
+#include "measurement/Sample.h"
+
+#include <QDateTime>
+#include <QString>
+#include <cstdint>
+#include <span>
+#include <vector>
+
+// Exclusions: spans of time cut out of a measurement (a passing truck, the calibration tone). A
+// record inside one is left out of every figure and counted apart. The spans are instants (ISO 8601
+// with an offset, as the assessment file keeps them); the records carry their local clock time, so
+// each span is laid on the local clock of the system's time zone before records are tested.
+
+namespace slm
+{
+
+// One span [start, end) with the reason the user gave.
+struct Exclusion {
+    QDateTime start;
+    QDateTime end;
+    QString reason;
+};
+
+// A span of local clock time in calendar seconds (as RecordSample::time counts them), [start, end).
+struct ClockSpan {
+    std::int64_t start = 0;
+    std::int64_t end = 0;
+    bool operator==(const ClockSpan&) const = default;
+};
+
+// The clock spans of the exclusions, sorted and merged (empty spans dropped): each span covers
+// the clock times its instants show. Where the clock is set back (the repeated hour at the end of
+// daylight-saving time) a record's time cannot tell the two passes apart, so a clock time the span
+// shows in either pass excludes the records of both passes at that clock time.
+std::vector<ClockSpan> exclusionClockSpans(std::span<const Exclusion> exclusions);
+
+// Which records the spans cover, worked out once and read by every figure.
+class ExclusionMask
+{
+public:
+    ExclusionMask() = default; // nothing excluded
+    ExclusionMask(std::span<const RecordSample> samples, std::span<const ClockSpan> spans);
+    // Records without a readable time are never excluded: no span can be said to hold them.
+    bool excluded(size_t record) const { return record < m_flags.size() && m_flags[record] != 0; }
+    std::int64_t count() const { return m_count; }
+
+private:
+    std::vector<std::uint8_t> m_flags;
+    std::int64_t m_count = 0;
+};
+
+// The computed figures (Leq, SEL, Lmax, Lmin, the Ln table) of the records not excluded. `records`
+// still counts every record; levels, paused and other count only the ones kept.
+LevelFigures figuresOfSamples(std::span<const RecordSample> samples, std::optional<double> interval,
+                              const ExclusionMask& mask, LnResolution resolution = LnResolution::TenthDb);
+
+// The basis line of the figures with the excluded records named: "from 3590 readings every 1 s;
+// 8 paused, 2 other and 120 excluded left out". Without exclusions it is figuresBasisText's line.
+QString assessedBasisText(const LevelFigures& figures, std::int64_t excluded);
+
+} // namespace slm

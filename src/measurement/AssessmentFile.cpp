@@ -1,0 +1,163 @@
+#include "measurement/AssessmentFile.h"
+
+#include "measurement/RecordCsv.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QRegularExpression>
+
+namespace slm
+{
+
+namespace
+{
+
+const QString FormatName = QStringLiteral("slm-assessment");
+constexpr int FormatVersion = 1;
+
+// ISO 8601 date and time with seconds and an offset or "Z".
+bool hasOffset(const QString& text)
+{
+    static const QRegularExpression pattern(
+        QStringLiteral("^\\d{4}-\\d{2}-\\d{2}T\\d{2}:\\d{2}(:\\d{2}(\\.\\d+)?)?(Z|[+-]\\d{2}:\\d{2})$"));
+    return pattern.match(text).hasMatch();
+}
+
+std::optional<QDateTime> timeOf(const QJsonValue& value)
+{
+    if (!value.isString() || !hasOffset(value.toString()))
+        return std::nullopt;
+    const QDateTime t = QDateTime::fromString(value.toString(), Qt::ISODateWithMs);
+    if (!t.isValid())
+        return std::nullopt;
+    return t;
+}
+
+} // namespace
+
+std::vector<Exclusion> AssessmentFile::spans() const
+{
+    std::vector<Exclusion> out;
+    out.reserve(exclusions.size());
+    for (const AssessmentExclusion& e : exclusions)
+        out.push_back(e.span);
+    return out;
+}
+
+QString assessmentFilePath(const QString& recordFilePath)
+{
+    return recordFilePath + QStringLiteral(".assessment.json");
+}
+
+QString isoTimeText(const QDateTime& time)
+{
+    QDateTime t = time;
+    if (t.timeSpec() == Qt::LocalTime)
+        t = t.toOffsetFromUtc(t.offsetFromUtc());
+    return t.toString(t.time().msec() != 0 ? Qt::ISODateWithMs : Qt::ISODate);
+}
+
+AssessmentFileRead parseAssessmentFile(const QByteArray& bytes, const QString& path)
+{
+    AssessmentFileRead r;
+    r.exists = true;
+    const QString name = QDir::toNativeSeparators(path);
+    auto fail = [&](const QString& what) {
+        r.error = QStringLiteral("%1: %2").arg(name, what);
+        r.file = {};
+        return r;
+    };
+    QJsonParseError parseError;
+    const QJsonDocument doc = QJsonDocument::fromJson(bytes, &parseError);
+    if (parseError.error != QJsonParseError::NoError)
+        return fail(QStringLiteral("not valid JSON at byte %1: %2.")
+                        .arg(parseError.offset)
+                        .arg(parseError.errorString()));
+    if (!doc.isObject())
+        return fail(QStringLiteral("not an assessment file: the JSON is not an object."));
+    QJsonObject top = doc.object();
+    if (top.value(u"format") != FormatName)
+        return fail(QStringLiteral("not an assessment file: \"format\" is not \"%1\".").arg(FormatName));
+    if (!top.value(u"version").isDouble() || top.value(u"version").toDouble() != FormatVersion)
+        return fail(QStringLiteral("\"version\" must be %1.").arg(FormatVersion));
+    const QJsonValue list = top.value(u"exclusions");
+    if (!list.isUndefined() && !list.isArray())
+        return fail(QStringLiteral("\"exclusions\" is not a list."));
+    const QJsonArray array = list.toArray();
+    for (qsizetype i = 0; i < array.size(); ++i) {
+        const QString which = QStringLiteral("exclusion %1").arg(i + 1);
+        if (!array[i].isObject())
+            return fail(which + QStringLiteral(" is not an object."));
+        QJsonObject o = array[i].toObject();
+        AssessmentExclusion e;
+        const std::optional<QDateTime> start = timeOf(o.value(u"start"));
+        const std::optional<QDateTime> end = timeOf(o.value(u"end"));
+        if (!start)
+            return fail(which + QStringLiteral(": \"start\" is not an ISO 8601 time with its offset."));
+        if (!end)
+            return fail(which + QStringLiteral(": \"end\" is not an ISO 8601 time with its offset."));
+        if (*end < *start)
+            return fail(which + QStringLiteral(": the end is before the start."));
+        const QJsonValue reason = o.value(u"reason");
+        if (!reason.isUndefined() && !reason.isString())
+            return fail(which + QStringLiteral(": \"reason\" is not a text."));
+        e.span = {*start, *end, reason.toString()};
+        o.remove(u"start");
+        o.remove(u"end");
+        o.remove(u"reason");
+        e.unknownKeys = o;
+        r.file.exclusions.push_back(e);
+    }
+    top.remove(u"format");
+    top.remove(u"version");
+    top.remove(u"exclusions");
+    r.file.unknownKeys = top;
+    return r;
+}
+
+AssessmentFileRead readAssessmentFile(const QString& path)
+{
+    QFile in(path);
+    if (!in.exists())
+        return {};
+    if (!in.open(QIODevice::ReadOnly)) {
+        AssessmentFileRead r;
+        r.exists = true;
+        r.error = QStringLiteral("%1: cannot open the file: %2")
+                      .arg(QDir::toNativeSeparators(path), in.errorString());
+        return r;
+    }
+    return parseAssessmentFile(in.readAll(), path);
+}
+
+QByteArray assessmentFileBytes(const AssessmentFile& file)
+{
+    QJsonObject top = file.unknownKeys;
+    top.insert(u"format", FormatName);
+    top.insert(u"version", FormatVersion);
+    QJsonArray list;
+    for (const AssessmentExclusion& e : file.exclusions) {
+        QJsonObject o = e.unknownKeys;
+        o.insert(u"start", isoTimeText(e.span.start));
+        o.insert(u"end", isoTimeText(e.span.end));
+        o.insert(u"reason", e.span.reason);
+        list.append(o);
+    }
+    top.insert(u"exclusions", list);
+    return QJsonDocument(top).toJson(QJsonDocument::Indented);
+}
+
+QString writeAssessmentFile(const QString& path, const AssessmentFile& file, bool replaceDamaged)
+{
+    if (!replaceDamaged) {
+        const AssessmentFileRead present = readAssessmentFile(path);
+        if (!present.error.isEmpty())
+            return present.error + QStringLiteral(" The file was left as it is.");
+    }
+    return writeFileAtomically(path, assessmentFileBytes(file));
+}
+
+} // namespace slm

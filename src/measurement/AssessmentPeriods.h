@@ -1,0 +1,88 @@
+#pragma once
+
+#include "measurement/AssessmentExclusions.h"
+
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <vector>
+
+// The hourly table and the day-evening-night levels of a measurement. Periods are read on the
+// records' local clock: a period [a, b) holds a record when a <= t < b. Only levels (no "*", "-"
+// or "L") of records not excluded enter a Leq.
+
+namespace slm
+{
+
+// One clock hour that holds records.
+struct HourRow {
+    std::int64_t start = 0; // local clock seconds of the hour's start
+    std::optional<double> leq;
+    std::optional<double> lmax;
+    std::optional<double> lmin;
+    // L10, L50 and L90 by the Ln table's 0.1 dB classes and rule over the hour's records not
+    // excluded (paused records skipped, as the table skips them).
+    std::optional<double> l10;
+    std::optional<double> l50;
+    std::optional<double> l90;
+    std::int64_t levels = 0;
+    std::optional<double> coverage; // levels x dt / 3600 s, in %; unknown without an interval
+    std::int64_t excluded = 0;
+};
+
+// One row per clock hour holding records, in time order. Records without a readable time are in
+// no hour. In the repeated hour where the clock is set back both passes share one row (their
+// times are the same clock times), so its coverage can reach 200 %.
+std::vector<HourRow> hourlyTable(std::span<const RecordSample> samples, std::optional<double> interval,
+                                 const ExclusionMask& mask);
+
+// The boundaries of the day, evening and night (seconds after midnight) and the coverage a
+// period needs for its level to count.
+struct PeriodSettings {
+    int dayStart = 7 * 3600;
+    int eveningStart = 19 * 3600;
+    int nightStart = 23 * 3600;
+    // Ldn's night starts at its own fixed boundary; its day starts with the day above.
+    int ldnNightStart = 22 * 3600;
+    double coveragePercent = 50;
+
+    // "" when the boundaries are in order (day < evening <= night, day < Ldn's night, all within
+    // one day) and the coverage is 0..100 %, else what is wrong.
+    QString fault() const;
+};
+
+// One period of one day (or of all days): its Leq, its levels, its length and its coverage.
+struct PeriodLevel {
+    std::optional<double> leq;      // null below the coverage threshold
+    std::optional<double> coverage; // levels x dt over the period's length, in %
+    std::int64_t levels = 0;
+    double lengthSeconds = 0; // the time the clock takes to pass the period
+};
+
+struct DayRow {
+    std::int64_t date = 0; // days since 1970-01-01 of the day D the periods belong to
+    PeriodLevel day;
+    PeriodLevel evening;
+    PeriodLevel night;
+    PeriodLevel ldnDay;   // Ldn's day [day start, 22:00)
+    PeriodLevel ldnNight; // Ldn's night [22:00, day start)
+    std::optional<double> lden;
+    std::optional<double> ldn;
+};
+
+struct DayTable {
+    std::vector<DayRow> days; // in date order
+    // Each period's Leq over all its records of all days whatever their coverage; the coverage is
+    // the period's levels x dt over the summed lengths of that period on the listed days.
+    DayRow overall;
+};
+
+// The days whose day, evening or night holds a record. A record before the day's start belongs to
+// the day before (it is that day's night). The period lengths are the clock's: a night in which
+// the clock is set back lasts 9 h, one in which it is put forward 7 h. Lden and Ldn weigh the
+// periods by their nominal lengths in hours (12, 4, 8 and 15, 9 by default); a period of no
+// length (an evening shortened to nothing) drops out of them.
+DayTable dayEveningNightTable(std::span<const RecordSample> samples, std::optional<double> interval,
+                              const ExclusionMask& mask, const PeriodSettings& settings);
+
+} // namespace slm
