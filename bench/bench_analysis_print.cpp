@@ -1,9 +1,9 @@
 // Figures for printing a full list (348000 records, 1 value a line) to a PDF file through the
 // whole "Print" command: total time, pages per second, the file's size, and the longest time the
 // user interface waited for its turn while the pages were drawn.
-#include "views/PrintRecordList.h"
 #include "measurement/RecordListModel.h"
 #include "support/ScriptedDialogs.h"
+#include "views/PrintRecordList.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

@@ -5,9 +5,9 @@
 #include "graphs/Graph.h"
 #include "graphs/LevelPlot.h"
 #include "graphs/RecordPlotWindow.h"
+#include "measurement/RecordListModel.h"
 #include "shared/BusyCaption.h"
 #include "shared/Dialogs.h"
-#include "measurement/RecordListModel.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

@@ -1,10 +1,10 @@
 // Figures for the record list: cost of appending rows late in a long list against early rows,
 // and the resident memory of a full list in the model and its three grids.
-#include "shared/PanelState.h"
-#include "views/RecordList.h"
 #include "measurement/RecordListModel.h"
+#include "shared/PanelState.h"
 #include "shared/TextHelpers.h"
 #include "support/ResidentMemory.h"
+#include "views/RecordList.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

@@ -2,8 +2,8 @@
 // process from its start to its exit, as a script would run it. Target: at most 0.4 s.
 #include "BenchSupport.h"
 
-#include "recording/FileTransfer.h"
 #include "measurement/RecordListModel.h"
+#include "recording/FileTransfer.h"
 
 #include <QCoreApplication>
 #include <QDateTime>

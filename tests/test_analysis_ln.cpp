@@ -1,8 +1,8 @@
 // The Ln statistics: classes of the level texts, the class range, the percentile rule, the table
 // rows, and the run with its timers and progress caption.
 #include "analysis/LnStatistics.h"
-#include "shared/BusyCaption.h"
 #include "measurement/RecordListModel.h"
+#include "shared/BusyCaption.h"
 #include "shared/TextHelpers.h"
 #include "support/CountingPanelTimers.h"
 

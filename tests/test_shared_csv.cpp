@@ -1,10 +1,10 @@
 // Records as CSV: read back with an RFC 4180 reader, the flags of the texts that are no levels,
 // the local time with its offset across midnight, the atomic write and the "Export CSV" command.
-#include "views/CsvExport.h"
 #include "measurement/RecordCsv.h"
 #include "measurement/RecordListModel.h"
 #include "support/ScriptedDialogs.h"
 #include "support/TestFiles.h"
+#include "views/CsvExport.h"
 
 #include <QDateTime>
 #include <QFile>

@@ -1,8 +1,8 @@
 // The record list: the packed model in list terms (title row 0) and the three linked grids.
-#include "views/RecordColumnView.h"
-#include "views/RecordList.h"
 #include "measurement/RecordListModel.h"
 #include "support/ResidentMemory.h"
+#include "views/RecordColumnView.h"
+#include "views/RecordList.h"
 
 #include <QAccessible>
 #include <QScrollBar>

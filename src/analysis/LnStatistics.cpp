@@ -1,7 +1,7 @@
 #include "analysis/LnStatistics.h"
 
-#include "shared/BusyCaption.h"
 #include "measurement/RecordListModel.h"
+#include "shared/BusyCaption.h"
 #include "shared/TextHelpers.h"
 #include "shared/TimersPaused.h"
 

@@ -5,9 +5,9 @@
 #include "graphs/GraphPrint.h"
 #include "graphs/GraphicFrame.h"
 #include "graphs/TrackModePicker.h"
+#include "measurement/RecordListModel.h"
 #include "shared/BusyCaption.h"
 #include "shared/Dialogs.h"
-#include "measurement/RecordListModel.h"
 #include "shared/TimersPaused.h"
 #include "shared/WindowPlacement.h"
 

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "logger/LoggerMemory.h"
-#include "shared/LiveReading.h"
 #include "measurement/RecordRow.h"
+#include "shared/LiveReading.h"
 
 #include <QDateTime>
 #include <QString>

@@ -1,9 +1,9 @@
 #include "recording/FileTransfer.h"
 
 #include "measurement/RecordFileWriter.h"
+#include "measurement/RecordListModel.h"
 #include "shared/BusyCaption.h"
 #include "shared/Dialogs.h"
-#include "measurement/RecordListModel.h"
 
 #include <QFileInfo>
 

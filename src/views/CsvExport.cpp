@@ -1,7 +1,7 @@
 #include "views/CsvExport.h"
 
-#include "shared/Dialogs.h"
 #include "measurement/RecordCsv.h"
+#include "shared/Dialogs.h"
 
 #include <QCursor>
 #include <QGuiApplication>

@@ -2,10 +2,10 @@
 
 #include "shared/BusyCaption.h"
 #include "shared/Dialogs.h"
-#include "views/ListPagePainter.h"
 #include "shared/PrinterNote.h"
 #include "shared/ReentryGuard.h"
 #include "shared/TimersPaused.h"
+#include "views/ListPagePainter.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -1,7 +1,7 @@
 #include "views/RecordColumnView.h"
 
-#include "shared/GridAccessible.h"
 #include "measurement/RecordListModel.h"
+#include "shared/GridAccessible.h"
 
 #include <QCoreApplication>
 #include <QKeyEvent>

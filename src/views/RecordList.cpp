@@ -1,7 +1,7 @@
 #include "views/RecordList.h"
 
-#include "views/RecordColumnView.h"
 #include "measurement/RecordListModel.h"
+#include "views/RecordColumnView.h"
 
 #include <QHBoxLayout>
 #include <QScrollBar>
