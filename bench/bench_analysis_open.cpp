@@ -57,7 +57,7 @@ int main(int argc, char** argv)
     QWidget panel;
     panel.setWindowTitle(QStringLiteral("Panel"));
     panel.show();
-    OpenRecordFile open(t.services, timers, &panel, [] { return false; });
+    OpenRecordFile open(t.services.desk(), timers, &panel, [] { return false; });
     QApplication::processEvents();
 
     const long before = residentKb();

@@ -83,7 +83,8 @@ void TestAnalysisComputed::init()
     m_panel = std::make_unique<QWidget>();
     m_panel->setGeometry(40, 40, 300, 200);
     m_panel->show();
-    m_open = std::make_unique<OpenRecordFile>(m_t->services, *m_timers, m_panel.get(), [] { return false; });
+    m_open = std::make_unique<OpenRecordFile>(m_t->services.desk(), *m_timers, m_panel.get(),
+                                              [] { return false; });
 }
 
 void TestAnalysisComputed::cleanup()

@@ -111,7 +111,7 @@ void TestAnalysisOpen::init()
     m_panel->setGeometry(40, 40, 300, 200);
     m_panel->show();
     m_recording = false;
-    m_open = std::make_unique<OpenRecordFile>(m_t->services, *m_timers, m_panel.get(),
+    m_open = std::make_unique<OpenRecordFile>(m_t->services.desk(), *m_timers, m_panel.get(),
                                               [this] { return m_recording; });
 }
 
@@ -327,7 +327,7 @@ void TestAnalysisOpen::programsOwnFilesComeBackWhole()
 
     // A logged set saved from its data list.
     Measurement setRecords;
-    DataListWindow set(m_t->services, DataListHeader{5}, setRecords);
+    DataListWindow set(m_t->services.desk(), DataListHeader{5}, setRecords);
     set.setFields(SetFields{QStringLiteral("A"), QStringLiteral("SLOW"), QStringLiteral("50-110"),
                             QStringLiteral("90.2"), QStringLiteral("2026/01/17 10:00:00"),
                             QStringLiteral("95.0"), QStringLiteral("2026/01/17 10:00:01"),

@@ -475,7 +475,7 @@ private slots:
 
     void fileViewPrintsItsList()
     {
-        OpenRecordFile open(m_t->services, *m_timers, m_view.get(), [] { return false; });
+        OpenRecordFile open(m_t->services.desk(), *m_timers, m_view.get(), [] { return false; });
         const QString file = m_dir->filePath(QStringLiteral("real.slmm"));
         QFile f(file);
         QVERIFY(f.open(QIODevice::WriteOnly));
@@ -517,7 +517,7 @@ private slots:
     void dataListPrintsItsList()
     {
         Measurement setRecords;
-        DataListWindow list(m_t->services, DataListHeader{2}, setRecords, m_timers.get());
+        DataListWindow list(m_t->services.desk(), DataListHeader{2}, setRecords, m_timers.get());
         SetFields fields;
         fields.freqWeight = QStringLiteral("A");
         fields.timeWeight = QStringLiteral("FAST");

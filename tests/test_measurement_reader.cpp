@@ -222,7 +222,7 @@ void TestMeasurementReader::faults()
     TestServices<QuietLink> t;
     CountingPanelTimers timers;
     QWidget panel;
-    OpenRecordFile open(t.services, timers, &panel, [] { return false; });
+    OpenRecordFile open(t.services.desk(), timers, &panel, [] { return false; });
     if (how == Feed::Fifo)
         feedFifo(writer, path, fifo);
     QVERIFY(open.open(viewPath));

@@ -29,9 +29,9 @@ constexpr int ListEveryMs = 50;
 
 } // namespace
 
-OpenRecordFile::OpenRecordFile(Services& services, PanelTimers& timers, QWidget* panel,
+OpenRecordFile::OpenRecordFile(const Desk& desk, PanelTimers& timers, QWidget* panel,
                                std::function<bool()> recording, QObject* parent)
-    : QObject(parent), m_s(services), m_timers(timers), m_panel(panel), m_recording(std::move(recording))
+    : QObject(parent), m_s(desk), m_timers(timers), m_panel(panel), m_recording(std::move(recording))
 {
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "shared/Services.h"
+
 #include "analysis/FileListWindow.h"
 #include "shared/ReentryGuard.h"
 
@@ -15,7 +17,7 @@ namespace slm
 
 class Measurement;
 class PanelTimers;
-struct Services;
+struct Desk;
 
 // The panel's toolbar "Open": asks for a record file and lists it in the view of its kind, a new
 // window each time. The panel's timers are off while the file is read and its caption counts the
@@ -28,7 +30,7 @@ class OpenRecordFile : public QObject
 public:
     // `recording` tells whether a recording runs; opening is refused then, as the reading would
     // hold up the sampling tick that the recording needs.
-    OpenRecordFile(Services& services, PanelTimers& timers, QWidget* panel, std::function<bool()> recording,
+    OpenRecordFile(const Desk& desk, PanelTimers& timers, QWidget* panel, std::function<bool()> recording,
                    QObject* parent = nullptr);
     ~OpenRecordFile() override;
 
@@ -55,7 +57,7 @@ signals:
 private:
     FileListWindow* newView(FileListWindow::View view, Measurement& measurement);
 
-    Services& m_s;
+    Desk m_s; // dialogs and clock: no meter needed
     PanelTimers& m_timers;
     QWidget* m_panel;
     std::function<bool()> m_recording;

@@ -90,7 +90,7 @@ PanelWiring::PanelWiring(Panel& panel, MeterSession& session, Services& services
         std::make_unique<ToolbarCommands>(services, state, session, session.sampling(), &panel);
     m_logger = std::make_unique<LoggerCommands>(services, state, session, &panel);
     m_logger->setLiveReading(&session.reading());
-    m_openFile = std::make_unique<OpenRecordFile>(services, session, &panel,
+    m_openFile = std::make_unique<OpenRecordFile>(services.desk(), session, &panel,
                                                   [this] { return m_recorder->recording(); });
     // "Ln" on either list view: the statistics of its own list, shown in the one histogram view.
     QObject::connect(m_openFile.get(), &OpenRecordFile::lnRequested, &panel,

@@ -51,10 +51,10 @@ constexpr BoardSpec Boards[] = {
 
 } // namespace
 
-DataListWindow::DataListWindow(Services& services, DataListHeader header, Measurement& measurement,
+DataListWindow::DataListWindow(const Desk& desk, DataListHeader header, Measurement& measurement,
                                PanelTimers* timers, QWidget* parent)
-    : QWidget(parent, Qt::Window), m_s(services), m_header(header), m_measurement(measurement),
-      m_timers(timers), m_model(new RecordListModel(measurement, this))
+    : QWidget(parent, Qt::Window), m_s(desk), m_header(header), m_measurement(measurement), m_timers(timers),
+      m_model(new RecordListModel(measurement, this))
 {
     setObjectName(QStringLiteral("DataList"));
     setWindowTitle(QStringLiteral("Data List"));

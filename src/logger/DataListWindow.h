@@ -1,5 +1,7 @@
 #pragma once
 
+#include "shared/Services.h"
+
 #include "logger/SetDecode.h"
 #include "measurement/RecordFileFormat.h"
 #include "shared/ReentryGuard.h"
@@ -21,7 +23,7 @@ class Measurement;
 class RecordList;
 class RecordListModel;
 struct LevelFigures;
-struct Services;
+struct Desk;
 
 // What the set gives the saved file beyond the fields on the window: the window is made for one
 // set and keeps its own copy, so a later download or set cannot change what it saves.
@@ -38,7 +40,7 @@ class DataListWindow : public QWidget
     Q_OBJECT
 public:
     // `measurement` must outlive the window.
-    DataListWindow(Services& services, DataListHeader header, Measurement& measurement,
+    DataListWindow(const Desk& desk, DataListHeader header, Measurement& measurement,
                    PanelTimers* timers = nullptr, QWidget* parent = nullptr);
     ~DataListWindow() override;
 
@@ -71,7 +73,7 @@ public:
 private:
     QLabel* addBoard(const QString& name, const QString& caption);
 
-    Services& m_s;
+    Desk m_s; // dialogs and clock: no meter needed
     DataListHeader m_header;
     Measurement& m_measurement;
     std::optional<SetFields> m_setFields; // once the set is decoded

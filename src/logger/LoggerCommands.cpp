@@ -176,7 +176,7 @@ void LoggerCommands::showSet(int setNumber)
     auto* measurement = new Measurement; // deleted with its window
     measurement->setOrigin({MeasurementOrigin::Kind::LoggedSet, QStringLiteral("Set %1").arg(setNumber)});
     QPointer<DataListWindow> window =
-        new DataListWindow(m_s, DataListHeader{set.interval}, *measurement, &m_timers, m_panel);
+        new DataListWindow(m_s.desk(), DataListHeader{set.interval}, *measurement, &m_timers, m_panel);
     connect(window, &QObject::destroyed, [measurement] { delete measurement; });
     m_dataList = window;
     placeBesidePanel(window, m_panel);
