@@ -12,6 +12,8 @@
 namespace slm
 {
 
+struct LiveReading;
+
 // The meter's frequency weighting as its status byte gives it.
 enum class FrequencyWeighting : std::uint8_t { A, C, Z, Filter20To200 };
 // The meter's time weighting; `None` for the status value that names none.
@@ -69,6 +71,10 @@ QString sampleLevelText(const Sample& sample);
 QString levelTextOfTenths(int tenths, bool marked);
 // The record line of a sample: its number, its local time "yyyy/mm/dd hh:nn:ss" and its level.
 QString sampleRecordLine(int number, const Sample& sample);
+
+// A decoded live reading as one typed value: its level (or what stands for it), the weightings
+// and the range. The time is left for whoever takes the sample.
+Sample sampleOfReading(const LiveReading& reading);
 
 // One record of a measurement as the figures and assessments read it, parsed once when the
 // record is stored: 16 bytes, so ten days at 1 s (864000 records) fit in 14 MB.

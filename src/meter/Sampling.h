@@ -7,12 +7,6 @@
 namespace slm
 {
 
-struct LiveReading;
-
-// A decoded live reading as one typed value: its level (or what stands for it), the weightings
-// and the range. The time is left for whoever takes the sample.
-Sample sampleOfReading(const LiveReading& reading);
-
 // The PC sampling of one meter: the reading as it stands, the sampling interval the toolbar
 // sets and its countdown. At each sampling tick every subscriber gets the reading of that tick
 // (the maxima follow every tick) and, when the countdown fires, the sample taken.

@@ -20,28 +20,6 @@ constexpr int SilentAfterMs = 2500;
 constexpr int RetryOpenMs = 2000;
 constexpr qsizetype KeptBytes = 64;
 
-FrequencyWeighting frequencyWeightingOf(const QString& text)
-{
-    if (text == u"C")
-        return FrequencyWeighting::C;
-    if (text == u"Z")
-        return FrequencyWeighting::Z;
-    if (text == u"AA")
-        return FrequencyWeighting::Filter20To200;
-    return FrequencyWeighting::A;
-}
-
-TimeWeighting timeWeightingOf(const QString& text)
-{
-    if (text == u"FAST")
-        return TimeWeighting::Fast;
-    if (text == u"SLOW")
-        return TimeWeighting::Slow;
-    if (text == u"IMP")
-        return TimeWeighting::Impulse;
-    return TimeWeighting::None;
-}
-
 } // namespace
 
 FrameMeter::FrameMeter(const QString& name, const QString& port, const QStringList& simulatorArguments,
@@ -204,13 +182,8 @@ void FrameMeter::tick()
     m_lastSecond = second.toSecsSinceEpoch();
     if (!m_up || !m_haveReading || second.toSecsSinceEpoch() % m_interval != 0)
         return;
-    Sample sample;
+    Sample sample = sampleOfReading(m_reading);
     sample.time = second;
-    sample.tenths = int(std::lround(m_reading.Level * 10));
-    sample.marked = m_reading.LevelText.endsWith(u'*');
-    sample.frequencyWeighting = frequencyWeightingOf(m_reading.FreqWeighting);
-    sample.timeWeighting = timeWeightingOf(m_reading.TimeWeighting);
-    sample.range = LevelRange{m_reading.RangeLow, m_reading.RangeHigh};
     emit sampleTaken(sample, RangeFlags{m_reading.OverFlag, m_reading.UnderFlag});
 }
 
