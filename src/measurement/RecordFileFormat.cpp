@@ -136,10 +136,13 @@ RecordHeader recordHeaderOf(RecordFileKind kind, const QStringList& lines)
     return header;
 }
 
-RecordHeader toRecordHeader(const RealTimeHeader& h)
+namespace
+{
+// The fields both kinds of header carry.
+template <class Header> RecordHeader commonHeader(RecordFileKind kind, const Header& h)
 {
     RecordHeader r;
-    r.kind = RecordFileKind::RealTime;
+    r.kind = kind;
     r.set(HeaderField::Interval, formatHeaderNumber(h.samplingInterval));
     r.set(HeaderField::FreqWeighting, h.freqWeighting);
     r.set(HeaderField::TimeWeighting, h.timeWeighting);
@@ -150,24 +153,21 @@ RecordHeader toRecordHeader(const RealTimeHeader& h)
     r.set(HeaderField::Leq, h.leq);
     return r;
 }
+} // namespace
+
+RecordHeader toRecordHeader(const RealTimeHeader& h)
+{
+    return commonHeader(RecordFileKind::RealTime, h);
+}
 
 RecordHeader toRecordHeader(const DataLoggerHeader& h)
 {
-    RecordHeader r;
-    r.kind = RecordFileKind::DataLogger;
-    r.set(HeaderField::Interval, formatHeaderNumber(h.samplingInterval));
-    r.set(HeaderField::FreqWeighting, h.freqWeighting);
-    r.set(HeaderField::TimeWeighting, h.timeWeighting);
-    r.set(HeaderField::LevelRange, h.levelRange);
+    RecordHeader r = commonHeader(RecordFileKind::DataLogger, h);
     r.set(HeaderField::L05, h.l05);
     r.set(HeaderField::L10, h.l10);
     r.set(HeaderField::L50, h.l50);
     r.set(HeaderField::L90, h.l90);
     r.set(HeaderField::L95, h.l95);
-    r.set(HeaderField::MaxLevel, h.maxLevel);
-    r.set(HeaderField::MaxTime, h.maxTime);
-    r.set(HeaderField::Sel, h.sel);
-    r.set(HeaderField::Leq, h.leq);
     return r;
 }
 

@@ -185,14 +185,19 @@ void MqttPublisher::readReady()
         return;
     }
     if (rc != MOSQ_ERR_SUCCESS) {
-        dropConnection(m_connected ? QStringLiteral("lost the broker: %1").arg(errorText(rc))
-                                   : QStringLiteral("cannot connect to %1:%2: %3")
-                                         .arg(m_broker.host)
-                                         .arg(m_broker.port)
-                                         .arg(errorText(rc)));
+        dropConnection(loopFailure(rc));
         return;
     }
     updateWriteNotifier();
+}
+
+QString MqttPublisher::loopFailure(int rc) const
+{
+    return m_connected ? QStringLiteral("lost the broker: %1").arg(errorText(rc))
+                       : QStringLiteral("cannot connect to %1:%2: %3")
+                             .arg(m_broker.host)
+                             .arg(m_broker.port)
+                             .arg(errorText(rc));
 }
 
 void MqttPublisher::writeReady()
@@ -201,11 +206,7 @@ void MqttPublisher::writeReady()
         return;
     const int rc = mosquitto_loop_write(m_mosq, 1);
     if (rc != MOSQ_ERR_SUCCESS) {
-        dropConnection(m_connected ? QStringLiteral("lost the broker: %1").arg(errorText(rc))
-                                   : QStringLiteral("cannot connect to %1:%2: %3")
-                                         .arg(m_broker.host)
-                                         .arg(m_broker.port)
-                                         .arg(errorText(rc)));
+        dropConnection(loopFailure(rc));
         return;
     }
     updateWriteNotifier();

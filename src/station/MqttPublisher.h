@@ -65,6 +65,8 @@ private:
     void connectNow();
     void scheduleReconnect();
     void dropConnection(const QString& why);
+    // Why a pass of the client's loop failed, as the log says it.
+    QString loopFailure(int rc) const;
     void readReady();
     void writeReady();
     void misc();
