@@ -3,6 +3,16 @@
 namespace slm
 {
 
+RealTimeHeader Sampling::realTimeHeader() const
+{
+    RealTimeHeader header;
+    header.samplingInterval = m_interval;
+    header.freqWeighting = frequencyWeightingText(m_reading.frequencyWeighting);
+    header.timeWeighting = timeWeightingText(m_reading.timeWeighting);
+    header.levelRange = levelRangeText(m_reading.range);
+    return header;
+}
+
 Sampling::Sampling(QObject* parent) : QObject(parent)
 {
     // As the panel shows it before the meter's first frame.

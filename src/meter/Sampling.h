@@ -1,5 +1,6 @@
 #pragma once
 
+#include "measurement/RecordFileFormat.h"
 #include "measurement/Sample.h"
 
 #include <QObject>
@@ -22,6 +23,8 @@ public:
 
     // Seconds between samples (1 .. 3600).
     int interval() const { return m_interval; }
+    // A real-time file's header with the settings in force: the interval, weightings and range.
+    RealTimeHeader realTimeHeader() const;
     // A new interval counts from now: the first sample comes a full interval later.
     void setInterval(int seconds);
     // Ticks since the last sample; a sample is taken when it reaches the interval.

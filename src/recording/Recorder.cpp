@@ -221,12 +221,7 @@ void Recorder::saveList()
     const std::optional<QString> chosen = ChooseRecordFile(m_dialogs, m_view.dialogParent());
     if (!chosen)
         return;
-    const Sample& reading = m_sampling.reading();
-    RealTimeHeader header;
-    header.samplingInterval = m_sampling.interval();
-    header.freqWeighting = frequencyWeightingText(reading.frequencyWeighting);
-    header.timeWeighting = timeWeightingText(reading.timeWeighting);
-    header.levelRange = levelRangeText(reading.range);
+    RealTimeHeader header = m_sampling.realTimeHeader();
     header.maxLevel = formatHeaderNumber(m_figures->maxLevel());
     header.maxTime = m_figures->maxTime();
     // The file format keeps "XXX" for both; the running values are the panel's, not the file's.

@@ -68,13 +68,13 @@ void RecordingFile::takeSample(const Sample& sample)
 RecordingNote RecordingFile::currentNote() const
 {
     // The header as the meter's settings stand now.
-    const Sample& reading = m_sampling.reading();
+    const RealTimeHeader header = m_sampling.realTimeHeader();
     RecordingNote note = m_note;
     note.recordFilePath = m_filePath;
-    note.samplingInterval = m_sampling.interval();
-    note.freqWeighting = frequencyWeightingText(reading.frequencyWeighting);
-    note.timeWeighting = timeWeightingText(reading.timeWeighting);
-    note.levelRange = levelRangeText(reading.range);
+    note.samplingInterval = header.samplingInterval;
+    note.freqWeighting = header.freqWeighting;
+    note.timeWeighting = header.timeWeighting;
+    note.levelRange = header.levelRange;
     return note;
 }
 
@@ -171,12 +171,7 @@ QString RecordingFile::writeRealTimeFile()
         error = m_fake->error();
     m_fake.reset();
 
-    const Sample& reading = m_sampling.reading();
-    RealTimeHeader header;
-    header.samplingInterval = m_sampling.interval();
-    header.freqWeighting = frequencyWeightingText(reading.frequencyWeighting);
-    header.timeWeighting = timeWeightingText(reading.timeWeighting);
-    header.levelRange = levelRangeText(reading.range);
+    RealTimeHeader header = m_sampling.realTimeHeader();
     header.maxLevel = m_maxText;
     header.maxTime = m_maxTime;
     header.sel = SelNotComputed;
