@@ -168,6 +168,8 @@ bool MeasurementReader::readHeader()
         m_header = recordHeaderOf(kind, {});
         return true;
     }
+    // The kind holds even when a header line turns out damaged: the lines read so far are its.
+    m_header.kind = kind;
     m_headerLines << kindLine;
     while (m_index < h) {
         const std::optional<QByteArrayView> line = readLine();
