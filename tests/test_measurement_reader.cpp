@@ -25,6 +25,12 @@ using namespace slm;
 namespace
 {
 
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool SanitizedBuild = true;
+#else
+constexpr bool SanitizedBuild = false;
+#endif
+
 const QByteArray Title = "No.s\tDate Time\tdB\t\r\n";
 const QByteArray RealTime =
     "Real Time\r\n 1 \r\nA\r\nFAST\r\n80-140\r\n 71.5 \r\n2026/01/17 08:30:06\r\nXXX\r\nXXX\r\n";
@@ -209,7 +215,8 @@ void TestMeasurementReader::faults()
         QVERIFY2(r.err.isEmpty(), r.err.constData());
     if (!stdoutHas.isEmpty())
         QVERIFY2(r.out.contains(stdoutHas), r.out.left(300).constData());
-    if (how == Feed::BigCsv)
+    // The sanitizers' shadow memory makes the child's peak meaningless there.
+    if (how == Feed::BigCsv && !SanitizedBuild)
         QVERIFY2(childPeakKb() < 50 * 1024, qPrintable(QString::number(childPeakKb())));
     if (records < 0)
         return;

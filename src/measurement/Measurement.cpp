@@ -247,7 +247,8 @@ void Measurement::store(QByteArrayView number, QByteArrayView dateTime, QByteArr
             continue;
         }
         dst = putLength(dst, cells[c].size());
-        std::memcpy(dst, cells[c].data(), std::size_t(cells[c].size()));
+        if (!cells[c].isEmpty()) // an empty cell may have no data at all
+            std::memcpy(dst, cells[c].data(), std::size_t(cells[c].size()));
         dst += cells[c].size();
     }
     m_samples.push_back(sample);
