@@ -1,9 +1,14 @@
 #pragma once
 
 // What the benchmarks share: the best of a few timed rounds and the level texts of a full list.
+#include <QByteArray>
 #include <QElapsedTimer>
+#include <QProcess>
 #include <QString>
+#include <QStringList>
 #include <algorithm>
+#include <cstdio>
+#include <optional>
 
 namespace slm::bench
 {
@@ -17,6 +22,29 @@ template <class Work> double bestMs(Work work, int rounds = 5)
         timer.start();
         work();
         best = std::min(best, timer.nsecsElapsed() / 1e6);
+    }
+    return best;
+}
+
+// Best of five runs of a whole program, in seconds, with its standard output of the last run;
+// nothing (after its standard error is printed) when a run fails.
+inline std::optional<double> bestProcessSeconds(const QString& program, const QStringList& arguments,
+                                                QByteArray& out)
+{
+    double best = 1e300;
+    for (int round = 0; round < 5; ++round) {
+        QElapsedTimer timer;
+        timer.start();
+        QProcess p;
+        p.start(program, arguments);
+        p.waitForFinished(60000);
+        best = std::min(best, timer.nsecsElapsed() / 1e9);
+        out = p.readAllStandardOutput();
+        if (p.exitCode() != 0) {
+            std::fprintf(stderr, "%s failed: %s\n", qPrintable(program),
+                         p.readAllStandardError().constData());
+            return std::nullopt;
+        }
     }
     return best;
 }

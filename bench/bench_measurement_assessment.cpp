@@ -70,21 +70,11 @@ int main(int argc, char** argv)
 
     const QString program = QCoreApplication::applicationDirPath() + QStringLiteral("/slm-report");
     const QStringList arguments = {"--json", "--periods", "--dose", "niosh", "--events", "70", path};
-    double best = 1e300;
     QByteArray out;
-    for (int round = 0; round < 5; ++round) {
-        QElapsedTimer timer;
-        timer.start();
-        QProcess p;
-        p.start(program, arguments);
-        p.waitForFinished(60000);
-        best = std::min(best, timer.nsecsElapsed() / 1e9);
-        out = p.readAllStandardOutput();
-        if (p.exitCode() != 0) {
-            std::fprintf(stderr, "slm-report failed: %s\n", p.readAllStandardError().constData());
-            return 1;
-        }
-    }
+    const std::optional<double> measured = bench::bestProcessSeconds(program, arguments, out);
+    if (!measured)
+        return 1;
+    const double best = *measured;
     // The peak memory of a child forked from here would count this process's pages it shared until
     // it started the program: the program is started by a small one, /usr/bin/time, that reports it.
     double peakMb = -1;

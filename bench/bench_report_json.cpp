@@ -37,21 +37,12 @@ int main(int argc, char** argv)
         }
     }
     const QString program = QCoreApplication::applicationDirPath() + QStringLiteral("/slm-report");
-    double best = 1e300;
     QByteArray out;
-    for (int round = 0; round < 5; ++round) {
-        QElapsedTimer timer;
-        timer.start();
-        QProcess p;
-        p.start(program, {QStringLiteral("--json"), path});
-        p.waitForFinished(60000);
-        best = std::min(best, timer.nsecsElapsed() / 1e9);
-        out = p.readAllStandardOutput();
-        if (p.exitCode() != 0) {
-            std::fprintf(stderr, "slm-report failed: %s\n", p.readAllStandardError().constData());
-            return 1;
-        }
-    }
+    const std::optional<double> measured =
+        bench::bestProcessSeconds(program, {QStringLiteral("--json"), path}, out);
+    if (!measured)
+        return 1;
+    const double best = *measured;
     std::printf("slm-report --json, %d records (%.1f MB), whole process: %.3f s (target <= 0.4 s)\n", Records,
                 QFileInfo(path).size() / 1e6, best);
     std::printf("  %s\n", out.left(out.indexOf("\"l5\"")).simplified().constData());

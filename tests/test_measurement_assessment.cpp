@@ -19,10 +19,10 @@ namespace
 const double Unknown = std::nan("");
 
 // Runs of records "START COUNT LEVEL", separated by ";", each record dt after the one before.
-std::vector<RecordSample> records(const QString& spec, int dt)
+std::vector<RecordSample> records(const QString& runs, int dt)
 {
     std::vector<RecordSample> out;
-    for (const QString& run : spec.split(u';', Qt::SkipEmptyParts)) {
+    for (const QString& run : runs.split(u';', Qt::SkipEmptyParts)) {
         const QStringList f = run.trimmed().split(u' ');
         QDateTime t = QDateTime::fromString(f[0] + u' ' + f[1], QStringLiteral("yyyy/MM/dd HH:mm:ss"));
         t.setTimeSpec(Qt::UTC); // counted on the calendar: no clock change between records
@@ -97,7 +97,7 @@ void TestMeasurementAssessment::initTestCase()
 
 void TestMeasurementAssessment::dose_data()
 {
-    QTest::addColumn<QString>("spec");
+    QTest::addColumn<QString>("runs");
     QTest::addColumn<QString>("preset");
     QTest::addColumn<double>("dose");
     QTest::addColumn<double>("twa");
@@ -122,9 +122,9 @@ void TestMeasurementAssessment::dose_data()
 
 void TestMeasurementAssessment::dose()
 {
-    QFETCH(QString, spec);
+    QFETCH(QString, runs);
     QFETCH(QString, preset);
-    const std::vector<RecordSample> s = records(spec, 60);
+    const std::vector<RecordSample> s = records(runs, 60);
     const DoseResult d = noiseDose(s, 60.0, {}, *doseCriterionOf(preset), true);
     QFETCH(double, dose);
     QFETCH(double, twa);
@@ -152,7 +152,7 @@ void TestMeasurementAssessment::dailyExposure()
 
 void TestMeasurementAssessment::dayEveningNight_data()
 {
-    QTest::addColumn<QString>("spec");
+    QTest::addColumn<QString>("runs");
     QTest::addColumn<int>("rows");
     QTest::addColumn<double>("lday");
     QTest::addColumn<double>("levening");
@@ -176,16 +176,16 @@ void TestMeasurementAssessment::dayEveningNight_data()
 
 void TestMeasurementAssessment::dayEveningNight()
 {
-    QFETCH(QString, spec);
-    const std::vector<RecordSample> s = records(spec, 60);
+    QFETCH(QString, runs);
+    const std::vector<RecordSample> s = records(runs, 60);
     const DayTable t = dayEveningNightTable(s, 60.0, {}, PeriodSettings{});
     QFETCH(int, rows);
     QCOMPARE(int(t.days.size()), rows);
     const DayRow& d = t.days.front();
     QCOMPARE(d.date, QDate(1970, 1, 1)
-                         .daysTo(QDateTime::fromString(spec.left(10), "yyyy/MM/dd")
+                         .daysTo(QDateTime::fromString(runs.left(10), "yyyy/MM/dd")
                                      .date()
-                                     .addDays(spec.mid(11, 2).toInt() < 7 ? -1 : 0)));
+                                     .addDays(runs.mid(11, 2).toInt() < 7 ? -1 : 0)));
     QFETCH(double, lday);
     QFETCH(double, levening);
     QFETCH(double, lnight);
