@@ -111,9 +111,17 @@ AssessmentFileRead parseAssessmentFile(const QByteArray& bytes, const QString& p
         e.unknownKeys = o;
         r.file.exclusions.push_back(e);
     }
+    const QJsonValue details = top.value(u"details");
+    if (!details.isUndefined() && !details.isObject())
+        return fail(QStringLiteral("\"details\" is not an object."));
+    QString detailsError;
+    r.file.details = detailsOfJson(details.toObject(), &detailsError);
+    if (!detailsError.isEmpty())
+        return fail(detailsError);
     top.remove(u"format");
     top.remove(u"version");
     top.remove(u"exclusions");
+    top.remove(u"details");
     r.file.unknownKeys = top;
     return r;
 }
@@ -147,6 +155,9 @@ QByteArray assessmentFileBytes(const AssessmentFile& file)
         list.append(o);
     }
     top.insert(u"exclusions", list);
+    const QJsonObject details = detailsJson(file.details);
+    if (!details.isEmpty())
+        top.insert(u"details", details);
     return QJsonDocument(top).toJson(QJsonDocument::Indented);
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "measurement/AssessmentDetails.h"
 #include "measurement/AssessmentExclusions.h"
 
 #include <QByteArray>
@@ -10,7 +11,8 @@
 // The assessment file kept beside a record file, never in it: NAME.assessment.json next to NAME.
 //
 //   {"format": "slm-assessment", "version": 1,
-//    "exclusions": [{"start": "2026-03-01T10:00:00+01:00", "end": "...", "reason": "..."}]}
+//    "exclusions": [{"start": "2026-03-01T10:00:00+01:00", "end": "...", "reason": "..."}],
+//    "details": {"site": "...", "instrument": {"model": "..."}, "calibration": {"before": 94.0}, ...}}
 //
 // Keys this program does not know, at the top or in an exclusion, are kept when it rewrites the
 // file; the file is replaced as a whole; a damaged file is never overwritten unless asked.
@@ -25,6 +27,7 @@ struct AssessmentExclusion {
 
 struct AssessmentFile {
     std::vector<AssessmentExclusion> exclusions;
+    AssessmentDetails details;
     QJsonObject unknownKeys;
 
     std::vector<Exclusion> spans() const;

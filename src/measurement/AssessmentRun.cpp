@@ -1,0 +1,42 @@
+#include "measurement/AssessmentRun.h"
+
+#include "measurement/RecordFileFormat.h"
+
+namespace slm
+{
+
+std::span<const DosePreset> dosePresets()
+{
+    static constexpr DosePreset presets[] = {
+        {"OSHA PEL", "osha-pel"},
+        {"OSHA HC", "osha-hc"},
+        {"NIOSH", "niosh"},
+        {"ISO 9612", "iso"},
+    };
+    return presets;
+}
+
+AssessmentResults assessSamples(std::span<const RecordSample> samples, std::optional<double> interval,
+                                std::optional<bool> aWeighted, std::span<const Exclusion> exclusions,
+                                const AssessmentSettings& settings)
+{
+    AssessmentResults r;
+    r.excludedSpans = exclusionClockSpans(exclusions);
+    const ExclusionMask mask(samples, r.excludedSpans);
+    r.excluded = mask.count();
+    r.figures = figuresOfSamples(samples, interval, mask, settings.resolution);
+    r.hours = hourlyTable(samples, interval, mask);
+    r.days = dayEveningNightTable(samples, interval, mask, settings.periods);
+    r.dose = noiseDose(samples, interval, mask, settings.dose, aWeighted);
+    r.events = noiseEvents(samples, interval, mask, settings.events);
+    return r;
+}
+
+std::optional<bool> aWeightedOf(const RecordHeader& header)
+{
+    if (header.kind == RecordFileKind::List)
+        return std::nullopt;
+    return header.text(HeaderField::FreqWeighting).trimmed() == u"A";
+}
+
+} // namespace slm
