@@ -86,6 +86,8 @@ private slots:
     void assessmentFile_data();
     void assessmentFile();
     void assessmentFileKeepsWhatItDoesNotKnow();
+    void calibrationDrift_data();
+    void calibrationDrift();
 };
 
 void TestMeasurementAssessment::initTestCase()
@@ -312,6 +314,11 @@ void TestMeasurementAssessment::assessmentFile_data()
     QTest::newRow("time without offset")
         << head + R"({"start": "2026-03-01T10:00:00", "end": "2026-03-01T11:00:00+01:00"}]})"
         << "exclusion 1: \"start\" is not an ISO 8601 time with its offset";
+    QTest::newRow("details not an object") << head + R"(], "details": [1]})"
+                                           << "\"details\" is not an object";
+    QTest::newRow("a level that is not a number")
+        << head + R"(], "details": {"calibration": {"before": "94 dB"}}})"
+        << "\"details.calibration.before\" is not a level in dB";
     QTest::newRow("sound") << head +
                                   R"({"start": "2026-03-01T09:00:00Z", "end": "2026-03-01T10:00:00+01:00"}]})"
                            << "";
@@ -338,18 +345,25 @@ void TestMeasurementAssessment::assessmentFileKeepsWhatItDoesNotKnow()
     QFile out(path);
     QVERIFY(out.open(QIODevice::WriteOnly));
     out.write(R"({"format": "slm-assessment", "version": 1, "site": {"name": "north"},
+                 "details": {"site": "Yard", "instrument": {"model": "M1", "mic": "x"}, "calibration": {"after": 94.2}},
                  "exclusions": [{"start": "2026-03-01T10:00:00+01:00", "end": "2026-03-01T10:05:00+01:00",
                                  "reason": "truck", "by": "ann"}]})");
     out.close();
     AssessmentFileRead r = readAssessmentFile(path);
     QCOMPARE(r.error, QString());
     r.file.exclusions.front().span.reason = "lorry";
+    QCOMPARE(r.file.details.site, QStringLiteral("Yard"));
+    QCOMPARE(r.file.details.calibrationAfter, std::optional<double>(94.2));
+    r.file.details.calibrationBefore = 94.0;
     QCOMPARE(writeAssessmentFile(path, r.file), QString());
     const AssessmentFileRead back = readAssessmentFile(path);
     QCOMPARE(back.file.unknownKeys.value("site").toObject().value("name").toString(),
              QStringLiteral("north"));
     QCOMPARE(back.file.exclusions.front().unknownKeys.value("by").toString(), QStringLiteral("ann"));
     QCOMPARE(back.file.exclusions.front().span.reason, QStringLiteral("lorry"));
+    QCOMPARE(back.file.details, r.file.details);
+    QCOMPARE(back.file.details.unknownKeys.value("instrument").toObject().value("mic").toString(),
+             QStringLiteral("x"));
     QCOMPARE(isoTimeText(back.file.exclusions.front().span.end), QStringLiteral("2026-03-01T10:05:00+01:00"));
 
     // A damaged file is left as it is unless replacing it is asked for.
@@ -359,6 +373,30 @@ void TestMeasurementAssessment::assessmentFileKeepsWhatItDoesNotKnow()
     QVERIFY(writeAssessmentFile(path, r.file).contains("left as it is"));
     QCOMPARE(QFile(path).size(), qint64(9));
     QCOMPARE(writeAssessmentFile(path, r.file, true), QString());
+}
+
+void TestMeasurementAssessment::calibrationDrift_data()
+{
+    QTest::addColumn<double>("before");
+    QTest::addColumn<double>("after"); // negative: not given
+    QTest::addColumn<bool>("tooLarge");
+    QTest::newRow("0.6 up") << 94.0 << 94.6 << true;
+    QTest::newRow("0.6 down") << 94.3 << 93.7 << true;
+    QTest::newRow("0.5 is still valid") << 94.0 << 94.5 << false;
+    QTest::newRow("0.5 down is still valid") << 94.0 << 93.5 << false;
+    QTest::newRow("after not given") << 94.0 << -1.0 << false;
+}
+
+void TestMeasurementAssessment::calibrationDrift()
+{
+    QFETCH(double, before);
+    QFETCH(double, after);
+    QFETCH(bool, tooLarge);
+    AssessmentDetails d;
+    d.calibrationBefore = before;
+    if (after >= 0)
+        d.calibrationAfter = after;
+    QCOMPARE(calibrationDriftTooLarge(d), tooLarge);
 }
 
 QTEST_GUILESS_MAIN(TestMeasurementAssessment)

@@ -21,7 +21,9 @@ QString number(double v)
 
 QString hhmm(int seconds)
 {
-    return QStringLiteral("%1:%2").arg(seconds / 3600, 2, 10, QChar(u'0')).arg(seconds / 60 % 60, 2, 10, QChar(u'0'));
+    return QStringLiteral("%1:%2")
+        .arg(seconds / 3600, 2, 10, QChar(u'0'))
+        .arg(seconds / 60 % 60, 2, 10, QChar(u'0'));
 }
 
 QString percentText(std::optional<double> v)
@@ -114,16 +116,16 @@ TextTable percentileTable(const LevelFigures& f)
 
 TextTable hoursTable(const AssessmentResults& r)
 {
-    TextTable t{{QStringLiteral("Hour"), QStringLiteral("Leq"), QStringLiteral("Lmax"), QStringLiteral("Lmin"),
-                 QStringLiteral("L10"), QStringLiteral("L50"), QStringLiteral("L90"), QStringLiteral("Levels"),
-                 QStringLiteral("Coverage %"), QStringLiteral("Excluded")},
+    TextTable t{{QStringLiteral("Hour"), QStringLiteral("Leq"), QStringLiteral("Lmax"),
+                 QStringLiteral("Lmin"), QStringLiteral("L10"), QStringLiteral("L50"), QStringLiteral("L90"),
+                 QStringLiteral("Levels"), QStringLiteral("Coverage %"), QStringLiteral("Excluded")},
                 {},
                 {false, true, true, true, true, true, true, true, true, true}};
     t.rows.reserve(qsizetype(r.hours.size()));
     for (const HourRow& h : r.hours)
-        t.rows.append({clockTimeText(h.start).left(16), levelText(h.leq), levelText(h.lmax), levelText(h.lmin),
-                       levelText(h.l10), levelText(h.l50), levelText(h.l90), QString::number(h.levels),
-                       levelText(h.coverage), QString::number(h.excluded)});
+        t.rows.append({clockTimeText(h.start).left(16), levelText(h.leq), levelText(h.lmax),
+                       levelText(h.lmin), levelText(h.l10), levelText(h.l50), levelText(h.l90),
+                       QString::number(h.levels), levelText(h.coverage), QString::number(h.excluded)});
     return t;
 }
 
@@ -200,8 +202,8 @@ TextTable doseTable(const DoseResult& d)
 TextTable eventsTable(const AssessmentResults& r)
 {
     TextTable t{{QStringLiteral("No."), QStringLiteral("Start"), QStringLiteral("Duration"),
-                 QStringLiteral("Max time"), QStringLiteral("Lmax"), QStringLiteral("Leq"), QStringLiteral("SEL"),
-                 QStringLiteral("Note")},
+                 QStringLiteral("Max time"), QStringLiteral("Lmax"), QStringLiteral("Leq"),
+                 QStringLiteral("SEL"), QStringLiteral("Note")},
                 {},
                 {true, false, true, false, true, true, true, false}};
     if (!r.events)
@@ -221,16 +223,19 @@ QString eventsCaption(const AssessmentResults& r)
         return QStringLiteral("Events are unknown: the interval between records is unknown.");
     const EventSummary& e = *r.events;
     const auto count = qsizetype(e.events.size());
-    return QStringLiteral("%1 %2, %3 in events, %4 per hour (threshold %5 dB, minimum %6 s, continuation %7 s)")
+    return QStringLiteral(
+               "%1 %2, %3 in events, %4 per hour (threshold %5 dB, minimum %6 s, continuation %7 s)")
         .arg(count)
-        .arg(count == 1 ? QStringLiteral("event") : QStringLiteral("events"), durationText(e.timeInEventsSeconds),
-             levelText(e.perHour), number(e.settings.threshold), number(e.settings.minDurationSeconds),
-             number(e.settings.continuationSeconds));
+        .arg(count == 1 ? QStringLiteral("event") : QStringLiteral("events"),
+             durationText(e.timeInEventsSeconds), levelText(e.perHour), number(e.settings.threshold),
+             number(e.settings.minDurationSeconds), number(e.settings.continuationSeconds));
 }
 
 TextTable exclusionsTable(std::span<const Exclusion> exclusions)
 {
-    TextTable t{{QStringLiteral("Start"), QStringLiteral("End"), QStringLiteral("Reason")}, {}, {false, false, false}};
+    TextTable t{{QStringLiteral("Start"), QStringLiteral("End"), QStringLiteral("Reason")},
+                {},
+                {false, false, false}};
     for (const Exclusion& e : exclusions)
         t.rows.append({localTimeText(e.start), localTimeText(e.end), e.reason});
     return t;
@@ -239,7 +244,9 @@ TextTable exclusionsTable(std::span<const Exclusion> exclusions)
 TextTable detailsTable(const AssessmentDetails& d)
 {
     TextTable t{{QStringLiteral("Detail"), QStringLiteral("Value")}, {}, {false, false}};
-    auto db = [](std::optional<double> v) { return v ? QString::number(*v, 'f', 1) + QStringLiteral(" dB") : QString(); };
+    auto db = [](std::optional<double> v) {
+        return v ? QString::number(*v, 'f', 1) + QStringLiteral(" dB") : QString();
+    };
     addPair(t, QStringLiteral("Site"), d.site);
     addPair(t, QStringLiteral("Address or coordinates"), d.address);
     addPair(t, QStringLiteral("Operator"), d.operatorName);
@@ -254,14 +261,16 @@ TextTable detailsTable(const AssessmentDetails& d)
     addPair(t, QStringLiteral("Calibration check after"), db(d.calibrationAfter));
     if (d.calibrationBefore && d.calibrationAfter)
         addPair(t, QStringLiteral("Calibration drift"),
-                QString::number(std::abs(*d.calibrationAfter - *d.calibrationBefore), 'f', 1) + QStringLiteral(" dB"));
+                QString::number(std::abs(*d.calibrationAfter - *d.calibrationBefore), 'f', 1) +
+                    QStringLiteral(" dB"));
     addPair(t, QStringLiteral("Weather and conditions"), d.conditions);
     return t;
 }
 
 QString periodsCaption(const PeriodSettings& p)
 {
-    return QStringLiteral("Day %1, evening %2, night %3 (Ldn night %4); a period below %5 % coverage is unknown")
+    return QStringLiteral(
+               "Day %1, evening %2, night %3 (Ldn night %4); a period below %5 % coverage is unknown")
         .arg(hhmm(p.dayStart), hhmm(p.eveningStart), hhmm(p.nightStart), hhmm(p.ldnNightStart),
              number(p.coveragePercent));
 }
