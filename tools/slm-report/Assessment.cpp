@@ -1,6 +1,8 @@
 #include "Assessment.h"
 
+#include "measurement/AssessmentRun.h"
 #include "measurement/MeasurementReader.h"
+#include "report/AssessmentReport.h"
 
 #include <QDir>
 #include <QFile>
@@ -591,6 +593,8 @@ QString checkAssessmentOptions(const AssessmentOptions& o, const ReportOptions& 
         return QStringLiteral("--json and --csv cannot be given together.");
     if (report.output == ReportOptions::Output::Csv)
         return QStringLiteral("--csv is given twice.");
+    if (report.output == ReportOptions::Output::Pdf)
+        return QStringLiteral("--pdf and --csv cannot be given together.");
     if (report.files.size() != 1)
         return QStringLiteral("--csv takes exactly one file.");
     return {};
@@ -815,6 +819,39 @@ AssessedFile assessFile(const QByteArray& encodedPath, LnResolution resolution, 
     else
         r.assessmentText = textTables(t, o, file.interval, times);
     return a;
+}
+
+QString writePdfReportOfFile(const QByteArray& encodedPath, const QString& pdfPath, LnResolution resolution,
+                             const AssessmentOptions& o, const std::optional<AssessmentFile>& exclusions)
+{
+    const QString path = QFile::decodeName(encodedPath);
+    // The file's own assessment file says how it was measured, whichever exclusions apply.
+    AssessmentFileRead own = readAssessmentFile(assessmentFilePath(path));
+    if (!own.error.isEmpty())
+        return own.error;
+    const RecordSamplesOfFile file = readRecordSamplesOfFile(encodedPath);
+    if (!file.error.isEmpty())
+        return file.error;
+
+    AssessmentSettings settings;
+    settings.periods = o.periodSettings;
+    if (o.dose)
+        settings.dose = *o.dose;
+    if (o.events)
+        settings.events = *o.events;
+    settings.resolution = resolution;
+    AssessmentReportInput input;
+    input.fileName = path;
+    input.header = recordHeaderOf(file.kind, file.header);
+    input.samples = file.samples;
+    input.interval = file.interval;
+    if (!o.noExclusions)
+        input.exclusions = (exclusions ? *exclusions : own.file).spans();
+    input.details = own.file.details.isEmpty() && exclusions ? exclusions->details : own.file.details;
+    input.settings = settings;
+    input.results =
+        assessSamples(file.samples, file.interval, aWeightedOf(input.header), input.exclusions, settings);
+    return writeAssessmentReport(pdfPath, input).error;
 }
 
 } // namespace slm

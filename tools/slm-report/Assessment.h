@@ -72,4 +72,11 @@ AssessedFile assessFile(const QByteArray& encodedPath, LnResolution resolution,
                         const AssessmentOptions& options, const std::optional<AssessmentFile>& exclusions,
                         ReportOptions::Output output = ReportOptions::Output::Text);
 
+// The measurement report of one file as a PDF at `pdfPath`, with the exclusions that apply to it
+// and the details of its own assessment file (or, when it has none, of the one given with
+// --exclusions). "" when written; else what went wrong, and no file was written.
+QString writePdfReportOfFile(const QByteArray& encodedPath, const QString& pdfPath, LnResolution resolution,
+                             const AssessmentOptions& options,
+                             const std::optional<AssessmentFile>& exclusions);
+
 } // namespace slm

@@ -116,6 +116,7 @@ ReportOptions parseArguments(const QStringList& arguments, const QList<QByteArra
     };
     bool json = false;
     bool csv = false;
+    bool pdf = false;
     for (int i = 0; i < arguments.size(); ++i) {
         const QString& a = arguments[i];
         if (a == u"--help" || a == u"-h") {
@@ -124,6 +125,14 @@ ReportOptions parseArguments(const QStringList& arguments, const QList<QByteArra
             json = true;
         } else if (a == u"--csv") {
             csv = true;
+        } else if (a == u"--pdf" || a.startsWith(u"--pdf=")) {
+            if (a.contains(u'='))
+                o.pdfFile = a.section(u'=', 1);
+            else if (i + 1 < arguments.size())
+                o.pdfFile = arguments[++i];
+            if (o.pdfFile.isEmpty())
+                o.error = QStringLiteral("--pdf needs the file to write.");
+            pdf = true;
         } else if (a == u"--resolution" || a.startsWith(u"--resolution=")) {
             QString value;
             if (a.contains(u'='))
@@ -152,12 +161,17 @@ ReportOptions parseArguments(const QStringList& arguments, const QList<QByteArra
         return o;
     if (json && csv)
         o.error = QStringLiteral("--json and --csv cannot be given together.");
+    else if (pdf && (json || csv))
+        o.error = QStringLiteral("--pdf cannot be given with --json or --csv.");
     else if (o.files.isEmpty())
         o.error = QStringLiteral("no file given.");
     else if (csv && o.files.size() != 1)
         o.error = QStringLiteral("--csv takes exactly one file.");
+    else if (pdf && o.files.size() != 1)
+        o.error = QStringLiteral("--pdf takes exactly one file.");
     o.output = json  ? ReportOptions::Output::Json
                : csv ? ReportOptions::Output::Csv
+               : pdf ? ReportOptions::Output::Pdf
                      : ReportOptions::Output::Text;
     return o;
 }
