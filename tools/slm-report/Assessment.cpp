@@ -1,8 +1,6 @@
 #include "Assessment.h"
 
-#include "measurement/AssessmentRun.h"
 #include "measurement/MeasurementReader.h"
-#include "report/AssessmentReport.h"
 
 #include <QDir>
 #include <QFile>
@@ -821,37 +819,35 @@ AssessedFile assessFile(const QByteArray& encodedPath, LnResolution resolution, 
     return a;
 }
 
-QString writePdfReportOfFile(const QByteArray& encodedPath, const QString& pdfPath, LnResolution resolution,
-                             const AssessmentOptions& o, const std::optional<AssessmentFile>& exclusions)
+CommandLine parseCommandLine(int argc, char** argv)
 {
-    const QString path = QFile::decodeName(encodedPath);
-    // The file's own assessment file says how it was measured, whichever exclusions apply.
-    AssessmentFileRead own = readAssessmentFile(assessmentFilePath(path));
-    if (!own.error.isEmpty())
-        return own.error;
-    const RecordSamplesOfFile file = readRecordSamplesOfFile(encodedPath);
-    if (!file.error.isEmpty())
-        return file.error;
+    CommandLine c;
+    QList<QByteArray> arguments;
+    for (int i = 1; i < argc; ++i)
+        arguments << QByteArray(argv[i]);
+    QString assessmentError;
+    const QList<QByteArray> rest = takeAssessmentArguments(arguments, c.assessment, assessmentError);
+    c.report = parseReportArguments(rest);
+    // The assessment options' own faults come first: the rest of the line was not read past them.
+    if (!c.report.help && !assessmentError.isEmpty())
+        c.report.error = assessmentError;
+    else if (!c.report.help && c.report.error.isEmpty())
+        c.report.error = checkAssessmentOptions(c.assessment, c.report);
+    return c;
+}
 
-    AssessmentSettings settings;
-    settings.periods = o.periodSettings;
-    if (o.dose)
-        settings.dose = *o.dose;
-    if (o.events)
-        settings.events = *o.events;
-    settings.resolution = resolution;
-    AssessmentReportInput input;
-    input.fileName = path;
-    input.header = recordHeaderOf(file.kind, file.header);
-    input.samples = file.samples;
-    input.interval = file.interval;
-    if (!o.noExclusions)
-        input.exclusions = (exclusions ? *exclusions : own.file).spans();
-    input.details = own.file.details.isEmpty() && exclusions ? exclusions->details : own.file.details;
-    input.settings = settings;
-    input.results =
-        assessSamples(file.samples, file.interval, aWeightedOf(input.header), input.exclusions, settings);
-    return writeAssessmentReport(pdfPath, input).error;
+QString readExclusionsOption(const AssessmentOptions& options, std::optional<AssessmentFile>& exclusions)
+{
+    exclusions.reset();
+    if (options.exclusionsFile.isEmpty())
+        return {};
+    AssessmentFileRead read = readAssessmentFile(options.exclusionsFile);
+    if (!read.exists)
+        read.error = QStringLiteral("%1: no such file.").arg(options.exclusionsFile);
+    if (!read.error.isEmpty())
+        return read.error;
+    exclusions = std::move(read.file);
+    return {};
 }
 
 } // namespace slm

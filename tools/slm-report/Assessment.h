@@ -72,11 +72,15 @@ AssessedFile assessFile(const QByteArray& encodedPath, LnResolution resolution,
                         const AssessmentOptions& options, const std::optional<AssessmentFile>& exclusions,
                         ReportOptions::Output output = ReportOptions::Output::Text);
 
-// The measurement report of one file as a PDF at `pdfPath`, with the exclusions that apply to it
-// and the details of its own assessment file (or, when it has none, of the one given with
-// --exclusions). "" when written; else what went wrong, and no file was written.
-QString writePdfReportOfFile(const QByteArray& encodedPath, const QString& pdfPath, LnResolution resolution,
-                             const AssessmentOptions& options,
-                             const std::optional<AssessmentFile>& exclusions);
+// The command line as slm-report and its PDF writer read it: `report.error` holds the first fault.
+struct CommandLine {
+    ReportOptions report;
+    AssessmentOptions assessment;
+};
+CommandLine parseCommandLine(int argc, char** argv);
+
+// The file given with --exclusions, read before anything is written; "" when it was read or none
+// was given, else what is wrong with it.
+QString readExclusionsOption(const AssessmentOptions& options, std::optional<AssessmentFile>& exclusions);
 
 } // namespace slm

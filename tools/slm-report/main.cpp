@@ -3,11 +3,11 @@
 #include "Report.h"
 
 #include <QCoreApplication>
-#include <QGuiApplication>
+#include <QFileInfo>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <memory>
+#include <unistd.h>
 
 using namespace slm;
 
@@ -55,17 +55,25 @@ void complain(const QString& text)
     std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stderr);
 }
 
-// Whether the command line asks for the PDF report (before any "--").
-bool asksForPdf(int argc, char** argv)
+// The PDF report is drawn by slm-report-pdf, beside this program in the build and in the
+// package's libexec folder once installed: the same command line goes over to it, with this
+// process's standard streams, and its status is this program's. Only on failure does this return.
+int handOverToPdfWriter(char** argv)
 {
-    for (int i = 1; i < argc; ++i) {
-        const QByteArrayView a(argv[i]);
-        if (a == "--")
-            return false;
-        if (a == "--pdf" || a.startsWith("--pdf="))
-            return true;
+    const QString here = QCoreApplication::applicationDirPath();
+    for (const QString& candidate :
+         {here + QStringLiteral("/slm-report-pdf"), here + QStringLiteral("/" SLM_PDF_WRITER_FROM_BIN)}) {
+        if (QFileInfo(candidate).isExecutable()) {
+            const QByteArray program = QFile::encodeName(candidate);
+            argv[0] = const_cast<char*>(program.constData());
+            ::execv(program.constData(), argv);
+            complain(QStringLiteral("%1 could not be started: %2")
+                         .arg(candidate, QString::fromLocal8Bit(std::strerror(errno))));
+            return 1;
+        }
     }
-    return false;
+    complain(QStringLiteral("the PDF writer slm-report-pdf was not found beside %1.").arg(here));
+    return 1;
 }
 
 // The last word on the output: everything flushed, or a message and status 1.
@@ -86,28 +94,10 @@ int finish(Output& out, int status)
 
 int main(int argc, char** argv)
 {
-    // The PDF report draws text and paths, which takes the painting library; it runs without a
-    // display, so the platform is the offscreen one whatever the session has. Every other output
-    // stays with the core library and starts as fast as before.
-    std::unique_ptr<QCoreApplication> app;
-    if (asksForPdf(argc, argv)) {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-        app = std::make_unique<QGuiApplication>(argc, argv);
-    } else {
-        app = std::make_unique<QCoreApplication>(argc, argv);
-    }
-    QList<QByteArray> arguments;
-    for (int i = 1; i < argc; ++i)
-        arguments << QByteArray(argv[i]);
-    AssessmentOptions assessment;
-    QString assessmentError;
-    const QList<QByteArray> rest = takeAssessmentArguments(arguments, assessment, assessmentError);
-    ReportOptions options = parseReportArguments(rest);
-    // The assessment options' own faults come first: the rest of the line was not read past them.
-    if (!options.help && !assessmentError.isEmpty())
-        options.error = assessmentError;
-    else if (!options.help && options.error.isEmpty())
-        options.error = checkAssessmentOptions(assessment, options);
+    QCoreApplication app(argc, argv);
+    const CommandLine command = parseCommandLine(argc, argv);
+    const ReportOptions& options = command.report;
+    const AssessmentOptions& assessment = command.assessment;
     Output out;
     if (options.help) {
         out.write(reportUsageText().toUtf8());
@@ -119,27 +109,15 @@ int main(int argc, char** argv)
         return 2;
     }
 
+    if (options.output == ReportOptions::Output::Pdf)
+        return handOverToPdfWriter(argv);
+
     // An exclusions file given for all files is read before anything is written.
     std::optional<AssessmentFile> exclusions;
-    if (!assessment.exclusionsFile.isEmpty()) {
-        AssessmentFileRead read = readAssessmentFile(assessment.exclusionsFile);
-        if (!read.exists)
-            read.error = QStringLiteral("%1: no such file.").arg(assessment.exclusionsFile);
-        if (!read.error.isEmpty()) {
-            complain(read.error);
-            return 1;
-        }
-        exclusions = std::move(read.file);
-    }
-
-    if (options.output == ReportOptions::Output::Pdf) {
-        const QString error = writePdfReportOfFile(options.encodedFiles.first(), options.pdfFile,
-                                                   options.resolution, assessment, exclusions);
-        if (!error.isEmpty()) {
-            complain(error);
-            return 1;
-        }
-        return finish(out, 0);
+    const QString exclusionsError = readExclusionsOption(assessment, exclusions);
+    if (!exclusionsError.isEmpty()) {
+        complain(exclusionsError);
+        return 1;
     }
 
     if (assessment.csvTable != AssessmentOptions::Table::None) {
