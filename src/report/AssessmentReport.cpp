@@ -122,6 +122,7 @@ void compose(PageFlow& flow, const AssessmentReportInput& in)
     flow.block(plotHeight, [&](QPainter& p, const QRectF& area) {
         report::paintLevelPlot(p, area, flow.mm(1), drawing, plot);
     });
+    flow.space(1.5);
     QString legend =
         QStringLiteral("Levels in dB against the records' clock time, excluded records included. "
                        "Shaded: the excluded spans, with their reasons where there is room.");
@@ -138,6 +139,7 @@ void compose(PageFlow& flow, const AssessmentReportInput& in)
     flow.block(histogramHeight, [&](QPainter& p, const QRectF& area) {
         report::paintLevelHistogram(p, area, flow.mm(1), drawing, r.figures.ln);
     });
+    flow.space(1.5);
     flow.paragraph(QStringLiteral("The share of the levels not excluded in each %1 class; Ln is the level "
                                   "exceeded n % of the time.")
                        .arg(r.figures.ln.resolution == LnResolution::TenthDb ? QStringLiteral("0.1 dB")

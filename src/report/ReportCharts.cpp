@@ -100,7 +100,9 @@ void paintLevelPlot(QPainter& p, const QRectF& area, double mm, const QFont& fon
     for (double y = yLo; y <= yHi + 1e-9; y += yStep)
         p.drawLine(QPointF(plot.left(), yOf(y)), QPointF(plot.right(), yOf(y)));
     const double span = x1 - x0;
-    const double xStep = stepFor(span, std::max(2.0, plot.width() / (24 * mm)),
+    // As many ticks as their labels leave room for: a date (the widest label) and a gap each.
+    const double labelRoom = m.horizontalAdvance(QStringLiteral("2026-03-02")) + 2.5 * mm;
+    const double xStep = stepFor(span, std::max(2.0, plot.width() / labelRoom),
                                  {1,   2,    5,    10,   15,    30,    60,    120,   300,    600,
                                   900, 1800, 3600, 7200, 10800, 21600, 43200, 86400, 172800, 604800});
     std::vector<double> ticks;
