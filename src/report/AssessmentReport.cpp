@@ -49,6 +49,8 @@ QString measuredText(std::span<const RecordSample> samples)
             last = std::max(last, s.time);
         }
     }
+    if (samples.empty())
+        return QStringLiteral("Measured: the measurement holds no records.");
     if (first > last)
         return QStringLiteral("Measured: the records carry no readable time.");
     return QStringLiteral("Measured from %1 to %2 (first and last record)")
@@ -111,8 +113,19 @@ void compose(PageFlow& flow, const AssessmentReportInput& in)
     flow.table(figures, QStringLiteral("Figures"), TableWidth::Natural);
     flow.paragraph(QStringLiteral("Computed %1.").arg(assessedBasisText(r.figures, r.excluded)), small);
 
-    const double plotHeight = flow.mm(92);
-    flow.heading(QStringLiteral("Levels against time"), plotHeight);
+    // The plot keeps its legend on its page; at this height it follows a full title block on the
+    // first page.
+    const double plotHeight = flow.mm(74);
+    QString legend =
+        QStringLiteral("Levels in dB against the records' clock time, excluded records included. "
+                       "Shaded: the excluded spans, with their reasons where there is room.");
+    if (r.events)
+        legend +=
+            QStringLiteral(" Marks along the top: the events at or above %1 dB (dashed), numbered as in "
+                           "the events table.")
+                .arg(QString::number(r.events->settings.threshold, 'g', 6));
+    flow.heading(QStringLiteral("Levels against time"),
+                 plotHeight + flow.mm(1.5) + flow.paragraphHeight(legend, small));
     report::LevelPlotInput plot;
     plot.samples = in.samples;
     plot.interval = in.interval;
@@ -123,14 +136,6 @@ void compose(PageFlow& flow, const AssessmentReportInput& in)
         report::paintLevelPlot(p, area, flow.mm(1), drawing, plot);
     });
     flow.space(1.5);
-    QString legend =
-        QStringLiteral("Levels in dB against the records' clock time, excluded records included. "
-                       "Shaded: the excluded spans, with their reasons where there is room.");
-    if (r.events)
-        legend +=
-            QStringLiteral(" Marks along the top: the events at or above %1 dB (dashed), numbered as in "
-                           "the events table.")
-                .arg(QString::number(r.events->settings.threshold, 'g', 6));
     flow.paragraph(legend, small, Quiet);
 
     const double histogramHeight = flow.mm(58);

@@ -69,10 +69,9 @@ void paintLevelPlot(QPainter& p, const QRectF& area, double mm, const QFont& fon
     const double dt = in.interval && *in.interval > 0 ? *in.interval : 0;
     const double x0 = double(t0);
     const double x1 = std::max(double(t1) + dt, x0 + 1);
-    double yLo = std::floor(lo / 10) * 10;
-    double yHi = std::max(std::ceil(hi / 10) * 10, yLo + 20);
-    if (hi >= yHi)
-        yHi += 10;
+    // Whole tens with at least a decibel to spare, so no level runs along the frame.
+    const double yLo = std::floor((lo - 1) / 10) * 10;
+    const double yHi = std::max(std::ceil((hi + 1) / 10) * 10, yLo + 20);
 
     const QFontMetricsF m(font, p.device());
     const double line = m.lineSpacing();

@@ -20,7 +20,7 @@ constexpr double FootBaselineFromEdge = 11;
 
 constexpr double CellPadding = 1.5;  // mm left and right of a cell's text
 constexpr double CellVPadding = 0.6; // mm above and below
-constexpr double HeadingSpace = 5;   // mm above a heading
+constexpr double HeadingSpace = 4.5; // mm above a heading
 constexpr double TableFontPoints[] = {8.0, 7.5, 7.0, 6.5, 6.0};
 constexpr double NarrowestFreeText = 35; // mm: below this a table is set in a smaller type instead
 
