@@ -3,6 +3,7 @@
 #include "Report.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFileInfo>
 #include <cerrno>
 #include <cstdio>
@@ -61,8 +62,9 @@ void complain(const QString& text)
 int handOverToPdfWriter(char** argv)
 {
     const QString here = QCoreApplication::applicationDirPath();
-    for (const QString& candidate :
-         {here + QStringLiteral("/slm-report-pdf"), here + QStringLiteral("/" SLM_PDF_WRITER_FROM_BIN)}) {
+    const QStringList candidates = {here + QStringLiteral("/slm-report-pdf"),
+                                    QDir::cleanPath(here + QStringLiteral("/" SLM_PDF_WRITER_FROM_BIN))};
+    for (const QString& candidate : candidates) {
         if (QFileInfo(candidate).isExecutable()) {
             const QByteArray program = QFile::encodeName(candidate);
             argv[0] = const_cast<char*>(program.constData());
@@ -72,7 +74,8 @@ int handOverToPdfWriter(char** argv)
             return 1;
         }
     }
-    complain(QStringLiteral("the PDF writer slm-report-pdf was not found beside %1.").arg(here));
+    complain(QStringLiteral("the PDF writer was not found (looked for %1).")
+                 .arg(candidates.join(QStringLiteral(" and "))));
     return 1;
 }
 
