@@ -5,6 +5,8 @@ include(GNUInstallDirs)
 set(slm_installed_programs slm-panel slm-sim)
 if(TARGET slm-report)
   list(APPEND slm_installed_programs slm-report)
+  # slm-report's PDF writer: a program slm-report starts, not one for the command line.
+  install(TARGETS slm-report-pdf RUNTIME DESTINATION ${CMAKE_INSTALL_LIBEXECDIR}/slm-panel)
 endif()
 if(TARGET slm-station)
   list(APPEND slm_installed_programs slm-station)

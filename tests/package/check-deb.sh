@@ -22,7 +22,7 @@ expected=(
   usr/share/icons/hicolor/scalable/apps/slm-panel.svg
   usr/share/doc/slm-panel/copyright
 )
-[ -x "$build/bin/slm-report" ] && expected+=(usr/bin/slm-report)
+[ -x "$build/bin/slm-report" ] && expected+=(usr/bin/slm-report usr/libexec/slm-panel/slm-report-pdf)
 expected+=(usr/share/man/man1/slm-panel.1 usr/share/man/man1/slm-report.1 usr/share/man/man1/slm-sim.1)
 if [ -x "$build/bin/slm-station" ]; then
   expected+=(usr/bin/slm-station usr/lib/systemd/system/slm-station.service usr/share/man/man1/slm-station.1)

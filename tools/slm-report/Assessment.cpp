@@ -591,6 +591,8 @@ QString checkAssessmentOptions(const AssessmentOptions& o, const ReportOptions& 
         return QStringLiteral("--json and --csv cannot be given together.");
     if (report.output == ReportOptions::Output::Csv)
         return QStringLiteral("--csv is given twice.");
+    if (report.output == ReportOptions::Output::Pdf)
+        return QStringLiteral("--pdf and --csv cannot be given together.");
     if (report.files.size() != 1)
         return QStringLiteral("--csv takes exactly one file.");
     return {};
@@ -815,6 +817,37 @@ AssessedFile assessFile(const QByteArray& encodedPath, LnResolution resolution, 
     else
         r.assessmentText = textTables(t, o, file.interval, times);
     return a;
+}
+
+CommandLine parseCommandLine(int argc, char** argv)
+{
+    CommandLine c;
+    QList<QByteArray> arguments;
+    for (int i = 1; i < argc; ++i)
+        arguments << QByteArray(argv[i]);
+    QString assessmentError;
+    const QList<QByteArray> rest = takeAssessmentArguments(arguments, c.assessment, assessmentError);
+    c.report = parseReportArguments(rest);
+    // The assessment options' own faults come first: the rest of the line was not read past them.
+    if (!c.report.help && !assessmentError.isEmpty())
+        c.report.error = assessmentError;
+    else if (!c.report.help && c.report.error.isEmpty())
+        c.report.error = checkAssessmentOptions(c.assessment, c.report);
+    return c;
+}
+
+QString readExclusionsOption(const AssessmentOptions& options, std::optional<AssessmentFile>& exclusions)
+{
+    exclusions.reset();
+    if (options.exclusionsFile.isEmpty())
+        return {};
+    AssessmentFileRead read = readAssessmentFile(options.exclusionsFile);
+    if (!read.exists)
+        read.error = QStringLiteral("%1: no such file.").arg(options.exclusionsFile);
+    if (!read.error.isEmpty())
+        return read.error;
+    exclusions = std::move(read.file);
+    return {};
 }
 
 } // namespace slm

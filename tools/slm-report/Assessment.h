@@ -72,4 +72,15 @@ AssessedFile assessFile(const QByteArray& encodedPath, LnResolution resolution,
                         const AssessmentOptions& options, const std::optional<AssessmentFile>& exclusions,
                         ReportOptions::Output output = ReportOptions::Output::Text);
 
+// The command line as slm-report and its PDF writer read it: `report.error` holds the first fault.
+struct CommandLine {
+    ReportOptions report;
+    AssessmentOptions assessment;
+};
+CommandLine parseCommandLine(int argc, char** argv);
+
+// The file given with --exclusions, read before anything is written; "" when it was read or none
+// was given, else what is wrong with it.
+QString readExclusionsOption(const AssessmentOptions& options, std::optional<AssessmentFile>& exclusions);
+
 } // namespace slm

@@ -116,6 +116,7 @@ ReportOptions parseArguments(const QStringList& arguments, const QList<QByteArra
     };
     bool json = false;
     bool csv = false;
+    bool pdf = false;
     for (int i = 0; i < arguments.size(); ++i) {
         const QString& a = arguments[i];
         if (a == u"--help" || a == u"-h") {
@@ -124,6 +125,14 @@ ReportOptions parseArguments(const QStringList& arguments, const QList<QByteArra
             json = true;
         } else if (a == u"--csv") {
             csv = true;
+        } else if (a == u"--pdf" || a.startsWith(u"--pdf=")) {
+            if (a.contains(u'='))
+                o.pdfFile = a.section(u'=', 1);
+            else if (i + 1 < arguments.size())
+                o.pdfFile = arguments[++i];
+            if (o.pdfFile.isEmpty())
+                o.error = QStringLiteral("--pdf needs the file to write.");
+            pdf = true;
         } else if (a == u"--resolution" || a.startsWith(u"--resolution=")) {
             QString value;
             if (a.contains(u'='))
@@ -152,12 +161,17 @@ ReportOptions parseArguments(const QStringList& arguments, const QList<QByteArra
         return o;
     if (json && csv)
         o.error = QStringLiteral("--json and --csv cannot be given together.");
+    else if (pdf && (json || csv))
+        o.error = QStringLiteral("--pdf cannot be given with --json or --csv.");
     else if (o.files.isEmpty())
         o.error = QStringLiteral("no file given.");
     else if (csv && o.files.size() != 1)
         o.error = QStringLiteral("--csv takes exactly one file.");
+    else if (pdf && o.files.size() != 1)
+        o.error = QStringLiteral("--pdf takes exactly one file.");
     o.output = json  ? ReportOptions::Output::Json
                : csv ? ReportOptions::Output::Csv
+               : pdf ? ReportOptions::Output::Pdf
                      : ReportOptions::Output::Text;
     return o;
 }
@@ -187,6 +201,7 @@ QString reportUsageText()
         "    slm-report [--resolution 0.1|1] [--json] FILE...\n"
         "    slm-report --csv FILE\n"
         "%1"
+        "    slm-report --pdf OUT.pdf [assessment options] FILE\n"
         "    slm-report --help\n"
         "\n"
         "DESCRIPTION\n"
@@ -217,6 +232,13 @@ QString reportUsageText()
         "        level as a plain number (empty when it is not a level) and the flag paused,\n"
         "        below-range, over or not-level where it applies.\n"
         "%3"
+        "    --pdf OUT.pdf\n"
+        "        The measurement report of one file as a PDF of A4 pages: the details and the\n"
+        "        calibration checks of its assessment file, the figures, the levels against time\n"
+        "        with the exclusions and events, the distribution, the hourly, day-evening-night,\n"
+        "        dose, events and exclusions tables. The dose is osha-pel and the events threshold\n"
+        "        70 dB unless --dose and --events say otherwise. No display is needed; OUT.pdf is\n"
+        "        replaced only once the whole report is written.\n"
         "    --help\n"
         "        This text.\n"
         "\n"
@@ -229,7 +251,8 @@ QString reportUsageText()
         "    1  a file could not be read (a record file, or an assessment file that is damaged\n"
         "       or holds a span whose end is before its start); its name and line are on\n"
         "       standard error, and the other files are still reported. Also when the output\n"
-        "       could not be written (a full disk): the message is on standard error.\n"
+        "       could not be written (a full disk), or the PDF report: the message is on\n"
+        "       standard error and no file is left.\n"
         "    2  the command line was wrong.\n");
     return usage.arg(assessmentSynopsisText(), assessmentDescriptionText(), assessmentOptionsText());
 }

@@ -13,8 +13,9 @@ namespace slm
 
 // What the command line asks for.
 struct ReportOptions {
-    enum class Output { Text, Json, Csv };
+    enum class Output { Text, Json, Csv, Pdf };
     Output output = Output::Text;
+    QString pdfFile; // the report's PDF, with --pdf
     LnResolution resolution = LnResolution::TenthDb;
     QStringList files;
     // The same files as the file system names them (argv's bytes), when the arguments came so.

@@ -3,9 +3,12 @@
 #include "Report.h"
 
 #include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <unistd.h>
 
 using namespace slm;
 
@@ -53,6 +56,29 @@ void complain(const QString& text)
     std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stderr);
 }
 
+// The PDF report is drawn by slm-report-pdf, beside this program in the build and in the
+// package's libexec folder once installed: the same command line goes over to it, with this
+// process's standard streams, and its status is this program's. Only on failure does this return.
+int handOverToPdfWriter(char** argv)
+{
+    const QString here = QCoreApplication::applicationDirPath();
+    const QStringList candidates = {here + QStringLiteral("/slm-report-pdf"),
+                                    QDir::cleanPath(here + QStringLiteral("/" SLM_PDF_WRITER_FROM_BIN))};
+    for (const QString& candidate : candidates) {
+        if (QFileInfo(candidate).isExecutable()) {
+            const QByteArray program = QFile::encodeName(candidate);
+            argv[0] = const_cast<char*>(program.constData());
+            ::execv(program.constData(), argv);
+            complain(QStringLiteral("%1 could not be started: %2")
+                         .arg(candidate, QString::fromLocal8Bit(std::strerror(errno))));
+            return 1;
+        }
+    }
+    complain(QStringLiteral("the PDF writer was not found (looked for %1).")
+                 .arg(candidates.join(QStringLiteral(" and "))));
+    return 1;
+}
+
 // The last word on the output: everything flushed, or a message and status 1.
 int finish(Output& out, int status)
 {
@@ -72,18 +98,9 @@ int finish(Output& out, int status)
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
-    QList<QByteArray> arguments;
-    for (int i = 1; i < argc; ++i)
-        arguments << QByteArray(argv[i]);
-    AssessmentOptions assessment;
-    QString assessmentError;
-    const QList<QByteArray> rest = takeAssessmentArguments(arguments, assessment, assessmentError);
-    ReportOptions options = parseReportArguments(rest);
-    // The assessment options' own faults come first: the rest of the line was not read past them.
-    if (!options.help && !assessmentError.isEmpty())
-        options.error = assessmentError;
-    else if (!options.help && options.error.isEmpty())
-        options.error = checkAssessmentOptions(assessment, options);
+    const CommandLine command = parseCommandLine(argc, argv);
+    const ReportOptions& options = command.report;
+    const AssessmentOptions& assessment = command.assessment;
     Output out;
     if (options.help) {
         out.write(reportUsageText().toUtf8());
@@ -95,17 +112,15 @@ int main(int argc, char** argv)
         return 2;
     }
 
+    if (options.output == ReportOptions::Output::Pdf)
+        return handOverToPdfWriter(argv);
+
     // An exclusions file given for all files is read before anything is written.
     std::optional<AssessmentFile> exclusions;
-    if (!assessment.exclusionsFile.isEmpty()) {
-        AssessmentFileRead read = readAssessmentFile(assessment.exclusionsFile);
-        if (!read.exists)
-            read.error = QStringLiteral("%1: no such file.").arg(assessment.exclusionsFile);
-        if (!read.error.isEmpty()) {
-            complain(read.error);
-            return 1;
-        }
-        exclusions = std::move(read.file);
+    const QString exclusionsError = readExclusionsOption(assessment, exclusions);
+    if (!exclusionsError.isEmpty()) {
+        complain(exclusionsError);
+        return 1;
     }
 
     if (assessment.csvTable != AssessmentOptions::Table::None) {
