@@ -41,6 +41,12 @@ QString reached(std::optional<bool> v)
     return v ? (*v ? QStringLiteral("reached") : QStringLiteral("not reached")) : Unknown;
 }
 
+// Events per hour with two decimals: a few events over days must not read as "0.0 per hour".
+QString rateText(std::optional<double> v)
+{
+    return v && std::isfinite(*v) ? QString::number(*v, 'f', 2) : Unknown;
+}
+
 QString dateOfDays(std::int64_t days)
 {
     return QDate(1970, 1, 1).addDays(days).toString(Qt::ISODate);
@@ -227,7 +233,7 @@ QString eventsCaption(const AssessmentResults& r)
                "%1 %2, %3 in events, %4 per hour (threshold %5 dB, minimum %6 s, continuation %7 s)")
         .arg(count)
         .arg(count == 1 ? QStringLiteral("event") : QStringLiteral("events"),
-             durationText(e.timeInEventsSeconds), levelText(e.perHour), number(e.settings.threshold),
+             durationText(e.timeInEventsSeconds), rateText(e.perHour), number(e.settings.threshold),
              number(e.settings.minDurationSeconds), number(e.settings.continuationSeconds));
 }
 
