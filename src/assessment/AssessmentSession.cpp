@@ -109,7 +109,8 @@ void AssessmentSession::removeExclusion(int index)
 
 void AssessmentSession::setExclusionReason(int index, const QString& reason)
 {
-    if (index < 0 || index >= int(m_file.exclusions.size()) || m_file.exclusions[size_t(index)].span.reason == reason)
+    if (index < 0 || index >= int(m_file.exclusions.size()) ||
+        m_file.exclusions[size_t(index)].span.reason == reason)
         return;
     std::vector<AssessmentExclusion> after = m_file.exclusions;
     after[size_t(index)].span.reason = reason;
@@ -207,7 +208,8 @@ void AssessmentSession::recompute()
         if (run->generation != m_generation.load())
             return;
         assess(*run);
-        QMetaObject::invokeMethod(this, [this, run] { finished(run); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this, [this, run] { finished(run); }, Qt::QueuedConnection);
     });
 }
 

@@ -57,8 +57,8 @@ const QColor EventColor(230, 120, 0, 200);
 struct DetailSpec {
     const char* name;
     const char* caption;
-    QString AssessmentDetails::* text = nullptr;
-    std::optional<double> AssessmentDetails::* level = nullptr;
+    QString AssessmentDetails::*text = nullptr;
+    std::optional<double> AssessmentDetails::*level = nullptr;
 };
 
 const DetailSpec DetailSpecs[] = {
@@ -73,7 +73,8 @@ const DetailSpec DetailSpecs[] = {
     {"DetailCalibratorSerial", "Calibrator serial number", &AssessmentDetails::calibratorSerial},
     {"DetailCalibratorLevel", "Calibrator reference level (dB)", nullptr,
      &AssessmentDetails::calibratorReferenceLevel},
-    {"DetailCalibrationBefore", "Calibration check before (dB)", nullptr, &AssessmentDetails::calibrationBefore},
+    {"DetailCalibrationBefore", "Calibration check before (dB)", nullptr,
+     &AssessmentDetails::calibrationBefore},
     {"DetailCalibrationAfter", "Calibration check after (dB)", nullptr, &AssessmentDetails::calibrationAfter},
     {"DetailConditions", "Weather and conditions", &AssessmentDetails::conditions},
 };
@@ -111,7 +112,8 @@ QLabel* makeCaption(QWidget* parent, const QString& name)
 }
 
 // The first and the last record whose clock time is in [start, end), or {-1, -1}.
-std::pair<int, int> recordsOfClock(const std::vector<RecordSample>& samples, std::int64_t start, std::int64_t end)
+std::pair<int, int> recordsOfClock(const std::vector<RecordSample>& samples, std::int64_t start,
+                                   std::int64_t end)
 {
     int first = -1;
     int last = -1;
@@ -229,7 +231,8 @@ AssessmentWindow::AssessmentWindow(AssessmentSession& session, Dialogs& dialogs,
     auto* doseRow = new QFormLayout(doseTop);
     doseRow->setContentsMargins(0, 0, 0, 0);
     doseRow->addRow(QStringLiteral("&Preset"), m_dosePreset);
-    m_tabs->addTab(makeTableTab(QStringLiteral("Dose"), m_dose, &m_doseCaption, doseTop), QStringLiteral("D&ose"));
+    m_tabs->addTab(makeTableTab(QStringLiteral("Dose"), m_dose, &m_doseCaption, doseTop),
+                   QStringLiteral("D&ose"));
     connect(m_dosePreset, &QComboBox::currentIndexChanged, this, &AssessmentWindow::settingsEdited);
 
     auto* eventsTop = new QWidget;
@@ -272,7 +275,8 @@ AssessmentWindow::AssessmentWindow(AssessmentSession& session, Dialogs& dialogs,
                 zoomToClock(r.hours[row].start, r.hours[row].start + 3600);
             else if (!hours && r.events && row < r.events->events.size())
                 zoomToClock(r.events->events[row].start,
-                            r.events->events[row].start + std::int64_t(std::ceil(r.events->events[row].durationSeconds)));
+                            r.events->events[row].start +
+                                std::int64_t(std::ceil(r.events->events[row].durationSeconds)));
         };
         connect(view, &QTableView::clicked, this, zoom);
         connect(view, &QTableView::activated, this, zoom);
@@ -356,7 +360,9 @@ QWidget* AssessmentWindow::makeTableTab(const QString& name, TextTableModel*& mo
         (*caption)->setAccessibleName(name + QStringLiteral(" basis"));
         layout->addWidget(*caption);
     }
-    layout->addWidget(makeTableView(model, name, tab), 1);
+    QTableView* view = makeTableView(model, name, tab);
+    m_tables.insert(name, view);
+    layout->addWidget(view, 1);
     return tab;
 }
 
@@ -375,7 +381,8 @@ QWidget* AssessmentWindow::makeExclusionsTab()
     };
     button(QStringLiteral("Exclude"), QStringLiteral("Ex&clude..."), &AssessmentWindow::excludeTyped);
     button(QStringLiteral("Delete"), QStringLiteral("&Delete"), &AssessmentWindow::deleteSelectedExclusion);
-    button(QStringLiteral("EditReason"), QStringLiteral("Edit Rea&son..."), &AssessmentWindow::editSelectedReason);
+    button(QStringLiteral("EditReason"), QStringLiteral("Edit Rea&son..."),
+           &AssessmentWindow::editSelectedReason);
     QUndoStack* undo = m_session.undoStack();
     QPushButton* undoButton = button(QStringLiteral("Undo"), QStringLiteral("&Undo"), nullptr);
     QPushButton* redoButton = button(QStringLiteral("Redo"), QStringLiteral("&Redo"), nullptr);
@@ -422,7 +429,7 @@ QWidget* AssessmentWindow::makeDetailsTab()
         field->setObjectName(QString::fromLatin1(spec.name));
         field->setAccessibleName(caption);
         form->addRow(QString::fromUtf8(spec.caption), field);
-        m_detailFields.emplace_back(QString::fromLatin1(spec.name), field);
+        m_detailFields.insert(QString::fromLatin1(spec.name), field);
     }
     auto* scroll = new QScrollArea;
     scroll->setWidget(tab);
@@ -433,7 +440,7 @@ QWidget* AssessmentWindow::makeDetailsTab()
 
 QTableView* AssessmentWindow::table(const QString& name) const
 {
-    return findChild<QTableView*>(name);
+    return m_tables.value(name);
 }
 
 void AssessmentWindow::showResults()
@@ -471,7 +478,7 @@ void AssessmentWindow::showDetails()
 {
     const AssessmentDetails& d = m_session.details();
     for (const DetailSpec& spec : DetailSpecs) {
-        QWidget* field = findChild<QWidget*>(QString::fromLatin1(spec.name));
+        QWidget* field = m_detailFields.value(QString::fromLatin1(spec.name));
         QString text;
         if (spec.text)
             text = d.*(spec.text);
@@ -494,7 +501,7 @@ void AssessmentWindow::detailsEdited()
 {
     AssessmentDetails d = m_session.details();
     for (const DetailSpec& spec : DetailSpecs) {
-        QWidget* field = findChild<QWidget*>(QString::fromLatin1(spec.name));
+        QWidget* field = m_detailFields.value(QString::fromLatin1(spec.name));
         const QString text = qobject_cast<QLineEdit*>(field)
                                  ? static_cast<QLineEdit*>(field)->text().trimmed()
                                  : static_cast<QPlainTextEdit*>(field)->toPlainText();
@@ -676,7 +683,8 @@ void AssessmentWindow::excludeRecords(int first, int last)
     // The span ends one interval after its last record, so that record is inside [start, end).
     const double step = m_plotted->interval.value_or(1);
     const QDateTime start = localDateTimeOf(samples[size_t(first)].time);
-    const QDateTime end = localDateTimeOf(samples[size_t(last)].time).addMSecs(qint64(std::llround(step * 1000)));
+    const QDateTime end =
+        localDateTimeOf(samples[size_t(last)].time).addMSecs(qint64(std::llround(step * 1000)));
     askReasonAndExclude(start, end);
 }
 
@@ -697,7 +705,8 @@ void AssessmentWindow::excludeTyped()
     const Graph::Range x = m_graph->axisRange(Graph::Axis::X);
     const int first = recordAtPixel(m_graph->plot()->xAxis->coordToPixel(x.min));
     const int last = recordAtPixel(m_graph->plot()->xAxis->coordToPixel(x.max));
-    if (first >= 0 && m_plotted->samples[size_t(first)].hasTime() && m_plotted->samples[size_t(last)].hasTime()) {
+    if (first >= 0 && m_plotted->samples[size_t(first)].hasTime() &&
+        m_plotted->samples[size_t(last)].hasTime()) {
         proposed.start = localDateTimeOf(m_plotted->samples[size_t(first)].time);
         proposed.end = localDateTimeOf(m_plotted->samples[size_t(last)].time);
     } else {
@@ -741,9 +750,9 @@ void AssessmentWindow::editSelectedReason()
     const int row = selectedExclusion();
     if (row < 0 || row >= int(m_session.file().exclusions.size()))
         return;
-    const QString reason = m_dialogs.input(this, QStringLiteral("The reason for this exclusion:"),
-                                           QStringLiteral("Edit Reason"),
-                                           m_session.file().exclusions[size_t(row)].span.reason);
+    const QString reason =
+        m_dialogs.input(this, QStringLiteral("The reason for this exclusion:"), QStringLiteral("Edit Reason"),
+                        m_session.file().exclusions[size_t(row)].span.reason);
     if (!reason.trimmed().isEmpty())
         m_session.setExclusionReason(row, reason.trimmed());
 }
@@ -802,9 +811,8 @@ bool AssessmentWindow::eventFilter(QObject* watched, QEvent* event)
                 auto* e = static_cast<QMouseEvent*>(event);
                 const QRect area = plot->axisRect()->rect();
                 const int x = std::clamp(e->pos().x(), area.left(), area.right());
-                m_band->setGeometry(
-                    QRect(QPoint(std::min(x, m_dragFrom->x()), area.top()),
-                          QPoint(std::max(x, m_dragFrom->x()), area.bottom())));
+                m_band->setGeometry(QRect(QPoint(std::min(x, m_dragFrom->x()), area.top()),
+                                          QPoint(std::max(x, m_dragFrom->x()), area.bottom())));
                 return true;
             }
             break;

@@ -3,6 +3,7 @@
 #include "measurement/AssessmentExclusions.h"
 
 #include <QDateTime>
+#include <QHash>
 #include <QPoint>
 #include <QWidget>
 #include <functional>
@@ -123,7 +124,8 @@ private:
     QDoubleSpinBox* m_threshold = nullptr;
     QDoubleSpinBox* m_minDuration = nullptr;
     QDoubleSpinBox* m_continuation = nullptr;
-    std::vector<std::pair<QString, QWidget*>> m_detailFields;
+    QHash<QString, QTableView*> m_tables;
+    QHash<QString, QWidget*> m_detailFields;
     std::shared_ptr<const AssessedRecords> m_plotted; // the records the trace shows
     double m_yMin = 20;
     double m_yMax = 130;

@@ -24,7 +24,8 @@ void runReportAction(QWidget* parent, Dialogs& dialogs, AssessmentSession& sessi
     const AssessedRecords& records = *session.resultRecords();
     AssessmentReportInput input;
     const MeasurementOrigin& origin = session.measurement().origin();
-    input.fileName = origin.kind == MeasurementOrigin::Kind::File ? QFileInfo(origin.where).fileName() : QString();
+    input.fileName =
+        origin.kind == MeasurementOrigin::Kind::File ? QFileInfo(origin.where).fileName() : QString();
     input.header = records.header;
     input.samples = records.samples;
     input.interval = records.interval;
@@ -43,8 +44,8 @@ void runReportAction(QWidget* parent, Dialogs& dialogs, AssessmentSession& sessi
                              .arg(QFileInfo(path).fileName())
                              .arg(outcome.pages);
     if (dialogs.confirm(parent, text, title) && !dialogs.startProgram(QStringLiteral("xdg-open"), {path}))
-        dialogs.message(parent, QStringLiteral("The report could not be opened: no viewer was started."), title,
-                        Dialogs::Icon::Warning);
+        dialogs.message(parent, QStringLiteral("The report could not be opened: no viewer was started."),
+                        title, Dialogs::Icon::Warning);
 }
 
 } // namespace slm
