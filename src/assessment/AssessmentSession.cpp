@@ -125,8 +125,9 @@ void AssessmentSession::edit(std::vector<AssessmentExclusion> after, const QStri
 void AssessmentSession::setExclusions(const std::vector<AssessmentExclusion>& exclusions)
 {
     m_file.exclusions = exclusions;
-    save();
+    // The run starts first: the file is written while it works.
     recompute();
+    save();
     emit exclusionsChanged();
 }
 
@@ -192,10 +193,60 @@ std::shared_ptr<AssessmentSession::Run> AssessmentSession::prepare()
 namespace
 {
 
+std::vector<std::pair<int, int>> excludedRuns(const std::vector<RecordSample>& samples,
+                                              const std::vector<ClockSpan>& spans)
+{
+    std::vector<std::pair<int, int>> runs;
+    if (spans.empty())
+        return runs;
+    const ExclusionMask mask(samples, spans);
+    for (size_t i = 0; i < samples.size();) {
+        if (!mask.excluded(i)) {
+            ++i;
+            continue;
+        }
+        size_t j = i;
+        while (j + 1 < samples.size() && mask.excluded(j + 1))
+            ++j;
+        runs.emplace_back(int(i), int(j));
+        i = j + 1;
+    }
+    return runs;
+}
+
+std::vector<std::pair<int, int>> eventRuns(const std::vector<RecordSample>& samples,
+                                           const std::vector<NoiseEvent>& events)
+{
+    std::vector<std::pair<int, int>> runs(events.size(), {-1, -1});
+    // The events come in time order, as the records do: one pass finds them all.
+    size_t k = 0;
+    for (size_t i = 0; i < samples.size() && k < events.size(); ++i) {
+        const RecordSample& s = samples[i];
+        if (!s.hasTime())
+            continue;
+        while (k < events.size() && s.time > events[k].last)
+            ++k;
+        if (k < events.size() && s.time >= events[k].start) {
+            if (runs[k].first < 0)
+                runs[k].first = int(i);
+            runs[k].second = int(i);
+        }
+    }
+    return runs;
+}
+
 void assess(auto& run)
 {
     const auto& r = *run.records;
     run.results = assessSamples(r.samples, r.interval, r.aWeighted, run.exclusions, run.settings);
+    AssessmentView& v = run.view;
+    v.hours = hoursTable(run.results);
+    v.days = dayEveningNightTable(run.results);
+    v.dose = doseTable(run.results.dose);
+    v.events = eventsTable(run.results);
+    v.excludedRecords = excludedRuns(r.samples, run.results.excludedSpans);
+    if (run.results.events)
+        v.eventRecords = eventRuns(r.samples, run.results.events->events);
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 
 #include "measurement/AssessmentFile.h"
 #include "measurement/AssessmentRun.h"
+#include "measurement/AssessmentTables.h"
 #include "measurement/RecordFileFormat.h"
 
 #include <QObject>
@@ -28,6 +29,17 @@ struct AssessedRecords {
     std::optional<double> interval;
     std::optional<bool> aWeighted;
     RecordHeader header;
+};
+
+// What the window shows of one run, made on the worker with the run so that the window only swaps
+// it in: the tables' texts, and the records (from 0) of each excluded run and each event.
+struct AssessmentView {
+    TextTable hours;
+    TextTable days;
+    TextTable dose;
+    TextTable events;
+    std::vector<std::pair<int, int>> excludedRecords; // first and last of each run
+    std::vector<std::pair<int, int>> eventRecords;    // per event in order; {-1, -1} for none
 };
 
 // One assessed measurement: its exclusions and details (the assessment file), the choices the
@@ -73,6 +85,7 @@ public:
     const AssessmentResults& results() const { return m_results->results; }
     const std::shared_ptr<const AssessedRecords>& resultRecords() const { return m_results->records; }
     const std::vector<Exclusion>& resultExclusions() const { return m_results->exclusions; }
+    const AssessmentView& resultView() const { return m_results->view; }
     // True when no run is pending: the results are those of the present state.
     bool resultsCurrent() const { return m_results && m_results->generation == m_generation.load(); }
     // Runs the assessment of the present state on this thread when the last results are not of it.
@@ -94,6 +107,7 @@ private:
         std::vector<Exclusion> exclusions;
         AssessmentSettings settings;
         AssessmentResults results;
+        AssessmentView view;
     };
     class ExclusionsEdit;
 

@@ -97,6 +97,9 @@ QTableView* makeTableView(TextTableModel* model, const QString& accessibleName, 
     view->setTabKeyNavigation(false);
     view->verticalHeader()->hide();
     view->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    // The widths from the first rows: measuring thousands of events at every result would cost
+    // more than the assessment itself.
+    view->horizontalHeader()->setResizeContentsPrecision(40);
     view->horizontalHeader()->setStretchLastSection(true);
     return view;
 }
@@ -174,6 +177,11 @@ AssessmentWindow::AssessmentWindow(AssessmentSession& session, Dialogs& dialogs,
     // The shading lies under the trace: an exclusion edit redraws it without touching the trace.
     plot->addLayer(QStringLiteral("shading"), plot->layer(QStringLiteral("grid")), QCustomPlot::limAbove);
     m_shadeLayer = plot->layer(QStringLiteral("shading"));
+    m_eventBand = plot->addGraph();
+    m_eventBand->setLayer(m_shadeLayer);
+    m_eventBand->setName(QStringLiteral("Events"));
+    m_eventBand->setPen(QPen(EventColor, 6, Qt::SolidLine, Qt::FlatCap));
+    m_eventBand->setSelectable(QCP::stNone);
     plot->installEventFilter(this);
     m_band = new QRubberBand(QRubberBand::Rectangle, plot);
     m_band->setObjectName(QStringLiteral("ExclusionBand"));
@@ -273,10 +281,9 @@ AssessmentWindow::AssessmentWindow(AssessmentSession& session, Dialogs& dialogs,
             const size_t row = size_t(index.row());
             if (hours && row < r.hours.size())
                 zoomToClock(r.hours[row].start, r.hours[row].start + 3600);
-            else if (!hours && r.events && row < r.events->events.size())
-                zoomToClock(r.events->events[row].start,
-                            r.events->events[row].start +
-                                std::int64_t(std::ceil(r.events->events[row].durationSeconds)));
+            else if (!hours && row < m_session.resultView().eventRecords.size())
+                zoomToRecords(m_session.resultView().eventRecords[row].first,
+                              m_session.resultView().eventRecords[row].second);
         };
         connect(view, &QTableView::clicked, this, zoom);
         connect(view, &QTableView::activated, this, zoom);
@@ -450,12 +457,13 @@ void AssessmentWindow::showResults()
     const AssessmentResults& r = m_session.results();
     m_computed->showFigures(r.figures);
     m_computed->showExcluded(r.figures, r.excluded);
-    m_hours->setTable(hoursTable(r));
-    m_days->setTable(dayEveningNightTable(r));
+    const AssessmentView& v = m_session.resultView();
+    m_hours->setTable(v.hours);
+    m_days->setTable(v.days);
     m_daysCaption->setText(periodsCaption(m_session.settings().periods));
-    m_dose->setTable(doseTable(r.dose));
+    m_dose->setTable(v.dose);
     m_doseCaption->setText(doseCaption(r.dose));
-    m_events->setTable(eventsTable(r));
+    m_events->setTable(v.events);
     m_eventsCaption->setText(eventsCaption(r));
     m_status->setText(m_session.resultsCurrent() ? QString() : QStringLiteral("Assessing..."));
     if (m_plotted != m_session.resultRecords())
@@ -590,59 +598,32 @@ void AssessmentWindow::shadeExclusions()
     QCustomPlot* plot = m_graph->plot();
     for (QCPItemRect* r : m_shading)
         plot->removeItem(r);
-    for (QCPItemRect* r : m_eventMarks)
-        plot->removeItem(r);
     m_shading.clear();
-    m_eventMarks.clear();
-    const auto band = [&](double fromX, double toX, double fromY, double toY, const QColor& color) {
+    const AssessmentView& v = m_session.resultView();
+    // Each run of excluded records from half a record before to half after, the plot's full height.
+    for (const auto& [first, last] : v.excludedRecords) {
         auto* rect = new QCPItemRect(plot);
         rect->setLayer(m_shadeLayer);
         rect->setSelectable(false);
-        rect->topLeft->setCoords(fromX, toY);
-        rect->bottomRight->setCoords(toX, fromY);
+        rect->topLeft->setTypeY(QCPItemPosition::ptAxisRectRatio);
+        rect->bottomRight->setTypeY(QCPItemPosition::ptAxisRectRatio);
+        rect->topLeft->setCoords(first + 0.5, 0);
+        rect->bottomRight->setCoords(last + 1.5, 1);
         rect->setPen(Qt::NoPen);
-        rect->setBrush(color);
-        return rect;
-    };
-    const AssessmentResults& r = m_session.results();
-    const std::vector<RecordSample>& samples = m_plotted->samples;
-    // Runs of excluded records, each shaded from half a record before to half after.
-    const ExclusionMask mask(samples, r.excludedSpans);
-    for (size_t i = 0; i < samples.size() && mask.count() > 0;) {
-        if (!mask.excluded(i)) {
-            ++i;
-            continue;
-        }
-        size_t j = i;
-        while (j + 1 < samples.size() && mask.excluded(j + 1))
-            ++j;
-        m_shading.push_back(band(double(i) + 0.5, double(j) + 1.5, -1000, 1000, ShadeColor));
-        i = j + 1;
+        rect->setBrush(ShadeColor);
+        m_shading.push_back(rect);
     }
-    // Events: a bar along the top of the plot over the records of each.
-    if (r.events && !r.events->events.empty()) {
-        size_t k = 0;
-        const auto& events = r.events->events;
-        std::vector<std::pair<int, int>> spans(events.size(), {-1, -1});
-        // The events come in time order, as the records do: one pass finds them all.
-        for (size_t i = 0; i < samples.size() && k < events.size(); ++i) {
-            const RecordSample& s = samples[i];
-            if (!s.hasTime())
-                continue;
-            while (k < events.size() && s.time > events[k].last)
-                ++k;
-            if (k < events.size() && s.time >= events[k].start) {
-                if (spans[k].first < 0)
-                    spans[k].first = int(i);
-                spans[k].second = int(i);
-            }
+    // Events: a bar along the top over the records of each, all of them one graph whose gaps part
+    // them, so thousands of events cost one line.
+    QVector<double> keys;
+    QVector<double> values;
+    const double top = m_yMax - (m_yMax - m_yMin) * 0.015;
+    for (const auto& [first, last] : v.eventRecords)
+        if (first >= 0) {
+            keys << first + 0.5 << last + 1.5 << last + 1.5;
+            values << top << top << std::nan("");
         }
-        const double top = m_yMax;
-        const double height = (m_yMax - m_yMin) * 0.03;
-        for (const auto& [first, last] : spans)
-            if (first >= 0)
-                m_eventMarks.push_back(band(first + 0.5, last + 1.5, top - height, top, EventColor));
-    }
+    m_eventBand->setData(keys, values, true);
     m_graph->replotNow();
 }
 
@@ -651,6 +632,11 @@ void AssessmentWindow::zoomToClock(std::int64_t start, std::int64_t end)
     if (!m_plotted)
         return;
     const auto [first, last] = recordsOfClock(m_plotted->samples, start, end);
+    zoomToRecords(first, last);
+}
+
+void AssessmentWindow::zoomToRecords(int first, int last)
+{
     if (first < 0)
         return;
     const double pad = std::max(1.0, (last - first) * 0.05);

@@ -11,6 +11,7 @@
 #include <optional>
 #include <vector>
 
+class QCPGraph;
 class QCPItemRect;
 class QCPLayer;
 class QComboBox;
@@ -74,6 +75,8 @@ public:
     void writeReport();
     // The plot zoomed to the records of clock seconds [start, end).
     void zoomToClock(std::int64_t start, std::int64_t end);
+    // The plot zoomed to records first..last (from 0), with a little room on each side.
+    void zoomToRecords(int first, int last);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -105,7 +108,7 @@ private:
     GraphicFrame* m_frame = nullptr;
     QCPLayer* m_shadeLayer = nullptr;
     std::vector<QCPItemRect*> m_shading;
-    std::vector<QCPItemRect*> m_eventMarks;
+    QCPGraph* m_eventBand = nullptr; // one segment along the top per event
     QRubberBand* m_band = nullptr;
     std::optional<QPoint> m_dragFrom;
     QTabWidget* m_tabs = nullptr;
