@@ -96,6 +96,8 @@ QTableView* makeTableView(TextTableModel* model, const QString& accessibleName, 
     // Tab leaves the table; the arrows move within it.
     view->setTabKeyNavigation(false);
     view->verticalHeader()->hide();
+    view->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    view->verticalHeader()->setDefaultSectionSize(view->fontMetrics().height() + 6);
     view->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
     // The widths from the first rows: measuring thousands of events at every result would cost
     // more than the assessment itself.
@@ -203,7 +205,11 @@ AssessmentWindow::AssessmentWindow(AssessmentSession& session, Dialogs& dialogs,
     connect(m_frame, &GraphicFrame::previewClicked, this, [print] { print(PrintOutput::Preview); });
     auto* plotLayout = new QVBoxLayout(plotPane);
     plotLayout->setContentsMargins(0, 0, 0, 0);
-    auto* hint = new QLabel(QStringLiteral("Shift and drag across the plot to exclude a span."), plotPane);
+    auto* hint =
+        new QLabel(QStringLiteral("Shift and drag across the plot to exclude a span. Grey: excluded; "
+                                  "orange along the top: events."),
+                   plotPane);
+    hint->setWordWrap(true);
     plotLayout->addWidget(m_graph, 1);
     plotLayout->addWidget(hint);
     plotLayout->addWidget(m_frame);
@@ -220,6 +226,8 @@ AssessmentWindow::AssessmentWindow(AssessmentSession& session, Dialogs& dialogs,
     m_tabs = new QTabWidget(side);
     m_tabs->setObjectName(QStringLiteral("AssessmentTabs"));
     m_tabs->setAccessibleName(QStringLiteral("Assessment"));
+    // Every tab in sight: the side is as wide as the tab names.
+    m_tabs->setUsesScrollButtons(false);
     m_tabs->addTab(makeFiguresTab(), QStringLiteral("&Figures"));
 
     QLabel* hoursCaption = nullptr;
@@ -310,6 +318,7 @@ AssessmentWindow::AssessmentWindow(AssessmentSession& session, Dialogs& dialogs,
     splitter->setStretchFactor(0, 3);
     splitter->setStretchFactor(1, 2);
     splitter->setChildrenCollapsible(false);
+    splitter->setSizes({760, 640});
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(8, 8, 8, 8);
     layout->addWidget(splitter);
@@ -334,7 +343,7 @@ AssessmentWindow::AssessmentWindow(AssessmentSession& session, Dialogs& dialogs,
         showResults();
     else
         m_status->setText(QStringLiteral("Assessing..."));
-    resize(1280, 720);
+    resize(1400, 760);
 }
 
 AssessmentWindow::~AssessmentWindow() = default;
@@ -475,11 +484,13 @@ void AssessmentWindow::showResults()
 void AssessmentWindow::showExclusions()
 {
     const int selected = selectedExclusion();
+    const int before = m_exclusions->rowCount();
     m_exclusions->setTable(exclusionsTable(m_session.exclusions()));
     QTableView* view = table(QStringLiteral("Exclusions"));
     const int rows = m_exclusions->rowCount();
+    // A new exclusion is the one chosen; otherwise the choice stays where it was.
     if (rows > 0)
-        view->selectRow(std::clamp(selected < 0 ? rows - 1 : selected, 0, rows - 1));
+        view->selectRow(rows > before || selected < 0 ? rows - 1 : std::min(selected, rows - 1));
 }
 
 void AssessmentWindow::showDetails()
