@@ -51,9 +51,12 @@ QString cell(QTableView* view, int row, int column)
     return view->model()->index(row, column).data().toString();
 }
 
-QString oneDecimal(const QJsonValue& v)
+// slm-report writes the figures to 0.1 dB and the tables to 0.01 dB, the window shows 0.1 dB: the
+// window's text must be of the very value slm-report rounded.
+bool agrees(const QString& shown, std::optional<double> value, const QJsonValue& json)
 {
-    return QString::number(v.toDouble(), 'f', 1);
+    const auto rounded = [&](double scale) { return std::round(*value * scale) / scale == json.toDouble(); };
+    return value && (rounded(10) || rounded(100)) && shown.startsWith(QString::number(*value, 'f', 1));
 }
 
 } // namespace
@@ -118,11 +121,11 @@ void TestAssessmentWindow::dragExcludesAsTheReportProgramDoes()
         before << computed->field(n);
     const QString hourBefore = cell(hours, 1, 1);
 
-    // Shift and a drag from record 470 to record 550 (10:18:10 .. 10:31:30) takes the passage out.
+    // Shift and a drag from record 470 to record 510 takes half the passage out: the dose stays.
     QCustomPlot* plot = m_window->graph()->plot();
     const int y = plot->axisRect()->center().y();
     const QPoint from(int(plot->xAxis->coordToPixel(470)), y);
-    const QPoint to(int(plot->xAxis->coordToPixel(550)), y);
+    const QPoint to(int(plot->xAxis->coordToPixel(510)), y);
     m_dialogs.inputAnswers.enqueue("truck");
     QTest::mousePress(plot, Qt::LeftButton, Qt::ShiftModifier, from);
     QTest::mouseMove(plot, (from + to) / 2);
@@ -137,16 +140,19 @@ void TestAssessmentWindow::dragExcludesAsTheReportProgramDoes()
     QCOMPARE(written[0].toObject()["reason"].toString(), QStringLiteral("truck"));
     const QJsonObject report = reportJson(m_path);
     QCOMPARE(report["excluded"].toInt(), m_session->results().excluded);
-    QVERIFY(report["excluded"].toInt() >= 60);
-    QCOMPARE(computed->field("ComputedLeq"), oneDecimal(report["leq"]));
-    QCOMPARE(computed->field("ComputedLmax"), oneDecimal(report["lmax"]));
+    QVERIFY(report["excluded"].toInt() >= 30);
+    QVERIFY(report["dose"].toObject()["dose"].toDouble() > 0);
+    const AssessmentResults& r = m_session->results();
+    QVERIFY(agrees(computed->field("ComputedLeq"), r.figures.leq, report["leq"]));
+    QVERIFY(agrees(computed->field("ComputedLmax"), r.figures.lmax, report["lmax"]));
     QCOMPARE(computed->field("ComputedExcluded"), QString::number(report["excluded"].toInt()));
     const QJsonObject hour = report["hours"].toArray()[1].toObject();
     QCOMPARE(cell(hours, 1, 0), QStringLiteral("2026-03-02 10:00"));
-    QCOMPARE(cell(hours, 1, 1), oneDecimal(hour["leq"]));
+    QVERIFY(agrees(cell(hours, 1, 1), r.hours[1].leq, hour["leq"]));
     QCOMPARE(cell(hours, 1, 9), QString::number(hour["excluded"].toInt()));
     QCOMPARE(cell(dose, 0, 0), QStringLiteral("Dose"));
-    QCOMPARE(cell(dose, 0, 1), oneDecimal(report["dose"].toObject()["dose"]) + " %");
+    QVERIFY(agrees(cell(dose, 0, 1), r.dose.dose, report["dose"].toObject()["dose"]));
+    QVERIFY(cell(dose, 0, 1).endsWith(" %"));
     QCOMPARE(cell(m_window->table("Exclusions"), 0, 2), QStringLiteral("truck"));
 
     // Undo: the figures as they were, and the file without the exclusion.

@@ -192,6 +192,14 @@ AssessmentWindow::AssessmentWindow(AssessmentSession& session, Dialogs& dialogs,
     m_frame->attach(m_graph);
     connect(m_frame, &GraphicFrame::trackModeChosen, this, &AssessmentWindow::onTrackModeChosen);
     connect(m_frame, &GraphicFrame::resetClicked, this, &AssessmentWindow::resetScale);
+    // The cursor readout gives the record number; its time is told beside "Report...".
+    connect(m_graph, &Graph::cursorMoved, this, [this](int, double x, double) {
+        const int record = int(std::lround(x)) - 1;
+        if (m_plotted && record >= 0 && record < int(m_plotted->samples.size()))
+            m_status->setText(QStringLiteral("Cursor: record %1, %2")
+                                  .arg(record + 1)
+                                  .arg(clockTimeText(m_plotted->samples[size_t(record)].time)));
+    });
     const auto print = [this, plotPane](PrintOutput output) {
         m_frame->chooseNormal();
         QPrinter printer;
