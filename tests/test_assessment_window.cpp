@@ -1,13 +1,18 @@
 // The assessment window over a small record file: a shift-drag on the plot excludes a span, and the
 // figures, the hour and the dose then say what slm-report says with the same assessment file; undo
 // gives everything back; the details and the calibration drift; the names a screen reader reads.
+#include "analysis/OpenRecordFile.h"
+#include "app/AssessmentWindows.h"
 #include "assessment/AssessmentSession.h"
 #include "assessment/AssessmentWindow.h"
 #include "graphs/Graph.h"
 #include "measurement/Measurement.h"
 #include "measurement/MeasurementReader.h"
 #include "measurement/RecordCsv.h"
+#include "measurement/RecordListModel.h"
+#include "recording/Recorder.h"
 #include "support/ScriptedDialogs.h"
+#include "support/SimPanelRig.h"
 #include "views/ComputedGroup.h"
 
 #include <QAccessible>
@@ -22,6 +27,7 @@
 #include <QTabWidget>
 #include <QTableView>
 #include <QTemporaryDir>
+#include <QToolBar>
 #include <QtTest>
 #include <qcustomplot.h>
 
@@ -70,6 +76,7 @@ private slots:
     void calibrationDrift_data();
     void calibrationDrift();
     void detailsAreKeptAndNamed();
+    void assessFromTheViewsAndTheSavedList();
 
 private:
     QTemporaryDir m_dir;
@@ -223,6 +230,47 @@ void TestAssessmentWindow::detailsAreKeptAndNamed()
         tabs << m_window->tabs()->tabText(i).remove('&');
     QCOMPARE(tabs, (QStringList{"Figures", "Hours", "Day-Evening-Night", "Dose", "Events", "Exclusions",
                                 "Details"}));
+}
+
+void TestAssessmentWindow::assessFromTheViewsAndTheSavedList()
+{
+    SimPanelOptions options;
+    options.wiring = true;
+    SimPanelRig rig(options);
+    QVERIFY(rig.start());
+    QVERIFY(rig.startUp());
+    AssessmentWindows& windows = rig.wiring->assessments();
+
+    // A file view's "Assess": one window per measurement, raised again by a second "Assess".
+    QVERIFY(rig.wiring->openFile().open(m_path));
+    FileListWindow* view = rig.wiring->openFile().realTimeView();
+    view->findChild<QAction*>("Assess")->trigger();
+    QPointer<AssessmentWindow> fileWindow = windows.window(view->measurement());
+    QVERIFY(fileWindow && fileWindow->isVisible());
+    QCOMPARE(fileWindow->windowTitle(), QStringLiteral("Assessment - site.slmm"));
+    view->findChild<QAction*>("Assess")->trigger();
+    QCOMPARE(windows.window(view->measurement()), fileWindow.data());
+
+    // The panel's list keeps its exclusion in memory until the list is saved, then beside it.
+    rig.panel->widgets().toolbar->findChild<QAction*>("Assess", Qt::FindDirectChildrenOnly)->trigger();
+    AssessmentWindow* listWindow = windows.window(rig.wiring->listModel().measurement());
+    QVERIFY(listWindow && listWindow != fileWindow);
+    const QDateTime now = QDateTime::currentDateTime();
+    listWindow->session().addExclusion({now.addSecs(-60), now, "door slammed"});
+    QCOMPARE(listWindow->session().filePath(), QString());
+    const QString saved = rig.dir.filePath("list.slmm");
+    rig.state.SaveMode = 2;
+    rig.dialogs.saveAnswers.enqueue(saved);
+    rig.wiring->recorder().saveOk();
+    QVERIFY(QFile::exists(saved));
+    const QJsonArray beside = fileJson(saved + ".assessment.json")["exclusions"].toArray();
+    QCOMPARE(beside.size(), 1);
+    QCOMPARE(beside[0].toObject()["reason"].toString(), QStringLiteral("door slammed"));
+
+    // The window goes with its file's view.
+    view->close();
+    QTRY_VERIFY(!fileWindow);
+    rig.panel->close();
 }
 
 QTEST_MAIN(TestAssessmentWindow)
