@@ -162,7 +162,14 @@ void TestAssessmentWindow::dragExcludesAsTheReportProgramDoes()
     QVERIFY(cell(dose, 0, 1).endsWith(" %"));
     QCOMPARE(cell(m_window->table("Exclusions"), 0, 2), QStringLiteral("truck"));
 
-    // Undo: the figures as they were, and the file without the exclusion.
+    // Ctrl+Z, Ctrl+Shift+Z and "Undo": the figures as they were, and the file without the exclusion.
+    const qint64 excluded = m_session->results().excluded;
+    m_window->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+    QTest::keyClick(m_window.get(), Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(m_session->exclusions().size(), size_t(0));
+    QTest::keyClick(m_window.get(), Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+    QTRY_VERIFY(m_session->resultsCurrent() && m_session->results().excluded == excluded);
     m_window->findChild<QPushButton*>("Undo")->click();
     QTRY_VERIFY(m_session->resultsCurrent() && m_session->results().excluded == 0);
     QTRY_COMPARE(computed->field("ComputedLeq"), before[0]);
