@@ -558,6 +558,12 @@ void AssessmentWindow::settingsEdited()
 
 void AssessmentWindow::plotRecords()
 {
+    // A list that grows (the panel's) is plotted again as it grows: a view the user zoomed stays.
+    const int before = m_plotted ? int(m_plotted->samples.size()) : -1;
+    const Graph::Range shown = m_graph->axisRange(Graph::Axis::X);
+    const Graph::Range shownY = m_graph->axisRange(Graph::Axis::Y);
+    const bool zoomed = before >= 0 && (shown.min != m_fullX.min || shown.max != m_fullX.max ||
+                                        shownY.min != m_fullY.min || shownY.max != m_fullY.max);
     m_plotted = m_session.resultRecords();
     const std::vector<RecordSample>& samples = m_plotted->samples;
     std::vector<double> y(samples.size());
@@ -586,7 +592,12 @@ void AssessmentWindow::plotRecords()
     m_yMin = lo <= hi ? std::floor(lo / 10) * 10 - 10 : 20;
     m_yMax = lo <= hi ? std::ceil(hi / 10) * 10 + 10 : 130;
     m_graph->plotY(std::span<const double>(y), 1, 1);
-    resetScale();
+    if (zoomed) {
+        m_graph->setAxisRange(Graph::Axis::X, shown.min, shown.max);
+        m_graph->setAxisRange(Graph::Axis::Y, shownY.min, shownY.max);
+    } else {
+        resetScale();
+    }
 }
 
 void AssessmentWindow::resetScale()
@@ -596,6 +607,10 @@ void AssessmentWindow::resetScale()
     m_graph->setAxisRange(Graph::Axis::Y, m_yMin, m_yMax);
     m_frame->ranges()->setAxisValues(1, 1, n);
     m_frame->ranges()->setAxisValues(2, m_yMin, m_yMax);
+    const Graph::Range x = m_graph->axisRange(Graph::Axis::X);
+    const Graph::Range y = m_graph->axisRange(Graph::Axis::Y);
+    m_fullX = {x.min, x.max};
+    m_fullY = {y.min, y.max};
 }
 
 void AssessmentWindow::onTrackModeChosen(int index)

@@ -130,6 +130,14 @@ private:
     QHash<QString, QTableView*> m_tables;
     QHash<QString, QWidget*> m_detailFields;
     std::shared_ptr<const AssessedRecords> m_plotted; // the records the trace shows
+    // The ranges of the whole plot as "Reset Scale" set them last: a view still at them follows
+    // a growing list, any other stays where the user put it.
+    struct Span {
+        double min = 0;
+        double max = 0;
+    };
+    Span m_fullX;
+    Span m_fullY;
     double m_yMin = 20;
     double m_yMax = 130;
     int m_resultsShown = 0;
