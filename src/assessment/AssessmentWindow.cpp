@@ -37,6 +37,7 @@
 #include <QSplitter>
 #include <QTabWidget>
 #include <QTableView>
+#include <QTimer>
 #include <QToolTip>
 #include <QUndoStack>
 #include <QVBoxLayout>
@@ -50,6 +51,7 @@ namespace
 {
 
 constexpr int SmallestDragPixels = 3;
+constexpr int NotesPauseMs = 500;
 const QColor ShadeColor(160, 160, 160, 110);
 const QColor EventColor(230, 120, 0, 200);
 
@@ -254,7 +256,7 @@ AssessmentWindow::AssessmentWindow(AssessmentSession& session, Dialogs& dialogs,
     auto* doseTop = new QWidget;
     auto* doseRow = new QFormLayout(doseTop);
     doseRow->setContentsMargins(0, 0, 0, 0);
-    doseRow->addRow(QStringLiteral("&Preset"), m_dosePreset);
+    doseRow->addRow(QStringLiteral("Pr&eset"), m_dosePreset);
     m_tabs->addTab(makeTableTab(QStringLiteral("Dose"), m_dose, &m_doseCaption, doseTop),
                    QStringLiteral("D&ose"));
     connect(m_dosePreset, &QComboBox::currentIndexChanged, this, &AssessmentWindow::settingsEdited);
@@ -277,7 +279,7 @@ AssessmentWindow::AssessmentWindow(AssessmentSession& session, Dialogs& dialogs,
         eventsForm->addRow(caption, box);
         connect(box, &QDoubleSpinBox::valueChanged, this, &AssessmentWindow::settingsEdited);
     };
-    spin(m_threshold, QStringLiteral("EventThreshold"), QStringLiteral("&Threshold"), es.threshold, 200,
+    spin(m_threshold, QStringLiteral("EventThreshold"), QStringLiteral("Thre&shold"), es.threshold, 200,
          QStringLiteral(" dB"));
     spin(m_minDuration, QStringLiteral("EventMinimum"), QStringLiteral("&Minimum duration"),
          es.minDurationSeconds, 86400, QStringLiteral(" s"));
@@ -436,7 +438,12 @@ QWidget* AssessmentWindow::makeDetailsTab()
             auto* edit = new QPlainTextEdit(tab);
             edit->setTabChangesFocus(true);
             edit->setFixedHeight(4 * edit->fontMetrics().lineSpacing());
-            connect(edit, &QPlainTextEdit::textChanged, this, &AssessmentWindow::detailsEdited);
+            // The notes are kept when typing pauses, not at every key.
+            auto* pause = new QTimer(edit);
+            pause->setSingleShot(true);
+            pause->setInterval(NotesPauseMs);
+            connect(edit, &QPlainTextEdit::textChanged, pause, qOverload<>(&QTimer::start));
+            connect(pause, &QTimer::timeout, this, &AssessmentWindow::detailsEdited);
             field = edit;
         } else {
             auto* edit = new QLineEdit(tab);
