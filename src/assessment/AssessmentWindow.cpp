@@ -680,7 +680,7 @@ void AssessmentWindow::zoomToRecords(int first, int last)
 {
     if (first < 0)
         return;
-    const double pad = std::max(1.0, (last - first) * 0.05);
+    const double pad = std::max(5.0, (last - first) * 0.1);
     const double from = first + 1 - pad;
     const double to = last + 1 + pad;
     m_graph->setAxisRange(Graph::Axis::X, from, to);
