@@ -395,9 +395,11 @@ void TestAnalysisOpen::windowControlsAndNames()
             keys << a->objectName();
             tips << a->toolTip();
         }
-        QCOMPARE(keys, (QStringList{"Plot", "Ln", "Print", "PrintPreview", "ExportCsv"}));
-        QCOMPARE(tips, (QStringList{w == &memory ? "Plot" : "Graphic Plot", "Histogram", "Print",
-                                    "Print Preview", "Export the records as CSV"}));
+        QCOMPARE(keys, (QStringList{"Plot", "Ln", "Print", "PrintPreview", "ExportCsv", "Assess"}));
+        QCOMPARE(tips, (QStringList{
+                           w == &memory ? "Plot" : "Graphic Plot", "Histogram", "Print", "Print Preview",
+                           "Export the records as CSV",
+                           "Exclusions, hourly and day-evening-night levels, dose, events and the report"}));
         QCOMPARE(w->findChild<QPushButton*>(QStringLiteral("Cmd1dB"))->text(), QStringLiteral("1 dB"));
         QCOMPARE(w->findChild<QPushButton*>(QStringLiteral("Cmd01dB"))->text(), QStringLiteral("0.1 dB"));
         QCOMPARE(w->findChild<QGroupBox*>(QStringLiteral("SSFrame1"))->title(), QStringLiteral("Resolution"));

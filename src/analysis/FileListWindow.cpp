@@ -115,6 +115,8 @@ FileListWindow::FileListWindow(View view, Measurement& measurement, QWidget* par
         // Beside "Print": the same pages on screen first.
         {"PrintPreview", QStringLiteral("Print Preview")},
         {"ExportCsv", QStringLiteral("Export the records as CSV")},
+        {"Assess",
+         QStringLiteral("Exclusions, hourly and day-evening-night levels, dose, events and the report")},
     };
     for (const auto& [key, tip] : buttons) {
         const QString k = QString::fromLatin1(key);
@@ -286,6 +288,8 @@ void FileListWindow::toolbarClicked(const QString& key)
         printPreview();
     else if (key == u"ExportCsv")
         emit exportCsvRequested();
+    else if (key == u"Assess")
+        emit assessRequested();
 }
 
 void FileListWindow::setPrinting(Dialogs* dialogs, PanelTimers* timers)

@@ -64,7 +64,7 @@ public:
     void showFigures(const LevelFigures& figures);
     ComputedGroup* computed() const { return m_computed; }
 
-    // Toolbar1's buttons by key: "Plot", "Ln", "Print", "PrintPreview", "ExportCsv"; any
+    // Toolbar1's buttons by key: "Plot", "Ln", "Print", "PrintPreview", "ExportCsv", "Assess"; any
     // other key only hides the box.
     void toolbarClicked(const QString& key);
 
@@ -87,6 +87,8 @@ signals:
     void plotRequested();
     // "Export CSV": the listed records are wanted as a CSV file.
     void exportCsvRequested();
+    // "Assess": the file's assessment window is wanted.
+    void assessRequested();
 
 private:
     void buildFields();

@@ -72,6 +72,7 @@ FileListWindow* OpenRecordFile::newView(FileListWindow::View view, Measurement& 
     connect(window, &FileListWindow::lnRequested, this,
             [this, window](LnResolution resolution) { emit lnRequested(window, resolution); });
     connect(window, &FileListWindow::plotRequested, this, [this, window] { emit plotRequested(window); });
+    connect(window, &FileListWindow::assessRequested, this, [this, window] { emit assessRequested(window); });
     connect(window, &FileListWindow::exportCsvRequested, this,
             [this, window] { exportListCsv(window->records(), m_s.dialogs, window); });
     placeBesidePanel(window, m_panel);

@@ -53,6 +53,8 @@ signals:
     void lnRequested(FileListWindow* view, LnResolution resolution);
     // A view's "Plot".
     void plotRequested(FileListWindow* view);
+    // A view's "Assess".
+    void assessRequested(FileListWindow* view);
 
 private:
     FileListWindow* newView(FileListWindow::View view, Measurement& measurement);

@@ -4,6 +4,7 @@
 #include "analysis/HistogramWindow.h"
 #include "analysis/LnStatistics.h"
 #include "analysis/OpenRecordFile.h"
+#include "app/AssessmentWindows.h"
 #include "app/PanelRecorderView.h"
 #include "graphs/Graph.h"
 #include "graphs/LiveTrends.h"
@@ -145,6 +146,26 @@ PanelWiring::PanelWiring(Panel& panel, MeterSession& session, Services& services
     exportCsv->setToolTip(QStringLiteral("Export the panel's list as CSV"));
     QObject::connect(exportCsv, &QAction::triggered, &panel,
                      [this, &services, &panel] { exportListCsv(*m_listModel, services.dialogs, &panel); });
+
+    // "Assess" on a file view, the data list and the panel's list: one assessment window per
+    // measurement. A list saved to a file takes its exclusions and details beside it.
+    m_assessments = std::make_unique<AssessmentWindows>(services.desk(), &panel);
+    QObject::connect(m_openFile.get(), &OpenRecordFile::assessRequested, &panel,
+                     [this](FileListWindow* view) { m_assessments->open(view->measurement()); });
+    QObject::connect(m_logger.get(), &LoggerCommands::assessRequested, &panel,
+                     [this](const Measurement& measurement) { m_assessments->open(measurement); });
+    QObject::connect(m_logger.get(), &LoggerCommands::listSaved, &panel,
+                     [this](const Measurement& measurement, const QString& path) {
+                         m_assessments->listSaved(measurement, path);
+                     });
+    QObject::connect(m_recorder.get(), &Recorder::listSaved, &panel, [this](const QString& path) {
+        m_assessments->listSaved(m_listModel->measurement(), path);
+    });
+    QAction* assess = ui.toolbar->addAction(QStringLiteral("Assess"));
+    assess->setObjectName(QStringLiteral("Assess"));
+    assess->setToolTip(QStringLiteral("Assess the panel's list: exclusions, periods, dose, events, report"));
+    QObject::connect(assess, &QAction::triggered, &panel,
+                     [this] { m_assessments->open(m_listModel->measurement()); });
 
     QObject::connect(&panel, &Panel::saveOkClicked, m_recorder.get(), &Recorder::saveOk);
     QObject::connect(&panel, &Panel::toolbarButtonClicked, &panel, [this](const QString& key) {

@@ -29,6 +29,7 @@ class RecordListModel;
 class Recorder;
 class LoggerCommands;
 class OpenRecordFile;
+class AssessmentWindows;
 struct Services;
 struct PanelState;
 
@@ -55,6 +56,7 @@ public:
     LoggerCommands& logger() { return *m_logger; }
     ToolbarCommands& settingCommands() { return *m_settingCommands; }
     OpenRecordFile& openFile() { return *m_openFile; }
+    AssessmentWindows& assessments() { return *m_assessments; }
     HistogramWindow* histogram() const { return m_histogram; }
     RecordPlotWindow* plot() const { return m_plot; }
     // The windows a click on a panel graph opened, while they are open.
@@ -73,6 +75,7 @@ private:
     std::unique_ptr<Recorder> m_recorder;
     std::unique_ptr<LoggerCommands> m_logger;
     std::unique_ptr<OpenRecordFile> m_openFile;
+    std::unique_ptr<AssessmentWindows> m_assessments;
     QPointer<HistogramWindow> m_histogram;
     QPointer<LiveGraphWindow> m_liveGraph;
     QPointer<LiveHistogramWindow> m_liveHistogram;

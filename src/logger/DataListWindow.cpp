@@ -79,6 +79,11 @@ DataListWindow::DataListWindow(const Desk& desk, DataListHeader header, Measurem
     csvAction->setObjectName(QStringLiteral("ExportCsv"));
     csvAction->setToolTip(QStringLiteral("Export the records as CSV"));
     connect(csvAction, &QAction::triggered, this, &DataListWindow::exportCsv);
+    QAction* assessAction = toolbar->addAction(QStringLiteral("Assess"));
+    assessAction->setObjectName(QStringLiteral("Assess"));
+    assessAction->setToolTip(
+        QStringLiteral("Exclusions, hourly and day-evening-night levels, dose, events and the report"));
+    connect(assessAction, &QAction::triggered, this, &DataListWindow::assessRequested);
 
     m_list = new RecordList(m_model, this);
 
@@ -199,6 +204,7 @@ void DataListWindow::save()
             m_s.dialogs.message(this, error, windowTitle(), Dialogs::Icon::Critical);
             return;
         }
+        emit saved(*path);
     }
     QApplication::restoreOverrideCursor();
 }

@@ -70,6 +70,12 @@ public:
     // Toolbar "Export CSV": the records as a CSV file.
     void exportCsv();
 
+signals:
+    // Toolbar "Assess": the set's assessment window is wanted.
+    void assessRequested();
+    // The set was written to `path`.
+    void saved(const QString& path);
+
 private:
     QLabel* addBoard(const QString& name, const QString& caption);
 

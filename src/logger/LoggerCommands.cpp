@@ -178,6 +178,10 @@ void LoggerCommands::showSet(int setNumber)
     QPointer<DataListWindow> window =
         new DataListWindow(m_s.desk(), DataListHeader{set.interval}, *measurement, &m_timers, m_panel);
     connect(window, &QObject::destroyed, [measurement] { delete measurement; });
+    connect(window, &DataListWindow::assessRequested, this,
+            [this, measurement] { emit assessRequested(*measurement); });
+    connect(window, &DataListWindow::saved, this,
+            [this, measurement](const QString& path) { emit listSaved(*measurement, path); });
     m_dataList = window;
     placeBesidePanel(window, m_panel);
     window->show();

@@ -13,6 +13,7 @@ namespace slm
 {
 
 class DataListWindow;
+class Measurement;
 class MemoryWindow;
 class PanelTimers;
 struct LiveReading;
@@ -44,6 +45,11 @@ public:
 
     // The "Data Logger" window is open, or a download is filling it.
     bool memoryFormOpen() const { return m_memoryFormOpen; }
+
+signals:
+    // The data list's "Assess", and its save to `path`: of the set's measurement.
+    void assessRequested(const Measurement& measurement);
+    void listSaved(const Measurement& measurement, const QString& path);
 
 private:
     void openMemoryWindow(int sizeK, double freeK);

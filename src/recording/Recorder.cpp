@@ -230,6 +230,8 @@ void Recorder::saveList()
     const QString error = writeRealTimeListFile(*chosen, header, m_list, m_view.panelCaption());
     if (!error.isEmpty())
         showError(error);
+    else
+        emit listSaved(*chosen);
 }
 
 void Recorder::stopRecording()

@@ -87,6 +87,8 @@ signals:
     // "Refresh" emptied the list: the panel's graphs and histograms start afresh too.
     void listRefreshed();
     void recordingChanged(bool recording);
+    // The panel's list was written to `path` ("Save" of the list, not a recording).
+    void listSaved(const QString& path);
 
 private:
     void beforeSample(const Sample& sample);

@@ -1,5 +1,6 @@
 #include "views/ComputedGroup.h"
 
+#include "measurement/AssessmentExclusions.h"
 #include "measurement/LevelFigures.h"
 #include "views/ValueField.h"
 
@@ -57,6 +58,22 @@ ComputedGroup::ComputedGroup(QWidget* parent) : QGroupBox(QStringLiteral("Comput
         grid->addWidget(value, row, 1);
         ++row;
     }
+    // Records left out by exclusions: only an assessment shows them, so the row starts hidden and
+    // the list windows look as they always did.
+    m_excludedCaption = new QLabel(QStringLiteral("Excluded"), this);
+    auto* excluded = new QLabel(this);
+    excluded->setObjectName(QStringLiteral("ComputedExcluded"));
+    excluded->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    excluded->setAlignment(Qt::AlignCenter);
+    excluded->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    excluded->setFocusPolicy(Qt::TabFocus);
+    nameValueField(excluded, QStringLiteral("Excluded records"), m_excludedCaption);
+    m_fields.insert(excluded->objectName(), excluded);
+    grid->addWidget(m_excludedCaption, row, 0);
+    grid->addWidget(excluded, row, 1);
+    m_excludedCaption->hide();
+    excluded->hide();
+    ++row;
     auto* basis = new QLabel(this);
     basis->setObjectName(QStringLiteral("ComputedBasis"));
     nameValueField(basis, QStringLiteral("How the figures were computed"));
@@ -82,6 +99,15 @@ void ComputedGroup::showFigures(const LevelFigures& f)
     };
     for (const auto& [name, text] : texts)
         setValueFieldText(m_fields.value(QString::fromLatin1(name)), text);
+}
+
+void ComputedGroup::showExcluded(const LevelFigures& figures, std::int64_t excluded)
+{
+    QLabel* field = m_fields.value(QStringLiteral("ComputedExcluded"));
+    m_excludedCaption->show();
+    field->show();
+    setValueFieldText(field, QString::number(excluded));
+    setValueFieldText(m_fields.value(QStringLiteral("ComputedBasis")), assessedBasisText(figures, excluded));
 }
 
 QString ComputedGroup::field(const QString& name) const

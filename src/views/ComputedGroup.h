@@ -2,6 +2,7 @@
 
 #include <QGroupBox>
 #include <QHash>
+#include <cstdint>
 
 class QLabel;
 
@@ -20,11 +21,15 @@ public:
     explicit ComputedGroup(QWidget* parent = nullptr);
 
     void showFigures(const LevelFigures& figures);
+    // An assessment's figures: after showFigures, the count of excluded records in its own row
+    // (shown from now on) and the basis line naming them.
+    void showExcluded(const LevelFigures& figures, std::int64_t excluded);
     // A field's text by its name ("ComputedLeq", "ComputedL50", "ComputedBasis", ...).
     QString field(const QString& name) const;
 
 private:
     QHash<QString, QLabel*> m_fields;
+    QLabel* m_excludedCaption = nullptr;
 };
 
 } // namespace slm

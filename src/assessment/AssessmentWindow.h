@@ -1,0 +1,146 @@
+#pragma once
+
+#include "measurement/AssessmentExclusions.h"
+
+#include <QDateTime>
+#include <QHash>
+#include <QPoint>
+#include <QWidget>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <vector>
+
+class QCPGraph;
+class QCPItemRect;
+class QCPLayer;
+class QComboBox;
+class QDoubleSpinBox;
+class QLabel;
+class QLineEdit;
+class QPlainTextEdit;
+class QPushButton;
+class QRubberBand;
+class QTabWidget;
+class QTableView;
+
+namespace slm
+{
+
+class AssessmentSession;
+class ComputedGroup;
+class Dialogs;
+class Graph;
+class GraphicFrame;
+class TextTableModel;
+struct AssessedRecords;
+
+// The span "Exclude..." asks for: start and end as typed, nothing when cancelled.
+struct TypedSpan {
+    QDateTime start;
+    QDateTime end;
+};
+using SpanQuestion = std::function<std::optional<TypedSpan>(QWidget* parent, const TypedSpan& proposed)>;
+// The small dialog with two date-time edits.
+std::optional<TypedSpan> askSpanByDialog(QWidget* parent, const TypedSpan& proposed);
+
+// The "Assessment" window of one measurement: on the left its levels by record with the excluded
+// spans shaded and the events marked, on the right the assessment's tabs (figures, hours,
+// day-evening-night, dose, events, exclusions, details) and "Report...". Shift and a drag across
+// the plot excludes the records it spans. The window shows the session's results as they come; it
+// never waits for a run.
+class AssessmentWindow : public QWidget
+{
+    Q_OBJECT
+public:
+    AssessmentWindow(AssessmentSession& session, Dialogs& dialogs, QWidget* parent = nullptr);
+    ~AssessmentWindow() override;
+
+    AssessmentSession& session() const { return m_session; }
+    Graph* graph() const { return m_graph; }
+    QTabWidget* tabs() const { return m_tabs; }
+    ComputedGroup* computed() const { return m_computed; }
+    // A tab's table by the tab's name ("Hours", "Day-Evening-Night", "Dose", "Events", "Exclusions").
+    QTableView* table(const QString& name) const;
+    // How many results the window has shown; a test or a bench waits on it.
+    int resultsShown() const { return m_resultsShown; }
+
+    // "Exclude...": the typed span comes from here (the dialog by default).
+    void setSpanQuestion(SpanQuestion question) { m_askSpan = std::move(question); }
+
+    // The actions as the buttons run them.
+    void excludeTyped();
+    void deleteSelectedExclusion();
+    void editSelectedReason();
+    void writeReport();
+    // The plot zoomed to the records of clock seconds [start, end).
+    void zoomToClock(std::int64_t start, std::int64_t end);
+    // The plot zoomed to records first..last (from 0), with a little room on each side.
+    void zoomToRecords(int first, int last);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    QWidget* makeFiguresTab();
+    QWidget* makeTableTab(const QString& name, TextTableModel*& model, QLabel** caption, QWidget* above);
+    QWidget* makeExclusionsTab();
+    QWidget* makeDetailsTab();
+    void showResults();
+    void showExclusions();
+    void showDetails();
+    void detailsEdited();
+    void settingsEdited();
+    void plotRecords();
+    void shadeExclusions();
+    void resetScale();
+    void onTrackModeChosen(int index);
+    int recordAtPixel(double pixelX) const;
+    void excludeRecords(int first, int last);
+    void askReasonAndExclude(const QDateTime& start, const QDateTime& end);
+    QString tipAt(const QPoint& pos) const;
+    int selectedExclusion() const;
+
+    AssessmentSession& m_session;
+    Dialogs& m_dialogs;
+    SpanQuestion m_askSpan = askSpanByDialog;
+    Graph* m_graph = nullptr;
+    GraphicFrame* m_frame = nullptr;
+    QCPLayer* m_shadeLayer = nullptr;
+    std::vector<QCPItemRect*> m_shading;
+    QCPGraph* m_eventBand = nullptr; // one segment along the top per event
+    QRubberBand* m_band = nullptr;
+    std::optional<QPoint> m_dragFrom;
+    QTabWidget* m_tabs = nullptr;
+    ComputedGroup* m_computed = nullptr;
+    QLabel* m_drift = nullptr;
+    QLabel* m_status = nullptr;
+    TextTableModel* m_hours = nullptr;
+    TextTableModel* m_days = nullptr;
+    TextTableModel* m_dose = nullptr;
+    TextTableModel* m_events = nullptr;
+    TextTableModel* m_exclusions = nullptr;
+    QLabel* m_daysCaption = nullptr;
+    QLabel* m_doseCaption = nullptr;
+    QLabel* m_eventsCaption = nullptr;
+    QComboBox* m_dosePreset = nullptr;
+    QDoubleSpinBox* m_threshold = nullptr;
+    QDoubleSpinBox* m_minDuration = nullptr;
+    QDoubleSpinBox* m_continuation = nullptr;
+    QHash<QString, QTableView*> m_tables;
+    QHash<QString, QWidget*> m_detailFields;
+    std::shared_ptr<const AssessedRecords> m_plotted; // the records the trace shows
+    // The ranges of the whole plot as "Reset Scale" set them last: a view still at them follows
+    // a growing list, any other stays where the user put it.
+    struct Span {
+        double min = 0;
+        double max = 0;
+    };
+    Span m_fullX;
+    Span m_fullY;
+    double m_yMin = 20;
+    double m_yMax = 130;
+    int m_resultsShown = 0;
+};
+
+} // namespace slm

@@ -1,0 +1,51 @@
+#include "assessment/ReportAction.h"
+
+#include "assessment/AssessmentSession.h"
+#include "measurement/Measurement.h"
+#include "report/AssessmentReport.h"
+#include "shared/Dialogs.h"
+
+#include <QApplication>
+#include <QFileInfo>
+
+namespace slm
+{
+
+void runReportAction(QWidget* parent, Dialogs& dialogs, AssessmentSession& session)
+{
+    const QString title = QStringLiteral("Report");
+    QString path = dialogs.saveFile(parent, QStringLiteral("PDF Files (*.pdf)|*.pdf|All Files (*.*)|*.*|"));
+    if (path.isEmpty())
+        return;
+    if (QFileInfo(path).suffix().isEmpty())
+        path += QStringLiteral(".pdf");
+    // The report is of what the window shows once every edit is assessed.
+    session.settle();
+    const AssessedRecords& records = *session.resultRecords();
+    AssessmentReportInput input;
+    const MeasurementOrigin& origin = session.measurement().origin();
+    input.fileName =
+        origin.kind == MeasurementOrigin::Kind::File ? QFileInfo(origin.where).fileName() : QString();
+    input.header = records.header;
+    input.samples = records.samples;
+    input.interval = records.interval;
+    input.exclusions = session.resultExclusions();
+    input.details = session.details();
+    input.settings = session.settings();
+    input.results = session.results();
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const AssessmentReportOutcome outcome = writeAssessmentReport(path, input);
+    QApplication::restoreOverrideCursor();
+    if (!outcome.error.isEmpty()) {
+        dialogs.message(parent, outcome.error, title, Dialogs::Icon::Critical);
+        return;
+    }
+    const QString text = QStringLiteral("The report was written to %1 (%2 pages). Open it now?")
+                             .arg(QFileInfo(path).fileName())
+                             .arg(outcome.pages);
+    if (dialogs.confirm(parent, text, title) && !dialogs.startProgram(QStringLiteral("xdg-open"), {path}))
+        dialogs.message(parent, QStringLiteral("The report could not be opened: no viewer was started."),
+                        title, Dialogs::Icon::Warning);
+}
+
+} // namespace slm
