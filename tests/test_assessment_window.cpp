@@ -22,6 +22,7 @@
 #include <QJsonObject>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QProcess>
 #include <QPushButton>
 #include <QTabWidget>
@@ -193,6 +194,10 @@ void TestAssessmentWindow::calibrationDrift_data()
                             << "94.5" << false;
     QTest::newRow("one check") << "94.0"
                                << "" << false;
+    QTest::newRow("out of range, not saved") << "94.0"
+                                             << "250" << false;
+    QTest::newRow("0.55 dB") << "94.0"
+                             << "94.55" << true;
 }
 
 void TestAssessmentWindow::calibrationDrift()
@@ -209,6 +214,8 @@ void TestAssessmentWindow::calibrationDrift()
         QTest::keyClicks(edit, text);
         QTest::keyClick(edit, Qt::Key_Return);
     }
+    emit m_window->findChild<QLineEdit*>("DetailSite")->editingFinished(); // saves every field it can
+    QCOMPARE(m_window->findChild<QLineEdit*>("DetailCalibrationAfter")->text(), after);
     QLabel* drift = m_window->findChild<QLabel*>("CalibrationDrift");
     QCOMPARE(drift->isVisibleTo(m_window.get()), shown);
     QCOMPARE(drift->text(), QStringLiteral("Calibration drift above 0.5 dB: the results are not valid"));
@@ -222,6 +229,12 @@ void TestAssessmentWindow::detailsAreKeptAndNamed()
     const QJsonObject details = fileJson(m_path + ".assessment.json")["details"].toObject();
     QCOMPARE(details["site"].toString(), QStringLiteral("Works yard, north fence"));
     QCOMPARE(details["calibration"].toObject()["before"].toDouble(), 94.0);
+    // Notes typed just before the window closes are kept.
+    m_window->findChild<QPlainTextEdit*>("DetailConditions")->setPlainText("Dry, light wind");
+    m_window->close();
+    QCOMPARE(fileJson(m_path + ".assessment.json")["details"].toObject()["conditions"].toString(),
+             "Dry, light wind");
+    m_window->show();
 
     // What a screen reader says: the tables and the fields by name, a figure's value as its description.
     const auto name = [](QObject* o) {
@@ -273,6 +286,7 @@ void TestAssessmentWindow::assessFromTheViewsAndTheSavedList()
     const QJsonArray beside = fileJson(saved + ".assessment.json")["exclusions"].toArray();
     QCOMPARE(beside.size(), 1);
     QCOMPARE(beside[0].toObject()["reason"].toString(), QStringLiteral("door slammed"));
+    QCOMPARE(listWindow->windowTitle(), QStringLiteral("Assessment - list.slmm"));
 
     // The window goes with its file's view.
     view->close();

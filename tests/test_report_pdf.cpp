@@ -135,6 +135,7 @@ void TestReportPdf::reportReadsBackInOrder()
         rowPattern({"Instrument serial number", "A123456"}),
         rowPattern({"Calibration check before", "94.0 dB"}),
         rowPattern({"Calibration check after", "94.6 dB"}),
+        rowPattern({"Calibration drift", "0.60 dB"}),
         rowPattern({calibrationDriftText()}),
         rowPattern({"Leq", figuresTable(results).rows[0][1]}),
         QRegularExpression(QRegularExpression::escape(assessedBasisText(results.figures, results.excluded))),

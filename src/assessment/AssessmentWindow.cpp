@@ -162,7 +162,7 @@ std::optional<TypedSpan> askSpanByDialog(QWidget* parent, const TypedSpan& propo
 }
 
 AssessmentWindow::AssessmentWindow(AssessmentSession& session, Dialogs& dialogs, QWidget* parent)
-    : QWidget(parent, Qt::Window), m_session(session), m_dialogs(dialogs)
+    : QWidget(parent, Qt::Window), m_session(session), m_sessionAlive(&session), m_dialogs(dialogs)
 {
     setObjectName(QStringLiteral("Assessment"));
     setWindowTitle(QStringLiteral("Assessment - %1").arg(session.measurementName()));
@@ -312,7 +312,6 @@ AssessmentWindow::AssessmentWindow(AssessmentSession& session, Dialogs& dialogs,
     report->setToolTip(QStringLiteral("Write the measurement report as a PDF file"));
     connect(report, &QPushButton::clicked, this, &AssessmentWindow::writeReport);
     m_status = makeCaption(side, QStringLiteral("AssessmentStatus"));
-    m_status->setAccessibleName(QStringLiteral("State"));
     auto* bottom = new QHBoxLayout;
     bottom->addWidget(m_status, 1);
     bottom->addWidget(report);
@@ -347,6 +346,8 @@ AssessmentWindow::AssessmentWindow(AssessmentSession& session, Dialogs& dialogs,
     connect(&session, &AssessmentSession::resultsChanged, this, &AssessmentWindow::showResults);
     connect(&session, &AssessmentSession::exclusionsChanged, this, &AssessmentWindow::showExclusions);
     connect(&session, &AssessmentSession::detailsChanged, this, &AssessmentWindow::showDetails);
+    connect(&session, &AssessmentSession::filePathChanged, this,
+            [this] { setWindowTitle(QStringLiteral("Assessment - %1").arg(m_session.measurementName())); });
     showExclusions();
     showDetails();
     if (session.hasResults())
@@ -356,7 +357,19 @@ AssessmentWindow::AssessmentWindow(AssessmentSession& session, Dialogs& dialogs,
     resize(1400, 760);
 }
 
-AssessmentWindow::~AssessmentWindow() = default;
+AssessmentWindow::~AssessmentWindow()
+{
+    // Notes typed just now are kept: the pause timer dies with the window, and a window deleted
+    // with its measurement or at exit never loses the focus.
+    if (m_sessionAlive)
+        detailsEdited();
+}
+
+void AssessmentWindow::closeEvent(QCloseEvent* event)
+{
+    detailsEdited();
+    QWidget::closeEvent(event);
+}
 
 QWidget* AssessmentWindow::makeFiguresTab()
 {
@@ -383,7 +396,6 @@ QWidget* AssessmentWindow::makeTableTab(const QString& name, TextTableModel*& mo
     model = new TextTableModel(this);
     if (caption) {
         *caption = makeCaption(tab, name + QStringLiteral("Caption"));
-        (*caption)->setAccessibleName(name + QStringLiteral(" basis"));
         layout->addWidget(*caption);
     }
     QTableView* view = makeTableView(model, name, tab);
@@ -448,6 +460,8 @@ QWidget* AssessmentWindow::makeDetailsTab()
         } else {
             auto* edit = new QLineEdit(tab);
             if (spec.level) {
+                // A level the validator does not take is told at once, not kept as typed.
+                connect(edit, &QLineEdit::textEdited, this, [this, edit] { levelFieldAccepted(edit); });
                 auto* validator = new QDoubleValidator(0, 200, 2, edit);
                 validator->setNotation(QDoubleValidator::StandardNotation);
                 validator->setLocale(QLocale::c());
@@ -517,7 +531,7 @@ void AssessmentWindow::showDetails()
         if (spec.text)
             text = d.*(spec.text);
         else if (const std::optional<double> v = d.*(spec.level))
-            text = QString::number(*v, 'f', 1);
+            text = calibrationLevelText(*v);
         if (auto* line = qobject_cast<QLineEdit*>(field)) {
             if (line->text() != text)
                 line->setText(text);
@@ -539,16 +553,28 @@ void AssessmentWindow::detailsEdited()
         const QString text = qobject_cast<QLineEdit*>(field)
                                  ? static_cast<QLineEdit*>(field)->text().trimmed()
                                  : static_cast<QPlainTextEdit*>(field)->toPlainText();
-        if (spec.text) {
+        if (spec.text)
             d.*(spec.text) = text;
-        } else {
-            bool ok = false;
-            const double v = QLocale::c().toDouble(text, &ok);
-            d.*(spec.level) = ok ? std::optional<double>(v) : std::nullopt;
-        }
+        else if (text.isEmpty())
+            d.*(spec.level) = std::nullopt;
+        else if (levelFieldAccepted(static_cast<QLineEdit*>(field)))
+            d.*(spec.level) = QLocale::c().toDouble(text);
+        // else the saved level stays: a fault is never written, not even with the next field's edit
     }
     m_session.setDetails(d);
     m_drift->setVisible(calibrationDriftTooLarge(d));
+}
+
+bool AssessmentWindow::levelFieldAccepted(QLineEdit* field)
+{
+    const bool ok = field->text().trimmed().isEmpty() || field->hasAcceptableInput();
+    const QString fault = QStringLiteral("Not saved: a level from 0 to 200 dB, to 0.01 dB, is expected.");
+    field->setStyleSheet(ok ? QString() : QStringLiteral("QLineEdit { border: 2px solid #b00000; }"));
+    field->setToolTip(ok ? QString() : fault);
+    field->setAccessibleDescription(ok ? QString() : fault);
+    if (!ok)
+        m_status->setText(QStringLiteral("%1: %2").arg(field->accessibleName(), fault));
+    return ok;
 }
 
 void AssessmentWindow::settingsEdited()
@@ -698,6 +724,9 @@ int AssessmentWindow::recordAtPixel(double pixelX) const
 
 void AssessmentWindow::excludeRecords(int first, int last)
 {
+    // A drag over a plot with no records yet finds none.
+    if (first < 0 || last < 0 || !m_plotted)
+        return;
     const std::vector<RecordSample>& samples = m_plotted->samples;
     if (first > last)
         std::swap(first, last);
@@ -712,6 +741,16 @@ void AssessmentWindow::excludeRecords(int first, int last)
     const QDateTime start = localDateTimeOf(samples[size_t(first)].time);
     const QDateTime end =
         localDateTimeOf(samples[size_t(last)].time).addMSecs(qint64(std::llround(step * 1000)));
+    // Across the hour the clocks go back the last record's clock time may read as the earlier
+    // pass of that hour; a span that would end before it starts is not taken.
+    if (!(start < end)) {
+        m_dialogs.message(this,
+                          QStringLiteral("This span runs into the hour the clocks were put back, whose "
+                                         "times are ambiguous: use \"Exclude...\" and type its start and "
+                                         "end."),
+                          QStringLiteral("Exclude"), Dialogs::Icon::Warning);
+        return;
+    }
     askReasonAndExclude(start, end);
 }
 
@@ -735,7 +774,9 @@ void AssessmentWindow::excludeTyped()
     if (first >= 0 && m_plotted->samples[size_t(first)].hasTime() &&
         m_plotted->samples[size_t(last)].hasTime()) {
         proposed.start = localDateTimeOf(m_plotted->samples[size_t(first)].time);
-        proposed.end = localDateTimeOf(m_plotted->samples[size_t(last)].time);
+        // The end is one interval after the last record in sight, so that record is in the span.
+        proposed.end = localDateTimeOf(m_plotted->samples[size_t(last)].time)
+                           .addMSecs(qint64(std::llround(m_plotted->interval.value_or(1) * 1000)));
     } else {
         proposed.start = proposed.end = QDateTime::currentDateTime();
     }

@@ -5,6 +5,7 @@
 #include <QDateTime>
 #include <QHash>
 #include <QPoint>
+#include <QPointer>
 #include <QWidget>
 #include <functional>
 #include <memory>
@@ -80,6 +81,7 @@ public:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
 
 private:
     QWidget* makeFiguresTab();
@@ -90,6 +92,7 @@ private:
     void showExclusions();
     void showDetails();
     void detailsEdited();
+    bool levelFieldAccepted(QLineEdit* field);
     void settingsEdited();
     void plotRecords();
     void shadeExclusions();
@@ -102,6 +105,7 @@ private:
     int selectedExclusion() const;
 
     AssessmentSession& m_session;
+    QPointer<AssessmentSession> m_sessionAlive; // the session may go first when the window is deleted late
     Dialogs& m_dialogs;
     SpanQuestion m_askSpan = askSpanByDialog;
     Graph* m_graph = nullptr;

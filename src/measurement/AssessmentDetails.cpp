@@ -97,6 +97,14 @@ QString calibrationDriftText()
     return QStringLiteral("Calibration drift above 0.5 dB: the results are not valid");
 }
 
+QString calibrationLevelText(double level)
+{
+    QString text = QString::number(level, 'f', 2);
+    if (text.endsWith(u'0'))
+        text.chop(1);
+    return text;
+}
+
 QJsonObject detailsJson(const AssessmentDetails& d)
 {
     QJsonObject o = d.unknownKeys;

@@ -40,6 +40,9 @@ bool calibrationDriftTooLarge(const AssessmentDetails& details);
 // "Calibration drift above 0.5 dB: the results are not valid"
 QString calibrationDriftText();
 
+// A level of the details as typed to 0.01 dB, in its shortest form that keeps it: "94.0", "93.85".
+QString calibrationLevelText(double level);
+
 // "details" as the assessment file keeps it, and back. A value of the wrong type (a level that is
 // not a number) is a fault named in `error`; the other keys are still read.
 QJsonObject detailsJson(const AssessmentDetails& details);

@@ -251,7 +251,7 @@ TextTable detailsTable(const AssessmentDetails& d)
 {
     TextTable t{{QStringLiteral("Detail"), QStringLiteral("Value")}, {}, {false, false}};
     auto db = [](std::optional<double> v) {
-        return v ? QString::number(*v, 'f', 1) + QStringLiteral(" dB") : QString();
+        return v ? calibrationLevelText(*v) + QStringLiteral(" dB") : QString();
     };
     addPair(t, QStringLiteral("Site"), d.site);
     addPair(t, QStringLiteral("Address or coordinates"), d.address);
@@ -265,9 +265,10 @@ TextTable detailsTable(const AssessmentDetails& d)
     addPair(t, QStringLiteral("Calibrator reference level"), db(d.calibratorReferenceLevel));
     addPair(t, QStringLiteral("Calibration check before"), db(d.calibrationBefore));
     addPair(t, QStringLiteral("Calibration check after"), db(d.calibrationAfter));
+    // The drift to 0.01 dB, as it is judged: 0.55 never reads "0.5" beside "above 0.5 dB".
     if (d.calibrationBefore && d.calibrationAfter)
         addPair(t, QStringLiteral("Calibration drift"),
-                QString::number(std::abs(*d.calibrationAfter - *d.calibrationBefore), 'f', 1) +
+                QString::number(std::abs(*d.calibrationAfter - *d.calibrationBefore), 'f', 2) +
                     QStringLiteral(" dB"));
     addPair(t, QStringLiteral("Weather and conditions"), d.conditions);
     return t;
