@@ -57,6 +57,15 @@ AssessmentSession::AssessmentSession(const Measurement& measurement, Dialogs& di
     };
     connect(&measurement, &Measurement::recordsAppended, this, changed);
     connect(&measurement, &Measurement::cleared, this, changed);
+    // A list refreshed or cleared is no longer the one saved: its assessment stays here, and the
+    // saved file keeps what it had.
+    connect(&measurement, &Measurement::cleared, this, [this] {
+        if (m_measurement.origin().kind == MeasurementOrigin::Kind::File || m_path.isEmpty())
+            return;
+        m_path.clear();
+        m_damaged = false;
+        emit filePathChanged();
+    });
     connect(&measurement, &Measurement::headerChanged, this, changed);
 
     if (measurement.origin().kind == MeasurementOrigin::Kind::File) {
@@ -83,6 +92,14 @@ AssessmentSession::~AssessmentSession()
 
 QString AssessmentSession::measurementName() const
 {
+    // A list saved is named by its file from then on.
+    if (!m_path.isEmpty()) {
+        QString name = QFileInfo(m_path).fileName();
+        const QString suffix = QStringLiteral(".assessment.json");
+        if (name.endsWith(suffix))
+            name.chop(suffix.size());
+        return name;
+    }
     const MeasurementOrigin& o = m_measurement.origin();
     if (o.kind == MeasurementOrigin::Kind::File)
         return QFileInfo(o.where).fileName();
@@ -91,11 +108,14 @@ QString AssessmentSession::measurementName() const
     return QStringLiteral("Panel list");
 }
 
-void AssessmentSession::addExclusion(const Exclusion& exclusion)
+bool AssessmentSession::addExclusion(const Exclusion& exclusion)
 {
+    if (!(exclusion.start < exclusion.end))
+        return false;
     std::vector<AssessmentExclusion> after = m_file.exclusions;
     after.push_back({exclusion, {}});
     edit(std::move(after), QStringLiteral("Exclude %1").arg(exclusion.reason));
+    return true;
 }
 
 void AssessmentSession::removeExclusion(int index)
@@ -151,6 +171,7 @@ void AssessmentSession::saveBeside(const QString& recordFilePath)
     m_path = assessmentFilePath(recordFilePath);
     m_damaged = false;
     save();
+    emit filePathChanged();
 }
 
 void AssessmentSession::save()
@@ -218,19 +239,29 @@ std::vector<std::pair<int, int>> eventRuns(const std::vector<RecordSample>& samp
                                            const std::vector<NoiseEvent>& events)
 {
     std::vector<std::pair<int, int>> runs(events.size(), {-1, -1});
-    // The events come in time order, as the records do: one pass finds them all.
-    size_t k = 0;
-    for (size_t i = 0; i < samples.size() && k < events.size(); ++i) {
-        const RecordSample& s = samples[i];
-        if (!s.hasTime())
+    // The events come in record order, and the clock may not (an hour that is repeated when the
+    // clocks go back): each event is looked for after the last record of the one before, from its
+    // first record to where its times end or turn back.
+    size_t from = 0;
+    for (size_t k = 0; k < events.size(); ++k) {
+        const NoiseEvent& e = events[k];
+        size_t i = from;
+        while (i < samples.size() && !(samples[i].hasTime() && samples[i].time == e.start))
+            ++i;
+        if (i == samples.size())
             continue;
-        while (k < events.size() && s.time > events[k].last)
-            ++k;
-        if (k < events.size() && s.time >= events[k].start) {
-            if (runs[k].first < 0)
-                runs[k].first = int(i);
-            runs[k].second = int(i);
+        runs[k] = {int(i), int(i)};
+        std::int64_t previous = e.start;
+        for (size_t j = i + 1; j < samples.size(); ++j) {
+            const RecordSample& s = samples[j];
+            if (!s.hasTime())
+                continue;
+            if (s.time > e.last || s.time < previous)
+                break;
+            previous = s.time;
+            runs[k].second = int(j);
         }
+        from = size_t(runs[k].second) + 1;
     }
     return runs;
 }

@@ -66,8 +66,9 @@ public:
     // "site1.slmm", or the set's or list's name.
     QString measurementName() const;
 
-    // The exclusion edits, each one step of the undo history.
-    void addExclusion(const Exclusion& exclusion);
+    // The exclusion edits, each one step of the undo history. An exclusion that does not end after
+    // it starts is not taken (false).
+    bool addExclusion(const Exclusion& exclusion);
     void removeExclusion(int index);
     void setExclusionReason(int index, const QString& reason);
     QUndoStack* undoStack() const { return m_undo; }
@@ -86,8 +87,12 @@ public:
     const std::shared_ptr<const AssessedRecords>& resultRecords() const { return m_results->records; }
     const std::vector<Exclusion>& resultExclusions() const { return m_results->exclusions; }
     const AssessmentView& resultView() const { return m_results->view; }
-    // True when no run is pending: the results are those of the present state.
-    bool resultsCurrent() const { return m_results && m_results->generation == m_generation.load(); }
+    // True when no run is pending and the records have not changed since: the results are those of
+    // the present state.
+    bool resultsCurrent() const
+    {
+        return m_results && m_results->generation == m_generation.load() && m_results->records == m_records;
+    }
     // Runs the assessment of the present state on this thread when the last results are not of it.
     void settle();
 
@@ -99,6 +104,8 @@ signals:
     void resultsChanged();
     void exclusionsChanged();
     void detailsChanged();
+    // The assessment file changed (saved beside a list, or the list was refreshed): so does the name.
+    void filePathChanged();
 
 private:
     struct Run {
