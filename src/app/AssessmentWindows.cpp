@@ -3,10 +3,28 @@
 #include "assessment/AssessmentSession.h"
 #include "assessment/AssessmentWindow.h"
 #include "measurement/Measurement.h"
+#include "shared/Dialogs.h"
 #include "shared/WindowPlacement.h"
+
+#include <QDir>
+#include <QFileInfo>
 
 namespace slm
 {
+
+namespace
+{
+
+// The same file by whatever path it was reached (a link, "..", another spelling), even one not
+// written yet.
+QString samePlace(const QString& path)
+{
+    const QFileInfo info(path);
+    const QString dir = QFileInfo(info.absolutePath()).canonicalFilePath();
+    return dir.isEmpty() ? info.absoluteFilePath() : QDir(dir).filePath(info.fileName());
+}
+
+} // namespace
 
 AssessmentWindows::AssessmentWindows(const Desk& desk, QWidget* panel, QObject* parent)
     : QObject(parent), m_desk(desk), m_panel(panel)
@@ -24,8 +42,27 @@ AssessmentWindows::~AssessmentWindows()
 AssessmentWindow* AssessmentWindows::open(const Measurement& measurement)
 {
     auto it = m_entries.find(&measurement);
+    // A file shown twice has one assessment, or two windows would each write back their own: the
+    // second view's "Assess" raises the first one's window.
+    if (it == m_entries.end() && measurement.origin().kind == MeasurementOrigin::Kind::File) {
+        const QString place = samePlace(assessmentFilePath(measurement.origin().where));
+        for (auto other = m_entries.begin(); other != m_entries.end(); ++other)
+            if (!other->session->filePath().isEmpty() && samePlace(other->session->filePath()) == place) {
+                it = other;
+                break;
+            }
+    }
     if (it == m_entries.end()) {
-        it = m_entries.insert(&measurement, {new AssessmentSession(measurement, m_desk.dialogs), {}});
+        it = m_entries.insert(&measurement, {new AssessmentSession(measurement, m_desk.dialogs), {}, {}});
+        // Named while the measurement lives: it is gone when its assessment is forgotten.
+        it->name = it->session->measurementName();
+        AssessmentSession* session = it->session;
+        const QObject* key = &measurement;
+        connect(session, &AssessmentSession::filePathChanged, this, [this, session, key] {
+            const auto entry = m_entries.find(key);
+            if (entry != m_entries.end() && entry->session == session)
+                entry->name = session->measurementName();
+        });
         // The window and the assessment go with their records.
         connect(&measurement, &QObject::destroyed, this, [this](QObject* gone) { forget(gone); });
     }
@@ -61,8 +98,37 @@ void AssessmentWindows::forget(const QObject* measurement)
         return;
     const Entry e = *it;
     m_entries.erase(it);
-    delete e.window;
-    delete e.session;
+    if (e.window) {
+        // Deleted later, as it closes: a dialog the window has open returns into it first. The
+        // session goes with it, after it has kept the notes typed last.
+        e.session->setParent(e.window);
+        e.window->close();
+    }
+    offerToSave(*e.session, e.name);
+    if (!e.window)
+        delete e.session;
+}
+
+void AssessmentWindows::offerToSave(const AssessmentSession& session, const QString& name)
+{
+    if (!session.filePath().isEmpty() || (session.file().exclusions.empty() && session.details().isEmpty()))
+        return;
+    Dialogs& dialogs = m_desk.dialogs;
+    const QString title = QStringLiteral("Assessment");
+    if (!dialogs.confirm(
+            m_panel,
+            QStringLiteral("The exclusions and details of %1 are not saved. Save them to a file?").arg(name),
+            title))
+        return;
+    QString path =
+        dialogs.saveFile(m_panel, QStringLiteral("Assessment Files (*.assessment.json)|*.assessment.json|"));
+    if (path.isEmpty())
+        return;
+    if (!path.endsWith(QStringLiteral(".json")))
+        path += QStringLiteral(".assessment.json");
+    const QString error = writeAssessmentFile(path, session.file());
+    if (!error.isEmpty())
+        dialogs.message(m_panel, error, title, Dialogs::Icon::Critical);
 }
 
 } // namespace slm

@@ -35,8 +35,11 @@ private:
     struct Entry {
         AssessmentSession* session = nullptr;
         QPointer<AssessmentWindow> window;
+        QString name;
     };
     void forget(const QObject* measurement);
+    // A list without a file whose assessment holds something: the user may keep it in a file.
+    void offerToSave(const AssessmentSession& session, const QString& name);
 
     Desk m_desk;
     QWidget* m_panel;
