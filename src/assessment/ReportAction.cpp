@@ -17,15 +17,21 @@ void runReportAction(QWidget* parent, Dialogs& dialogs, AssessmentSession& sessi
     QString path = dialogs.saveFile(parent, QStringLiteral("PDF Files (*.pdf)|*.pdf|All Files (*.*)|*.*|"));
     if (path.isEmpty())
         return;
-    if (QFileInfo(path).suffix().isEmpty())
+    if (QFileInfo(path).suffix().isEmpty()) {
         path += QStringLiteral(".pdf");
+        // The dialog asked about the name without ".pdf", not about this one.
+        if (QFileInfo::exists(path) &&
+            !dialogs.confirm(parent,
+                             QStringLiteral("%1 already exists. Replace it?").arg(QFileInfo(path).fileName()),
+                             title))
+            return;
+    }
     // The report is of what the window shows once every edit is assessed.
     session.settle();
     const AssessedRecords& records = *session.resultRecords();
     AssessmentReportInput input;
-    const MeasurementOrigin& origin = session.measurement().origin();
-    input.fileName =
-        origin.kind == MeasurementOrigin::Kind::File ? QFileInfo(origin.where).fileName() : QString();
+    // A list read from a file or saved is named by its file; one never saved by none.
+    input.fileName = session.filePath().isEmpty() ? QString() : session.measurementName();
     input.header = records.header;
     input.samples = records.samples;
     input.interval = records.interval;

@@ -42,8 +42,14 @@ QString writePdfReport(const QByteArray& encodedPath, const QString& pdfPath, Ln
     const QString path = QFile::decodeName(encodedPath);
     // The file's own assessment file says how it was measured, whichever exclusions apply.
     AssessmentFileRead own = readAssessmentFile(assessmentFilePath(path));
-    if (!own.error.isEmpty())
-        return own.error;
+    if (!own.error.isEmpty()) {
+        // A fault only when its exclusions are the ones that apply; otherwise the report goes on
+        // without its details.
+        if (!exclusions && !o.noExclusions)
+            return own.error;
+        complain(QStringLiteral("warning: %1 The report has no details from it.").arg(own.error));
+        own.file = AssessmentFile{};
+    }
     const RecordSamplesOfFile file = readRecordSamplesOfFile(encodedPath);
     if (!file.error.isEmpty())
         return file.error;
