@@ -291,6 +291,9 @@ void TestAssessmentWindow::assessFromTheViewsAndTheSavedList()
     // The window goes with its file's view.
     view->close();
     QTRY_VERIFY(!fileWindow);
+    // The saved list opened as a file: its Assess raises the window already writing that file.
+    QVERIFY(rig.wiring->openFile().open(saved));
+    QCOMPARE(windows.open(rig.wiring->openFile().realTimeView()->measurement()), listWindow);
     rig.panel->close();
 }
 
