@@ -8,6 +8,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QTimer>
 
 namespace slm
 {
@@ -104,15 +105,18 @@ void AssessmentWindows::forget(const QObject* measurement)
         e.session->setParent(e.window);
         e.window->close();
     }
-    offerToSave(*e.session, e.name);
+    // The measurement is being deleted, perhaps inside its window's destructor: the question waits
+    // until that is over, so no dialog's event loop runs into half-destroyed windows.
+    if (e.session->filePath().isEmpty() &&
+        (!e.session->file().exclusions.empty() || !e.session->details().isEmpty()))
+        QTimer::singleShot(0, this,
+                           [this, file = e.session->file(), name = e.name] { offerToSave(file, name); });
     if (!e.window)
         delete e.session;
 }
 
-void AssessmentWindows::offerToSave(const AssessmentSession& session, const QString& name)
+void AssessmentWindows::offerToSave(const AssessmentFile& file, const QString& name)
 {
-    if (!session.filePath().isEmpty() || (session.file().exclusions.empty() && session.details().isEmpty()))
-        return;
     Dialogs& dialogs = m_desk.dialogs;
     const QString title = QStringLiteral("Assessment");
     if (!dialogs.confirm(
@@ -126,7 +130,7 @@ void AssessmentWindows::offerToSave(const AssessmentSession& session, const QStr
         return;
     if (!path.endsWith(QStringLiteral(".json")))
         path += QStringLiteral(".assessment.json");
-    const QString error = writeAssessmentFile(path, session.file());
+    const QString error = writeAssessmentFile(path, file);
     if (!error.isEmpty())
         dialogs.message(m_panel, error, title, Dialogs::Icon::Critical);
 }

@@ -11,6 +11,7 @@ class QWidget;
 namespace slm
 {
 
+struct AssessmentFile;
 class AssessmentSession;
 class AssessmentWindow;
 class Measurement;
@@ -39,7 +40,7 @@ private:
     };
     void forget(const QObject* measurement);
     // A list without a file whose assessment holds something: the user may keep it in a file.
-    void offerToSave(const AssessmentSession& session, const QString& name);
+    void offerToSave(const AssessmentFile& file, const QString& name);
 
     Desk m_desk;
     QWidget* m_panel;
