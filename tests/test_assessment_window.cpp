@@ -11,6 +11,7 @@
 #include "measurement/RecordCsv.h"
 #include "measurement/RecordListModel.h"
 #include "recording/Recorder.h"
+#include "support/ReportProgram.h"
 #include "support/ScriptedDialogs.h"
 #include "support/SimPanelRig.h"
 #include "views/ComputedGroup.h"
@@ -23,7 +24,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
-#include <QProcess>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTableView>
@@ -39,12 +39,10 @@ namespace
 
 QJsonObject reportJson(const QString& path)
 {
-    QProcess p;
-    p.start(QCoreApplication::applicationDirPath() + "/slm-report",
-            {"--json", "--periods", "--dose", "osha-pel", path});
-    if (!p.waitForFinished(30000) || p.exitCode() != 0)
-        qFatal("slm-report failed: %s", p.readAllStandardError().constData());
-    return QJsonDocument::fromJson(p.readAllStandardOutput()).object();
+    const ReportRun r = runReportProgram({"--json", "--periods", "--dose", "osha-pel", path});
+    if (r.status != 0)
+        qFatal("slm-report failed: %s", r.err.constData());
+    return QJsonDocument::fromJson(r.out).object();
 }
 
 QJsonObject fileJson(const QString& path)

@@ -7,6 +7,7 @@
 #include "measurement/AssessmentTables.h"
 #include "measurement/RecordCsv.h"
 #include "report/AssessmentReport.h"
+#include "support/ReportProgram.h"
 #include "support/TestFiles.h"
 
 #include <QDateTime>
@@ -21,26 +22,6 @@ using namespace slm;
 
 namespace
 {
-
-struct Run {
-    int status = -1;
-    QByteArray err;
-};
-
-Run slmReport(const QStringList& arguments)
-{
-    QProcess p;
-    // No display, as on a server.
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.remove("DISPLAY");
-    env.remove("WAYLAND_DISPLAY");
-    env.remove("QT_QPA_PLATFORM");
-    p.setProcessEnvironment(env);
-    p.start(QCoreApplication::applicationDirPath() + "/slm-report", arguments);
-    if (!p.waitForFinished(60000))
-        qFatal("slm-report did not finish");
-    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, p.readAllStandardError()};
-}
 
 // A table row as pdftotext -layout lays it out: its cells in order on one line.
 QRegularExpression rowPattern(const QStringList& cells)
@@ -116,7 +97,7 @@ void TestReportPdf::initTestCase()
 void TestReportPdf::reportReadsBackInOrder()
 {
     const QString pdf = m_dir.filePath("report.pdf");
-    const Run run = slmReport({"--pdf", pdf, m_records});
+    const ReportRun run = runReportProgram({"--pdf", pdf, m_records});
     QVERIFY2(run.status == 0 && run.err.isEmpty(), run.err.constData());
     QProcess text;
     text.start("pdftotext", {"-layout", pdf, "-"});
@@ -191,7 +172,8 @@ void TestReportPdf::failureLeavesNoFile()
     const QString path = QDir::cleanPath(m_dir.filePath(target));
     const QStringList before = QDir(m_dir.path()).entryList(QDir::Files);
     const QByteArray earlier = QFileInfo(path).isFile() ? readAll(path) : QByteArray();
-    const Run run = slmReport({"--pdf", path, records.isEmpty() ? m_records : m_dir.filePath(records)});
+    const ReportRun run =
+        runReportProgram({"--pdf", path, records.isEmpty() ? m_records : m_dir.filePath(records)});
     QCOMPARE(run.status, 1);
     QVERIFY2(run.err.contains(named.toUtf8()), run.err.constData());
     QCOMPARE(QFileInfo(path).isFile() ? readAll(path) : QByteArray(), earlier);

@@ -5,10 +5,10 @@
 #include "measurement/RecordListModel.h"
 #include "recording/FileTransfer.h"
 
+#include "support/ReportProgram.h"
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -16,28 +16,6 @@ using namespace slm;
 
 namespace
 {
-
-struct Run {
-    int status = -1;
-    QByteArray out;
-    QByteArray err;
-};
-
-Run report(const QStringList& arguments)
-{
-    QProcess p;
-    // No display: the report is for scripts and servers.
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.remove("DISPLAY");
-    env.remove("WAYLAND_DISPLAY");
-    env.remove("QT_QPA_PLATFORM");
-    p.setProcessEnvironment(env);
-    p.start(QCoreApplication::applicationDirPath() + "/slm-report", arguments);
-    if (!p.waitForFinished(30000))
-        qFatal("slm-report did not finish");
-    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, p.readAllStandardOutput(),
-            p.readAllStandardError()};
-}
 
 void fill(RecordListModel& list, const QStringList& levels)
 {
@@ -88,7 +66,7 @@ void TestReportProgram::initTestCase()
 
 void TestReportProgram::jsonOfARealTimeFileAgreesWithTheWindows()
 {
-    const Run r = report({"--json", m_realTime});
+    const ReportRun r = runReportProgram({"--json", m_realTime});
     QCOMPARE(r.status, 0);
     QVERIFY2(r.err.isEmpty(), r.err.constData());
     QJsonParseError error;
@@ -143,7 +121,7 @@ void TestReportProgram::severalFilesOneDamaged()
     out.close();
     const QString missing = m_dir.filePath("missing.slmm");
 
-    const Run r = report({"--json", m_realTime, damaged, missing, m_logged});
+    const ReportRun r = runReportProgram({"--json", m_realTime, damaged, missing, m_logged});
     QCOMPARE(r.status, 1);
     // Each bad file named, with the line where there is one.
     QVERIFY2(r.err.contains("damaged.slmm: Line 3:"), r.err.constData());
@@ -161,7 +139,7 @@ void TestReportProgram::severalFilesOneDamaged()
 void TestReportProgram::listFileAndResolution()
 {
     // No header: the interval comes from the record times, 5 s apart.
-    const Run r = report({"--json", "--resolution", "1", m_listFile});
+    const ReportRun r = runReportProgram({"--json", "--resolution", "1", m_listFile});
     QCOMPARE(r.status, 0);
     const QJsonObject o = QJsonDocument::fromJson(r.out).object();
     QCOMPARE(o["kind"].toString(), QStringLiteral("list"));
@@ -178,26 +156,26 @@ void TestReportProgram::listFileAndResolution()
     QVERIFY(out.open(QIODevice::WriteOnly));
     out.write("No.s\tDate Time\tdB\t\r\n1\t2026/01/17 08:30:00\t60.0\t\r\n");
     out.close();
-    const QJsonObject single = QJsonDocument::fromJson(report({"--json", one}).out).object();
+    const QJsonObject single = QJsonDocument::fromJson(runReportProgram({"--json", one}).out).object();
     QVERIFY(single["interval_s"].isNull());
     QVERIFY(single["sel"].isNull());
     QCOMPARE(single["leq"].toDouble(), 60.0);
 
-    QCOMPARE(report({"--resolution", "0.5", one}).status, 2);
+    QCOMPARE(runReportProgram({"--resolution", "0.5", one}).status, 2);
 }
 
 void TestReportProgram::csvOfOneFile()
 {
-    const Run r = report({"--csv", m_logged});
+    const ReportRun r = runReportProgram({"--csv", m_logged});
     QCOMPARE(r.status, 0);
     QCOMPARE(r.out, recordListCsv(m_list));
     QVERIFY(r.out.startsWith("number,time,level,flag\r\n1,2026-01-17T08:30:00"));
-    QCOMPARE(report({"--csv", m_logged, m_realTime}).status, 2);
+    QCOMPARE(runReportProgram({"--csv", m_logged, m_realTime}).status, 2);
 }
 
 void TestReportProgram::textReportAndUsage()
 {
-    const Run r = report({m_realTime});
+    const ReportRun r = runReportProgram({m_realTime});
     QCOMPARE(r.status, 0);
     const QString text = QString::fromUtf8(r.out);
     const LevelFigures f = figuresOfList(m_list, 5.0);
@@ -208,13 +186,13 @@ void TestReportProgram::textReportAndUsage()
     QVERIFY(text.contains(figuresBasisText(f)));
     QVERIFY(text.contains("L(90)"));
 
-    const Run help = report({"--help"});
+    const ReportRun help = runReportProgram({"--help"});
     QCOMPARE(help.status, 0);
     QVERIFY(help.out.contains("SYNOPSIS") && help.out.contains("EXIT STATUS"));
-    const Run wrong = report({"--frobnicate", m_realTime});
+    const ReportRun wrong = runReportProgram({"--frobnicate", m_realTime});
     QCOMPARE(wrong.status, 2);
     QVERIFY(wrong.err.contains("--frobnicate"));
-    QCOMPARE(report({}).status, 2);
+    QCOMPARE(runReportProgram({}).status, 2);
 }
 
 void TestReportProgram::assessmentsFollowTheExclusions()
@@ -237,9 +215,9 @@ void TestReportProgram::assessmentsFollowTheExclusions()
     QCOMPARE(writeFileAtomically(path + ".assessment.json", exclusions), QString());
 
     const QStringList asked = {"--json", "--periods", "--dose", "osha-pel", "--events", "70", path};
-    const QJsonObject with = QJsonDocument::fromJson(report(asked).out).object();
+    const QJsonObject with = QJsonDocument::fromJson(runReportProgram(asked).out).object();
     const QJsonObject without =
-        QJsonDocument::fromJson(report(QStringList{"--no-exclusions"} + asked).out).object();
+        QJsonDocument::fromJson(runReportProgram(QStringList{"--no-exclusions"} + asked).out).object();
     QCOMPARE(with["excluded"].toInt(), 3600);
     QCOMPARE(without["excluded"].toInt(), 0);
     QCOMPARE(with["records"].toInt(), 10800);
@@ -258,11 +236,11 @@ void TestReportProgram::assessmentsFollowTheExclusions()
     QCOMPARE(without["events"].toObject()["list"].toArray()[0].toObject()["duration_s"].toDouble(), 3600.0);
     QVERIFY(with["days"].toArray()[0].toObject()["lday"].isNull()); // 2 h of 12: below 50 %
 
-    const Run hours = report({"--csv", "hours", path});
+    const ReportRun hours = runReportProgram({"--csv", "hours", path});
     QCOMPARE(hours.status, 0);
     QVERIFY(hours.out.startsWith("start,leq,lmax,lmin,l10,l50,l90,levels,coverage,excluded\r\n"
                                  "2026-03-02T09:00:00+01:00,60.0,60.0,60.0,60.0,60.0,60.0,3600,100.0,0\r\n"));
-    QVERIFY(report({path}).out.contains("from 7200 readings every 1 s; 3600 excluded left out"));
+    QVERIFY(runReportProgram({path}).out.contains("from 7200 readings every 1 s; 3600 excluded left out"));
 
     // Bad input: named, nothing written.
     const std::pair<QStringList, int> bad[] = {{{"--dose", "osha", path}, 2},
@@ -270,13 +248,13 @@ void TestReportProgram::assessmentsFollowTheExclusions()
                                                {{"--periods", "--day", "20:00", path}, 2},
                                                {{"--csv", "events", path}, 2}};
     for (const auto& [arguments, status] : bad) {
-        const Run r = report(arguments);
+        const ReportRun r = runReportProgram(arguments);
         QCOMPARE(r.status, status);
         QVERIFY(r.out.isEmpty());
         QVERIFY2(r.err.contains(arguments[1].toUtf8()) || r.err.contains("--csv events"), r.err.constData());
     }
     QCOMPARE(writeFileAtomically(path + ".assessment.json", exclusions.left(40)), QString());
-    const Run damaged = report({"--json", path});
+    const ReportRun damaged = runReportProgram({"--json", path});
     QCOMPARE(damaged.status, 1);
     QVERIFY(damaged.out.isEmpty());
     QVERIFY2(damaged.err.contains("site1.slmm.assessment.json: not valid JSON"), damaged.err.constData());

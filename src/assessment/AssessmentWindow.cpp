@@ -648,16 +648,7 @@ void AssessmentWindow::resetScale()
 
 void AssessmentWindow::onTrackModeChosen(int index)
 {
-    if (index != CursorEntry) {
-        m_graph->removeAllCursors();
-        return;
-    }
-    if (m_graph->cursorCount() == 0)
-        m_graph->setCursorColor(m_graph->addCursor(), colorFromBgr(255));
-    const Graph::Range x = m_graph->axisRange(Graph::Axis::X);
-    const Graph::Range y = m_graph->axisRange(Graph::Axis::Y);
-    m_graph->setCursorPosition(1, (x.min + x.max) / 2, (y.min + y.max) / 2);
-    m_frame->cursorInfo()->showPosition((x.min + x.max) / 2, (y.min + y.max) / 2);
+    m_frame->followWithOneCursor(index);
 }
 
 void AssessmentWindow::shadeExclusions()

@@ -101,4 +101,20 @@ void GraphicFrame::chooseNormal()
     m_picker->choose(NormalEntry);
 }
 
+void GraphicFrame::followWithOneCursor(int index)
+{
+    if (index != CursorEntry) {
+        m_graph->removeAllCursors();
+        return;
+    }
+    if (m_graph->cursorCount() == 0)
+        m_graph->setCursorColor(m_graph->addCursor(), colorFromBgr(255));
+    const Graph::Range x = m_graph->axisRange(Graph::Axis::X);
+    const Graph::Range y = m_graph->axisRange(Graph::Axis::Y);
+    const double cx = (x.min + x.max) / 2;
+    const double cy = (y.min + y.max) / 2;
+    m_graph->setCursorPosition(1, cx, cy);
+    m_cursorInfo->showPosition(cx, cy);
+}
+
 } // namespace slm

@@ -48,6 +48,9 @@ public:
     void applyRanges();
     // The list back to its first entry ("Normal"), as a user's choice would do it.
     void chooseNormal();
+    // A track-mode choice in a window with one cursor: the cursor entry puts a red cursor in the
+    // middle of the view and shows where; any other entry takes the cursor away.
+    void followWithOneCursor(int index);
 
 signals:
     void trackModeChosen(int index, int mode);
