@@ -24,6 +24,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QProcess>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTableView>
@@ -75,6 +76,7 @@ private slots:
     void calibrationDrift_data();
     void calibrationDrift();
     void detailsAreKeptAndNamed();
+    void reportSaysWhatTheWindowShows();
     void assessFromTheViewsAndTheSavedList();
 
 private:
@@ -248,6 +250,22 @@ void TestAssessmentWindow::detailsAreKeptAndNamed()
         tabs << m_window->tabs()->tabText(i).remove('&');
     QCOMPARE(tabs, (QStringList{"Figures", "Hours", "Day-Evening-Night", "Dose", "Events", "Exclusions",
                                 "Details"}));
+}
+
+void TestAssessmentWindow::reportSaysWhatTheWindowShows()
+{
+    const QString pdf = m_dir.filePath("site.pdf");
+    m_dialogs.saveAnswers.enqueue(pdf);
+    m_dialogs.confirmAnswers.enqueue(false); // not opened in a viewer
+    m_window->writeReport();
+    QProcess pdftotext;
+    pdftotext.start("pdftotext", {"-layout", pdf, "-"});
+    QVERIFY(pdftotext.waitForFinished(30000));
+    const QString text = QString::fromUtf8(pdftotext.readAllStandardOutput());
+    QVERIFY2(text.contains("Works yard, north fence"), qPrintable(text));
+    QVERIFY(text.contains(m_window->computed()->field("ComputedLeq") + " dB"));
+    QCOMPARE(text.contains("Calibration drift above 0.5 dB: the results are not valid"),
+             m_window->findChild<QLabel*>("CalibrationDrift")->isVisibleTo(m_window.get()));
 }
 
 void TestAssessmentWindow::assessFromTheViewsAndTheSavedList()
