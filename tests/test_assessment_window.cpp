@@ -77,6 +77,7 @@ private slots:
     void calibrationDrift();
     void detailsAreKeptAndNamed();
     void reportSaysWhatTheWindowShows();
+    void dragOverAnEmptyListExcludesNothing();
     void assessFromTheViewsAndTheSavedList();
 
 private:
@@ -266,6 +267,20 @@ void TestAssessmentWindow::reportSaysWhatTheWindowShows()
     QVERIFY(text.contains(m_window->computed()->field("ComputedLeq") + " dB"));
     QCOMPARE(text.contains("Calibration drift above 0.5 dB: the results are not valid"),
              m_window->findChild<QLabel*>("CalibrationDrift")->isVisibleTo(m_window.get()));
+}
+
+void TestAssessmentWindow::dragOverAnEmptyListExcludesNothing()
+{
+    Measurement empty;
+    AssessmentSession session(empty, m_dialogs);
+    AssessmentWindow window(session, m_dialogs);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    QCustomPlot* plot = window.graph()->plot();
+    const QPoint middle = plot->axisRect()->center();
+    QTest::mousePress(plot, Qt::LeftButton, Qt::ShiftModifier, middle - QPoint(40, 0));
+    QTest::mouseRelease(plot, Qt::LeftButton, Qt::ShiftModifier, middle + QPoint(40, 0));
+    QVERIFY(session.exclusions().empty());
 }
 
 void TestAssessmentWindow::assessFromTheViewsAndTheSavedList()
