@@ -1,14 +1,19 @@
 #pragma once
 
 // What the benchmarks share: the best of a few timed rounds and the level texts of a full list.
+#include "measurement/Sample.h"
+
 #include <QByteArray>
+#include <QDateTime>
 #include <QElapsedTimer>
 #include <QProcess>
 #include <QString>
 #include <QStringList>
 #include <algorithm>
 #include <cstdio>
+#include <functional>
 #include <optional>
+#include <vector>
 
 namespace slm::bench
 {
@@ -61,6 +66,30 @@ inline QString listLevelText(int n, bool rangeMarks)
     else if (rangeMarks && n % 2999 == 0)
         level = QStringLiteral("OL");
     return level;
+}
+
+// A real-time record file of one record a second from `start`, as its bytes and as the samples the
+// shared reader parses from them; `levelOf(n)` gives record n's level text (n from 1).
+struct OneSecondRecords {
+    QByteArray bytes;
+    std::vector<RecordSample> samples;
+};
+inline OneSecondRecords oneSecondRecords(int records, const QDateTime& start, const QByteArray& maxLines,
+                                         const std::function<QByteArray(int n)>& levelOf)
+{
+    OneSecondRecords r;
+    r.samples.reserve(size_t(records));
+    r.bytes =
+        "Real Time\r\n1\r\nA\r\nFAST\r\n30-130\r\n" + maxLines + "XXX\r\nXXX\r\nNo.s\tDate Time\tdB\t\r\n";
+    const QDateTime utcStart(start.date(), start.time(), Qt::UTC); // calendar steps for the texts
+    for (int n = 1; n <= records; ++n) {
+        const QByteArray time =
+            utcStart.addSecs(n - 1).toString(QStringLiteral("yyyy/MM/dd HH:mm:ss")).toLatin1();
+        const QByteArray level = levelOf(n);
+        r.samples.push_back(parseRecordSample(time, level));
+        r.bytes += QByteArray::number(n) + '\t' + time + '\t' + level + "\t\r\n";
+    }
+    return r;
 }
 
 } // namespace slm::bench

@@ -28,19 +28,11 @@ int main(int argc, char** argv)
     const QString path = dir.filePath(QStringLiteral("tendays.slmm"));
 
     // The file, its samples as the shared reader parses them, and 100 ten-minute exclusions.
-    std::vector<RecordSample> samples;
-    samples.reserve(Records);
-    QByteArray bytes =
-        "Real Time\r\n1\r\nA\r\nFAST\r\n30-130\r\n 119.9 \r\n2026/03/02 00:00:07\r\nXXX\r\nXXX\r\n"
-        "No.s\tDate Time\tdB\t\r\n";
-    const QDateTime utcStart(start.date(), start.time(), Qt::UTC); // calendar steps for the texts
-    for (int n = 1; n <= Records; ++n) {
-        const QByteArray time =
-            utcStart.addSecs(n - 1).toString(QStringLiteral("yyyy/MM/dd HH:mm:ss")).toLatin1();
-        const QByteArray level = bench::listLevelText(n, true).toLatin1();
-        samples.push_back(parseRecordSample(time, level));
-        bytes += QByteArray::number(n) + '\t' + time + '\t' + level + "\t\r\n";
-    }
+    const bench::OneSecondRecords made =
+        bench::oneSecondRecords(Records, start, " 119.9 \r\n2026/03/02 00:00:07\r\n",
+                                [](int n) { return bench::listLevelText(n, true).toLatin1(); });
+    const std::vector<RecordSample>& samples = made.samples;
+    const QByteArray& bytes = made.bytes;
     AssessmentFile file;
     for (int i = 0; i < 100; ++i) {
         const QDateTime from = start.addSecs(qint64(i) * 8640 + 1800);

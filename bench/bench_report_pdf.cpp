@@ -31,22 +31,15 @@ int main(int argc, char** argv)
     const QString path = dir.filePath(QStringLiteral("tendays.slmm"));
 
     // 45..64.9 dB, and every 4320 s a passing of 20 s at 80..89 dB: 200 events at 70 dB.
-    std::vector<RecordSample> samples;
-    samples.reserve(Records);
-    QByteArray bytes =
-        "Real Time\r\n1\r\nA\r\nFAST\r\n30-130\r\n 89.0 \r\n2026/03/02 00:10:00\r\nXXX\r\nXXX\r\n"
-        "No.s\tDate Time\tdB\t\r\n";
-    const QDateTime utcStart(start.date(), start.time(), Qt::UTC); // calendar steps for the texts
-    for (int n = 0; n < Records; ++n) {
-        const QByteArray time =
-            utcStart.addSecs(n).toString(QStringLiteral("yyyy/MM/dd HH:mm:ss")).toLatin1();
-        const int inCycle = n % (Records / Events);
-        const QByteArray level = inCycle >= 600 && inCycle < 620
-                                     ? QByteArray::number(80 + (n * 7 % 100) / 10.0, 'f', 1)
-                                     : QByteArray::number(45 + (n * 13 % 200) / 10.0, 'f', 1);
-        samples.push_back(parseRecordSample(time, level));
-        bytes += QByteArray::number(n + 1) + '\t' + time + '\t' + level + "\t\r\n";
-    }
+    const bench::OneSecondRecords made =
+        bench::oneSecondRecords(Records, start, " 89.0 \r\n2026/03/02 00:10:00\r\n", [](int record) {
+            const int n = record - 1;
+            const int inCycle = n % (Records / Events);
+            return inCycle >= 600 && inCycle < 620 ? QByteArray::number(80 + (n * 7 % 100) / 10.0, 'f', 1)
+                                                   : QByteArray::number(45 + (n * 13 % 200) / 10.0, 'f', 1);
+        });
+    const std::vector<RecordSample>& samples = made.samples;
+    const QByteArray& bytes = made.bytes;
     AssessmentFile file;
     for (int i = 0; i < 10; ++i) {
         const QDateTime from = start.addSecs(qint64(i) * 86400 + 12 * 3600 + 1000); // between two events
