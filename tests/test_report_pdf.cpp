@@ -48,6 +48,8 @@ private slots:
     void reportReadsBackInOrder();
     void failureLeavesNoFile_data();
     void failureLeavesNoFile();
+    void damagedOwnAssessment_data();
+    void damagedOwnAssessment();
 
 private:
     QTemporaryDir m_dir;
@@ -178,6 +180,37 @@ void TestReportPdf::failureLeavesNoFile()
     QVERIFY2(run.err.contains(named.toUtf8()), run.err.constData());
     QCOMPARE(QFileInfo(path).isFile() ? readAll(path) : QByteArray(), earlier);
     QCOMPARE(QDir(m_dir.path()).entryList(QDir::Files), before);
+}
+
+// A damaged assessment file beside the records stops the report only when its exclusions are the
+// ones asked for; otherwise the report is written without its details, with a warning naming it.
+void TestReportPdf::damagedOwnAssessment_data()
+{
+    QTest::addColumn<QStringList>("options");
+    QTest::addColumn<int>("status");
+    QTest::newRow("its own exclusions") << QStringList{} << 1;
+    QTest::newRow("--no-exclusions") << QStringList{"--no-exclusions"} << 0;
+    QTest::newRow("--exclusions another file") << QStringList{"--exclusions", "other.json"} << 0;
+}
+
+void TestReportPdf::damagedOwnAssessment()
+{
+    QFETCH(QStringList, options);
+    QFETCH(int, status);
+    const QString records = m_dir.filePath("damaged.slmm");
+    QFile::remove(records);
+    QVERIFY(QFile::copy(m_records, records));
+    QCOMPARE(writeFileAtomically(assessmentFilePath(records), "{ damaged"), QString());
+    QCOMPARE(writeAssessmentFile(m_dir.filePath("other.json"), m_assessment), QString());
+    for (QString& o : options)
+        if (o.endsWith(".json"))
+            o = m_dir.filePath(o);
+    const QString pdf = m_dir.filePath("damaged.pdf");
+    QFile::remove(pdf);
+    const ReportRun run = runReportProgram(options + QStringList{"--pdf", pdf, records});
+    QCOMPARE(run.status, status);
+    QVERIFY2(run.err.contains("damaged.slmm.assessment.json"), run.err.constData());
+    QCOMPARE(QFile::exists(pdf), status == 0);
 }
 
 QTEST_MAIN(TestReportPdf)
