@@ -78,6 +78,7 @@ private slots:
     void detailsAreKeptAndNamed();
     void reportSaysWhatTheWindowShows();
     void dragOverAnEmptyListExcludesNothing();
+    void unsavedSetOffersItsAssessment();
     void assessFromTheViewsAndTheSavedList();
 
 private:
@@ -281,6 +282,29 @@ void TestAssessmentWindow::dragOverAnEmptyListExcludesNothing()
     QTest::mousePress(plot, Qt::LeftButton, Qt::ShiftModifier, middle - QPoint(40, 0));
     QTest::mouseRelease(plot, Qt::LeftButton, Qt::ShiftModifier, middle + QPoint(40, 0));
     QVERIFY(session.exclusions().empty());
+}
+
+// A logged set closed before its list was saved: its exclusion is offered for saving once its
+// window is gone, and written where the user says.
+void TestAssessmentWindow::unsavedSetOffersItsAssessment()
+{
+    FixedClock clock;
+    ScriptedDialogs dialogs;
+    QWidget panel;
+    AssessmentWindows windows(Desk{dialogs, clock}, &panel);
+    auto* set = new Measurement;
+    set->setOrigin({MeasurementOrigin::Kind::LoggedSet, "Set 3"});
+    windows.open(*set)->session().addExclusion(
+        {QDateTime(QDate(2026, 3, 2), QTime(9, 0)), QDateTime(QDate(2026, 3, 2), QTime(9, 5)), "door"});
+    const QString path = m_dir.filePath("set3.assessment.json");
+    dialogs.confirmAnswers.enqueue(true);
+    dialogs.saveAnswers.enqueue(path);
+    delete set;
+    QVERIFY(dialogs.confirmTexts.isEmpty()); // not asked while the set is being deleted
+    QTRY_COMPARE(dialogs.confirmTexts.size(), 1);
+    QVERIFY(dialogs.confirmTexts[0].contains("Set 3"));
+    QCOMPARE(fileJson(path)["exclusions"].toArray()[0].toObject()["reason"].toString(),
+             QStringLiteral("door"));
 }
 
 void TestAssessmentWindow::assessFromTheViewsAndTheSavedList()
