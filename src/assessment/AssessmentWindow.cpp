@@ -1,6 +1,7 @@
 #include "assessment/AssessmentWindow.h"
 
 #include "assessment/AssessmentSession.h"
+#include "assessment/DetailsForm.h"
 #include "assessment/ReportAction.h"
 #include "assessment/TextTableModel.h"
 #include "graphs/CursorInfoFrame.h"
@@ -51,35 +52,8 @@ namespace
 {
 
 constexpr int SmallestDragPixels = 3;
-constexpr int NotesPauseMs = 500;
 const QColor ShadeColor(160, 160, 160, 110);
 const QColor EventColor(230, 120, 0, 200);
-
-// The details form: a text, a level in dB, or the longer notes.
-struct DetailSpec {
-    const char* name;
-    const char* caption;
-    QString AssessmentDetails::*text = nullptr;
-    std::optional<double> AssessmentDetails::*level = nullptr;
-};
-
-const DetailSpec DetailSpecs[] = {
-    {"DetailSite", "&Site", &AssessmentDetails::site},
-    {"DetailAddress", "Address or coordinates", &AssessmentDetails::address},
-    {"DetailOperator", "Operator", &AssessmentDetails::operatorName},
-    {"DetailPurpose", "Purpose", &AssessmentDetails::purpose},
-    {"DetailInstrumentModel", "Instrument model", &AssessmentDetails::instrumentModel},
-    {"DetailInstrumentSerial", "Instrument serial number", &AssessmentDetails::instrumentSerial},
-    {"DetailInstrumentClass", "Instrument class", &AssessmentDetails::instrumentClass},
-    {"DetailCalibratorModel", "Calibrator model", &AssessmentDetails::calibratorModel},
-    {"DetailCalibratorSerial", "Calibrator serial number", &AssessmentDetails::calibratorSerial},
-    {"DetailCalibratorLevel", "Calibrator reference level (dB)", nullptr,
-     &AssessmentDetails::calibratorReferenceLevel},
-    {"DetailCalibrationBefore", "Calibration check before (dB)", nullptr,
-     &AssessmentDetails::calibrationBefore},
-    {"DetailCalibrationAfter", "Calibration check after (dB)", nullptr, &AssessmentDetails::calibrationAfter},
-    {"DetailConditions", "Weather and conditions", &AssessmentDetails::conditions},
-};
 
 QString plainCaption(const char* caption)
 {
@@ -288,7 +262,11 @@ AssessmentWindow::AssessmentWindow(AssessmentSession& session, Dialogs& dialogs,
     m_tabs->addTab(makeTableTab(QStringLiteral("Events"), m_events, &m_eventsCaption, eventsTop),
                    QStringLiteral("E&vents"));
     m_tabs->addTab(makeExclusionsTab(), QStringLiteral("E&xclusions"));
-    m_tabs->addTab(makeDetailsTab(), QStringLiteral("De&tails"));
+    m_detailsForm = new DetailsForm;
+    connect(m_detailsForm, &DetailsForm::edited, this, &AssessmentWindow::detailsEdited);
+    connect(m_detailsForm, &DetailsForm::levelRefused, this,
+            [this](const QString& text) { m_status->setText(text); });
+    m_tabs->addTab(m_detailsForm, QStringLiteral("De&tails"));
 
     for (QTableView* view : {table(QStringLiteral("Hours")), table(QStringLiteral("Events"))}) {
         const bool hours = view == table(QStringLiteral("Hours"));
@@ -439,50 +417,6 @@ QWidget* AssessmentWindow::makeExclusionsTab()
     return tab;
 }
 
-QWidget* AssessmentWindow::makeDetailsTab()
-{
-    auto* tab = new QWidget;
-    auto* form = new QFormLayout(tab);
-    for (const DetailSpec& spec : DetailSpecs) {
-        const QString caption = plainCaption(spec.caption);
-        QWidget* field;
-        if (spec.text == &AssessmentDetails::conditions) {
-            auto* edit = new QPlainTextEdit(tab);
-            edit->setTabChangesFocus(true);
-            edit->setFixedHeight(4 * edit->fontMetrics().lineSpacing());
-            // The notes are kept when typing pauses, not at every key.
-            auto* pause = new QTimer(edit);
-            pause->setSingleShot(true);
-            pause->setInterval(NotesPauseMs);
-            connect(edit, &QPlainTextEdit::textChanged, pause, qOverload<>(&QTimer::start));
-            connect(pause, &QTimer::timeout, this, &AssessmentWindow::detailsEdited);
-            field = edit;
-        } else {
-            auto* edit = new QLineEdit(tab);
-            if (spec.level) {
-                // A level the validator does not take is told at once, not kept as typed.
-                connect(edit, &QLineEdit::textEdited, this, [this, edit] { levelFieldAccepted(edit); });
-                auto* validator = new QDoubleValidator(0, 200, 2, edit);
-                validator->setNotation(QDoubleValidator::StandardNotation);
-                validator->setLocale(QLocale::c());
-                edit->setValidator(validator);
-                edit->setPlaceholderText(QStringLiteral("dB"));
-            }
-            connect(edit, &QLineEdit::editingFinished, this, &AssessmentWindow::detailsEdited);
-            field = edit;
-        }
-        field->setObjectName(QString::fromLatin1(spec.name));
-        field->setAccessibleName(caption);
-        form->addRow(QString::fromUtf8(spec.caption), field);
-        m_detailFields.insert(QString::fromLatin1(spec.name), field);
-    }
-    auto* scroll = new QScrollArea;
-    scroll->setWidget(tab);
-    scroll->setWidgetResizable(true);
-    scroll->setFrameShape(QFrame::NoFrame);
-    return scroll;
-}
-
 QTableView* AssessmentWindow::table(const QString& name) const
 {
     return m_tables.value(name);
@@ -524,57 +458,15 @@ void AssessmentWindow::showExclusions()
 
 void AssessmentWindow::showDetails()
 {
-    const AssessmentDetails& d = m_session.details();
-    for (const DetailSpec& spec : DetailSpecs) {
-        QWidget* field = m_detailFields.value(QString::fromLatin1(spec.name));
-        QString text;
-        if (spec.text)
-            text = d.*(spec.text);
-        else if (const std::optional<double> v = d.*(spec.level))
-            text = calibrationLevelText(*v);
-        if (auto* line = qobject_cast<QLineEdit*>(field)) {
-            if (line->text() != text)
-                line->setText(text);
-        } else if (auto* notes = qobject_cast<QPlainTextEdit*>(field)) {
-            if (notes->toPlainText() != text) {
-                const QSignalBlocker quiet(notes);
-                notes->setPlainText(text);
-            }
-        }
-    }
-    m_drift->setVisible(calibrationDriftTooLarge(d));
+    m_detailsForm->showDetails(m_session.details());
+    m_drift->setVisible(calibrationDriftTooLarge(m_session.details()));
 }
 
 void AssessmentWindow::detailsEdited()
 {
-    AssessmentDetails d = m_session.details();
-    for (const DetailSpec& spec : DetailSpecs) {
-        QWidget* field = m_detailFields.value(QString::fromLatin1(spec.name));
-        const QString text = qobject_cast<QLineEdit*>(field)
-                                 ? static_cast<QLineEdit*>(field)->text().trimmed()
-                                 : static_cast<QPlainTextEdit*>(field)->toPlainText();
-        if (spec.text)
-            d.*(spec.text) = text;
-        else if (text.isEmpty())
-            d.*(spec.level) = std::nullopt;
-        else if (levelFieldAccepted(static_cast<QLineEdit*>(field)))
-            d.*(spec.level) = QLocale::c().toDouble(text);
-        // else the saved level stays: a fault is never written, not even with the next field's edit
-    }
+    const AssessmentDetails d = m_detailsForm->details(m_session.details());
     m_session.setDetails(d);
     m_drift->setVisible(calibrationDriftTooLarge(d));
-}
-
-bool AssessmentWindow::levelFieldAccepted(QLineEdit* field)
-{
-    const bool ok = field->text().trimmed().isEmpty() || field->hasAcceptableInput();
-    const QString fault = QStringLiteral("Not saved: a level from 0 to 200 dB, to 0.01 dB, is expected.");
-    field->setStyleSheet(ok ? QString() : QStringLiteral("QLineEdit { border: 2px solid #b00000; }"));
-    field->setToolTip(ok ? QString() : fault);
-    field->setAccessibleDescription(ok ? QString() : fault);
-    if (!ok)
-        m_status->setText(QStringLiteral("%1: %2").arg(field->accessibleName(), fault));
-    return ok;
 }
 
 void AssessmentWindow::settingsEdited()

@@ -30,6 +30,7 @@ namespace slm
 
 class AssessmentSession;
 class ComputedGroup;
+class DetailsForm;
 class Dialogs;
 class Graph;
 class GraphicFrame;
@@ -87,12 +88,10 @@ private:
     QWidget* makeFiguresTab();
     QWidget* makeTableTab(const QString& name, TextTableModel*& model, QLabel** caption, QWidget* above);
     QWidget* makeExclusionsTab();
-    QWidget* makeDetailsTab();
     void showResults();
     void showExclusions();
     void showDetails();
     void detailsEdited();
-    bool levelFieldAccepted(QLineEdit* field);
     void settingsEdited();
     void plotRecords();
     void shadeExclusions();
@@ -132,7 +131,7 @@ private:
     QDoubleSpinBox* m_minDuration = nullptr;
     QDoubleSpinBox* m_continuation = nullptr;
     QHash<QString, QTableView*> m_tables;
-    QHash<QString, QWidget*> m_detailFields;
+    DetailsForm* m_detailsForm = nullptr;
     std::shared_ptr<const AssessedRecords> m_plotted; // the records the trace shows
     // The ranges of the whole plot as "Reset Scale" set them last: a view still at them follows
     // a growing list, any other stays where the user put it.
