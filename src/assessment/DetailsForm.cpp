@@ -16,14 +16,14 @@ namespace
 constexpr int NotesPauseMs = 500;
 
 // One field of the form: a text, a level in dB, or the longer notes.
-struct DetailSpec {
+struct DetailRow {
     const char* name;
     const char* caption;
     QString AssessmentDetails::*text = nullptr;
     std::optional<double> AssessmentDetails::*level = nullptr;
 };
 
-const DetailSpec DetailSpecs[] = {
+const DetailRow DetailRows[] = {
     {"DetailSite", "&Site", &AssessmentDetails::site},
     {"DetailAddress", "Address or coordinates", &AssessmentDetails::address},
     {"DetailOperator", "Operator", &AssessmentDetails::operatorName},
@@ -54,9 +54,9 @@ DetailsForm::DetailsForm(QWidget* parent) : QScrollArea(parent)
 {
     auto* inner = new QWidget;
     auto* form = new QFormLayout(inner);
-    for (const DetailSpec& spec : DetailSpecs) {
+    for (const DetailRow& row : DetailRows) {
         QWidget* field;
-        if (spec.text == &AssessmentDetails::conditions) {
+        if (row.text == &AssessmentDetails::conditions) {
             auto* edit = new QPlainTextEdit(inner);
             edit->setTabChangesFocus(true);
             edit->setFixedHeight(4 * edit->fontMetrics().lineSpacing());
@@ -69,7 +69,7 @@ DetailsForm::DetailsForm(QWidget* parent) : QScrollArea(parent)
             field = edit;
         } else {
             auto* edit = new QLineEdit(inner);
-            if (spec.level) {
+            if (row.level) {
                 // A level the validator does not take is told at once, not kept as typed.
                 connect(edit, &QLineEdit::textEdited, this, [this, edit] { levelAccepted(edit); });
                 auto* validator = new QDoubleValidator(0, 200, 2, edit);
@@ -81,10 +81,10 @@ DetailsForm::DetailsForm(QWidget* parent) : QScrollArea(parent)
             connect(edit, &QLineEdit::editingFinished, this, &DetailsForm::edited);
             field = edit;
         }
-        field->setObjectName(QString::fromLatin1(spec.name));
-        field->setAccessibleName(QString::fromUtf8(spec.caption).remove(u'&'));
-        form->addRow(QString::fromUtf8(spec.caption), field);
-        m_fields.insert(QString::fromLatin1(spec.name), field);
+        field->setObjectName(QString::fromLatin1(row.name));
+        field->setAccessibleName(QString::fromUtf8(row.caption).remove(u'&'));
+        form->addRow(QString::fromUtf8(row.caption), field);
+        m_fields.insert(QString::fromLatin1(row.name), field);
     }
     setWidget(inner);
     setWidgetResizable(true);
@@ -93,12 +93,12 @@ DetailsForm::DetailsForm(QWidget* parent) : QScrollArea(parent)
 
 void DetailsForm::showDetails(const AssessmentDetails& d)
 {
-    for (const DetailSpec& spec : DetailSpecs) {
-        QWidget* field = m_fields.value(QString::fromLatin1(spec.name));
+    for (const DetailRow& row : DetailRows) {
+        QWidget* field = m_fields.value(QString::fromLatin1(row.name));
         QString text;
-        if (spec.text)
-            text = d.*(spec.text);
-        else if (const std::optional<double> v = d.*(spec.level))
+        if (row.text)
+            text = d.*(row.text);
+        else if (const std::optional<double> v = d.*(row.level))
             text = calibrationLevelText(*v);
         if (auto* line = qobject_cast<QLineEdit*>(field)) {
             if (line->text() != text)
@@ -115,15 +115,15 @@ void DetailsForm::showDetails(const AssessmentDetails& d)
 AssessmentDetails DetailsForm::details(const AssessmentDetails& saved)
 {
     AssessmentDetails d = saved;
-    for (const DetailSpec& spec : DetailSpecs) {
-        QWidget* field = m_fields.value(QString::fromLatin1(spec.name));
+    for (const DetailRow& row : DetailRows) {
+        QWidget* field = m_fields.value(QString::fromLatin1(row.name));
         const QString text = textOf(field);
-        if (spec.text)
-            d.*(spec.text) = text;
+        if (row.text)
+            d.*(row.text) = text;
         else if (text.isEmpty())
-            d.*(spec.level) = std::nullopt;
+            d.*(row.level) = std::nullopt;
         else if (levelAccepted(static_cast<QLineEdit*>(field)))
-            d.*(spec.level) = QLocale::c().toDouble(text);
+            d.*(row.level) = QLocale::c().toDouble(text);
     }
     return d;
 }
