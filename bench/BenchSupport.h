@@ -68,6 +68,13 @@ inline QString listLevelText(int n, bool rangeMarks)
     return level;
 }
 
+// The middle of some timings (the upper one of an even count), 0 for none.
+inline double median(std::vector<double> v)
+{
+    std::sort(v.begin(), v.end());
+    return v.empty() ? 0 : v[v.size() / 2];
+}
+
 // A real-time record file of one record a second from `start`, as its bytes and as the samples the
 // shared reader parses from them; `levelOf(n)` gives record n's level text (n from 1).
 struct OneSecondRecords {

@@ -1,6 +1,8 @@
 // The live windows with full trend buffers: opening the live graph until drawn, its redraw after
 // a pan or zoom, opening either histogram, and the memory an open live graph adds. With a folder
 // as argument it also leaves pictures of both windows there and prints each to a PDF file.
+#include "BenchSupport.h"
+
 #include "graphs/Graph.h"
 #include "graphs/LiveGraphWindow.h"
 #include "graphs/LiveHistogramWindow.h"
@@ -63,12 +65,6 @@ void waitUntilOnScreen(Graph* graph)
     graph->plot()->removeEventFilter(&watch);
     // And whatever the opening left queued (a second redraw) is counted as well.
     QCoreApplication::processEvents();
-}
-
-double median(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    return v.empty() ? 0 : v[v.size() / 2];
 }
 
 double msOf(QElapsedTimer& t)
@@ -195,8 +191,8 @@ int main(int argc, char** argv)
     std::printf(
         "live graph, %d samples: open until drawn %.1f ms; redraw after pan median %.2f ms (worst %.2f), "
         "after zoom median %.2f ms (worst %.2f), whole range %.2f ms\n",
-        samples, openMs, median(pans), *std::max_element(pans.begin(), pans.end()), median(zooms),
-        *std::max_element(zooms.begin(), zooms.end()), fullMs);
+        samples, openMs, bench::median(pans), *std::max_element(pans.begin(), pans.end()),
+        bench::median(zooms), *std::max_element(zooms.begin(), zooms.end()), fullMs);
     std::printf(
         "live graph memory: %ld kB added by opening (%.2f bytes per sample), %ld kB with sampling going on "
         "(%.2f bytes per sample)\n",
@@ -214,7 +210,7 @@ int main(int argc, char** argv)
             opens.push_back(msOf(t));
         }
         std::printf("live histogram %s: open until drawn median %.2f ms (worst %.2f, first %.2f)\n", name,
-                    median(opens), *std::max_element(opens.begin(), opens.end()), opens.front());
+                    bench::median(opens), *std::max_element(opens.begin(), opens.end()), opens.front());
     }
 
     // The worst case for memory: "Refresh" and a full buffer of new samples overwrite every block

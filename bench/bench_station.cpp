@@ -2,6 +2,7 @@
 // station's CPU and resident memory, the delay from a sample's tick to a subscriber), and a queue
 // of 10080 minute messages (seven days of one meter) sent after an outage.
 #include "support/LocalBroker.h"
+#include "support/ResidentMemory.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
@@ -40,17 +41,6 @@ QString loadAverage()
     QFile file(QStringLiteral("/proc/loadavg"));
     return file.open(QIODevice::ReadOnly) ? QString::fromLatin1(file.readAll().split(' ').mid(0, 3).join(' '))
                                           : QString();
-}
-
-long rssKb(qint64 pid)
-{
-    QFile status(QStringLiteral("/proc/%1/status").arg(pid));
-    if (!status.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray& line : status.readAll().split('\n'))
-        if (line.startsWith("VmRSS:"))
-            return line.mid(6).trimmed().split(' ').value(0).toLong();
-    return -1;
 }
 
 QString writeConfig(const QString& dir, int port, int meters)
@@ -101,7 +91,7 @@ void meters32()
         sub.waitFor(QStringLiteral("none"), 1, 1000);
     const double cpu = cpuSeconds(pid) - cpu0;
     const double seconds = wall.elapsed() / 1000.0;
-    const long rss = rssKb(pid);
+    const long rss = residentKb(pid);
     station.terminate();
     station.waitForFinished(30000);
 

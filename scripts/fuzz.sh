@@ -22,7 +22,7 @@ moc=$(pkg-config --variable=libexecdir Qt6Core)/moc
 # shellcheck disable=SC2046
 "$cxx" -std=c++20 -g -O1 -fPIC -fno-omit-frame-pointer \
   -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=undefined \
-  -I"$root/src" $(pkg-config --cflags Qt6Core) \
+  -I"$root/src" -I"$root/tests" $(pkg-config --cflags Qt6Core) \
   "$root/tests/fuzz/fuzz_record_reader.cpp" \
   "$root/src/measurement/MeasurementReader.cpp" \
   "$root/src/measurement/Measurement.cpp" \

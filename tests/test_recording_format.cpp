@@ -7,6 +7,7 @@
 #include "recording/FileTransfer.h"
 #include "shared/BusyCaption.h"
 #include "shared/TextHelpers.h"
+#include "support/RecordReadBack.h"
 #include "support/ScriptedDialogs.h"
 #include "support/TestFiles.h"
 
@@ -21,38 +22,6 @@ using namespace slm;
 namespace
 {
 
-// What the reader gives of a file: kind, header lines, records and the fault, if any.
-struct ReadBack {
-    RecordFileKind kind = RecordFileKind::List;
-    QStringList headerLines;
-    std::vector<RecordRow> rows;
-    QString error;
-    int errorLine = 0;
-};
-
-ReadBack readBack(QIODevice& in)
-{
-    ReadBack r;
-    MeasurementReader reader(in);
-    Measurement m;
-    reader.readInto(m);
-    r.kind = reader.kind();
-    r.headerLines = reader.headerLines();
-    for (int i = 0; i < m.recordCount(); ++i)
-        r.rows.push_back(m.record(i));
-    r.error = reader.error();
-    r.errorLine = reader.errorLine();
-    return r;
-}
-
-ReadBack readBack(const QByteArray& bytes)
-{
-    QBuffer buffer;
-    buffer.setData(bytes);
-    buffer.open(QIODevice::ReadOnly);
-    return readBack(buffer);
-}
-
 ReadBack readBack(const QString& path)
 {
     QFile in(path);
@@ -61,7 +30,7 @@ ReadBack readBack(const QString& path)
         r.error = recordFileError(path, QStringLiteral("Cannot open the file: %1").arg(in.errorString()));
         return r;
     }
-    ReadBack r = readBack(in);
+    ReadBack r = ::readBack(in);
     if (!r.error.isEmpty())
         r.error = recordFileError(path, r.error);
     return r;

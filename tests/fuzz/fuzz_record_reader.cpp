@@ -6,6 +6,7 @@
 #include "measurement/Measurement.h"
 #include "measurement/MeasurementReader.h"
 #include "measurement/RecordFileFormat.h"
+#include "support/RecordReadBack.h"
 
 #include <QBuffer>
 
@@ -25,29 +26,6 @@ void require(bool condition, const char* what)
         std::fprintf(stderr, "record reader: %s\n", what);
         std::abort();
     }
-}
-
-struct ReadBack {
-    RecordFileKind kind = RecordFileKind::List;
-    QStringList headerLines;
-    std::vector<RecordRow> rows;
-    QString error;
-    int errorLine = 0;
-};
-
-// The whole input through the one reader into a measurement, as the file views read it.
-ReadBack readBack(const QByteArray& bytes)
-{
-    QBuffer buffer;
-    buffer.setData(bytes);
-    buffer.open(QIODevice::ReadOnly);
-    MeasurementReader reader(buffer);
-    Measurement m;
-    reader.readInto(m);
-    ReadBack r{reader.kind(), reader.headerLines(), {}, reader.error(), reader.errorLine()};
-    for (int i = 0; i < m.recordCount(); ++i)
-        r.rows.push_back(m.record(i));
-    return r;
 }
 
 } // namespace
