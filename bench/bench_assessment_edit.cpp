@@ -20,17 +20,6 @@
 
 using namespace slm;
 
-namespace
-{
-
-double median(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
-
-} // namespace
-
 int main(int argc, char** argv)
 {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
@@ -72,9 +61,9 @@ int main(int argc, char** argv)
             QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
         edits.push_back(timer.nsecsElapsed() / 1e6);
     }
-    if (session.results().excluded != qint64(Edits) * 300) {
+    if (session.results().excluded() != qint64(Edits) * 300) {
         std::fprintf(stderr, "expected %d excluded records, got %lld\n", Edits * 300,
-                     static_cast<long long>(session.results().excluded));
+                     static_cast<long long>(session.results().excluded()));
         return 1;
     }
 
@@ -99,9 +88,10 @@ int main(int argc, char** argv)
 
     std::printf("assessment edit, %d records, %d exclusions added: median %.1f ms, worst %.1f ms "
                 "(target 100 ms)\n",
-                Records, Edits, median(edits), *std::max_element(edits.begin(), edits.end()));
+                Records, Edits, bench::median(edits), *std::max_element(edits.begin(), edits.end()));
     std::printf("of which the assessment run %.1f ms, the tabs and the shading shown %.1f ms\n", runMs,
                 showMs);
-    std::printf("plot redraw with %d shaded spans: median %.1f ms (target 30 ms)\n", Edits, median(redraws));
+    std::printf("plot redraw with %d shaded spans: median %.1f ms (target 30 ms)\n", Edits,
+                bench::median(redraws));
     return 0;
 }

@@ -149,7 +149,7 @@ void TestAssessmentWindow::dragExcludesAsTheReportProgramDoes()
     QCOMPARE(written.size(), 1);
     QCOMPARE(written[0].toObject()["reason"].toString(), QStringLiteral("truck"));
     const QJsonObject report = reportJson(m_path);
-    QCOMPARE(report["excluded"].toInt(), m_session->results().excluded);
+    QCOMPARE(report["excluded"].toInt(), m_session->results().excluded());
     QVERIFY(report["excluded"].toInt() >= 30);
     QVERIFY(report["dose"].toObject()["dose"].toDouble() > 0);
     const AssessmentResults& r = m_session->results();
@@ -166,15 +166,15 @@ void TestAssessmentWindow::dragExcludesAsTheReportProgramDoes()
     QCOMPARE(cell(m_window->table("Exclusions"), 0, 2), QStringLiteral("truck"));
 
     // Ctrl+Z, Ctrl+Shift+Z and "Undo": the figures as they were, and the file without the exclusion.
-    const qint64 excluded = m_session->results().excluded;
+    const qint64 excluded = m_session->results().excluded();
     m_window->activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
     QTest::keyClick(m_window.get(), Qt::Key_Z, Qt::ControlModifier);
     QCOMPARE(m_session->exclusions().size(), size_t(0));
     QTest::keyClick(m_window.get(), Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
-    QTRY_VERIFY(m_session->resultsCurrent() && m_session->results().excluded == excluded);
+    QTRY_VERIFY(m_session->resultsCurrent() && m_session->results().excluded() == excluded);
     m_window->findChild<QPushButton*>("Undo")->click();
-    QTRY_VERIFY(m_session->resultsCurrent() && m_session->results().excluded == 0);
+    QTRY_VERIFY(m_session->resultsCurrent() && m_session->results().excluded() == 0);
     QTRY_COMPARE(computed->field("ComputedLeq"), before[0]);
     QStringList after;
     for (const QString& n : names)

@@ -121,7 +121,8 @@ void TestReportPdf::reportReadsBackInOrder()
         rowPattern({"Calibration drift", "0.60 dB"}),
         rowPattern({calibrationDriftText()}),
         rowPattern({"Leq", figuresTable(results).rows[0][1]}),
-        QRegularExpression(QRegularExpression::escape(assessedBasisText(results.figures, results.excluded))),
+        QRegularExpression(
+            QRegularExpression::escape(assessedBasisText(results.figures, results.excluded()))),
         rowPattern(hours.columns),
     };
     for (const QStringList& row : hours.rows)

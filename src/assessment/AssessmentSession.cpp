@@ -215,12 +215,11 @@ namespace
 {
 
 std::vector<std::pair<int, int>> excludedRuns(const std::vector<RecordSample>& samples,
-                                              const std::vector<ClockSpan>& spans)
+                                              const ExclusionMask& mask)
 {
     std::vector<std::pair<int, int>> runs;
-    if (spans.empty())
+    if (mask.count() == 0)
         return runs;
-    const ExclusionMask mask(samples, spans);
     for (size_t i = 0; i < samples.size();) {
         if (!mask.excluded(i)) {
             ++i;
@@ -275,7 +274,7 @@ void assess(auto& run)
     v.days = dayEveningNightTable(run.results);
     v.dose = doseTable(run.results.dose);
     v.events = eventsTable(run.results);
-    v.excludedRecords = excludedRuns(r.samples, run.results.excludedSpans);
+    v.excludedRecords = excludedRuns(r.samples, run.results.excludedRecords);
     if (run.results.events)
         v.eventRecords = eventRuns(r.samples, run.results.events->events);
 }

@@ -428,7 +428,7 @@ void AssessmentWindow::showResults()
         return;
     const AssessmentResults& r = m_session.results();
     m_computed->showFigures(r.figures);
-    m_computed->showExcluded(r.figures, r.excluded);
+    m_computed->showExcluded(r.figures, r.excluded());
     const AssessmentView& v = m_session.resultView();
     m_hours->setTable(v.hours);
     m_days->setTable(v.days);

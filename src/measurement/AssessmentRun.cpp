@@ -22,8 +22,8 @@ AssessmentResults assessSamples(std::span<const RecordSample> samples, std::opti
 {
     AssessmentResults r;
     r.excludedSpans = exclusionClockSpans(exclusions);
-    const ExclusionMask mask(samples, r.excludedSpans);
-    r.excluded = mask.count();
+    r.excludedRecords = ExclusionMask(samples, r.excludedSpans);
+    const ExclusionMask& mask = r.excludedRecords;
     r.figures = figuresOfSamples(samples, interval, mask, settings.resolution);
     r.hours = hourlyTable(samples, interval, mask);
     r.days = dayEveningNightTable(samples, interval, mask, settings.periods);

@@ -36,8 +36,9 @@ std::span<const DosePreset> dosePresets();
 
 struct AssessmentResults {
     LevelFigures figures;
-    std::int64_t excluded = 0;
     std::vector<ClockSpan> excludedSpans; // the exclusions on the records' clock, merged
+    ExclusionMask excludedRecords;        // which records they cover
+    std::int64_t excluded() const { return excludedRecords.count(); }
     std::vector<HourRow> hours;
     DayTable days;
     DoseResult dose;

@@ -101,7 +101,7 @@ TextTable figuresTable(const AssessmentResults& r)
         {QStringLiteral("Levels"), QString::number(f.levels)},
         {QStringLiteral("Paused"), QString::number(f.paused)},
         {QStringLiteral("Other"), QString::number(f.other)},
-        {QStringLiteral("Excluded"), QString::number(r.excluded)},
+        {QStringLiteral("Excluded"), QString::number(r.excluded())},
     };
     return t;
 }

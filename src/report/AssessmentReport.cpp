@@ -111,7 +111,7 @@ void compose(PageFlow& flow, const AssessmentReportInput& in)
     const TextTable figures = figuresTable(r);
     flow.heading(QStringLiteral("Figures"), flow.tableLead(figures));
     flow.table(figures, QStringLiteral("Figures"), TableWidth::Natural);
-    flow.paragraph(QStringLiteral("Computed %1.").arg(assessedBasisText(r.figures, r.excluded)), small);
+    flow.paragraph(QStringLiteral("Computed %1.").arg(assessedBasisText(r.figures, r.excluded())), small);
 
     // The plot keeps its legend on its page; at this height it follows a full title block on the
     // first page.
