@@ -349,7 +349,22 @@ void TestAssessmentWindow::assessFromTheViewsAndTheSavedList()
     // The saved list opened as a file: its Assess raises the window already writing that file.
     QVERIFY(rig.wiring->openFile().open(saved));
     QCOMPARE(windows.open(rig.wiring->openFile().realTimeView()->measurement()), listWindow);
-    rig.panel->close();
+
+    // A set's exclusions kept only in memory are offered once as the program closes, not lost.
+    auto set = std::make_unique<Measurement>();
+    set->setOrigin({MeasurementOrigin::Kind::LoggedSet, "Set 4"});
+    windows.open(*set)->session().addExclusion({now.addSecs(-30), now, "rain"});
+    const QString kept = rig.dir.filePath("set4.assessment.json");
+    rig.dialogs.confirmTexts.clear();
+    rig.dialogs.confirmAnswers.enqueue(true);
+    rig.dialogs.saveAnswers.enqueue(kept);
+    rig.panel->close(); // asked now: the program's event loop ends with its panel
+    QCOMPARE(rig.dialogs.confirmTexts.size(), 1);
+    set.reset();
+    QTest::qWait(50);
+    QCOMPARE(rig.dialogs.confirmTexts.size(), 1);
+    QCOMPARE(fileJson(kept)["exclusions"].toArray()[0].toObject()["reason"].toString(),
+             QStringLiteral("rain"));
 }
 
 QTEST_MAIN(TestAssessmentWindow)

@@ -25,6 +25,13 @@ QString samePlace(const QString& path)
     return dir.isEmpty() ? info.absoluteFilePath() : QDir(dir).filePath(info.fileName());
 }
 
+// Exclusions or details kept only in memory, for a list that has no file.
+bool holdsUnsaved(const AssessmentSession& session)
+{
+    return session.filePath().isEmpty() &&
+           (!session.file().exclusions.empty() || !session.details().isEmpty());
+}
+
 } // namespace
 
 AssessmentWindows::AssessmentWindows(const Desk& desk, QWidget* panel, QObject* parent)
@@ -92,6 +99,15 @@ AssessmentWindow* AssessmentWindows::window(const Measurement& measurement) cons
     return it == m_entries.end() ? nullptr : it->window.data();
 }
 
+void AssessmentWindows::offerUnsaved()
+{
+    for (Entry& e : m_entries)
+        if (!e.offered && holdsUnsaved(*e.session)) {
+            e.offered = true;
+            offerToSave(e.session->file(), e.name);
+        }
+}
+
 void AssessmentWindows::forget(const QObject* measurement)
 {
     const auto it = m_entries.find(measurement);
@@ -107,8 +123,7 @@ void AssessmentWindows::forget(const QObject* measurement)
     }
     // The measurement is being deleted, perhaps inside its window's destructor: the question waits
     // until that is over, so no dialog's event loop runs into half-destroyed windows.
-    if (e.session->filePath().isEmpty() &&
-        (!e.session->file().exclusions.empty() || !e.session->details().isEmpty()))
+    if (!e.offered && holdsUnsaved(*e.session))
         QTimer::singleShot(0, this,
                            [this, file = e.session->file(), name = e.name] { offerToSave(file, name); });
     if (!e.window)

@@ -31,12 +31,16 @@ public:
     // The list showing `measurement` was saved to `path`: its assessment goes beside it.
     void listSaved(const Measurement& measurement, const QString& path);
     AssessmentWindow* window(const Measurement& measurement) const;
+    // The program is closing: every list without a file whose assessment holds something is
+    // offered for saving now, while dialogs can still be shown, and not again when it goes.
+    void offerUnsaved();
 
 private:
     struct Entry {
         AssessmentSession* session = nullptr;
         QPointer<AssessmentWindow> window;
         QString name;
+        bool offered = false;
     };
     void forget(const QObject* measurement);
     // A list without a file whose assessment holds something: the user may keep it in a file.

@@ -161,6 +161,7 @@ PanelWiring::PanelWiring(Panel& panel, MeterSession& session, Services& services
     QObject::connect(m_recorder.get(), &Recorder::listSaved, &panel, [this](const QString& path) {
         m_assessments->listSaved(m_listModel->measurement(), path);
     });
+    QObject::connect(&panel, &Panel::closing, m_assessments.get(), &AssessmentWindows::offerUnsaved);
     QAction* assess = ui.toolbar->addAction(QStringLiteral("Assess"));
     assess->setObjectName(QStringLiteral("Assess"));
     assess->setToolTip(QStringLiteral("Assess the panel's list: exclusions, periods, dose, events, report"));
