@@ -9,6 +9,8 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QTimer>
+#include <utility>
+#include <vector>
 
 namespace slm
 {
@@ -101,11 +103,16 @@ AssessmentWindow* AssessmentWindows::window(const Measurement& measurement) cons
 
 void AssessmentWindows::offerUnsaved()
 {
+    // Taken out first: a question's event loop may delete a window closed earlier, and with it an
+    // entry of the table being walked.
+    std::vector<std::pair<AssessmentFile, QString>> unsaved;
     for (Entry& e : m_entries)
         if (!e.offered && holdsUnsaved(*e.session)) {
             e.offered = true;
-            offerToSave(e.session->file(), e.name);
+            unsaved.emplace_back(e.session->file(), e.name);
         }
+    for (const auto& [file, name] : unsaved)
+        offerToSave(file, name);
 }
 
 void AssessmentWindows::forget(const QObject* measurement)
