@@ -6,7 +6,7 @@
 
 #include "assessment/AssessmentSession.h"
 #include "assessment/AssessmentWindow.h"
-#include "graphs/Graph.h"
+#include "views/plot/Graph.h"
 #include "measurement/Measurement.h"
 #include "support/ScriptedDialogs.h"
 

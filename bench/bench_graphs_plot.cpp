@@ -1,8 +1,8 @@
 // Cost of the enlarged graphs: a full record list (348000 points) as one trace, its redraw, and
 // a cursor drag redraw; plus a picture of a graph window's graph in the light look with a cursor,
 // markers and a histogram (arguments: two PNG paths).
-#include "graphs/Graph.h"
-#include "graphs/GraphPrint.h"
+#include "views/plot/Graph.h"
+#include "views/plot/GraphPrint.h"
 
 #include <QImage>
 #include <QLabel>

@@ -3,7 +3,7 @@
 // taken from the record times. Target: at most 20 ms.
 #include "BenchSupport.h"
 
-#include "measurement/LevelFigures.h"
+#include "measurement/MeasurementFigures.h"
 #include "measurement/RecordListModel.h"
 
 #include <QCoreApplication>

@@ -1,8 +1,8 @@
 // Clicks on the panel's graphs open the live graph and the live histogram with the samples
 // taken so far from the simulated meter.
-#include "graphs/Graph.h"
-#include "graphs/GraphRangeFrame.h"
-#include "graphs/GraphicFrame.h"
+#include "views/plot/Graph.h"
+#include "views/plot/GraphRangeFrame.h"
+#include "views/plot/GraphicFrame.h"
 #include "graphs/LiveTrends.h"
 #include "graphs/PanelGraphs.h"
 #include "support/SimPanelRig.h"

@@ -2,7 +2,7 @@
 #include "analysis/FileListWindow.h"
 #include "analysis/HistogramWindow.h"
 #include "analysis/OpenRecordFile.h"
-#include "graphs/Graph.h"
+#include "views/plot/Graph.h"
 #include "graphs/LiveTrends.h"
 #include "graphs/PanelGraphs.h"
 #include "measurement/RecordListModel.h"

@@ -5,7 +5,7 @@
 #include "app/AssessmentWindows.h"
 #include "assessment/AssessmentSession.h"
 #include "assessment/AssessmentWindow.h"
-#include "graphs/Graph.h"
+#include "views/plot/Graph.h"
 #include "measurement/Measurement.h"
 #include "measurement/MeasurementReader.h"
 #include "measurement/RecordCsv.h"

@@ -1,6 +1,6 @@
 // The graph component: traces, axes, label formats, track modes, cursors, markers.
-#include "graphs/Graph.h"
-#include "graphs/LabelFormatTicker.h"
+#include "views/plot/Graph.h"
+#include "views/plot/LabelFormatTicker.h"
 
 #include <QSignalSpy>
 #include <QTest>

@@ -1,15 +1,15 @@
 // The live graph and the live histogram: their filling from the trends, edits, track modes,
 // resets and printing.
-#include "graphs/CursorInfoFrame.h"
-#include "graphs/Graph.h"
-#include "graphs/GraphPrint.h"
-#include "graphs/GraphRangeFrame.h"
-#include "graphs/GraphicFrame.h"
+#include "views/plot/CursorInfoFrame.h"
+#include "views/plot/Graph.h"
+#include "views/plot/GraphPrint.h"
+#include "views/plot/GraphRangeFrame.h"
+#include "views/plot/GraphicFrame.h"
 #include "graphs/LiveGraphWindow.h"
 #include "graphs/LiveHistogramWindow.h"
 #include "graphs/LiveTrends.h"
-#include "graphs/TrackModePicker.h"
-#include "graphs/TrackModes.h"
+#include "views/plot/TrackModePicker.h"
+#include "views/plot/TrackModes.h"
 #include "support/RunTests.h"
 #include "support/ScriptedDialogs.h"
 

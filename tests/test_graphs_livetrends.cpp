@@ -1,5 +1,5 @@
 // The panel's trend model: what it announces, when, and what its two clearings keep.
-#include "graphs/Graph.h"
+#include "views/plot/Graph.h"
 #include "graphs/LiveTrends.h"
 #include "graphs/PanelGraphs.h"
 

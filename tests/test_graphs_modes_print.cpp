@@ -1,8 +1,8 @@
 // The track-mode lists with their picker, and the printing of a graph window.
-#include "graphs/Graph.h"
-#include "graphs/GraphPrint.h"
-#include "graphs/TrackModePicker.h"
-#include "graphs/TrackModes.h"
+#include "views/plot/Graph.h"
+#include "views/plot/GraphPrint.h"
+#include "views/plot/TrackModePicker.h"
+#include "views/plot/TrackModes.h"
 #include "shared/Dialogs.h"
 
 #include <QComboBox>

@@ -1,10 +1,10 @@
 // The shared graph-window frames: the range edits' rules and what the composed frame does to a
 // graph.
-#include "graphs/CursorInfoFrame.h"
-#include "graphs/Graph.h"
-#include "graphs/GraphRangeFrame.h"
-#include "graphs/GraphicFrame.h"
-#include "graphs/TrackModePicker.h"
+#include "views/plot/CursorInfoFrame.h"
+#include "views/plot/Graph.h"
+#include "views/plot/GraphRangeFrame.h"
+#include "views/plot/GraphicFrame.h"
+#include "views/plot/TrackModePicker.h"
 
 #include <QComboBox>
 #include <QLabel>

@@ -1,12 +1,12 @@
 // The record plot: the Y values and pause runs of a level column, and the "Plot" window that
 // shows them.
-#include "graphs/CursorInfoFrame.h"
-#include "graphs/Graph.h"
-#include "graphs/GraphRangeFrame.h"
-#include "graphs/GraphicFrame.h"
-#include "graphs/LevelPlot.h"
+#include "views/plot/CursorInfoFrame.h"
+#include "views/plot/Graph.h"
+#include "views/plot/GraphRangeFrame.h"
+#include "views/plot/GraphicFrame.h"
+#include "views/plot/LevelPlot.h"
 #include "graphs/RecordPlotWindow.h"
-#include "graphs/TrackModePicker.h"
+#include "views/plot/TrackModePicker.h"
 #include "measurement/RecordListModel.h"
 #include "shared/BusyCaption.h"
 #include "shared/TextHelpers.h"

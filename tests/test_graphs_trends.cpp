@@ -1,5 +1,5 @@
 // The panel's trend buffers, histograms and the graph area that shows them.
-#include "graphs/Graph.h"
+#include "views/plot/Graph.h"
 #include "graphs/LiveTrends.h"
 #include "graphs/PanelGraphs.h"
 

@@ -4,7 +4,7 @@
 #include "link/MeterCommands.h"
 #include "link/MeterLink.h"
 #include "link/PortNames.h"
-#include "link/PortWindow.h"
+#include "port/PortWindow.h"
 #include "link/SerialMeterLink.h"
 #include "link/WaitSeconds.h"
 #include "shared/Clock.h"

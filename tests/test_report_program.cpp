@@ -1,6 +1,6 @@
 // The slm-report program as a script runs it: files written by the program's own writers, the
 // JSON keys and values, several files with a damaged one, the CSV, the text report and the usage.
-#include "measurement/LevelFigures.h"
+#include "measurement/MeasurementFigures.h"
 #include "measurement/RecordCsv.h"
 #include "measurement/RecordListModel.h"
 #include "recording/FileTransfer.h"

@@ -1,7 +1,7 @@
 // The level arithmetic: which texts are levels, Leq and SEL by hand-computable cases, the energy
 // sum of a full list, the interval of a list from its times, the panel's running values, and the
 // computed percentiles agreeing with the Ln table.
-#include "measurement/LevelFigures.h"
+#include "measurement/MeasurementFigures.h"
 #include "measurement/RecordListModel.h"
 
 #include <QtTest>

@@ -1,8 +1,8 @@
 #include "analysis/HistogramWindow.h"
 
-#include "graphs/Graph.h"
-#include "graphs/GraphPrint.h"
-#include "graphs/TrackModePicker.h"
+#include "views/plot/Graph.h"
+#include "views/plot/GraphPrint.h"
+#include "views/plot/TrackModePicker.h"
 #include "shared/Dialogs.h"
 
 #include <QAction>

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "analysis/LnStatistics.h"
-#include "graphs/TrackModes.h"
+#include "views/plot/TrackModes.h"
 
 #include <QPointer>
 #include <QWidget>

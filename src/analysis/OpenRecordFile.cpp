@@ -1,6 +1,6 @@
 #include "analysis/OpenRecordFile.h"
 
-#include "measurement/LevelFigures.h"
+#include "measurement/MeasurementFigures.h"
 #include "measurement/Measurement.h"
 #include "measurement/MeasurementReader.h"
 #include "measurement/RecordFileFormat.h"

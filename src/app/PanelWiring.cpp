@@ -6,7 +6,7 @@
 #include "analysis/OpenRecordFile.h"
 #include "app/AssessmentWindows.h"
 #include "app/PanelRecorderView.h"
-#include "graphs/Graph.h"
+#include "views/plot/Graph.h"
 #include "graphs/LiveTrends.h"
 #include "graphs/PanelGraphs.h"
 #include "live/MeterKeys.h"

@@ -3,7 +3,7 @@
 #include "app/RecoveryOffer.h"
 #include "link/LinkLock.h"
 #include "link/PortNames.h"
-#include "link/PortWindow.h"
+#include "port/PortWindow.h"
 #include "link/SerialMeterLink.h"
 #include "link/SimulatorProcess.h"
 #include "link/WaitSeconds.h"

@@ -1,11 +1,11 @@
 #include "graphs/LiveGraphWindow.h"
 
-#include "graphs/CursorInfoFrame.h"
-#include "graphs/Graph.h"
-#include "graphs/GraphPrint.h"
-#include "graphs/GraphicFrame.h"
+#include "views/plot/CursorInfoFrame.h"
+#include "views/plot/Graph.h"
+#include "views/plot/GraphPrint.h"
+#include "views/plot/GraphicFrame.h"
 #include "graphs/LiveTrends.h"
-#include "graphs/TrackModePicker.h"
+#include "views/plot/TrackModePicker.h"
 #include "shared/Twips.h"
 #include "shared/WindowPlacement.h"
 

@@ -1,9 +1,9 @@
 #include "graphs/LiveHistogramWindow.h"
 
-#include "graphs/Graph.h"
-#include "graphs/GraphPrint.h"
+#include "views/plot/Graph.h"
+#include "views/plot/GraphPrint.h"
 #include "graphs/LiveTrends.h"
-#include "graphs/TrackModePicker.h"
+#include "views/plot/TrackModePicker.h"
 #include "shared/Twips.h"
 #include "shared/WindowPlacement.h"
 

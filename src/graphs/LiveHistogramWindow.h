@@ -2,7 +2,7 @@
 
 #include "graphs/LiveViews.h"
 
-#include "graphs/GraphPrint.h"
+#include "views/plot/GraphPrint.h"
 
 #include <QPointer>
 #include <QWidget>

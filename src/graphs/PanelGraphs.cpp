@@ -1,6 +1,6 @@
 #include "graphs/PanelGraphs.h"
 
-#include "graphs/Graph.h"
+#include "views/plot/Graph.h"
 #include "graphs/LiveTrends.h"
 
 #include <QGridLayout>

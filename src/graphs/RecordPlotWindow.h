@@ -1,8 +1,8 @@
 #pragma once
 
-#include "graphs/LevelPlot.h"
+#include "views/plot/LevelPlot.h"
 
-#include "graphs/GraphPrint.h"
+#include "views/plot/GraphPrint.h"
 
 #include <QPointer>
 #include <QWidget>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "graphs/SeriesValues.h"
+#include "views/plot/SeriesValues.h"
 
 #include <array>
 #include <cstddef>

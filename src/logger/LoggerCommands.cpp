@@ -8,7 +8,7 @@
 #include "logger/MemoryDownload.h"
 #include "logger/MemoryWindow.h"
 #include "logger/SetDecode.h"
-#include "measurement/LevelFigures.h"
+#include "measurement/MeasurementFigures.h"
 #include "measurement/Measurement.h"
 #include "shared/Clock.h"
 #include "shared/Dialogs.h"

@@ -1,7 +1,6 @@
 #include "measurement/LevelFigures.h"
 
 #include "measurement/Measurement.h"
-#include "measurement/RecordListModel.h"
 #include "shared/LevelNumber.h"
 #include "shared/TextHelpers.h"
 
@@ -299,29 +298,6 @@ std::optional<double> StepCounter::mostCommonStep() const
 std::optional<double> headerInterval(const QString& line)
 {
     return positive(numericValue(line));
-}
-
-LevelFigures figuresOfList(const RecordListModel& list, std::optional<double> interval,
-                           LnResolution resolution)
-{
-    return figuresOf(list.measurement(), interval, resolution);
-}
-
-LevelFigures figuresOf(const Measurement& measurement, std::optional<double> interval,
-                       LnResolution resolution)
-{
-    interval = positive(interval);
-    LevelFigureCounter counter;
-    StepCounter steps;
-    const std::span<const RecordSample> samples = measurement.samples();
-    for (std::size_t i = 0; i < samples.size(); ++i) {
-        const RecordSample& s = samples[i];
-        if (!counter.add(s))
-            counter.add(measurement.textBytes(int(i), 2));
-        if (!interval)
-            steps.add(s.hasTime() ? std::optional<std::int64_t>(s.time) : std::nullopt);
-    }
-    return counter.finish(interval ? interval : steps.mostCommonStep(), resolution);
 }
 
 void RunningLevels::add(QStringView levelText, double seconds)

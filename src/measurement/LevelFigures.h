@@ -18,7 +18,6 @@ namespace slm
 {
 
 class Measurement;
-class RecordListModel;
 struct RecordSample;
 
 // What a record's level text is. Only `Level` enters Leq, SEL, Lmax and Lmin.
@@ -116,14 +115,6 @@ private:
 
 // The interval that header line 1 of a record file gives, when it is a number above 0.
 std::optional<double> headerInterval(const QString& line);
-
-// The figures of a list's records (grid rows 1..n). Without an interval (or one not above 0) the
-// interval is taken from the record times.
-LevelFigures figuresOfList(const RecordListModel& list, std::optional<double> interval,
-                           LnResolution resolution = LnResolution::TenthDb);
-// The same of a measurement's records, read from its samples.
-LevelFigures figuresOf(const Measurement& measurement, std::optional<double> interval,
-                       LnResolution resolution = LnResolution::TenthDb);
 
 // The panel's Leq and SEL over the samples since the last clearing. Each sample stands for the PC
 // sampling time in force when it was taken, so a change of interval weighs the samples by time.

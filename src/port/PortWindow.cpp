@@ -1,6 +1,6 @@
-#include "link/PortWindow.h"
+#include "port/PortWindow.h"
 
-#include "link/DeviceListWindow.h"
+#include "port/DeviceListWindow.h"
 #include "link/PortNames.h"
 #include "shared/Dialogs.h"
 #include "shared/Twips.h"

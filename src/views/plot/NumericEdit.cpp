@@ -1,4 +1,4 @@
-#include "graphs/NumericEdit.h"
+#include "views/plot/NumericEdit.h"
 
 #include <QKeyEvent>
 #include <algorithm>

@@ -1,4 +1,4 @@
-#include "link/DeviceListWindow.h"
+#include "port/DeviceListWindow.h"
 
 #include <QDialogButtonBox>
 #include <QHeaderView>

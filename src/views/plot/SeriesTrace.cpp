@@ -1,4 +1,4 @@
-#include "graphs/SeriesTrace.h"
+#include "views/plot/SeriesTrace.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,4 +1,4 @@
-#include "graphs/LabelFormatTicker.h"
+#include "views/plot/LabelFormatTicker.h"
 
 #include <cmath>
 

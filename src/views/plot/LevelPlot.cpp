@@ -1,4 +1,4 @@
-#include "graphs/LevelPlot.h"
+#include "views/plot/LevelPlot.h"
 
 #include "measurement/RecordListModel.h"
 #include "shared/TextHelpers.h"

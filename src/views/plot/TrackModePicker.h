@@ -1,6 +1,6 @@
 #pragma once
 
-#include "graphs/TrackModes.h"
+#include "views/plot/TrackModes.h"
 
 #include <QWidget>
 #include <vector>

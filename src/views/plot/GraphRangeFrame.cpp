@@ -1,4 +1,4 @@
-#include "graphs/GraphRangeFrame.h"
+#include "views/plot/GraphRangeFrame.h"
 
 #include <QGridLayout>
 #include <QLabel>

@@ -1,6 +1,6 @@
-#include "graphs/TrackModePicker.h"
+#include "views/plot/TrackModePicker.h"
 
-#include "graphs/Graph.h"
+#include "views/plot/Graph.h"
 
 #include <QComboBox>
 #include <QPlainTextEdit>

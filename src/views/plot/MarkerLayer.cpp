@@ -1,4 +1,4 @@
-#include "graphs/MarkerLayer.h"
+#include "views/plot/MarkerLayer.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "graphs/GraphRangeFrame.h"
-#include "graphs/TrackModes.h"
+#include "views/plot/GraphRangeFrame.h"
+#include "views/plot/TrackModes.h"
 
 #include <QGroupBox>
 #include <vector>

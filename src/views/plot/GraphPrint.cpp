@@ -1,6 +1,6 @@
-#include "graphs/GraphPrint.h"
+#include "views/plot/GraphPrint.h"
 
-#include "graphs/Graph.h"
+#include "views/plot/Graph.h"
 #include "shared/Dialogs.h"
 
 #include <QCoreApplication>

@@ -1,8 +1,8 @@
-#include "graphs/Graph.h"
+#include "views/plot/Graph.h"
 
-#include "graphs/LabelFormatTicker.h"
-#include "graphs/MarkerLayer.h"
-#include "graphs/SeriesTrace.h"
+#include "views/plot/LabelFormatTicker.h"
+#include "views/plot/MarkerLayer.h"
+#include "views/plot/SeriesTrace.h"
 
 #include <QVBoxLayout>
 #include <algorithm>

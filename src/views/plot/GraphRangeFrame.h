@@ -1,6 +1,6 @@
 #pragma once
 
-#include "graphs/NumericEdit.h"
+#include "views/plot/NumericEdit.h"
 
 #include <QGroupBox>
 #include <QString>

@@ -1,8 +1,8 @@
-#include "graphs/GraphicFrame.h"
+#include "views/plot/GraphicFrame.h"
 
-#include "graphs/CursorInfoFrame.h"
-#include "graphs/Graph.h"
-#include "graphs/TrackModePicker.h"
+#include "views/plot/CursorInfoFrame.h"
+#include "views/plot/Graph.h"
+#include "views/plot/TrackModePicker.h"
 
 #include <QComboBox>
 #include <QHBoxLayout>

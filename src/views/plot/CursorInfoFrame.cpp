@@ -1,4 +1,4 @@
-#include "graphs/CursorInfoFrame.h"
+#include "views/plot/CursorInfoFrame.h"
 
 #include <QFormLayout>
 #include <QLabel>
