@@ -3,6 +3,8 @@
 # (scripts/fuzz.sh: clang with its libFuzzer runtime) and the package check (desktop-file-utils,
 # dpkg-dev for the package's dependencies) and the station (the MQTT client library; the broker and
 # its command-line clients for the tests and for watching a station) need, when any is missing.
+# fonts-dejavu-core gives the printed lists their monospaced font (DejaVu Sans Mono) where the
+# design's font is not installed, so the print tests measure the same glyphs on every machine.
 set -euo pipefail
 
 packages=(

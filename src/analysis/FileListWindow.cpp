@@ -310,18 +310,7 @@ ListPrintJob FileListWindow::printJob()
     job.view = this;
     job.records = m_model;
     job.timers = m_timers;
-    ListPrintHeader& h = job.header;
-    h.freqLabel = label(QStringLiteral("SSFreq"));
-    h.freqWeight = field(QStringLiteral("BoardCA"));
-    h.timeLabel = label(QStringLiteral("SSTW"));
-    h.timeWeight = field(QStringLiteral("BoardSFI"));
-    h.rangeLabel = label(QStringLiteral("SSSR"));
-    h.levelRange = field(QStringLiteral("BoardLevel"));
-    h.maxLabel = label(QStringLiteral("SSMax"));
-    h.maxDb = field(QStringLiteral("BoardMaxdB"));
-    h.maxTime = field(QStringLiteral("BoardMaxTime"));
-    h.numberTitle = m_model->text(0, 0);
-    h.dateTimeTitle = m_model->text(0, 1);
+    job.header = listPrintHeader(m_measurement.header(), *m_model);
     return job;
 }
 

@@ -215,19 +215,7 @@ ListPrintJob DataListWindow::printJob()
     job.view = this;
     job.records = m_model;
     job.timers = m_timers;
-    ListPrintHeader& h = job.header;
-    const auto labelOf = [this](const char* board) { return m_labels.value(QString::fromLatin1(board)); };
-    h.freqLabel = labelOf("BoardCA");
-    h.freqWeight = field(QStringLiteral("BoardCA"));
-    h.timeLabel = labelOf("BoardSFI");
-    h.timeWeight = field(QStringLiteral("BoardSFI"));
-    h.rangeLabel = labelOf("BoardLevel");
-    h.levelRange = field(QStringLiteral("BoardLevel"));
-    h.maxLabel = labelOf("BoardMaxdB");
-    h.maxDb = field(QStringLiteral("BoardMaxdB"));
-    h.maxTime = field(QStringLiteral("BoardMaxTime"));
-    h.numberTitle = m_model->text(0, 0);
-    h.dateTimeTitle = m_model->text(0, 1);
+    job.header = listPrintHeader(m_measurement.header(), *m_model);
     return job;
 }
 

@@ -80,8 +80,8 @@ MemoryWindow::MemoryWindow(QWidget* parent) : QWidget(parent, Qt::Window)
 
 void MemoryWindow::chooseRow(int row)
 {
-    if (const QTableWidgetItem* item = m_gridSet->item(row, 0))
-        emit setClicked(item->text().toInt());
+    if (row >= 0 && row < m_setNumbers.size())
+        emit setClicked(m_setNumbers[row]);
 }
 
 bool MemoryWindow::eventFilter(QObject* watched, QEvent* event)
@@ -113,6 +113,7 @@ void MemoryWindow::addSet(int number, const DataSet& set)
 {
     const int row = m_gridSet->rowCount();
     m_gridSet->insertRow(row);
+    m_setNumbers.append(number);
     int column = 0;
     for (int value : {number, set.interval, set.recordCount}) {
         auto* item = new QTableWidgetItem(QString::number(value));

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QList>
 #include <QWidget>
 
 class QLabel;
@@ -46,6 +47,8 @@ private:
     QLabel* m_lblRemain;
     QLabel* m_lblMessage;
     QPushButton* m_cmdCancel;
+    // The number of the set on each row, as addSet gave it: the cells only show it.
+    QList<int> m_setNumbers;
 };
 
 } // namespace slm

@@ -3,7 +3,9 @@
 #include "views/RecordListPrintout.h"
 
 #include <QFontDatabase>
+#include <QFontInfo>
 #include <QFontMetrics>
+#include <QFontMetricsF>
 #include <QPagedPaintDevice>
 #include <QPainter>
 #include <algorithm>
@@ -11,17 +13,44 @@
 namespace slm
 {
 
-QFont listPrintFont()
+namespace
 {
-    const QString preferred = QStringLiteral("Lucida Console");
-    QFont font = QFontDatabase::hasFamily(preferred) ? QFont(preferred)
-                                                     : QFontDatabase::systemFont(QFontDatabase::FixedFont);
+
+// Blanks carry the alignment, so a family serves only when these glyphs all advance alike.
+// Measured, because fontconfig does not flag every monospaced family as fixed pitch.
+bool advancesAlike(const QFont& font)
+{
+    const QFontMetricsF metrics(font);
+    const qreal blank = metrics.horizontalAdvance(u' ');
+    const auto sameAsBlank = [&](QChar c) { return qAbs(metrics.horizontalAdvance(c) - blank) < 0.001; };
+    return blank > 0 && sameAsBlank(u'i') && sameAsBlank(u'W') && sameAsBlank(u'0');
+}
+
+QFont atListSize(QFont font)
+{
     font.setPointSize(8);
-    // Blanks carry the alignment, so every glyph must keep its own width.
     font.setFixedPitch(true);
     font.setKerning(false);
     font.setStyleHint(QFont::TypeWriter);
     return font;
+}
+
+} // namespace
+
+QFont listPrintFont()
+{
+    // The design's font first, then fixed-pitch families that Debian and most desktops ship.
+    static const char* const Families[] = {"Lucida Console", "DejaVu Sans Mono", "Liberation Mono",
+                                           "Noto Mono",      "Noto Sans Mono",   "Nimbus Mono PS"};
+    for (const char* name : Families) {
+        const QString family = QString::fromLatin1(name);
+        if (!QFontDatabase::hasFamily(family))
+            continue;
+        const QFont font = atListSize(QFont(family));
+        if (QFontInfo(font).family().compare(family, Qt::CaseInsensitive) == 0 && advancesAlike(font))
+            return font;
+    }
+    return atListSize(QFontDatabase::systemFont(QFontDatabase::FixedFont));
 }
 
 PagesPainted paintListPages(QPainter& painter, QPagedPaintDevice& device, const ListPrintout& printout,

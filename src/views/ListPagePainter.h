@@ -11,8 +11,9 @@ namespace slm
 
 class ListPrintout;
 
-// "Lucida Console" 8 pt where it is installed, otherwise the system's fixed-pitch font at 8 pt,
-// so the columns line up wherever the program runs.
+// "Lucida Console" 8 pt where it is installed, else the first of a few common monospaced families
+// whose blank, "i", "W" and "0" measure alike, else the system's fixed font, at 8 pt: so the
+// columns line up wherever the program runs.
 QFont listPrintFont();
 
 enum class PaintEnd { Done, Failed, Cancelled };

@@ -1,5 +1,6 @@
 #include "views/RecordListPrintout.h"
 
+#include "measurement/RecordFileFormat.h"
 #include "measurement/RecordListModel.h"
 #include "shared/TextHelpers.h"
 
@@ -18,6 +19,24 @@ QString headerLine(const QString& label, const QString& value)
 }
 
 } // namespace
+
+ListPrintHeader listPrintHeader(const RecordHeader& header, const RecordListModel& records)
+{
+    using F = HeaderField;
+    ListPrintHeader h;
+    h.freqLabel = headerFieldLabel(F::FreqWeighting);
+    h.freqWeight = header.text(F::FreqWeighting);
+    h.timeLabel = headerFieldLabel(F::TimeWeighting);
+    h.timeWeight = header.text(F::TimeWeighting);
+    h.rangeLabel = headerFieldLabel(F::LevelRange);
+    h.levelRange = header.text(F::LevelRange);
+    h.maxLabel = headerFieldLabel(F::MaxLevel);
+    h.maxDb = header.text(F::MaxLevel);
+    h.maxTime = header.text(F::MaxTime);
+    h.numberTitle = records.text(0, 0);
+    h.dateTimeTitle = records.text(0, 1);
+    return h;
+}
 
 QString printRule()
 {

@@ -8,9 +8,10 @@ namespace slm
 {
 
 class RecordListModel;
+struct RecordHeader;
 
-// What a printed list shows above its records, read from the list's window: each caption label
-// with the value field beside it, and the titles of the number and date-time columns.
+// What a printed list shows above its records: each header field's caption with its value, and
+// the titles of the number and date-time columns.
 struct ListPrintHeader {
     QString freqLabel, freqWeight;    // "Freq Weight" and BoardCA
     QString timeLabel, timeWeight;    // "Time Weight" and BoardSFI
@@ -19,6 +20,10 @@ struct ListPrintHeader {
     QString numberTitle = QStringLiteral("No.s");
     QString dateTimeTitle = QStringLiteral("Date Time");
 };
+
+// The printed header of a list: the fields of the measurement's header under the captions the list
+// views give them, and the list's own column titles.
+ListPrintHeader listPrintHeader(const RecordHeader& header, const RecordListModel& records);
 
 // Field widths of a record line: number, date-time, each level.
 inline constexpr int NumberWidth = 14;
