@@ -79,7 +79,7 @@ int main(int argc, char** argv)
     report("sampling tick, idle (list row, five graphs)", idle);
 
     dialogs.saveAnswers.enqueue(dir.filePath("bench.slmm"));
-    state.SaveMode = 1;
+    wiring.recorder().setSaveMode(SaveMode::Recording);
     wiring.recorder().saveOk();
     for (int i = 0; i < 500; ++i)
         recording.push_back(sample(i));

@@ -6,6 +6,7 @@
 #include "recording/FileTransfer.h"
 #include "recording/Recorder.h"
 #include "recording/RecorderView.h"
+#include "recording/RecordingFile.h"
 #include "shared/BusyCaption.h"
 #include "shared/Clock.h"
 #include "shared/PanelState.h"
@@ -68,19 +69,18 @@ int main(int argc, char** argv)
 
     // The stop of a full recording: "Fake" holds 348000 records (put there directly rather than
     // by 348000 ticks), the stop copies them behind the header.
-    PanelState state;
     RecordListModel panelList;
     FixedClock clock;
     ScriptedDialogs dialogs;
     QuietView view;
     Sampling sampling;
     sampling.setReading(testReading(0, QString()));
-    Recorder recorder(state, sampling, panelList, clock, dialogs, view, dir.filePath(QStringLiteral("work")));
+    Recorder recorder(sampling, panelList, clock, dialogs, view, dir.filePath(QStringLiteral("work")));
     dialogs.saveAnswers << dir.filePath(QStringLiteral("recording.slmm"));
-    state.SaveMode = 1;
+    recorder.setSaveMode(SaveMode::Recording);
     recorder.saveOk();
     {
-        QFile fake(recorder.fakePath());
+        QFile fake(recorder.file().fakePath());
         fake.open(QIODevice::Append);
         QByteArray lines;
         for (int n = 1; n <= RecordLimit; ++n)

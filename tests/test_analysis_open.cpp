@@ -9,7 +9,7 @@
 #include "recording/FileTransfer.h"
 #include "recording/Recorder.h"
 #include "recording/RecorderView.h"
-#include "shared/PanelState.h"
+#include "recording/RecordingFile.h"
 #include "shared/TextHelpers.h"
 #include "shared/Twips.h"
 #include "support/CountingPanelTimers.h"
@@ -288,16 +288,15 @@ void TestAnalysisOpen::refusedWhileRecordingOrCancelled()
 void TestAnalysisOpen::programsOwnFilesComeBackWhole()
 {
     // A recording of five samples, written at its stop.
-    PanelState state;
     RecordListModel panelList;
     FixedClock clock;
     QuietView view;
     Sampling sampling;
     sampling.setReading(testReading(0, QString()));
-    Recorder recorder(state, sampling, panelList, clock, m_t->dialogs, view,
+    Recorder recorder(sampling, panelList, clock, m_t->dialogs, view,
                       m_dir->filePath(QStringLiteral("work")));
     m_t->dialogs.saveAnswers << m_dir->filePath(QStringLiteral("recording.slmm"));
-    state.SaveMode = 1;
+    recorder.setSaveMode(SaveMode::Recording);
     recorder.saveOk();
     QVERIFY(recorder.recording());
     for (int i = 0; i < 6; ++i) {
@@ -305,7 +304,7 @@ void TestAnalysisOpen::programsOwnFilesComeBackWhole()
         clock.advance(1);
         sampling.tick(clock.now());
     }
-    const int taken = recorder.recordCount();
+    const int taken = recorder.file().recordCount();
     QVERIFY(taken > 0);
     recorder.stopRecording();
     openAnswering(m_dir->filePath(QStringLiteral("recording.slmm")));
@@ -318,7 +317,7 @@ void TestAnalysisOpen::programsOwnFilesComeBackWhole()
 
     // The panel's list saved as it stands ("Saving List Data").
     m_t->dialogs.saveAnswers << m_dir->filePath(QStringLiteral("list.slmm"));
-    state.SaveMode = 2;
+    recorder.setSaveMode(SaveMode::List);
     recorder.saveOk();
     openAnswering(m_dir->filePath(QStringLiteral("list.slmm")));
     QCOMPARE(m_open->realTimeView()->records().recordCount(), panelList.recordCount());

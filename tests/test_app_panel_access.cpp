@@ -1,5 +1,6 @@
 // The panel worked without a mouse: the save-mode options follow what is checked however it was
 // checked, and the port label is a button to the keyboard and to assistive technology.
+#include "recording/ListFeeder.h"
 #include "recording/Recorder.h"
 #include "shared/ClickableLabel.h"
 #include "support/SimPanelRig.h"
@@ -48,19 +49,19 @@ private slots:
     {
         Rig rig;
         QVERIFY(rig.startUp());
-        QTRY_VERIFY_WITH_TIMEOUT(rig.wiring->recorder().listCount() >= 1, 5000);
+        QTRY_VERIFY_WITH_TIMEOUT(rig.wiring->recorder().feeder().count() >= 1, 5000);
         const auto& ui = rig.panel->widgets();
         rig.tool("Save")->trigger();
         QVERIFY(!ui.picSave->isHidden());
         QVERIFY(ui.optSampling->isChecked());
-        QCOMPARE(rig.state.SaveMode, 1);
+        QCOMPARE(rig.wiring->recorder().saveMode(), SaveMode::Recording);
 
         // A screen reader toggles; no click is involved.
         toggleByReader(ui.optSaveList);
         QVERIFY(ui.optSaveList->isChecked());
-        QCOMPARE(rig.state.SaveMode, 2);
+        QCOMPARE(rig.wiring->recorder().saveMode(), SaveMode::List);
         ui.optSampling->setChecked(true);
-        QCOMPARE(rig.state.SaveMode, 1);
+        QCOMPARE(rig.wiring->recorder().saveMode(), SaveMode::Recording);
         // The arrow keys move the check between the two options.
         rig.panel->show();
         rig.panel->activateWindow();
@@ -69,7 +70,7 @@ private slots:
         QTRY_VERIFY(ui.optSampling->hasFocus());
         QTest::keyClick(ui.optSampling, Qt::Key_Down);
         QVERIFY(ui.optSaveList->isChecked());
-        QCOMPARE(rig.state.SaveMode, 2);
+        QCOMPARE(rig.wiring->recorder().saveMode(), SaveMode::List);
 
         // OK then does what the checked option says: it saves the list and records nothing.
         const QString path = rig.dir.filePath("list.slmm");
@@ -85,7 +86,7 @@ private slots:
         // The next Save starts from the sampling option again, checked and in force.
         rig.tool("Save")->trigger();
         QVERIFY(ui.optSampling->isChecked());
-        QCOMPARE(rig.state.SaveMode, 1);
+        QCOMPARE(rig.wiring->recorder().saveMode(), SaveMode::Recording);
         rig.panel->close();
     }
 

@@ -6,7 +6,10 @@
 #include "graphs/LiveTrends.h"
 #include "graphs/PanelGraphs.h"
 #include "measurement/RecordListModel.h"
+#include "recording/ListFeeder.h"
 #include "recording/Recorder.h"
+#include "recording/RecordingFile.h"
+#include "recording/RunningFigures.h"
 #include "shared/ClickableLabel.h"
 #include "support/SimPanelRig.h"
 
@@ -75,7 +78,7 @@ private slots:
         const QString path = rig.dir.filePath("rec.slmm");
         rig.startRecording(path);
         QCOMPARE(rig.tool("Save")->toolTip(), QStringLiteral("Stop Recording"));
-        QTRY_VERIFY_WITH_TIMEOUT(rig.recorder().recordCount() >= 3, 6000);
+        QTRY_VERIFY_WITH_TIMEOUT(rig.recorder().file().recordCount() >= 3, 6000);
         rig.tool("Save")->trigger();
         QVERIFY(!rig.recorder().recording());
         QCOMPARE(rig.tool("Save")->toolTip(), QStringLiteral("Save As"));
@@ -102,17 +105,17 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(rig.session->reading().LevelText, QStringLiteral("66.6"), 3000);
         const QString path = rig.dir.filePath("lost.slmm");
         rig.startRecording(path);
-        QTRY_VERIFY_WITH_TIMEOUT(rig.recorder().recordCount() >= 3, 6000);
+        QTRY_VERIFY_WITH_TIMEOUT(rig.recorder().file().recordCount() >= 3, 6000);
         rig.meter.setSilent(true);
-        const int taken = rig.recorder().recordCount();
+        const int taken = rig.recorder().file().recordCount();
         QTRY_COMPARE_WITH_TIMEOUT(rig.panel->widgets().lblCOM->text(), QStringLiteral("No COM"), 3000);
         QVERIFY(!rig.recorder().recording());
         QCOMPARE(rig.wiring->listModel().recordCount(), 0);
         // The recorder's counts and maxima start afresh with the meter's return.
-        QCOMPARE(rig.recorder().recordCount(), 0);
-        QCOMPARE(rig.recorder().listCount(), 0);
-        QCOMPARE(rig.recorder().overallMax(), 0.0);
-        QCOMPARE(rig.recorder().recordingMax(), QStringLiteral("0"));
+        QCOMPARE(rig.recorder().file().recordCount(), 0);
+        QCOMPARE(rig.recorder().feeder().count(), 0);
+        QCOMPARE(rig.recorder().figures().maxLevel(), 0.0);
+        QCOMPARE(rig.recorder().file().maxText(), QStringLiteral("0"));
 
         const QStringList lines = rig.fileLines(path);
         QVERIFY2(lines.size() >= 10 + taken, qPrintable(QString::number(lines.size())));
@@ -129,7 +132,7 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(rig.session->reading().LevelText, QStringLiteral("66.6"), 3000);
         const QString path = rig.dir.filePath("reopen.slmm");
         rig.startRecording(path);
-        QTRY_VERIFY_WITH_TIMEOUT(rig.recorder().recordCount() >= 2, 5000);
+        QTRY_VERIFY_WITH_TIMEOUT(rig.recorder().file().recordCount() >= 2, 5000);
         rig.dialogs.openAnswers.enqueue(path);
         rig.tool("Open")->trigger();
         QCOMPARE(rig.dialogs.messageTexts(),
@@ -170,11 +173,11 @@ private slots:
     {
         Rig rig;
         QVERIFY(rig.startUp());
-        QTRY_VERIFY_WITH_TIMEOUT(rig.recorder().listCount() >= 2, 5000);
+        QTRY_VERIFY_WITH_TIMEOUT(rig.recorder().feeder().count() >= 2, 5000);
         QVERIFY(rig.wiring->graphs().graph(PanelGraphs::Which::Level)->pointCount() > 0);
         rig.startRecording(rig.dir.filePath("refresh.slmm"));
-        QTRY_VERIFY_WITH_TIMEOUT(rig.recorder().recordCount() >= 1, 3000);
-        const int records = rig.recorder().recordCount();
+        QTRY_VERIFY_WITH_TIMEOUT(rig.recorder().file().recordCount() >= 1, 3000);
+        const int records = rig.recorder().file().recordCount();
         rig.tool("Refresh")->trigger();
         QCOMPARE(rig.wiring->listModel().recordCount(), 0);
         QCOMPARE(rig.wiring->trends().writeIndex(), 0);
@@ -182,7 +185,7 @@ private slots:
                            PanelGraphs::Which::IntHistogram, PanelGraphs::Which::DecHistogram})
             QCOMPARE(rig.wiring->graphs().graph(which)->pointCount(), 0);
         QVERIFY(rig.recorder().recording());
-        QTRY_VERIFY_WITH_TIMEOUT(rig.recorder().recordCount() > records, 3000);
+        QTRY_VERIFY_WITH_TIMEOUT(rig.recorder().file().recordCount() > records, 3000);
         rig.tool("Save")->trigger();
         rig.panel->close();
     }
@@ -193,7 +196,7 @@ private slots:
         QVERIFY(rig.startUp());
         QLabel* leq = rig.panel->widgets().boardLeq;
         QLabel* sel = rig.panel->widgets().boardSEL;
-        QTRY_VERIFY_WITH_TIMEOUT(rig.recorder().listCount() >= 3, 6000);
+        QTRY_VERIFY_WITH_TIMEOUT(rig.recorder().feeder().count() >= 3, 6000);
         // A steady 66.6 dB: the Leq is the level, the SEL grows by 10 lg n over n seconds. A sample
         // taken before the first frame arrived has no level and is left out.
         const RecordListModel& list = rig.wiring->listModel();
@@ -212,10 +215,10 @@ private slots:
         rig.tool("Refresh")->trigger();
         QCOMPARE(leq->text(), QStringLiteral("XXX"));
         QCOMPARE(sel->text(), QStringLiteral("XXX"));
-        QTRY_VERIFY_WITH_TIMEOUT(rig.recorder().listCount() >= 1, 3000);
+        QTRY_VERIFY_WITH_TIMEOUT(rig.recorder().feeder().count() >= 1, 3000);
         QCOMPARE(leq->text(), QStringLiteral("66.6"));
         QCOMPARE(sel->text(),
-                 QString::number(66.6 + 10 * std::log10(double(rig.recorder().listCount())), 'f', 1));
+                 QString::number(66.6 + 10 * std::log10(double(rig.recorder().feeder().count())), 'f', 1));
 
         // "Export CSV" of the panel's list.
         const QString csv = rig.dir.filePath("panel.csv");

@@ -10,7 +10,6 @@
 #include "recording/RecordingFile.h"
 #include "recording/RunningFigures.h"
 #include "shared/Clock.h"
-#include "shared/PanelState.h"
 #include "shared/StatusNotices.h"
 #include "slm-sim/SimMeter.h"
 #include "support/QuietRecorderView.h"
@@ -42,7 +41,7 @@ struct Station {
             line, desk.clock, MeterPort{QString::fromStdString(meter.ptyPath()), QStringLiteral("SIM")});
         // Faster than the panel's second, so the test takes a few records quickly.
         session->timer2()->setInterval(250);
-        recorder = std::make_unique<Recorder>(state, session->sampling(), list, desk.clock, desk.dialogs,
+        recorder = std::make_unique<Recorder>(session->sampling(), list, desk.clock, desk.dialogs,
                                               view, folder);
         QObject::connect(recorder.get(), &Recorder::sampleTaken, &trends, &LiveTrends::addSample);
     }
@@ -61,7 +60,6 @@ struct Station {
     EventLoopWaiter waiter;
     StatusNotices notices;
     MeterLine line{link, lock, waiter, notices};
-    PanelState state;
     RecordListModel list;
     LiveTrends trends;
     QuietRecorderView view;
@@ -91,11 +89,11 @@ private slots:
 
         for (Station* s : {&quiet, &loud}) {
             dialogs.saveAnswers << s->folder + QStringLiteral(".slmm");
-            s->state.SaveMode = 1;
+            s->recorder->setSaveMode(SaveMode::Recording);
             s->recorder->saveOk();
             QVERIFY(s->recorder->recording());
         }
-        QTRY_VERIFY_WITH_TIMEOUT(quiet.recorder->recordCount() >= 4 && loud.recorder->recordCount() >= 4,
+        QTRY_VERIFY_WITH_TIMEOUT(quiet.recorder->file().recordCount() >= 4 && loud.recorder->file().recordCount() >= 4,
                                  10000);
         quiet.recorder->stopRecording();
         loud.recorder->stopRecording();
@@ -117,7 +115,7 @@ private slots:
             // The trends and the figures.
             QCOMPARE(c.station.trends.decLevelMax(), int(std::lround(c.value * 10)));
             QCOMPARE(c.station.recorder->figures().leqText(), level);
-            QCOMPARE(c.station.recorder->overallMax(), c.value);
+            QCOMPARE(c.station.recorder->figures().maxLevel(), c.value);
             // The recording file: every record, and its maximum, this meter's.
             const QList<QByteArray> lines = readAll(c.station.folder + QStringLiteral(".slmm")).split('\n');
             QCOMPARE(lines[5], QByteArray(c.level) + '\r');

@@ -334,7 +334,7 @@ void TestAssessmentWindow::assessFromTheViewsAndTheSavedList()
     listWindow->session().addExclusion({now.addSecs(-60), now, "door slammed"});
     QCOMPARE(listWindow->session().filePath(), QString());
     const QString saved = rig.dir.filePath("list.slmm");
-    rig.state.SaveMode = 2;
+    rig.wiring->recorder().setSaveMode(SaveMode::List);
     rig.dialogs.saveAnswers.enqueue(saved);
     rig.wiring->recorder().saveOk();
     QVERIFY(QFile::exists(saved));

@@ -2,8 +2,11 @@
 // working folder, and the bytes of the files they leave.
 #include "measurement/RecordListModel.h"
 #include "recording/FileTransfer.h"
+#include "recording/ListFeeder.h"
 #include "recording/Recorder.h"
 #include "recording/RecorderView.h"
+#include "recording/RecordingFile.h"
+#include "recording/RunningFigures.h"
 #include "shared/BusyCaption.h"
 #include "shared/Clock.h"
 #include "support/RecordingSeries.h"
@@ -110,13 +113,12 @@ private:
     void startRecording(const QString& file)
     {
         m_dialogs.saveAnswers << m_dir->filePath(file);
-        m_state->SaveMode = 1;
+        m_recorder->setSaveMode(SaveMode::Recording);
         m_recorder->saveOk();
     }
     QString path(const QString& name) const { return m_dir->filePath(name); }
 
     std::unique_ptr<QTemporaryDir> m_dir;
-    std::unique_ptr<PanelState> m_state;
     std::unique_ptr<Sampling> m_sampling;
     std::unique_ptr<RecordListModel> m_list;
     std::unique_ptr<PanelLog> m_view;
@@ -130,7 +132,6 @@ private:
 void TestRecordsRecorder::init()
 {
     m_dir = std::make_unique<QTemporaryDir>();
-    m_state = std::make_unique<PanelState>();
     m_sampling = std::make_unique<Sampling>();
     setLevel(0, QString());
     m_list = std::make_unique<RecordListModel>();
@@ -144,7 +145,7 @@ void TestRecordsRecorder::init()
 void TestRecordsRecorder::makeRecorder(int recordLimit)
 {
     // A working folder that does not exist yet: the recorder makes it.
-    m_recorder = std::make_unique<Recorder>(*m_state, *m_sampling, *m_list, m_clock, m_dialogs, *m_view,
+    m_recorder = std::make_unique<Recorder>(*m_sampling, *m_list, m_clock, m_dialogs, *m_view,
                                             path("work"), recordLimit);
     connect(m_recorder.get(), &Recorder::sampleTaken, this, [this] { ++m_trendSamples; });
     connect(m_recorder.get(), &Recorder::listRefreshed, this, [this] { ++m_graphClears; });
@@ -166,22 +167,22 @@ void TestRecordsRecorder::recordingGoldenBytesAndFlushedLines()
     setLevel(65.3, "65.3");
     ticks(2); // countdown 0 -> 1, then the first sample at 08:30:02
     // On disk when the tick ends.
-    QCOMPARE(readAll(m_recorder->fakePath()), Title + "1\t2026/01/17 08:30:02\t65.3\t\r\n");
+    QCOMPARE(readAll(m_recorder->file().fakePath()), Title + "1\t2026/01/17 08:30:02\t65.3\t\r\n");
     QCOMPARE(m_view->count, QStringLiteral("1"));
     QCOMPARE(m_view->rec, QStringLiteral("Rec"));
     setLevel(71.5, "71.5*");
     ticks(1);
     setLevel(60.0, "60.0");
     ticks(1);
-    QCOMPARE(m_recorder->recordingMax(), QStringLiteral("71.5*"));
+    QCOMPARE(m_recorder->file().maxText(), QStringLiteral("71.5*"));
 
     m_recorder->toolbarSave();
     QVERIFY(!m_recorder->recording());
     QVERIFY(!m_view->recVisible && !m_view->recordingLook);
-    QVERIFY(m_recorder->recordFilePath().isEmpty());
+    QVERIFY(m_recorder->file().filePath().isEmpty());
     QCOMPARE(m_view->count, QString());
     QCOMPARE(m_view->fileName, QString());
-    QCOMPARE(m_recorder->recordCount(), 0);
+    QCOMPARE(m_recorder->file().recordCount(), 0);
     QCOMPARE(readAll(path("rec.slmm")), QByteArray("Real Time\r\n 1 \r\nA\r\nFAST\r\n30-90\r\n71.5*\r\n"
                                                    "2026/01/17 08:30:03\r\nXXX\r\nXXX\r\n") +
                                             Title +
@@ -209,11 +210,11 @@ void TestRecordsRecorder::listSaveGoldenAndNeverSetMaximum()
 {
     // Before the first tick: no maximum, no Leq or SEL text yet.
     m_dialogs.saveAnswers << path("list0.slmm");
-    m_state->SaveMode = 2;
+    m_recorder->setSaveMode(SaveMode::List);
     m_recorder->saveOk();
     QCOMPARE(readAll(path("list0.slmm")),
              QByteArray("Real Time\r\n 1 \r\nA\r\nFAST\r\n30-90\r\n 0 \r\n\r\n\r\n\r\n") + Title);
-    QVERIFY(m_recorder->recordFilePath().isEmpty());
+    QVERIFY(m_recorder->file().filePath().isEmpty());
     QCOMPARE(m_view->busyDepth, 0);
     QCOMPARE(m_view->caption_, QStringLiteral("Panel"));
 
@@ -268,7 +269,7 @@ void TestRecordsRecorder::secondRecordingHasItsOwnMaximum()
     // Quieter, without a "Refresh" between: the file names its own maximum and its time, which
     // it holds, not the 80.2 of the first recording.
     startRecording("two.slmm");
-    QCOMPARE(m_recorder->recordingMax(), QStringLiteral("0"));
+    QCOMPARE(m_recorder->file().maxText(), QStringLiteral("0"));
     setLevel(70.0, "70.0");
     ticks(2);
     m_recorder->stopRecording();
@@ -304,8 +305,8 @@ void TestRecordsRecorder::runningLeqAndSelSinceTheLastClearing()
     ticks(1);
     setLevel(0, "");
     ticks(1);
-    QCOMPARE(m_recorder->leqText(), QStringLiteral("67.4"));
-    QCOMPARE(m_recorder->selText(), QStringLiteral("70.4"));
+    QCOMPARE(m_recorder->figures().leqText(), QStringLiteral("67.4"));
+    QCOMPARE(m_recorder->figures().selText(), QStringLiteral("70.4"));
 
     // "Refresh" starts afresh: "XXX" until the next level sample, then that sample alone.
     m_recorder->refresh();
@@ -322,14 +323,14 @@ void TestRecordsRecorder::runningLeqAndSelSinceTheLastClearing()
 
     // A lost link clears them too.
     m_recorder->onLinkLost();
-    QCOMPARE(m_recorder->leqText(), QStringLiteral("XXX"));
+    QCOMPARE(m_recorder->figures().leqText(), QStringLiteral("XXX"));
 
     // Record files keep "XXX" in their Leq and SEL lines.
     setLevel(65.0, "65.0");
     ticks(6);
-    QCOMPARE(m_recorder->leqText(), QStringLiteral("65.0"));
+    QCOMPARE(m_recorder->figures().leqText(), QStringLiteral("65.0"));
     m_dialogs.saveAnswers << path("list.slmm");
-    m_state->SaveMode = 2;
+    m_recorder->setSaveMode(SaveMode::List);
     m_recorder->saveOk();
     QCOMPARE(readAll(path("list.slmm")).split('\n').mid(7, 2), (QList<QByteArray>{"XXX\r", "XXX\r"}));
 }
@@ -363,7 +364,7 @@ void TestRecordsRecorder::recordLimitEndsRecordingAndListGoesOn()
     QCOMPARE(m_view->caption_, QStringLiteral("Panel"));
     // Saved once; the list goes on from row 1 with this sample.
     QCOMPARE(m_list->recordCount(), 1);
-    QCOMPARE(m_recorder->listCount(), 1);
+    QCOMPARE(m_recorder->feeder().count(), 1);
     QCOMPARE(m_list->text(1, 1), QStringLiteral("2026/01/17 08:30:04"));
     ticks(2);
     QCOMPARE(QDir(path("work")).entryList({"*.slmm"}).size(), 1);
@@ -381,7 +382,7 @@ void TestRecordsRecorder::linkLostWritesEveryRecord()
     ticks(1);
     startRecording("lost.slmm");
     ticks(4);
-    QCOMPARE(m_recorder->recordCount(), 4);
+    QCOMPARE(m_recorder->file().recordCount(), 4);
     m_recorder->onLinkLost();
     QVERIFY(!m_recorder->recording());
     QVERIFY(!m_view->recordingLook);
@@ -389,10 +390,10 @@ void TestRecordsRecorder::linkLostWritesEveryRecord()
     QVERIFY(file.startsWith("Real Time\r\n"));
     QCOMPARE(file.count("\r\n"), 9 + 1 + 4);
     QVERIFY(file.endsWith("4\t2026/01/17 08:30:05\t90.0\t\r\n"));
-    QCOMPARE(m_recorder->overallMax(), 0.0);
-    QCOMPARE(m_recorder->recordingMax(), QStringLiteral("0"));
-    QCOMPARE(m_recorder->recordCount(), 0);
-    QCOMPARE(m_recorder->listCount(), 0);
+    QCOMPARE(m_recorder->figures().maxLevel(), 0.0);
+    QCOMPARE(m_recorder->file().maxText(), QStringLiteral("0"));
+    QCOMPARE(m_recorder->file().recordCount(), 0);
+    QCOMPARE(m_recorder->feeder().count(), 0);
     QCOMPARE(m_list->rows(), 1);
     QVERIFY(m_dialogs.messages.isEmpty());
 }
@@ -411,13 +412,13 @@ void TestRecordsRecorder::writeFailuresNameTheFileAndKeepRecords()
     QCOMPARE(m_dialogs.messages.size(), 1);
     QVERIFY(m_dialogs.messages[0].text.contains(QDir::toNativeSeparators(path("gone/rec.slmm"))));
     QVERIFY(m_dialogs.messages[0].text.contains(QStringLiteral("Fake")));
-    QCOMPARE(readAll(m_recorder->fakePath()).count("\r\n"), 1 + 2);
+    QCOMPARE(readAll(m_recorder->file().fakePath()).count("\r\n"), 1 + 2);
 
     // A list save over an existing file that fails leaves it as it was.
-    QFile::copy(m_recorder->fakePath(), path("keep.slmm"));
+    QFile::copy(m_recorder->file().fakePath(), path("keep.slmm"));
     const QByteArray kept = readAll(path("keep.slmm"));
     m_dialogs.saveAnswers << path("nowhere/list.slmm");
-    m_state->SaveMode = 2;
+    m_recorder->setSaveMode(SaveMode::List);
     m_recorder->saveOk();
     QCOMPARE(m_dialogs.messages.size(), 2);
     QVERIFY(m_dialogs.messages[1].text.contains(QStringLiteral("nowhere")));
@@ -425,14 +426,14 @@ void TestRecordsRecorder::writeFailuresNameTheFileAndKeepRecords()
 
     // "Fake" cannot be written: no recording starts, and the message says which file.
     if (QFile::exists(QStringLiteral("/dev/full"))) {
-        QFile::remove(m_recorder->fakePath());
-        QVERIFY(QFile::link(QStringLiteral("/dev/full"), m_recorder->fakePath()));
+        QFile::remove(m_recorder->file().fakePath());
+        QVERIFY(QFile::link(QStringLiteral("/dev/full"), m_recorder->file().fakePath()));
         startRecording("never.slmm");
         QVERIFY(!m_recorder->recording());
         QVERIFY(!m_view->recordingLook);
-        QVERIFY(m_recorder->recordFilePath().isEmpty());
+        QVERIFY(m_recorder->file().filePath().isEmpty());
         QCOMPARE(m_dialogs.messages.size(), 3);
-        QVERIFY(m_dialogs.messages[2].text.contains(QDir::toNativeSeparators(m_recorder->fakePath())));
+        QVERIFY(m_dialogs.messages[2].text.contains(QDir::toNativeSeparators(m_recorder->file().fakePath())));
         QVERIFY(!QFile::exists(path("never.slmm")));
     }
 }
@@ -441,7 +442,7 @@ void TestRecordsRecorder::toolbarSaveAndRefresh()
 {
     m_recorder->toolbarSave();
     QVERIFY(m_view->saveBox && m_view->samplingOption);
-    QCOMPARE(m_state->SaveMode, 1);
+    QCOMPARE(m_recorder->saveMode(), SaveMode::Recording);
     QCOMPARE(m_dialogs.saveDialogs, 0);
 
     startRecording("r.slmm");
@@ -451,11 +452,11 @@ void TestRecordsRecorder::toolbarSaveAndRefresh()
     // Refresh during a recording: the list empties, the records go on numbering.
     m_recorder->refresh();
     QCOMPARE(m_list->rows(), 1);
-    QCOMPARE(m_recorder->overallMax(), 0.0);
+    QCOMPARE(m_recorder->figures().maxLevel(), 0.0);
     QCOMPARE(m_graphClears, 1);
     ticks(1);
     QVERIFY(m_recorder->recording());
-    QCOMPARE(m_recorder->recordCount(), 2);
+    QCOMPARE(m_recorder->file().recordCount(), 2);
     QCOMPARE(m_list->text(1, 0), QStringLiteral("1"));
     // OK while recording does nothing but hide the box.
     m_recorder->saveOk();
@@ -474,7 +475,7 @@ void TestRecordsRecorder::signalsFollowEachSample()
     // Each sample is announced once its list row and its record are in place.
     QList<std::pair<int, int>> seen; // list rows and records at each announcement
     connect(m_recorder.get(), &Recorder::sampleTaken, this, [this, &seen] {
-        seen.append({m_list->recordCount(), m_recorder->recordCount()});
+        seen.append({m_list->recordCount(), m_recorder->file().recordCount()});
     });
 
     startRecording("signals.slmm");
@@ -488,16 +489,16 @@ void TestRecordsRecorder::signalsFollowEachSample()
     QCOMPARE(samples[0][0].toDouble(), 65.3);
     QCOMPARE(samples[0][1].toString(), QStringLiteral("65.3"));
     QCOMPARE(samples[0][2].toString(), QStringLiteral("65.3"));
-    QCOMPARE(m_recorder->leqText(), QStringLiteral("65.3"));
-    QCOMPARE(m_recorder->selText(), QStringLiteral("65.3"));
+    QCOMPARE(m_recorder->figures().leqText(), QStringLiteral("65.3"));
+    QCOMPARE(m_recorder->figures().selText(), QStringLiteral("65.3"));
     setLevel(70.1, "70.1");
     ticks(1);
     QCOMPARE(samples.size(), 2);
     QCOMPARE(samples[1][0].toDouble(), 70.1);
     QCOMPARE(seen, (QList<std::pair<int, int>>{{1, 1}, {2, 2}}));
     QCOMPARE(m_recorder->lastSampleTime(), QStringLiteral("2026/01/17 08:30:03"));
-    QCOMPARE(m_recorder->overallMaxTime(), QStringLiteral("2026/01/17 08:30:03"));
-    QCOMPARE(m_recorder->recordingMaxTime(), QStringLiteral("2026/01/17 08:30:03"));
+    QCOMPARE(m_recorder->figures().maxTime(), QStringLiteral("2026/01/17 08:30:03"));
+    QCOMPARE(m_recorder->file().maxTime(), QStringLiteral("2026/01/17 08:30:03"));
 
     // "Refresh" announces itself once and takes no sample; the recording goes on.
     m_recorder->refresh();
@@ -534,14 +535,14 @@ void TestRecordsRecorder::linkLostEndsTheRecordingOnce()
     QVERIFY(!m_recorder->recording());
     QVERIFY(!m_view->recVisible);
     QCOMPARE(m_view->fileName, QString());
-    QVERIFY(m_recorder->recordFilePath().isEmpty());
+    QVERIFY(m_recorder->file().filePath().isEmpty());
     const QByteArray file = readAll(path("lost.slmm"));
     QVERIFY(file.startsWith("Real Time\r\n 1 \r\nA\r\nFAST\r\n30-90\r\n72.0\r\n"));
     QVERIFY(file.endsWith("2\t2026/01/17 08:30:03\t72.0\t\r\n"));
-    QCOMPARE(m_recorder->overallMax(), 0.0);
-    QCOMPARE(m_recorder->recordingMax(), QStringLiteral("0"));
-    QCOMPARE(m_recorder->recordCount(), 0);
-    QCOMPARE(m_recorder->listCount(), 0);
+    QCOMPARE(m_recorder->figures().maxLevel(), 0.0);
+    QCOMPARE(m_recorder->file().maxText(), QStringLiteral("0"));
+    QCOMPARE(m_recorder->file().recordCount(), 0);
+    QCOMPARE(m_recorder->feeder().count(), 0);
     QCOMPARE(m_list->rows(), 1);
     // The graphs have a clearing of their own for a lost link.
     QCOMPARE(refreshed.size(), 0);
@@ -559,29 +560,29 @@ void TestRecordsRecorder::linkLostEndsTheRecordingOnce()
     startRecording("again.slmm");
     ticks(1); // the countdown goes on from the last sample
     QCOMPARE(m_list->text(1, 0), QStringLiteral("1"));
-    QCOMPARE(m_recorder->recordCount(), 1);
-    QCOMPARE(m_recorder->recordingMax(), QStringLiteral("55.0"));
-    QCOMPARE(m_recorder->overallMax(), 55.0);
+    QCOMPARE(m_recorder->file().recordCount(), 1);
+    QCOMPARE(m_recorder->file().maxText(), QStringLiteral("55.0"));
+    QCOMPARE(m_recorder->figures().maxLevel(), 55.0);
 }
 
 void TestRecordsRecorder::cancelledChoiceStartsNothing()
 {
     QSignalSpy recording(m_recorder.get(), &Recorder::recordingChanged);
-    m_state->SaveMode = 1;
+    m_recorder->setSaveMode(SaveMode::Recording);
     m_recorder->saveOk(); // no answer queued: the dialog is cancelled
     QCOMPARE(m_dialogs.saveDialogs, 1);
     QVERIFY(!m_recorder->recording());
     QCOMPARE(recording.size(), 0);
     QCOMPARE(m_view->fileName, QString());
-    QVERIFY(!QFile::exists(m_recorder->fakePath()));
+    QVERIFY(!QFile::exists(m_recorder->file().fakePath()));
     setLevel(60.0, "60.0");
     ticks(2);
-    QCOMPARE(m_recorder->recordCount(), 0);
+    QCOMPARE(m_recorder->file().recordCount(), 0);
     QCOMPARE(m_view->rec, QString());
 
     // A choice cancelled elsewhere (the data list's "Save") leaves the running recording's file.
     startRecording("mine.slmm");
-    QCOMPARE(m_recorder->recordFilePath(), path("mine.slmm"));
+    QCOMPARE(m_recorder->file().filePath(), path("mine.slmm"));
     QVERIFY(!ChooseRecordFile(m_dialogs, nullptr).has_value());
     ticks(1);
     m_recorder->stopRecording();

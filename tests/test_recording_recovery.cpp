@@ -6,7 +6,6 @@
 #include "recording/RecordingNote.h"
 #include "recording/RecordingRecovery.h"
 #include "shared/Clock.h"
-#include "shared/PanelState.h"
 #include "support/QuietRecorderView.h"
 #include "support/RecordingSeries.h"
 #include "support/ScriptedDialogs.h"
@@ -311,7 +310,6 @@ private slots:
     // offers it like a crash's.
     void recordingEndedWithTheProgramIsOffered()
     {
-        PanelState state;
         RecordListModel list;
         FixedClock clock(recordingSeriesStart());
         ScriptedDialogs dialogs;
@@ -320,8 +318,8 @@ private slots:
         Sampling sampling;
         sampling.setReading(testReading(0, QString()));
         {
-            Recorder recorder(state, sampling, list, clock, dialogs, view, m_folder);
-            state.SaveMode = 1;
+            Recorder recorder(sampling, list, clock, dialogs, view, m_folder);
+            recorder.setSaveMode(SaveMode::Recording);
             recorder.saveOk();
             for (int i = 0; i < 4; ++i) {
                 setRecordingSeriesLevel(sampling, i);
@@ -350,7 +348,6 @@ private slots:
     // In process: the note is there exactly while a recording runs and follows its header.
     void recorderKeepsTheNoteWhileRecording()
     {
-        PanelState state;
         RecordListModel list;
         FixedClock clock(recordingSeriesStart());
         ScriptedDialogs dialogs;
@@ -358,8 +355,8 @@ private slots:
         QuietRecorderView view;
         Sampling sampling;
         sampling.setReading(testReading(0, QString()));
-        Recorder recorder(state, sampling, list, clock, dialogs, view, m_folder);
-        state.SaveMode = 1;
+        Recorder recorder(sampling, list, clock, dialogs, view, m_folder);
+        recorder.setSaveMode(SaveMode::Recording);
         recorder.saveOk();
         QVERIFY(recorder.recording());
         std::optional<RecordingNote> written = decodeRecordingNote(readAll(note()));
@@ -371,7 +368,7 @@ private slots:
         ScriptedDialogs otherDialogs;
         otherDialogs.saveAnswers << m_dir.filePath(QStringLiteral("second.slmm"));
         Sampling otherSampling;
-        Recorder second(state, otherSampling, list, clock, otherDialogs, view, m_folder);
+        Recorder second(otherSampling, list, clock, otherDialogs, view, m_folder);
         second.saveOk();
         QVERIFY(!second.recording());
         QCOMPARE(otherDialogs.messages.size(), 1);

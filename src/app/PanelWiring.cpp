@@ -64,7 +64,7 @@ PanelWiring::PanelWiring(Panel& panel, MeterSession& session, Services& services
     m_trends = std::make_unique<LiveTrends>();
     m_graphs = new PanelGraphs(*m_trends, &panel);
     m_recorderView = std::make_unique<PanelRecorderView>(panel);
-    m_recorder = std::make_unique<Recorder>(state, session.sampling(), *m_listModel, services.clock,
+    m_recorder = std::make_unique<Recorder>(session.sampling(), *m_listModel, services.clock,
                                             services.dialogs, *m_recorderView);
     // The trend model takes every sample; the graphs on the panel follow the model.
     QObject::connect(m_recorder.get(), &Recorder::sampleTaken, m_trends.get(), &LiveTrends::addSample);
@@ -169,6 +169,7 @@ PanelWiring::PanelWiring(Panel& panel, MeterSession& session, Services& services
                      [this] { m_assessments->open(m_listModel->measurement()); });
 
     QObject::connect(&panel, &Panel::saveOkClicked, m_recorder.get(), &Recorder::saveOk);
+    QObject::connect(&panel, &Panel::saveModeChosen, m_recorder.get(), &Recorder::setSaveMode);
     QObject::connect(&panel, &Panel::toolbarButtonClicked, &panel, [this](const QString& key) {
         if (key == u"Save")
             m_recorder->toolbarSave();

@@ -1,3 +1,4 @@
+#include "app/PanelCommandLine.h"
 #include "app/PanelPublishing.h"
 #include "app/PanelWiring.h"
 #include "app/RecoveryOffer.h"
@@ -23,6 +24,9 @@ using namespace slm;
 
 int main(int argc, char** argv)
 {
+    // Before the window system starts: "--help" and "--version" need no display.
+    if (const std::optional<int> status = answerPanelCommandLine(argc, argv))
+        return *status;
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("slm-panel"));
     QApplication::setOrganizationName(QStringLiteral("slm-panel"));

@@ -363,11 +363,11 @@ QWidget* Panel::buildRecordingSide()
     // clicking it, and OK must do what the checked option says.
     connect(m_ui.optSampling, &QRadioButton::toggled, this, [this](bool on) {
         if (on)
-            m_state.SaveMode = 1;
+            emit saveModeChosen(SaveMode::Recording);
     });
     connect(m_ui.optSaveList, &QRadioButton::toggled, this, [this](bool on) {
         if (on)
-            m_state.SaveMode = 2;
+            emit saveModeChosen(SaveMode::List);
     });
     connect(m_ui.cmdSaveOK, &QPushButton::clicked, this, &Panel::saveOkClicked);
     m_ui.picSave->hide();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "link/MeterCommands.h"
+#include "shared/SaveMode.h"
 
 #include <QHash>
 #include <QMainWindow>
@@ -78,6 +79,8 @@ signals:
     void meterKeyClicked(MeterCommands::Key key);
     void timedStartClicked();
     void saveOkClicked();
+    // "By PC Sampling Rate" or "Saving List Data" was checked, by any means.
+    void saveModeChosen(SaveMode mode);
     void trendChosen(int index);
     // The user closes the panel: the program is about to end (a running recording is written).
     void closing();

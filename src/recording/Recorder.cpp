@@ -25,10 +25,10 @@ namespace
 const QString RecText = QStringLiteral("Rec");
 } // namespace
 
-Recorder::Recorder(PanelState& state, Sampling& sampling, RecordListModel& list, Clock& clock,
+Recorder::Recorder(Sampling& sampling, RecordListModel& list, Clock& clock,
                    Dialogs& dialogs, RecorderView& view, QString workingFolder, int recordLimit,
                    QObject* parent)
-    : QObject(parent), m_state(state), m_sampling(sampling), m_list(list), m_clock(clock), m_dialogs(dialogs),
+    : QObject(parent), m_sampling(sampling), m_list(list), m_clock(clock), m_dialogs(dialogs),
       m_view(view), m_folder(std::move(workingFolder))
 {
     const int limit = recordLimit > 0 ? recordLimit : RecordLimit;
@@ -94,64 +94,9 @@ QString Recorder::defaultWorkingFolder()
     return folder;
 }
 
-QString Recorder::fakePath() const
-{
-    return m_file->fakePath();
-}
-
 bool Recorder::recording() const
 {
     return m_file->recording();
-}
-
-int Recorder::recordCount() const
-{
-    return m_file->recordCount();
-}
-
-int Recorder::listCount() const
-{
-    return m_feeder->count();
-}
-
-double Recorder::overallMax() const
-{
-    return m_figures->maxLevel();
-}
-
-QString Recorder::overallMaxTime() const
-{
-    return m_figures->maxTime();
-}
-
-QString Recorder::recordingMax() const
-{
-    return m_file->maxText();
-}
-
-QString Recorder::recordingMaxTime() const
-{
-    return m_file->maxTime();
-}
-
-QString Recorder::leqText() const
-{
-    return m_figures->leqText();
-}
-
-QString Recorder::selText() const
-{
-    return m_figures->selText();
-}
-
-QString Recorder::recordFilePath() const
-{
-    return m_file->filePath();
-}
-
-bool Recorder::stopping() const
-{
-    return m_file->stopping();
 }
 
 void Recorder::showError(const QString& text)
@@ -181,7 +126,7 @@ void Recorder::toolbarSave()
         return;
     }
     m_view.selectSamplingOption();
-    m_state.SaveMode = 1;
+    m_saveMode = SaveMode::Recording;
     m_view.setSaveBoxVisible(true);
 }
 
@@ -189,9 +134,9 @@ void Recorder::saveOk()
 {
     m_view.setSaveBoxVisible(false);
     // A new recording would empty "Fake" under the copy of the one being stopped.
-    if (recording() || stopping())
+    if (recording() || m_file->stopping())
         return;
-    if (m_state.SaveMode == 1)
+    if (m_saveMode == SaveMode::Recording)
         startRecording();
     else
         saveList();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "shared/PanelState.h"
+#include "shared/SaveMode.h"
 
 #include <QObject>
 #include <QString>
@@ -31,7 +32,7 @@ class Recorder : public QObject
 {
     Q_OBJECT
 public:
-    Recorder(PanelState& state, Sampling& sampling, RecordListModel& list, Clock& clock, Dialogs& dialogs,
+    Recorder(Sampling& sampling, RecordListModel& list, Clock& clock, Dialogs& dialogs,
              RecorderView& view, QString workingFolder = defaultWorkingFolder(),
              int recordLimit = RecordLimit, QObject* parent = nullptr);
     ~Recorder() override;
@@ -39,31 +40,19 @@ public:
     // The per-user data folder of the program, created when missing.
     static QString defaultWorkingFolder();
     QString workingFolder() const { return m_folder; }
-    QString fakePath() const;
 
+    // The parts that own the data: the running figures, the panel's list rows, the record file.
     RunningFigures& figures() { return *m_figures; }
     ListFeeder& feeder() { return *m_feeder; }
     RecordingFile& file() { return *m_file; }
 
     bool recording() const;
-    // Records taken by the running recording (0 when none runs).
-    int recordCount() const;
-    // Rows of the panel's list, counted from its last start.
-    int listCount() const;
-    double overallMax() const;
-    QString overallMaxTime() const;
-    // The highest level text of the running (or the last) recording, from its start on.
-    QString recordingMax() const;
-    QString recordingMaxTime() const;
     QString lastSampleTime() const { return m_lastSampleTime; }
-    // The running Leq and SEL over the samples since the last clearing (the start, "Refresh", a
-    // lost link), one decimal; "XXX" until the first level sample.
-    QString leqText() const;
-    QString selText() const;
-    // The file the running recording goes to; empty when none runs.
-    QString recordFilePath() const;
 
-    // CmdSaveOK: start a recording (SaveMode 1) or save the list (SaveMode 2).
+    // What OK does, as the "Save Data" box's options say; "Save" picks a recording.
+    void setSaveMode(SaveMode mode) { m_saveMode = mode; }
+    SaveMode saveMode() const { return m_saveMode; }
+    // CmdSaveOK: start a recording or save the list, by the save mode.
     void saveOk();
     // Toolbar "Save": the "Save Data" box when idle, the stop of the recording otherwise.
     void toolbarSave();
@@ -76,9 +65,6 @@ public:
     // "Save" ends it (its file holds every record taken), then the maxima, the counts and the list
     // are reset. The rest of the recovery (timers, graphs, "No COM") is its own.
     void onLinkLost();
-
-    // True while the stop copies "Fake" into the record file.
-    bool stopping() const;
 
 signals:
     // Once per sample, after its list row, its record and the running figures (the panel's
@@ -97,7 +83,6 @@ private:
     void saveList();
     void showError(const QString& text);
 
-    PanelState& m_state;
     Sampling& m_sampling;
     RecordListModel& m_list;
     Clock& m_clock;
@@ -105,6 +90,7 @@ private:
     RecorderView& m_view;
     QString m_folder;
     QString m_lastSampleTime;
+    SaveMode m_saveMode = SaveMode::List;
     std::unique_ptr<RecordingFile> m_file;
     std::unique_ptr<ListFeeder> m_feeder;
     std::unique_ptr<RunningFigures> m_figures;

@@ -5,8 +5,8 @@
 //   slm-recording-child <folder> <record file> <records> stop|wait
 #include "measurement/RecordListModel.h"
 #include "recording/Recorder.h"
+#include "recording/RecordingFile.h"
 #include "shared/Clock.h"
-#include "shared/PanelState.h"
 #include "support/QuietRecorderView.h"
 #include "support/RecordingSeries.h"
 #include "support/ScriptedDialogs.h"
@@ -28,7 +28,6 @@ int main(int argc, char** argv)
     const int records = args[3].toInt();
     const bool stop = args[4] == QLatin1String("stop");
 
-    PanelState state;
     RecordListModel list;
     FixedClock clock(recordingSeriesStart());
     ScriptedDialogs dialogs;
@@ -36,14 +35,14 @@ int main(int argc, char** argv)
     QuietRecorderView view;
     Sampling sampling;
     sampling.setReading(testReading(0, QString()));
-    Recorder recorder(state, sampling, list, clock, dialogs, view, folder);
+    Recorder recorder(sampling, list, clock, dialogs, view, folder);
 
-    state.SaveMode = 1;
+    recorder.setSaveMode(SaveMode::Recording);
     recorder.saveOk();
     if (!recorder.recording())
         return 3;
-    while (recorder.recordCount() < records) {
-        setRecordingSeriesLevel(sampling, recorder.recordCount());
+    while (recorder.file().recordCount() < records) {
+        setRecordingSeriesLevel(sampling, recorder.file().recordCount());
         clock.advance(1);
         sampling.tick(clock.now());
     }
