@@ -2,7 +2,6 @@
 #include "analysis/FileListWindow.h"
 #include "analysis/HistogramWindow.h"
 #include "analysis/OpenRecordFile.h"
-#include "views/plot/Graph.h"
 #include "graphs/LiveTrends.h"
 #include "graphs/PanelGraphs.h"
 #include "measurement/RecordListModel.h"
@@ -12,6 +11,7 @@
 #include "recording/RunningFigures.h"
 #include "shared/ClickableLabel.h"
 #include "support/SimPanelRig.h"
+#include "views/plot/Graph.h"
 
 #include <QAction>
 #include <QFile>
