@@ -41,8 +41,8 @@ struct Station {
             line, desk.clock, MeterPort{QString::fromStdString(meter.ptyPath()), QStringLiteral("SIM")});
         // Faster than the panel's second, so the test takes a few records quickly.
         session->timer2()->setInterval(250);
-        recorder = std::make_unique<Recorder>(session->sampling(), list, desk.clock, desk.dialogs,
-                                              view, folder);
+        recorder =
+            std::make_unique<Recorder>(session->sampling(), list, desk.clock, desk.dialogs, view, folder);
         QObject::connect(recorder.get(), &Recorder::sampleTaken, &trends, &LiveTrends::addSample);
     }
     ~Station()
@@ -93,8 +93,8 @@ private slots:
             s->recorder->saveOk();
             QVERIFY(s->recorder->recording());
         }
-        QTRY_VERIFY_WITH_TIMEOUT(quiet.recorder->file().recordCount() >= 4 && loud.recorder->file().recordCount() >= 4,
-                                 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(
+            quiet.recorder->file().recordCount() >= 4 && loud.recorder->file().recordCount() >= 4, 10000);
         quiet.recorder->stopRecording();
         loud.recorder->stopRecording();
         quiet.session->shutDown();

@@ -145,8 +145,8 @@ void TestRecordsRecorder::init()
 void TestRecordsRecorder::makeRecorder(int recordLimit)
 {
     // A working folder that does not exist yet: the recorder makes it.
-    m_recorder = std::make_unique<Recorder>(*m_sampling, *m_list, m_clock, m_dialogs, *m_view,
-                                            path("work"), recordLimit);
+    m_recorder = std::make_unique<Recorder>(*m_sampling, *m_list, m_clock, m_dialogs, *m_view, path("work"),
+                                            recordLimit);
     connect(m_recorder.get(), &Recorder::sampleTaken, this, [this] { ++m_trendSamples; });
     connect(m_recorder.get(), &Recorder::listRefreshed, this, [this] { ++m_graphClears; });
 }

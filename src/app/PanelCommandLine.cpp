@@ -11,11 +11,21 @@ namespace
 
 // The window system's options the panel passes on, each with one dash or two.
 const QStringList QtOptionsWithValue = {
-    QStringLiteral("platform"),        QStringLiteral("platformpluginpath"), QStringLiteral("platformtheme"),
-    QStringLiteral("plugin"),          QStringLiteral("qwindowgeometry"),    QStringLiteral("qwindowicon"),
-    QStringLiteral("qwindowtitle"),    QStringLiteral("session"),            QStringLiteral("style"),
-    QStringLiteral("stylesheet"),      QStringLiteral("display"),            QStringLiteral("geometry"),
-    QStringLiteral("name"),            QStringLiteral("title"),              QStringLiteral("qmljsdebugger"),
+    QStringLiteral("platform"),
+    QStringLiteral("platformpluginpath"),
+    QStringLiteral("platformtheme"),
+    QStringLiteral("plugin"),
+    QStringLiteral("qwindowgeometry"),
+    QStringLiteral("qwindowicon"),
+    QStringLiteral("qwindowtitle"),
+    QStringLiteral("session"),
+    QStringLiteral("style"),
+    QStringLiteral("stylesheet"),
+    QStringLiteral("display"),
+    QStringLiteral("geometry"),
+    QStringLiteral("name"),
+    QStringLiteral("title"),
+    QStringLiteral("qmljsdebugger"),
 };
 const QStringList QtFlags = {
     QStringLiteral("reverse"), QStringLiteral("widgetcount"), QStringLiteral("nograb"),
@@ -98,7 +108,8 @@ std::optional<int> answerPanelCommandLine(int argc, char** argv)
         std::fputs("slm-panel " SLM_VERSION "\n", stdout);
         return 0;
     case PanelCommandLine::Action::Wrong:
-        std::fprintf(stderr, "slm-panel: %s\nTry \"slm-panel --help\".\n", line.error.toLocal8Bit().constData());
+        std::fprintf(stderr, "slm-panel: %s\nTry \"slm-panel --help\".\n",
+                     line.error.toLocal8Bit().constData());
         return 2;
     }
     return 2;

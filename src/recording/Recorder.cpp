@@ -25,11 +25,10 @@ namespace
 const QString RecText = QStringLiteral("Rec");
 } // namespace
 
-Recorder::Recorder(Sampling& sampling, RecordListModel& list, Clock& clock,
-                   Dialogs& dialogs, RecorderView& view, QString workingFolder, int recordLimit,
-                   QObject* parent)
-    : QObject(parent), m_sampling(sampling), m_list(list), m_clock(clock), m_dialogs(dialogs),
-      m_view(view), m_folder(std::move(workingFolder))
+Recorder::Recorder(Sampling& sampling, RecordListModel& list, Clock& clock, Dialogs& dialogs,
+                   RecorderView& view, QString workingFolder, int recordLimit, QObject* parent)
+    : QObject(parent), m_sampling(sampling), m_list(list), m_clock(clock), m_dialogs(dialogs), m_view(view),
+      m_folder(std::move(workingFolder))
 {
     const int limit = recordLimit > 0 ? recordLimit : RecordLimit;
     // The parts take each sample in this order: the record, the list row, the figures; the

@@ -32,9 +32,9 @@ class Recorder : public QObject
 {
     Q_OBJECT
 public:
-    Recorder(Sampling& sampling, RecordListModel& list, Clock& clock, Dialogs& dialogs,
-             RecorderView& view, QString workingFolder = defaultWorkingFolder(),
-             int recordLimit = RecordLimit, QObject* parent = nullptr);
+    Recorder(Sampling& sampling, RecordListModel& list, Clock& clock, Dialogs& dialogs, RecorderView& view,
+             QString workingFolder = defaultWorkingFolder(), int recordLimit = RecordLimit,
+             QObject* parent = nullptr);
     ~Recorder() override;
 
     // The per-user data folder of the program, created when missing.
