@@ -12,22 +12,45 @@ if(TARGET slm-station)
   list(APPEND slm_installed_programs slm-station)
   # Installed, not enabled: a station is set up on purpose (see slm-station(1)).
   install(FILES ${CMAKE_CURRENT_LIST_DIR}/slm-station.service DESTINATION lib/systemd/system)
-  install(FILES ${PROJECT_SOURCE_DIR}/docs/man/slm-station.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+  list(APPEND slm_manual_pages slm-station)
 endif()
-install(FILES ${PROJECT_SOURCE_DIR}/docs/man/slm-panel.1 ${PROJECT_SOURCE_DIR}/docs/man/slm-report.1
-  ${PROJECT_SOURCE_DIR}/docs/man/slm-sim.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+# The manual pages and the changelog go in compressed, as Debian asks: gzip -9n at install time (so
+# when the package is made), without a name or a time stamp, so the same page gives the same bytes.
+list(APPEND slm_manual_pages slm-panel slm-report slm-sim)
+set(slm_manual_dir ${CMAKE_BINARY_DIR}/man)
+configure_file(${CMAKE_CURRENT_LIST_DIR}/changelog.in ${slm_manual_dir}/changelog @ONLY)
+set(slm_compressed_pages)
+foreach(page ${slm_manual_pages})
+  list(APPEND slm_compressed_pages ${slm_manual_dir}/${page}.1.gz)
+endforeach()
+install(CODE "
+  file(MAKE_DIRECTORY \"${slm_manual_dir}\")
+  foreach(page ${slm_manual_pages})
+    execute_process(COMMAND gzip -9n -c \"${PROJECT_SOURCE_DIR}/docs/man/\${page}.1\"
+      OUTPUT_FILE \"${slm_manual_dir}/\${page}.1.gz\" RESULT_VARIABLE status)
+    if(NOT status EQUAL 0)
+      message(FATAL_ERROR \"gzip could not compress the manual page \${page}.1\")
+    endif()
+  endforeach()
+  execute_process(COMMAND gzip -9n -c \"${slm_manual_dir}/changelog\"
+    OUTPUT_FILE \"${slm_manual_dir}/changelog.gz\")
+")
+install(FILES ${slm_compressed_pages} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+install(FILES ${slm_manual_dir}/changelog.gz DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/slm-panel)
 install(TARGETS ${slm_installed_programs} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(FILES ${CMAKE_CURRENT_LIST_DIR}/slm-panel.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES ${CMAKE_CURRENT_LIST_DIR}/slm-panel.svg
   DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
-install(FILES ${PROJECT_SOURCE_DIR}/LICENSE DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/slm-panel RENAME copyright)
+# Debian's form of the licence: a machine-readable copyright file that points to the system's copy
+# of the GPL, and the package's changelog beside it.
+install(FILES ${CMAKE_CURRENT_LIST_DIR}/copyright DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/slm-panel)
 
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME slm-panel)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Desktop companion of a handheld sound level meter")
-set(CPACK_PACKAGE_DESCRIPTION
-  "Shows the meter's live panel, records levels to files, downloads the data logger and analyses record files.")
+set(CPACK_PACKAGE_DESCRIPTION "Shows the meter's live panel, records levels to files, downloads the data
+logger and analyses record files.")
 set(CPACK_PACKAGE_CONTACT "Maintainer <maintainer@example.invalid>")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the program, its tests, its benchmarks and the fuzzing script
 # (scripts/fuzz.sh: clang with its libFuzzer runtime) and the package check (desktop-file-utils,
-# dpkg-dev for the package's dependencies) and the station (the MQTT client library; the broker and
-# its command-line clients for the tests and for watching a station) need, when any is missing.
+# dpkg-dev for the package's dependencies, lintian) and the station (the MQTT client library; the
+# broker and its command-line clients for the tests and for watching a station) need, when any is
+# missing.
 # fonts-dejavu-core gives the printed lists their monospaced font (DejaVu Sans Mono) where the
 # design's font is not installed, so the print tests measure the same glyphs on every machine.
 set -euo pipefail
@@ -12,7 +13,7 @@ packages=(
   qt6-base-dev qt6-serialport-dev libqcustomplot-dev libqcustomplot2.1-qt6
   libgl-dev xvfb xauth fonts-dejavu-core clang-format poppler-utils
   clang libclang-rt-14-dev
-  desktop-file-utils dpkg-dev file
+  desktop-file-utils dpkg-dev file lintian
   libmosquitto-dev mosquitto mosquitto-clients
 )
 

@@ -21,11 +21,12 @@ expected=(
   usr/share/applications/slm-panel.desktop
   usr/share/icons/hicolor/scalable/apps/slm-panel.svg
   usr/share/doc/slm-panel/copyright
+  usr/share/doc/slm-panel/changelog.gz
 )
 [ -x "$build/bin/slm-report" ] && expected+=(usr/bin/slm-report usr/libexec/slm-panel/slm-report-pdf)
-expected+=(usr/share/man/man1/slm-panel.1 usr/share/man/man1/slm-report.1 usr/share/man/man1/slm-sim.1)
+expected+=(usr/share/man/man1/slm-panel.1.gz usr/share/man/man1/slm-report.1.gz usr/share/man/man1/slm-sim.1.gz)
 if [ -x "$build/bin/slm-station" ]; then
-  expected+=(usr/bin/slm-station usr/lib/systemd/system/slm-station.service usr/share/man/man1/slm-station.1)
+  expected+=(usr/bin/slm-station usr/lib/systemd/system/slm-station.service usr/share/man/man1/slm-station.1.gz)
 fi
 status=0
 for f in "${expected[@]}"; do
@@ -40,6 +41,14 @@ done
 
 desktop-file-validate "$scratch/root/usr/share/applications/slm-panel.desktop" || status=1
 
+# Manual pages are compressed, whole, and none is left uncompressed.
+for page in "$scratch"/root/usr/share/man/man1/*; do
+  case "$page" in
+    *.1.gz) gzip -t "$page" || { echo "damaged: ${page#"$scratch"/root/}"; status=1; } ;;
+    *) echo "not compressed: ${page#"$scratch"/root/}"; status=1 ;;
+  esac
+done
+
 depends=$(dpkg-deb -f "$deb" Depends)
 for lib in libqt6widgets6 libqt6serialport6 libqt6printsupport6 libqcustomplot; do
   if [[ "$depends" != *"$lib"* ]]; then
@@ -48,6 +57,15 @@ for lib in libqt6widgets6 libqt6serialport6 libqt6printsupport6 libqcustomplot; 
   fi
 done
 [ "$(dpkg-deb -f "$deb" Package)" = slm-panel ] || { echo "wrong package name"; status=1; }
+
+# Debian's checks of a package find no error (its warnings are not counted).
+if command -v lintian >/dev/null; then
+  errors=$(lintian "$deb" 2>/dev/null | grep '^E:' || true)
+  [ -z "$errors" ] || { echo "$errors"; status=1; }
+else
+  echo "lintian is missing: run scripts/install-deps.sh"
+  status=1
+fi
 
 [ $status -eq 0 ] && echo "package ok: $(basename "$deb")"
 exit $status
