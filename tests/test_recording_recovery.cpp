@@ -369,6 +369,7 @@ private slots:
         otherDialogs.saveAnswers << m_dir.filePath(QStringLiteral("second.slmm"));
         Sampling otherSampling;
         Recorder second(otherSampling, list, clock, otherDialogs, view, m_folder);
+        second.setSaveMode(SaveMode::Recording);
         second.saveOk();
         QVERIFY(!second.recording());
         QCOMPARE(otherDialogs.messages.size(), 1);
