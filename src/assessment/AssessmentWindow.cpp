@@ -5,6 +5,7 @@
 #include "assessment/DetailsForm.h"
 #include "assessment/ReportAction.h"
 #include "assessment/TextTableModel.h"
+#include "assessment/WindowKeys.h"
 #include "measurement/AssessmentTables.h"
 #include "measurement/Measurement.h"
 #include "shared/Dialogs.h"
@@ -12,34 +13,24 @@
 #include "views/plot/Graph.h"
 
 #include <QComboBox>
-#include <QDateTimeEdit>
-#include <QDialog>
-#include <QDialogButtonBox>
 #include <QDoubleSpinBox>
 #include <QDoubleValidator>
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
-#include <QHelpEvent>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMouseEvent>
 #include <QPlainTextEdit>
-#include <QPrinter>
 #include <QPushButton>
-#include <QRubberBand>
 #include <QScrollArea>
-#include <QShortcut>
 #include <QSplitter>
 #include <QTabWidget>
 #include <QTableView>
 #include <QTimer>
-#include <QToolTip>
 #include <QUndoStack>
 #include <QVBoxLayout>
 #include <cmath>
-#include <qcustomplot.h>
 
 namespace slm
 {
@@ -80,30 +71,6 @@ QLabel* makeCaption(QWidget* parent, const QString& name)
 }
 
 } // namespace
-
-std::optional<TypedSpan> askSpanByDialog(QWidget* parent, const TypedSpan& proposed)
-{
-    QDialog dialog(parent);
-    dialog.setWindowTitle(QStringLiteral("Exclude"));
-    auto* form = new QFormLayout(&dialog);
-    auto* start = new QDateTimeEdit(proposed.start, &dialog);
-    auto* end = new QDateTimeEdit(proposed.end, &dialog);
-    for (QDateTimeEdit* e : {start, end}) {
-        e->setDisplayFormat(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
-        e->setCalendarPopup(true);
-    }
-    start->setAccessibleName(QStringLiteral("Start"));
-    end->setAccessibleName(QStringLiteral("End"));
-    form->addRow(QStringLiteral("&Start"), start);
-    form->addRow(QStringLiteral("&End"), end);
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
-    QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
-    QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
-    form->addRow(buttons);
-    if (dialog.exec() != QDialog::Accepted)
-        return std::nullopt;
-    return TypedSpan{start->dateTime(), end->dateTime()};
-}
 
 AssessmentWindow::AssessmentWindow(AssessmentSession& session, Dialogs& dialogs, QWidget* parent)
     : QWidget(parent, Qt::Window), m_session(session), m_sessionAlive(&session), m_dialogs(dialogs)
@@ -228,16 +195,10 @@ AssessmentWindow::AssessmentWindow(AssessmentSession& session, Dialogs& dialogs,
     layout->setContentsMargins(8, 8, 8, 8);
     layout->addWidget(splitter);
 
-    // Undo and redo of the exclusion edits, wherever the focus is in the window (a text field
-    // keeps its own undo while it has the focus).
-    QUndoStack* undo = session.undoStack();
-    const auto shortcut = [this](const QKeySequence& keys, auto slot) {
-        auto* s = new QShortcut(keys, this);
-        s->setContext(Qt::WindowShortcut);
-        connect(s, &QShortcut::activated, this, slot);
-    };
-    shortcut(QKeySequence(Qt::CTRL | Qt::Key_Z), [undo] { undo->undo(); });
-    shortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), [undo] { undo->redo(); });
+    // Undo and redo of the exclusion edits by their keys, wherever the focus is in the window.
+    new WindowUndoKeys(this, session.undoStack());
+    // The window opens on the plot: its keys move and zoom it, and the undo keys reach the edits.
+    m_plot->keyTarget()->setFocus(Qt::OtherFocusReason);
 
     connect(&session, &AssessmentSession::resultsChanged, this, &AssessmentWindow::showResults);
     connect(&session, &AssessmentSession::exclusionsChanged, this, &AssessmentWindow::showExclusions);
@@ -259,6 +220,17 @@ AssessmentWindow::~AssessmentWindow()
     // with its measurement or at exit never loses the focus.
     if (m_sessionAlive)
         detailsEdited();
+}
+
+void AssessmentWindow::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    // A window shown the first time gives the focus to the first widget in the tab order unless
+    // one was chosen; the plot was, but only takes it once the window is on screen.
+    if (!m_shownOnce && !event->spontaneous()) {
+        m_shownOnce = true;
+        m_plot->keyTarget()->setFocus(Qt::OtherFocusReason);
+    }
 }
 
 void AssessmentWindow::closeEvent(QCloseEvent* event)
@@ -425,6 +397,7 @@ void AssessmentWindow::excludeRecords(int first, int last)
     // Across the hour the clocks go back the last record's clock time may read as the earlier
     // pass of that hour; a span that would end before it starts is not taken.
     if (!(start < end)) {
+        const FocusReturn back(this, m_plot->keyTarget());
         m_dialogs.message(this,
                           QStringLiteral("This span runs into the hour the clocks were put back, whose "
                                          "times are ambiguous: use \"Exclude...\" and type its start and "
@@ -437,6 +410,7 @@ void AssessmentWindow::excludeRecords(int first, int last)
 
 void AssessmentWindow::askReasonAndExclude(const QDateTime& start, const QDateTime& end)
 {
+    const FocusReturn back(this, m_plot->keyTarget());
     const QString format = QStringLiteral("yyyy-MM-dd HH:mm:ss");
     const QString prompt = QStringLiteral("The reason for excluding %1 to %2:")
                                .arg(start.toString(format), end.toString(format));
@@ -448,6 +422,7 @@ void AssessmentWindow::askReasonAndExclude(const QDateTime& start, const QDateTi
 
 void AssessmentWindow::excludeTyped()
 {
+    const FocusReturn back(this, m_plot->keyTarget());
     TypedSpan proposed;
     const auto [first, last] = m_plot->recordsInView();
     const AssessedRecords* records = m_plot->records();
@@ -485,6 +460,7 @@ void AssessmentWindow::deleteSelectedExclusion()
 {
     const int row = selectedExclusion();
     if (row < 0) {
+        const FocusReturn back(this, m_plot->keyTarget());
         m_dialogs.message(this, QStringLiteral("Choose the exclusion to delete in the list first."),
                           QStringLiteral("Delete"), Dialogs::Icon::Information);
         return;
@@ -494,6 +470,7 @@ void AssessmentWindow::deleteSelectedExclusion()
 
 void AssessmentWindow::editSelectedReason()
 {
+    const FocusReturn back(this, m_plot->keyTarget());
     const int row = selectedExclusion();
     if (row < 0 || row >= int(m_session.file().exclusions.size()))
         return;
@@ -506,6 +483,7 @@ void AssessmentWindow::editSelectedReason()
 
 void AssessmentWindow::writeReport()
 {
+    const FocusReturn back(this, m_plot->keyTarget());
     runReportAction(this, m_dialogs, m_session);
 }
 

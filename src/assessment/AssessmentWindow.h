@@ -1,5 +1,6 @@
 #pragma once
 
+#include "assessment/SpanDialog.h"
 #include "measurement/AssessmentExclusions.h"
 
 #include <QDateTime>
@@ -31,15 +32,6 @@ class Dialogs;
 class Graph;
 class TextTableModel;
 struct AssessedRecords;
-
-// The span "Exclude..." asks for: start and end as typed, nothing when cancelled.
-struct TypedSpan {
-    QDateTime start;
-    QDateTime end;
-};
-using SpanQuestion = std::function<std::optional<TypedSpan>(QWidget* parent, const TypedSpan& proposed)>;
-// The small dialog with two date-time edits.
-std::optional<TypedSpan> askSpanByDialog(QWidget* parent, const TypedSpan& proposed);
 
 // The "Assessment" window of one measurement: on the left its plot (AssessmentPlot), on the right the
 // assessment's tabs (figures, hours, day-evening-night, dose, events, exclusions, details) and "Report...".
@@ -73,6 +65,7 @@ public:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
 private:
@@ -112,6 +105,7 @@ private:
     QHash<QString, QTableView*> m_tables;
     DetailsForm* m_detailsForm = nullptr;
     int m_resultsShown = 0;
+    bool m_shownOnce = false;
 };
 
 } // namespace slm
