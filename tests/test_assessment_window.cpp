@@ -259,6 +259,7 @@ void TestAssessmentWindow::reportSaysWhatTheWindowShows()
     m_dialogs.saveAnswers.enqueue(pdf);
     m_dialogs.confirmAnswers.enqueue(false); // not opened in a viewer
     m_window->writeReport();
+    QCOMPARE(m_dialogs.proposedPaths.last(), m_dir.filePath("site-report.pdf"));
     QProcess pdftotext;
     pdftotext.start("pdftotext", {"-layout", pdf, "-"});
     QVERIFY(pdftotext.waitForFinished(30000));

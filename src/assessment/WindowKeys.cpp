@@ -111,8 +111,12 @@ FocusReturn::~FocusReturn()
     QWidget* target = m_focus;
     if (!target || !target->isVisible() || !target->isEnabled())
         target = m_fallback;
-    if (target)
-        target->setFocus(Qt::OtherFocusReason);
+    if (!target)
+        return;
+    // The window the dialog came from is the active one again, whatever the window manager does.
+    if (!target->isActiveWindow())
+        target->activateWindow();
+    target->setFocus(Qt::OtherFocusReason);
 }
 
 } // namespace slm
