@@ -90,6 +90,14 @@ AssessmentSession::~AssessmentSession()
     m_pool.waitForDone();
 }
 
+QString AssessmentSession::recordFilePath() const
+{
+    if (m_measurement.origin().kind == MeasurementOrigin::Kind::File)
+        return m_measurement.origin().where;
+    const QString suffix = QStringLiteral(".assessment.json");
+    return m_path.endsWith(suffix) ? m_path.chopped(suffix.size()) : QString();
+}
+
 QString AssessmentSession::measurementName() const
 {
     // A list saved is named by its file from then on.
@@ -269,6 +277,7 @@ void assess(auto& run)
 {
     const auto& r = *run.records;
     run.results = assessSamples(r.samples, r.interval, r.aWeighted, run.exclusions, run.settings);
+    run.results.rangeTop = rangeTopOf(r.header);
     AssessmentView& v = run.view;
     v.hours = hoursTable(run.results);
     v.days = dayEveningNightTable(run.results);

@@ -65,6 +65,8 @@ public:
     QString filePath() const { return m_path; }
     // "site1.slmm", or the set's or list's name.
     QString measurementName() const;
+    // The record file read or saved; "" for a list or set kept in memory only.
+    QString recordFilePath() const;
 
     // The exclusion edits, each one step of the undo history. An exclusion that does not end after
     // it starts is not taken (false).

@@ -1,139 +1,40 @@
 #include "assessment/AssessmentWindow.h"
 
+#include "assessment/AssessmentPlot.h"
 #include "assessment/AssessmentSession.h"
 #include "assessment/DetailsForm.h"
 #include "assessment/ReportAction.h"
+#include "assessment/TableViews.h"
 #include "assessment/TextTableModel.h"
+#include "assessment/WindowKeys.h"
 #include "measurement/AssessmentTables.h"
 #include "measurement/Measurement.h"
 #include "shared/Dialogs.h"
 #include "views/ComputedGroup.h"
-#include "views/plot/CursorInfoFrame.h"
 #include "views/plot/Graph.h"
-#include "views/plot/GraphPrint.h"
-#include "views/plot/GraphicFrame.h"
-#include "views/plot/LevelPlot.h"
-#include "views/plot/TrackModePicker.h"
 
 #include <QComboBox>
-#include <QDateTimeEdit>
-#include <QDialog>
-#include <QDialogButtonBox>
 #include <QDoubleSpinBox>
 #include <QDoubleValidator>
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
-#include <QHelpEvent>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMouseEvent>
 #include <QPlainTextEdit>
-#include <QPrinter>
 #include <QPushButton>
-#include <QRubberBand>
 #include <QScrollArea>
-#include <QShortcut>
 #include <QSplitter>
 #include <QTabWidget>
 #include <QTableView>
 #include <QTimer>
-#include <QToolTip>
 #include <QUndoStack>
 #include <QVBoxLayout>
 #include <cmath>
-#include <qcustomplot.h>
 
 namespace slm
 {
-
-namespace
-{
-
-constexpr int SmallestDragPixels = 3;
-const QColor ShadeColor(160, 160, 160, 110);
-const QColor EventColor(230, 120, 0, 200);
-
-QString plainCaption(const char* caption)
-{
-    return QString::fromUtf8(caption).remove(u'&');
-}
-
-QTableView* makeTableView(TextTableModel* model, const QString& accessibleName, QWidget* parent)
-{
-    auto* view = new QTableView(parent);
-    view->setModel(model);
-    view->setObjectName(accessibleName);
-    view->setAccessibleName(accessibleName);
-    view->setSelectionBehavior(QAbstractItemView::SelectRows);
-    view->setSelectionMode(QAbstractItemView::SingleSelection);
-    view->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    // Tab leaves the table; the arrows move within it.
-    view->setTabKeyNavigation(false);
-    view->verticalHeader()->hide();
-    view->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    view->verticalHeader()->setDefaultSectionSize(view->fontMetrics().height() + 6);
-    view->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
-    // The widths from the first rows: measuring thousands of events at every result would cost
-    // more than the assessment itself.
-    view->horizontalHeader()->setResizeContentsPrecision(40);
-    view->horizontalHeader()->setStretchLastSection(true);
-    return view;
-}
-
-QLabel* makeCaption(QWidget* parent, const QString& name)
-{
-    auto* label = new QLabel(parent);
-    label->setObjectName(name);
-    label->setWordWrap(true);
-    label->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
-    label->setFocusPolicy(Qt::TabFocus);
-    return label;
-}
-
-// The first and the last record whose clock time is in [start, end), or {-1, -1}.
-std::pair<int, int> recordsOfClock(const std::vector<RecordSample>& samples, std::int64_t start,
-                                   std::int64_t end)
-{
-    int first = -1;
-    int last = -1;
-    for (int i = 0; i < int(samples.size()); ++i) {
-        const RecordSample& s = samples[size_t(i)];
-        if (s.hasTime() && s.time >= start && s.time < end) {
-            if (first < 0)
-                first = i;
-            last = i;
-        }
-    }
-    return {first, last};
-}
-
-} // namespace
-
-std::optional<TypedSpan> askSpanByDialog(QWidget* parent, const TypedSpan& proposed)
-{
-    QDialog dialog(parent);
-    dialog.setWindowTitle(QStringLiteral("Exclude"));
-    auto* form = new QFormLayout(&dialog);
-    auto* start = new QDateTimeEdit(proposed.start, &dialog);
-    auto* end = new QDateTimeEdit(proposed.end, &dialog);
-    for (QDateTimeEdit* e : {start, end}) {
-        e->setDisplayFormat(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
-        e->setCalendarPopup(true);
-    }
-    start->setAccessibleName(QStringLiteral("Start"));
-    end->setAccessibleName(QStringLiteral("End"));
-    form->addRow(QStringLiteral("&Start"), start);
-    form->addRow(QStringLiteral("&End"), end);
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
-    QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
-    QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
-    form->addRow(buttons);
-    if (dialog.exec() != QDialog::Accepted)
-        return std::nullopt;
-    return TypedSpan{start->dateTime(), end->dateTime()};
-}
 
 AssessmentWindow::AssessmentWindow(AssessmentSession& session, Dialogs& dialogs, QWidget* parent)
     : QWidget(parent, Qt::Window), m_session(session), m_sessionAlive(&session), m_dialogs(dialogs)
@@ -141,62 +42,10 @@ AssessmentWindow::AssessmentWindow(AssessmentSession& session, Dialogs& dialogs,
     setObjectName(QStringLiteral("Assessment"));
     setWindowTitle(QStringLiteral("Assessment - %1").arg(session.measurementName()));
 
-    // The plot: the record plot's parts.
-    auto* plotPane = new QWidget(this);
-    m_graph = new Graph(plotPane);
-    m_graph->setObjectName(QStringLiteral("AssessmentGraph"));
-    m_graph->setAccessibleName(QStringLiteral("Levels by record, excluded spans shaded"));
-    m_graph->setAxisCaption(Graph::Axis::X, QStringLiteral("No.s"));
-    m_graph->setAxisCaption(Graph::Axis::Y, QStringLiteral("dB"));
-    m_graph->setAxisLabelFormat(Graph::Axis::X, QStringLiteral("0"));
-    m_graph->setAxisLabelFormat(Graph::Axis::Y, QStringLiteral("0"));
-    m_graph->setMinimumSize(420, 260);
-    QCustomPlot* plot = m_graph->plot();
-    // The shading lies under the trace: an exclusion edit redraws it without touching the trace.
-    plot->addLayer(QStringLiteral("shading"), plot->layer(QStringLiteral("grid")), QCustomPlot::limAbove);
-    m_shadeLayer = plot->layer(QStringLiteral("shading"));
-    m_eventBand = plot->addGraph();
-    m_eventBand->setLayer(m_shadeLayer);
-    m_eventBand->setName(QStringLiteral("Events"));
-    m_eventBand->setPen(QPen(EventColor, 6, Qt::SolidLine, Qt::FlatCap));
-    m_eventBand->setSelectable(QCP::stNone);
-    plot->installEventFilter(this);
-    m_band = new QRubberBand(QRubberBand::Rectangle, plot);
-    m_band->setObjectName(QStringLiteral("ExclusionBand"));
-
-    m_frame = new GraphicFrame(recordPlotFrameSettings(), plotPane);
-    m_frame->attach(m_graph);
-    connect(m_frame, &GraphicFrame::trackModeChosen, this, &AssessmentWindow::onTrackModeChosen);
-    connect(m_frame, &GraphicFrame::resetClicked, this, &AssessmentWindow::resetScale);
-    // The cursor readout gives the record number; its time is told beside "Report...".
-    connect(m_graph, &Graph::cursorMoved, this, [this](int, double x, double) {
-        const int record = int(std::lround(x)) - 1;
-        if (m_plotted && record >= 0 && record < int(m_plotted->samples.size()))
-            m_status->setText(QStringLiteral("Cursor: record %1, %2")
-                                  .arg(record + 1)
-                                  .arg(clockTimeText(m_plotted->samples[size_t(record)].time)));
-    });
-    const auto print = [this, plotPane](PrintOutput output) {
-        m_frame->chooseNormal();
-        QPrinter printer;
-        GraphPrintJob job;
-        job.window = plotPane;
-        job.graph = m_graph;
-        job.hiddenWhilePrinting = {m_frame};
-        outputGraphWindow(job, m_dialogs, printer, output);
-    };
-    connect(m_frame, &GraphicFrame::printClicked, this, [print] { print(PrintOutput::Printer); });
-    connect(m_frame, &GraphicFrame::previewClicked, this, [print] { print(PrintOutput::Preview); });
-    auto* plotLayout = new QVBoxLayout(plotPane);
-    plotLayout->setContentsMargins(0, 0, 0, 0);
-    auto* hint =
-        new QLabel(QStringLiteral("Shift and drag across the plot to exclude a span. Grey: excluded; "
-                                  "orange along the top: events."),
-                   plotPane);
-    hint->setWordWrap(true);
-    plotLayout->addWidget(m_graph, 1);
-    plotLayout->addWidget(hint);
-    plotLayout->addWidget(m_frame);
+    m_plot = new AssessmentPlot(session, dialogs, this);
+    connect(m_plot, &AssessmentPlot::spanDragged, this, &AssessmentWindow::excludeRecords);
+    connect(m_plot, &AssessmentPlot::cursorTold, this,
+            [this](const QString& text) { m_status->setText(text); });
 
     // The tabs.
     auto* side = new QWidget(this);
@@ -276,10 +125,10 @@ AssessmentWindow::AssessmentWindow(AssessmentSession& session, Dialogs& dialogs,
             const AssessmentResults& r = m_session.results();
             const size_t row = size_t(index.row());
             if (hours && row < r.hours.size())
-                zoomToClock(r.hours[row].start, r.hours[row].start + 3600);
+                m_plot->zoomToClock(r.hours[row].start, r.hours[row].start + 3600);
             else if (!hours && row < m_session.resultView().eventRecords.size())
-                zoomToRecords(m_session.resultView().eventRecords[row].first,
-                              m_session.resultView().eventRecords[row].second);
+                m_plot->zoomToRecords(m_session.resultView().eventRecords[row].first,
+                                      m_session.resultView().eventRecords[row].second);
         };
         connect(view, &QTableView::clicked, this, zoom);
         connect(view, &QTableView::activated, this, zoom);
@@ -300,7 +149,7 @@ AssessmentWindow::AssessmentWindow(AssessmentSession& session, Dialogs& dialogs,
     sideLayout->addLayout(bottom);
 
     auto* splitter = new QSplitter(this);
-    splitter->addWidget(plotPane);
+    splitter->addWidget(m_plot);
     splitter->addWidget(side);
     splitter->setStretchFactor(0, 3);
     splitter->setStretchFactor(1, 2);
@@ -310,16 +159,10 @@ AssessmentWindow::AssessmentWindow(AssessmentSession& session, Dialogs& dialogs,
     layout->setContentsMargins(8, 8, 8, 8);
     layout->addWidget(splitter);
 
-    // Undo and redo of the exclusion edits, wherever the focus is in the window (a text field
-    // keeps its own undo while it has the focus).
-    QUndoStack* undo = session.undoStack();
-    const auto shortcut = [this](const QKeySequence& keys, auto slot) {
-        auto* s = new QShortcut(keys, this);
-        s->setContext(Qt::WindowShortcut);
-        connect(s, &QShortcut::activated, this, slot);
-    };
-    shortcut(QKeySequence(Qt::CTRL | Qt::Key_Z), [undo] { undo->undo(); });
-    shortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), [undo] { undo->redo(); });
+    // Undo and redo of the exclusion edits by their keys, wherever the focus is in the window.
+    new WindowUndoKeys(this, session.undoStack());
+    // The window opens on the plot: its keys move and zoom it, and the undo keys reach the edits.
+    m_plot->keyTarget()->setFocus(Qt::OtherFocusReason);
 
     connect(&session, &AssessmentSession::resultsChanged, this, &AssessmentWindow::showResults);
     connect(&session, &AssessmentSession::exclusionsChanged, this, &AssessmentWindow::showExclusions);
@@ -341,6 +184,17 @@ AssessmentWindow::~AssessmentWindow()
     // with its measurement or at exit never loses the focus.
     if (m_sessionAlive)
         detailsEdited();
+}
+
+void AssessmentWindow::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    // A window shown the first time gives the focus to the first widget in the tab order unless
+    // one was chosen; the plot was, but only takes it once the window is on screen.
+    if (!m_shownOnce && !event->spontaneous()) {
+        m_shownOnce = true;
+        m_plot->keyTarget()->setFocus(Qt::OtherFocusReason);
+    }
 }
 
 void AssessmentWindow::closeEvent(QCloseEvent* event)
@@ -417,6 +271,11 @@ QWidget* AssessmentWindow::makeExclusionsTab()
     return tab;
 }
 
+Graph* AssessmentWindow::graph() const
+{
+    return m_plot->graph();
+}
+
 QTableView* AssessmentWindow::table(const QString& name) const
 {
     return m_tables.value(name);
@@ -438,9 +297,7 @@ void AssessmentWindow::showResults()
     m_events->setTable(v.events);
     m_eventsCaption->setText(eventsCaption(r));
     m_status->setText(m_session.resultsCurrent() ? QString() : QStringLiteral("Assessing..."));
-    if (m_plotted != m_session.resultRecords())
-        plotRecords();
-    shadeExclusions();
+    m_plot->showResults();
     ++m_resultsShown;
 }
 
@@ -481,136 +338,13 @@ void AssessmentWindow::settingsEdited()
     m_status->setText(QStringLiteral("Assessing..."));
 }
 
-void AssessmentWindow::plotRecords()
-{
-    // A list that grows (the panel's) is plotted again as it grows: a view the user zoomed stays.
-    const int before = m_plotted ? int(m_plotted->samples.size()) : -1;
-    const Graph::Range shown = m_graph->axisRange(Graph::Axis::X);
-    const Graph::Range shownY = m_graph->axisRange(Graph::Axis::Y);
-    const bool zoomed = before >= 0 && (shown.min != m_fullX.min || shown.max != m_fullX.max ||
-                                        shownY.min != m_fullY.min || shownY.max != m_fullY.max);
-    m_plotted = m_session.resultRecords();
-    const std::vector<RecordSample>& samples = m_plotted->samples;
-    std::vector<double> y(samples.size());
-    double lo = 1e9;
-    double hi = -1e9;
-    for (size_t i = 0; i < samples.size(); ++i) {
-        const RecordSample& s = samples[i];
-        switch (s.kind) {
-        case LevelTextKind::Level:
-        case LevelTextKind::Paused:
-            y[i] = s.level();
-            lo = std::min(lo, y[i]);
-            hi = std::max(hi, y[i]);
-            break;
-        case LevelTextKind::BelowRange:
-            y[i] = UnderRangeY;
-            break;
-        case LevelTextKind::Over:
-            y[i] = OverRangeY;
-            break;
-        default:
-            y[i] = std::nan("");
-        }
-    }
-    // Whole tens around the levels, so the trace fills the plot.
-    m_yMin = lo <= hi ? std::floor(lo / 10) * 10 - 10 : 20;
-    m_yMax = lo <= hi ? std::ceil(hi / 10) * 10 + 10 : 130;
-    m_graph->plotY(std::span<const double>(y), 1, 1);
-    if (zoomed) {
-        m_graph->setAxisRange(Graph::Axis::X, shown.min, shown.max);
-        m_graph->setAxisRange(Graph::Axis::Y, shownY.min, shownY.max);
-    } else {
-        resetScale();
-    }
-}
-
-void AssessmentWindow::resetScale()
-{
-    const int n = m_plotted ? std::max(1, int(m_plotted->samples.size())) : 1;
-    m_graph->setAxisRange(Graph::Axis::X, 1, n);
-    m_graph->setAxisRange(Graph::Axis::Y, m_yMin, m_yMax);
-    m_frame->ranges()->setAxisValues(1, 1, n);
-    m_frame->ranges()->setAxisValues(2, m_yMin, m_yMax);
-    const Graph::Range x = m_graph->axisRange(Graph::Axis::X);
-    const Graph::Range y = m_graph->axisRange(Graph::Axis::Y);
-    m_fullX = {x.min, x.max};
-    m_fullY = {y.min, y.max};
-}
-
-void AssessmentWindow::onTrackModeChosen(int index)
-{
-    m_frame->followWithOneCursor(index);
-}
-
-void AssessmentWindow::shadeExclusions()
-{
-    QCustomPlot* plot = m_graph->plot();
-    for (QCPItemRect* r : m_shading)
-        plot->removeItem(r);
-    m_shading.clear();
-    const AssessmentView& v = m_session.resultView();
-    // Each run of excluded records from half a record before to half after, the plot's full height.
-    for (const auto& [first, last] : v.excludedRecords) {
-        auto* rect = new QCPItemRect(plot);
-        rect->setLayer(m_shadeLayer);
-        rect->setSelectable(false);
-        rect->topLeft->setTypeY(QCPItemPosition::ptAxisRectRatio);
-        rect->bottomRight->setTypeY(QCPItemPosition::ptAxisRectRatio);
-        rect->topLeft->setCoords(first + 0.5, 0);
-        rect->bottomRight->setCoords(last + 1.5, 1);
-        rect->setPen(Qt::NoPen);
-        rect->setBrush(ShadeColor);
-        m_shading.push_back(rect);
-    }
-    // Events: a bar along the top over the records of each, all of them one graph whose gaps part
-    // them, so thousands of events cost one line.
-    QVector<double> keys;
-    QVector<double> values;
-    const double top = m_yMax - (m_yMax - m_yMin) * 0.015;
-    for (const auto& [first, last] : v.eventRecords)
-        if (first >= 0) {
-            keys << first + 0.5 << last + 1.5 << last + 1.5;
-            values << top << top << std::nan("");
-        }
-    m_eventBand->setData(keys, values, true);
-    m_graph->replotNow();
-}
-
-void AssessmentWindow::zoomToClock(std::int64_t start, std::int64_t end)
-{
-    if (!m_plotted)
-        return;
-    const auto [first, last] = recordsOfClock(m_plotted->samples, start, end);
-    zoomToRecords(first, last);
-}
-
-void AssessmentWindow::zoomToRecords(int first, int last)
-{
-    if (first < 0)
-        return;
-    const double pad = std::max(5.0, (last - first) * 0.1);
-    const double from = first + 1 - pad;
-    const double to = last + 1 + pad;
-    m_graph->setAxisRange(Graph::Axis::X, from, to);
-    m_frame->ranges()->setAxisValues(1, from, to);
-    m_graph->replotNow();
-}
-
-int AssessmentWindow::recordAtPixel(double pixelX) const
-{
-    if (!m_plotted || m_plotted->samples.empty())
-        return -1;
-    const double x = m_graph->plot()->xAxis->pixelToCoord(pixelX);
-    return std::clamp(int(std::lround(x)) - 1, 0, int(m_plotted->samples.size()) - 1);
-}
-
 void AssessmentWindow::excludeRecords(int first, int last)
 {
     // A drag over a plot with no records yet finds none.
-    if (first < 0 || last < 0 || !m_plotted)
+    const AssessedRecords* records = m_plot->records();
+    if (first < 0 || last < 0 || !records)
         return;
-    const std::vector<RecordSample>& samples = m_plotted->samples;
+    const std::vector<RecordSample>& samples = records->samples;
     if (first > last)
         std::swap(first, last);
     while (first <= last && !samples[size_t(first)].hasTime())
@@ -620,13 +354,14 @@ void AssessmentWindow::excludeRecords(int first, int last)
     if (first > last)
         return;
     // The span ends one interval after its last record, so that record is inside [start, end).
-    const double step = m_plotted->interval.value_or(1);
+    const double step = records->interval.value_or(1);
     const QDateTime start = localDateTimeOf(samples[size_t(first)].time);
     const QDateTime end =
         localDateTimeOf(samples[size_t(last)].time).addMSecs(qint64(std::llround(step * 1000)));
     // Across the hour the clocks go back the last record's clock time may read as the earlier
     // pass of that hour; a span that would end before it starts is not taken.
     if (!(start < end)) {
+        const FocusReturn back(this, m_plot->keyTarget());
         m_dialogs.message(this,
                           QStringLiteral("This span runs into the hour the clocks were put back, whose "
                                          "times are ambiguous: use \"Exclude...\" and type its start and "
@@ -639,6 +374,7 @@ void AssessmentWindow::excludeRecords(int first, int last)
 
 void AssessmentWindow::askReasonAndExclude(const QDateTime& start, const QDateTime& end)
 {
+    const FocusReturn back(this, m_plot->keyTarget());
     const QString format = QStringLiteral("yyyy-MM-dd HH:mm:ss");
     const QString prompt = QStringLiteral("The reason for excluding %1 to %2:")
                                .arg(start.toString(format), end.toString(format));
@@ -650,16 +386,15 @@ void AssessmentWindow::askReasonAndExclude(const QDateTime& start, const QDateTi
 
 void AssessmentWindow::excludeTyped()
 {
+    const FocusReturn back(this, m_plot->keyTarget());
     TypedSpan proposed;
-    const Graph::Range x = m_graph->axisRange(Graph::Axis::X);
-    const int first = recordAtPixel(m_graph->plot()->xAxis->coordToPixel(x.min));
-    const int last = recordAtPixel(m_graph->plot()->xAxis->coordToPixel(x.max));
-    if (first >= 0 && m_plotted->samples[size_t(first)].hasTime() &&
-        m_plotted->samples[size_t(last)].hasTime()) {
-        proposed.start = localDateTimeOf(m_plotted->samples[size_t(first)].time);
+    const auto [first, last] = m_plot->recordsInView();
+    const AssessedRecords* records = m_plot->records();
+    if (first >= 0 && records->samples[size_t(first)].hasTime() && records->samples[size_t(last)].hasTime()) {
+        proposed.start = localDateTimeOf(records->samples[size_t(first)].time);
         // The end is one interval after the last record in sight, so that record is in the span.
-        proposed.end = localDateTimeOf(m_plotted->samples[size_t(last)].time)
-                           .addMSecs(qint64(std::llround(m_plotted->interval.value_or(1) * 1000)));
+        proposed.end = localDateTimeOf(records->samples[size_t(last)].time)
+                           .addMSecs(qint64(std::llround(records->interval.value_or(1) * 1000)));
     } else {
         proposed.start = proposed.end = QDateTime::currentDateTime();
     }
@@ -689,6 +424,7 @@ void AssessmentWindow::deleteSelectedExclusion()
 {
     const int row = selectedExclusion();
     if (row < 0) {
+        const FocusReturn back(this, m_plot->keyTarget());
         m_dialogs.message(this, QStringLiteral("Choose the exclusion to delete in the list first."),
                           QStringLiteral("Delete"), Dialogs::Icon::Information);
         return;
@@ -698,6 +434,7 @@ void AssessmentWindow::deleteSelectedExclusion()
 
 void AssessmentWindow::editSelectedReason()
 {
+    const FocusReturn back(this, m_plot->keyTarget());
     const int row = selectedExclusion();
     if (row < 0 || row >= int(m_session.file().exclusions.size()))
         return;
@@ -710,87 +447,13 @@ void AssessmentWindow::editSelectedReason()
 
 void AssessmentWindow::writeReport()
 {
+    const FocusReturn back(this, m_plot->keyTarget());
     runReportAction(this, m_dialogs, m_session);
-}
-
-QString AssessmentWindow::tipAt(const QPoint& pos) const
-{
-    if (!m_plotted || !m_session.hasResults())
-        return {};
-    const int i = recordAtPixel(pos.x());
-    if (i < 0)
-        return {};
-    const RecordSample& s = m_plotted->samples[size_t(i)];
-    QStringList lines;
-    lines << QStringLiteral("Record %1").arg(i + 1);
-    if (!s.hasTime())
-        return lines.join(u'\n');
-    lines.last() += QStringLiteral(", ") + clockTimeText(s.time);
-    for (const Exclusion& e : m_session.resultExclusions()) {
-        for (const ClockSpan& c : exclusionClockSpans(std::span<const Exclusion>(&e, 1)))
-            if (s.time >= c.start && s.time < c.end) {
-                lines << QStringLiteral("Excluded: %1").arg(e.reason);
-                break;
-            }
-    }
-    if (const auto& events = m_session.results().events)
-        for (const NoiseEvent& e : events->events)
-            if (s.time >= e.start && s.time <= e.last)
-                lines << QStringLiteral("Event %1: Lmax %2 dB").arg(e.number).arg(levelText(e.lmax));
-    return lines.join(u'\n');
 }
 
 bool AssessmentWindow::eventFilter(QObject* watched, QEvent* event)
 {
-    QCustomPlot* plot = m_graph->plot();
-    if (watched == plot) {
-        switch (event->type()) {
-        case QEvent::MouseButtonPress: {
-            auto* e = static_cast<QMouseEvent*>(event);
-            if (e->button() == Qt::LeftButton && (e->modifiers() & Qt::ShiftModifier) &&
-                plot->axisRect()->rect().contains(e->pos())) {
-                m_dragFrom = e->pos();
-                const QRect area = plot->axisRect()->rect();
-                m_band->setGeometry(QRect(QPoint(e->pos().x(), area.top()), QSize(1, area.height())));
-                m_band->show();
-                return true; // the graph's own modes never see a shift-drag
-            }
-            break;
-        }
-        case QEvent::MouseMove:
-            if (m_dragFrom) {
-                auto* e = static_cast<QMouseEvent*>(event);
-                const QRect area = plot->axisRect()->rect();
-                const int x = std::clamp(e->pos().x(), area.left(), area.right());
-                m_band->setGeometry(QRect(QPoint(std::min(x, m_dragFrom->x()), area.top()),
-                                          QPoint(std::max(x, m_dragFrom->x()), area.bottom())));
-                return true;
-            }
-            break;
-        case QEvent::MouseButtonRelease:
-            if (m_dragFrom) {
-                auto* e = static_cast<QMouseEvent*>(event);
-                const QPoint from = *m_dragFrom;
-                m_dragFrom.reset();
-                m_band->hide();
-                if (std::abs(e->pos().x() - from.x()) >= SmallestDragPixels)
-                    excludeRecords(recordAtPixel(from.x()), recordAtPixel(e->pos().x()));
-                return true;
-            }
-            break;
-        case QEvent::ToolTip: {
-            auto* e = static_cast<QHelpEvent*>(event);
-            const QString tip = tipAt(e->pos());
-            if (tip.isEmpty())
-                QToolTip::hideText();
-            else
-                QToolTip::showText(e->globalPos(), tip, plot);
-            return true;
-        }
-        default:
-            break;
-        }
-    } else if (watched == table(QStringLiteral("Exclusions")) && event->type() == QEvent::KeyPress) {
+    if (watched == table(QStringLiteral("Exclusions")) && event->type() == QEvent::KeyPress) {
         const int key = static_cast<QKeyEvent*>(event)->key();
         if (key == Qt::Key_Delete) {
             deleteSelectedExclusion();

@@ -1,10 +1,10 @@
 #pragma once
 
+#include "assessment/SpanDialog.h"
 #include "measurement/AssessmentExclusions.h"
 
 #include <QDateTime>
 #include <QHash>
-#include <QPoint>
 #include <QPointer>
 #include <QWidget>
 #include <functional>
@@ -12,45 +12,31 @@
 #include <optional>
 #include <vector>
 
-class QCPGraph;
-class QCPItemRect;
-class QCPLayer;
 class QComboBox;
 class QDoubleSpinBox;
 class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
-class QRubberBand;
 class QTabWidget;
 class QTableView;
 
 namespace slm
 {
 
+class AssessmentPlot;
 class AssessmentSession;
 class ComputedGroup;
 class DetailsForm;
 class Dialogs;
 class Graph;
-class GraphicFrame;
 class TextTableModel;
 struct AssessedRecords;
 
-// The span "Exclude..." asks for: start and end as typed, nothing when cancelled.
-struct TypedSpan {
-    QDateTime start;
-    QDateTime end;
-};
-using SpanQuestion = std::function<std::optional<TypedSpan>(QWidget* parent, const TypedSpan& proposed)>;
-// The small dialog with two date-time edits.
-std::optional<TypedSpan> askSpanByDialog(QWidget* parent, const TypedSpan& proposed);
-
-// The "Assessment" window of one measurement: on the left its levels by record with the excluded
-// spans shaded and the events marked, on the right the assessment's tabs (figures, hours,
-// day-evening-night, dose, events, exclusions, details) and "Report...". Shift and a drag across
-// the plot excludes the records it spans. The window shows the session's results as they come; it
-// never waits for a run.
+// The "Assessment" window of one measurement: on the left its plot (AssessmentPlot), on the right the
+// assessment's tabs (figures, hours, day-evening-night, dose, events, exclusions, details) and "Report...".
+// Shift and a drag across the plot excludes the records it spans. The window shows the session's results as
+// they come; it never waits for a run.
 class AssessmentWindow : public QWidget
 {
     Q_OBJECT
@@ -59,7 +45,8 @@ public:
     ~AssessmentWindow() override;
 
     AssessmentSession& session() const { return m_session; }
-    Graph* graph() const { return m_graph; }
+    AssessmentPlot* plot() const { return m_plot; }
+    Graph* graph() const;
     QTabWidget* tabs() const { return m_tabs; }
     ComputedGroup* computed() const { return m_computed; }
     // A tab's table by the tab's name ("Hours", "Day-Evening-Night", "Dose", "Events", "Exclusions").
@@ -75,13 +62,10 @@ public:
     void deleteSelectedExclusion();
     void editSelectedReason();
     void writeReport();
-    // The plot zoomed to the records of clock seconds [start, end).
-    void zoomToClock(std::int64_t start, std::int64_t end);
-    // The plot zoomed to records first..last (from 0), with a little room on each side.
-    void zoomToRecords(int first, int last);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
 private:
@@ -93,27 +77,15 @@ private:
     void showDetails();
     void detailsEdited();
     void settingsEdited();
-    void plotRecords();
-    void shadeExclusions();
-    void resetScale();
-    void onTrackModeChosen(int index);
-    int recordAtPixel(double pixelX) const;
     void excludeRecords(int first, int last);
     void askReasonAndExclude(const QDateTime& start, const QDateTime& end);
-    QString tipAt(const QPoint& pos) const;
     int selectedExclusion() const;
 
     AssessmentSession& m_session;
     QPointer<AssessmentSession> m_sessionAlive; // the session may go first when the window is deleted late
     Dialogs& m_dialogs;
     SpanQuestion m_askSpan = askSpanByDialog;
-    Graph* m_graph = nullptr;
-    GraphicFrame* m_frame = nullptr;
-    QCPLayer* m_shadeLayer = nullptr;
-    std::vector<QCPItemRect*> m_shading;
-    QCPGraph* m_eventBand = nullptr; // one segment along the top per event
-    QRubberBand* m_band = nullptr;
-    std::optional<QPoint> m_dragFrom;
+    AssessmentPlot* m_plot = nullptr;
     QTabWidget* m_tabs = nullptr;
     ComputedGroup* m_computed = nullptr;
     QLabel* m_drift = nullptr;
@@ -132,18 +104,8 @@ private:
     QDoubleSpinBox* m_continuation = nullptr;
     QHash<QString, QTableView*> m_tables;
     DetailsForm* m_detailsForm = nullptr;
-    std::shared_ptr<const AssessedRecords> m_plotted; // the records the trace shows
-    // The ranges of the whole plot as "Reset Scale" set them last: a view still at them follows
-    // a growing list, any other stays where the user put it.
-    struct Span {
-        double min = 0;
-        double max = 0;
-    };
-    Span m_fullX;
-    Span m_fullY;
-    double m_yMin = 20;
-    double m_yMax = 130;
     int m_resultsShown = 0;
+    bool m_shownOnce = false;
 };
 
 } // namespace slm

@@ -6,15 +6,26 @@
 #include "shared/Dialogs.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QFileInfo>
 
 namespace slm
 {
 
+QString proposedReportPath(const AssessmentSession& session)
+{
+    const QString records = session.recordFilePath();
+    if (records.isEmpty())
+        return QDir::home().filePath(session.measurementName() + QStringLiteral("-report.pdf"));
+    const QFileInfo file(records);
+    return file.dir().filePath(file.completeBaseName() + QStringLiteral("-report.pdf"));
+}
+
 void runReportAction(QWidget* parent, Dialogs& dialogs, AssessmentSession& session)
 {
     const QString title = QStringLiteral("Report");
-    QString path = dialogs.saveFile(parent, QStringLiteral("PDF Files (*.pdf)|*.pdf|All Files (*.*)|*.*|"));
+    QString path = dialogs.saveFileAs(parent, QStringLiteral("PDF Files (*.pdf)|*.pdf|All Files (*.*)|*.*|"),
+                                      proposedReportPath(session));
     if (path.isEmpty())
         return;
     if (QFileInfo(path).suffix().isEmpty()) {

@@ -89,9 +89,10 @@ std::optional<EventSummary> noiseEvents(std::span<const RecordSample> samples, s
         }
         pending = EnergySum{};
         current.last = s.time;
-        if (over)
+        if (over) {
             current.overRange = true;
-        else
+            ++current.overloads;
+        } else
             addLevel(current, energy, s);
     }
     close();

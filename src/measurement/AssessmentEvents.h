@@ -33,6 +33,7 @@ struct NoiseEvent {
     std::optional<double> sel; // Leq + 10 lg(n x dt / 1 s)
     std::int64_t levels = 0;
     bool overRange = false;
+    std::int64_t overloads = 0; // its overload records
 };
 
 struct EventSummary {

@@ -39,4 +39,18 @@ std::optional<bool> aWeightedOf(const RecordHeader& header)
     return header.text(HeaderField::FreqWeighting).trimmed() == u"A";
 }
 
+std::optional<double> rangeTopOf(const RecordHeader& header)
+{
+    if (header.kind == RecordFileKind::List)
+        return std::nullopt;
+    const QStringList ends = header.text(HeaderField::LevelRange).trimmed().split(u'-');
+    bool lowOk = false;
+    bool highOk = false;
+    ends.value(0).toInt(&lowOk);
+    const int top = ends.value(1).toInt(&highOk);
+    if (ends.size() != 2 || !lowOk || !highOk)
+        return std::nullopt;
+    return double(top);
+}
+
 } // namespace slm

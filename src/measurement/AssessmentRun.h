@@ -43,6 +43,8 @@ struct AssessmentResults {
     DayTable days;
     DoseResult dose;
     std::optional<EventSummary> events; // nothing without an interval
+    // The top of the meter's range as the header gives it: an overload reads at least that much.
+    std::optional<double> rangeTop;
 };
 
 AssessmentResults assessSamples(std::span<const RecordSample> samples, std::optional<double> interval,
@@ -52,5 +54,7 @@ AssessmentResults assessSamples(std::span<const RecordSample> samples, std::opti
 // Whether the levels are A-weighted, as the header says; unknown for a list file, which keeps no
 // weighting.
 std::optional<bool> aWeightedOf(const RecordHeader& header);
+// The top of the header's level range ("50-110" gives 110); unknown for a list file or another text.
+std::optional<double> rangeTopOf(const RecordHeader& header);
 
 } // namespace slm

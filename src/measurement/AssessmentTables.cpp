@@ -205,6 +205,28 @@ TextTable doseTable(const DoseResult& d)
     return t;
 }
 
+namespace
+{
+
+// An event with overloads: each figure is a lower bound. An overload reads above the range's top,
+// so the Lmax is at least that; an event of overloads alone is bounded by the top only.
+QStringList boundTexts(const NoiseEvent& e, std::optional<double> top, std::optional<double> interval)
+{
+    const auto bound = [](std::optional<double> v) {
+        return v && std::isfinite(*v) ? QStringLiteral("≥ ") + levelText(v) : Unknown;
+    };
+    if (e.levels > 0) {
+        const std::optional<double> lmax = top && e.lmax ? std::max(*e.lmax, *top) : e.lmax;
+        return {bound(lmax), bound(e.leq), bound(e.sel)};
+    }
+    std::optional<double> sel;
+    if (top && interval && *interval > 0 && e.overloads > 0)
+        sel = *top + 10.0 * std::log10(double(e.overloads) * *interval);
+    return {bound(top), bound(top), bound(sel)};
+}
+
+} // namespace
+
 TextTable eventsTable(const AssessmentResults& r)
 {
     TextTable t{{QStringLiteral("No."), QStringLiteral("Start"), QStringLiteral("Duration"),
@@ -215,11 +237,14 @@ TextTable eventsTable(const AssessmentResults& r)
     if (!r.events)
         return t;
     t.rows.reserve(qsizetype(r.events->events.size()));
-    for (const NoiseEvent& e : r.events->events)
+    for (const NoiseEvent& e : r.events->events) {
+        const QStringList levels = e.overRange
+                                       ? boundTexts(e, r.rangeTop, r.figures.interval)
+                                       : QStringList{levelText(e.lmax), levelText(e.leq), levelText(e.sel)};
         t.rows.append({QString::number(e.number), clockTimeText(e.start), durationText(e.durationSeconds),
-                       e.maxTime ? clockTimeText(*e.maxTime).mid(11) : Unknown, levelText(e.lmax),
-                       levelText(e.leq), levelText(e.sel),
-                       e.overRange ? QStringLiteral("over range: lower bounds") : QString()});
+                       e.maxTime ? clockTimeText(*e.maxTime).mid(11) : Unknown, levels[0], levels[1],
+                       levels[2], e.overRange ? QStringLiteral("over range: lower bounds") : QString()});
+    }
     return t;
 }
 

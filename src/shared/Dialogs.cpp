@@ -123,12 +123,26 @@ QString QtDialogs::openFile(QWidget* parent, const QString& filter)
     return QFileDialog::getOpenFileName(parent, QString(), QString(), qtFileFilter(filter));
 }
 
+QString Dialogs::saveFileAs(QWidget* parent, const QString& filter, const QString&)
+{
+    return saveFile(parent, filter);
+}
+
 QString QtDialogs::saveFile(QWidget* parent, const QString& filter)
 {
+    return saveFileAs(parent, filter, QString());
+}
+
+QString QtDialogs::saveFileAs(QWidget* parent, const QString& filter, const QString& proposedPath)
+{
     // QFileDialog asks before overwriting an existing file by default.
-    QString path = QFileDialog::getSaveFileName(parent, QString(), QString(), qtFileFilter(filter));
-    if (!path.isEmpty() && QFileInfo(path).suffix().isEmpty())
-        path += QStringLiteral(".slmm");
+    QString path = QFileDialog::getSaveFileName(parent, QString(), proposedPath, qtFileFilter(filter));
+    // A name typed without an extension takes the first one the filter offers (".slmm" for the
+    // record files), never another kind's.
+    const QString first = filter.section(u'|', 1, 1);
+    if (!path.isEmpty() && QFileInfo(path).suffix().isEmpty() && first.startsWith(QStringLiteral("*.")) &&
+        first.lastIndexOf(u'*') == 0)
+        path += first.mid(1);
     return path;
 }
 

@@ -35,6 +35,9 @@ public:
     // Full path, or "" when cancelled. The filter uses the "Name|*.ext|Name|*.*|" form.
     virtual QString openFile(QWidget* parent, const QString& filter) = 0;
     virtual QString saveFile(QWidget* parent, const QString& filter) = 0;
+    // The same, starting at `proposedPath` (a folder and a name the user may take or change). By
+    // default the proposal is passed over.
+    virtual QString saveFileAs(QWidget* parent, const QString& filter, const QString& proposedPath);
     // Shows the printer dialog for the given printer; false when cancelled.
     virtual bool choosePrinter(QWidget* parent, QPrinter& printer) = 0;
     // Shows the pages that `paint` draws onto the printer before anything is sent; the user may
@@ -61,6 +64,7 @@ public:
                   const QString& defaultText) override;
     QString openFile(QWidget* parent, const QString& filter) override;
     QString saveFile(QWidget* parent, const QString& filter) override;
+    QString saveFileAs(QWidget* parent, const QString& filter, const QString& proposedPath) override;
     bool choosePrinter(QWidget* parent, QPrinter& printer) override;
     bool previewPrint(QWidget* parent, QPrinter& printer, std::function<void(QPrinter*)> paint) override;
     bool startProgram(const QString& program, const QStringList& arguments) override;

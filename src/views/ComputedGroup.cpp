@@ -16,15 +16,13 @@ namespace
 struct ComputedSpec {
     const char* name;
     const char* caption;
-    const char* spoken; // what a screen reader says for the field, before its value
 };
 
 constexpr ComputedSpec Fields[] = {
-    {"ComputedLeq", "Leq", "Computed Leq"},    {"ComputedSEL", "SEL", "Computed SEL"},
-    {"ComputedLmax", "Lmax", "Computed Lmax"}, {"ComputedLmin", "Lmin", "Computed Lmin"},
-    {"ComputedL5", "L 5", "Computed L5"},      {"ComputedL10", "L 10", "Computed L10"},
-    {"ComputedL50", "L 50", "Computed L50"},   {"ComputedL90", "L 90", "Computed L90"},
-    {"ComputedL95", "L 95", "Computed L95"},   {"ComputedDuration", "Duration", "Computed duration"},
+    {"ComputedLeq", "Leq"},           {"ComputedSEL", "SEL"},  {"ComputedLmax", "Lmax"},
+    {"ComputedLmin", "Lmin"},         {"ComputedL5", "L 5"},   {"ComputedL10", "L 10"},
+    {"ComputedL50", "L 50"},          {"ComputedL90", "L 90"}, {"ComputedL95", "L 95"},
+    {"ComputedDuration", "Duration"},
 };
 
 QString percentileText(const LevelFigures& f, int p)
@@ -52,7 +50,8 @@ ComputedGroup::ComputedGroup(QWidget* parent) : QGroupBox(QStringLiteral("Comput
         // The figures are there to be copied into a report: reachable and selectable by keyboard.
         value->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
         value->setFocusPolicy(Qt::TabFocus);
-        nameValueField(value, QString::fromLatin1(f.spoken), caption);
+        // Read as "Computed Leq: 67.4", apart from the list's own "Leq" beside it.
+        nameValueField(value, QStringLiteral("Computed ") + QString::fromLatin1(f.caption), caption);
         m_fields.insert(value->objectName(), value);
         grid->addWidget(caption, row, 0);
         grid->addWidget(value, row, 1);

@@ -48,6 +48,12 @@ QString ScriptedDialogs::saveFile(QWidget*, const QString& filter)
     return saveAnswers.isEmpty() ? QString() : saveAnswers.dequeue();
 }
 
+QString ScriptedDialogs::saveFileAs(QWidget* parent, const QString& filter, const QString& proposedPath)
+{
+    proposedPaths << proposedPath;
+    return saveFile(parent, filter);
+}
+
 bool ScriptedDialogs::choosePrinter(QWidget*, QPrinter& printer)
 {
     ++printerDialogs;

@@ -45,8 +45,9 @@ public:
 
     QList<Message> messages;
     QList<Choice> choices;
-    QStringList inputPrompts; // "title|prompt|default" per input box asked
-    QStringList fileFilters;  // filter of every open or save dialog, in order
+    QStringList inputPrompts;  // "title|prompt|default" per input box asked
+    QStringList fileFilters;   // filter of every open or save dialog, in order
+    QStringList proposedPaths; // what every save dialog that proposes a file proposed
     QStringList confirmTexts;
     QList<QStringList> startedPrograms; // program followed by its arguments
     int saveDialogs = 0;
@@ -62,6 +63,7 @@ public:
                   const QString& defaultText) override;
     QString openFile(QWidget* parent, const QString& filter) override;
     QString saveFile(QWidget* parent, const QString& filter) override;
+    QString saveFileAs(QWidget* parent, const QString& filter, const QString& proposedPath) override;
     bool choosePrinter(QWidget* parent, QPrinter& printer) override;
     bool previewPrint(QWidget* parent, QPrinter& printer, std::function<void(QPrinter*)> paint) override;
     bool startProgram(const QString& program, const QStringList& arguments) override;

@@ -57,12 +57,10 @@ Graph::Graph(QWidget* parent) : QWidget(parent)
     m_trace->setAdaptiveSampling(true);
     m_markerLayer = new MarkerLayer(m_plot, m_trace);
 
-    auto xTicker = QSharedPointer<LabelFormatTicker>::create();
-    auto yTicker = QSharedPointer<LabelFormatTicker>::create();
-    m_xTicker = xTicker.data();
-    m_yTicker = yTicker.data();
-    m_plot->xAxis->setTicker(xTicker);
-    m_plot->yAxis->setTicker(yTicker);
+    m_xTicker = QSharedPointer<LabelFormatTicker>::create();
+    m_yTicker = QSharedPointer<LabelFormatTicker>::create();
+    m_plot->xAxis->setTicker(m_xTicker);
+    m_plot->yAxis->setTicker(m_yTicker);
     m_plot->setNoAntialiasingOnDrag(true);
     m_plot->setInteractions({});
 
@@ -291,6 +289,14 @@ QString Graph::axisLabelFormat(Axis a) const
 QString Graph::tickLabel(Axis a, double value) const
 {
     return (a == Axis::X ? m_xTicker : m_yTicker)->labelFor(value);
+}
+
+void Graph::setAxisTicker(Axis a, QSharedPointer<QCPAxisTicker> ticker)
+{
+    if (!ticker)
+        ticker = a == Axis::X ? m_xTicker : m_yTicker;
+    axis(a)->setTicker(ticker);
+    requestReplot();
 }
 
 void Graph::setTrackMode(int mode)

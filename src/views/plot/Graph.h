@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QColor>
+#include <QSharedPointer>
 #include <QString>
 #include <QWidget>
 #include <memory>
@@ -11,6 +12,7 @@ class QCustomPlot;
 class QCPGraph;
 class QCPBars;
 class QCPAxis;
+class QCPAxisTicker;
 class QCPItemStraightLine;
 class QMouseEvent;
 
@@ -96,6 +98,9 @@ public:
     void setAxisLabelFormat(Axis axis, const QString& format);
     QString axisLabelFormat(Axis axis) const;
     QString tickLabel(Axis axis, double value) const;
+    // Tick positions and labels from `ticker` instead of the label format (a clock along an axis
+    // of record numbers); null goes back to the label format, which tickLabel keeps using.
+    void setAxisTicker(Axis axis, QSharedPointer<QCPAxisTicker> ticker);
 
     void setTrackMode(TrackMode mode);
     void setTrackMode(int mode); // 1..8; other numbers leave the mode as it is
@@ -180,8 +185,8 @@ private:
     QCPGraph* m_trace = nullptr;
     QCPBars* m_bars = nullptr;
     SeriesTrace* m_shared = nullptr; // made by the first plotShared, then reused
-    LabelFormatTicker* m_xTicker = nullptr;
-    LabelFormatTicker* m_yTicker = nullptr;
+    QSharedPointer<LabelFormatTicker> m_xTicker;
+    QSharedPointer<LabelFormatTicker> m_yTicker;
     TrackMode m_trackMode = TrackMode::Normal;
     Style m_style = Style::Line;
     QColor m_plotArea;
