@@ -1,6 +1,7 @@
 #include "Report.h"
 
-#include "Assessment.h"
+#include "AssessmentOptions.h"
+#include "Json.h"
 
 #include "measurement/MeasurementReader.h"
 #include "measurement/RecordCsv.h"
@@ -38,44 +39,6 @@ QByteArrayView asUtf8(QByteArrayView latin1, QByteArray& scratch)
         }
     }
     return latin1;
-}
-
-QByteArray jsonString(const QString& text)
-{
-    QByteArray out = "\"";
-    for (const QChar ch : text) {
-        const char16_t c = ch.unicode();
-        if (c == u'"' || c == u'\\') {
-            out += '\\';
-            out += char(c);
-        } else if (c == u'\n') {
-            out += "\\n";
-        } else if (c == u'\r') {
-            out += "\\r";
-        } else if (c == u'\t') {
-            out += "\\t";
-        } else if (c < 0x20) {
-            out += "\\u" + QByteArray::number(int(c), 16).rightJustified(4, '0');
-        } else {
-            out += QString(ch).toUtf8();
-        }
-    }
-    return out + '"';
-}
-
-// A figure as the windows show it, one decimal, as a JSON number.
-QByteArray jsonFigure(std::optional<double> value)
-{
-    if (!value || !std::isfinite(*value))
-        return "null";
-    return QByteArray::number(*value, 'f', 1);
-}
-
-QByteArray jsonNumber(std::optional<double> value)
-{
-    if (!value || !std::isfinite(*value))
-        return "null";
-    return QByteArray::number(*value, 'g', 15);
 }
 
 // An Lp as a number, exactly as the table's text gives it.
@@ -337,11 +300,15 @@ QByteArray textReport(const FileReport& r)
         for (const QString& row : f.ln.tableRows)
             t += QStringLiteral("    ") + QString(row).replace(u'\t', QStringLiteral("  ")) + u'\n';
     }
-    t += r.assessmentText;
     return t.toUtf8();
 }
 
 QByteArray jsonReport(const FileReport& r)
+{
+    return jsonReportOpen(r) + "\n}";
+}
+
+QByteArray jsonReportOpen(const FileReport& r)
 {
     const LevelFigures& f = r.figures;
     const bool drawable = f.ln.drawable();
@@ -350,22 +317,22 @@ QByteArray jsonReport(const FileReport& r)
         if (p > 0)
             ln += ',';
         const QString v = f.percentile(p);
-        ln += v.isEmpty() ? QByteArray("null") : jsonString(v);
+        ln += v.isEmpty() ? QByteArray("null") : json::text(v);
     }
     ln += ']';
     const std::pair<const char*, QByteArray> fields[] = {
-        {"file", jsonString(r.path)},
-        {"kind", jsonString(reportKindName(r.kind))},
-        {"interval_s", jsonNumber(f.interval)},
+        {"file", json::text(r.path)},
+        {"kind", json::text(reportKindName(r.kind))},
+        {"interval_s", json::number(f.interval)},
         {"records", QByteArray::number(f.records)},
         {"levels", QByteArray::number(f.levels)},
         {"paused", QByteArray::number(f.paused)},
         {"other", QByteArray::number(f.other)},
         {"excluded", QByteArray::number(r.excluded)},
-        {"leq", jsonFigure(f.leq)},
-        {"sel", jsonFigure(f.sel)},
-        {"lmax", jsonFigure(f.lmax)},
-        {"lmin", jsonFigure(f.lmin)},
+        {"leq", json::figure(f.leq)},
+        {"sel", json::figure(f.sel)},
+        {"lmax", json::figure(f.lmax)},
+        {"lmin", json::figure(f.lmin)},
         {"l5", jsonPercentile(f, 5)},
         {"l10", jsonPercentile(f, 10)},
         {"l50", jsonPercentile(f, 50)},
@@ -384,7 +351,7 @@ QByteArray jsonReport(const FileReport& r)
         out += value;
         first = false;
     }
-    return out + r.assessmentJson + "\n}";
+    return out;
 }
 
 bool writeCsvOfFile(const QByteArray& encodedPath, const std::function<bool(QByteArrayView)>& write,
