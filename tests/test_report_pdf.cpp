@@ -155,16 +155,18 @@ void TestReportPdf::failureLeavesNoFile_data()
     QTest::addColumn<QString>("target");
     QTest::addColumn<QString>("records");
     QTest::addColumn<QString>("named"); // what the message names
+    QTest::addColumn<int>("status");
     QTest::newRow("folder missing") << "missing/report.pdf"
                                     << ""
-                                    << "missing/report.pdf";
+                                    << "missing/report.pdf" << 1;
+    // Refused before anything is read: the command line names what cannot be written.
     QTest::newRow("target is a folder") << "."
                                         << ""
-                                        << "";
+                                        << "not a regular file" << 2;
     // A report already there stays as it was.
     QTest::newRow("record file missing") << "earlier.pdf"
                                          << "nothing.slmm"
-                                         << "nothing.slmm";
+                                         << "nothing.slmm" << 1;
 }
 
 void TestReportPdf::failureLeavesNoFile()
@@ -172,12 +174,13 @@ void TestReportPdf::failureLeavesNoFile()
     QFETCH(QString, target);
     QFETCH(QString, records);
     QFETCH(QString, named);
+    QFETCH(int, status);
     const QString path = QDir::cleanPath(m_dir.filePath(target));
     const QStringList before = QDir(m_dir.path()).entryList(QDir::Files);
     const QByteArray earlier = QFileInfo(path).isFile() ? readAll(path) : QByteArray();
     const ReportRun run =
         runReportProgram({"--pdf", path, records.isEmpty() ? m_records : m_dir.filePath(records)});
-    QCOMPARE(run.status, 1);
+    QCOMPARE(run.status, status);
     QVERIFY2(run.err.contains(named.toUtf8()), run.err.constData());
     QCOMPARE(QFileInfo(path).isFile() ? readAll(path) : QByteArray(), earlier);
     QCOMPARE(QDir(m_dir.path()).entryList(QDir::Files), before);

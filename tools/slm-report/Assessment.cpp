@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <algorithm>
 #include <cstring>
 
 namespace slm
@@ -21,11 +22,13 @@ RecordSamplesOfFile readRecordSamplesOfFile(const QByteArray& encodedPath)
             QStringLiteral("%1: cannot open the file: %2").arg(QDir::toNativeSeparators(path), openError);
         return r;
     }
-    // About 28 bytes a record line: one allocation for the usual file (a pipe has no size).
-    r.samples.reserve(size_t(std::max<qint64>(0, in->size() / 28 + 16)));
     MeasurementReader reader(*in);
     StepCounter steps;
     if (reader.readHeader()) {
+        // About 28 bytes a record line: one allocation for the usual file (a pipe has no size),
+        // asked for only once the header says it is a record file, and bounded all the same.
+        constexpr qint64 MostReserved = qint64(1) << 22;
+        r.samples.reserve(size_t(std::clamp<qint64>(in->size() / 28 + 16, 0, MostReserved)));
         r.kind = reader.kind();
         r.header = reader.headerLines();
         r.interval = reader.header().interval();
@@ -63,12 +66,17 @@ RecordSamplesOfFile readRecordSamplesOfFile(const QByteArray& encodedPath)
     return r;
 }
 
+QByteArray assessmentFilePath(const QByteArray& encodedRecordFilePath)
+{
+    return encodedRecordFilePath + ".assessment.json";
+}
+
 bool needsAssessment(const QByteArray& encodedPath, const AssessmentOptions& o)
 {
-    const QString path = QFile::decodeName(encodedPath);
     if (o.anyTable() || !o.exclusionsFile.isEmpty())
         return true;
-    return !o.noExclusions && QFileInfo::exists(assessmentFilePath(path));
+    // A link that leads nowhere counts: reading it says what is wrong instead of ignoring it.
+    return !o.noExclusions && assessmentFileIsThere(assessmentFilePath(encodedPath));
 }
 
 AssessedFile assessFile(const QByteArray& encodedPath, LnResolution resolution, const AssessmentOptions& o,
@@ -80,7 +88,7 @@ AssessedFile assessFile(const QByteArray& encodedPath, LnResolution resolution, 
     r.path = path;
     AssessmentFile own;
     if (!exclusions && !o.noExclusions) {
-        AssessmentFileRead read = readAssessmentFile(assessmentFilePath(path));
+        AssessmentFileRead read = readAssessmentFile(assessmentFilePath(encodedPath));
         if (!read.error.isEmpty()) {
             r.error = read.error;
             return a;
@@ -95,6 +103,8 @@ AssessedFile assessFile(const QByteArray& encodedPath, LnResolution resolution, 
     }
     r.kind = file.kind;
     r.header = file.header;
+    if (file.samples.empty())
+        r.notice = noRecordsText(path);
 
     AssessmentSettings settings;
     settings.resolution = resolution;
@@ -145,7 +155,7 @@ QString readExclusionsOption(const AssessmentOptions& options, std::optional<Ass
     exclusions.reset();
     if (options.exclusionsFile.isEmpty())
         return {};
-    AssessmentFileRead read = readAssessmentFile(options.exclusionsFile);
+    AssessmentFileRead read = readAssessmentFile(options.encodedExclusionsFile);
     if (!read.exists)
         read.error = QStringLiteral("%1: no such file.").arg(options.exclusionsFile);
     if (!read.error.isEmpty())

@@ -30,6 +30,9 @@ struct RecordSamplesOfFile {
 };
 RecordSamplesOfFile readRecordSamplesOfFile(const QByteArray& encodedPath);
 
+// "site1.slmm" -> "site1.slmm.assessment.json", as the file system's bytes.
+QByteArray assessmentFilePath(const QByteArray& encodedRecordFilePath);
+
 // Whether the file at `encodedPath` (the file system's bytes) is reported through the assessments: a table is
 // asked for, or exclusions apply to it.
 bool needsAssessment(const QByteArray& encodedPath, const AssessmentOptions& options);
@@ -54,6 +57,10 @@ private:
 // assessment file is read.
 AssessedFile assessFile(const QByteArray& encodedPath, LnResolution resolution,
                         const AssessmentOptions& options, const std::optional<AssessmentFile>& exclusions);
+
+// Why the --pdf output must not be written ("" when it may): it is one of the files read (a record
+// file, an assessment file) or something other than a regular file (a folder, a FIFO, a device).
+QString refusedPdfOutput(const ReportOptions& report, const AssessmentOptions& options);
 
 // The file given with --exclusions, read before anything is written; "" when it was read or none
 // was given, else what is wrong with it.

@@ -25,9 +25,9 @@ std::optional<double> numberOf(const QString& text)
     return ok && std::isfinite(v) ? std::optional<double>(v) : std::nullopt;
 }
 
-} // namespace
-
-QStringList takeAssessmentArguments(const QStringList& arguments, AssessmentOptions& o, QString& error)
+// `raw`, when given, holds the same arguments as the file system's bytes.
+QStringList takeArguments(const QStringList& arguments, const QList<QByteArray>* raw, AssessmentOptions& o,
+                          QString& error)
 {
     QStringList rest;
     error.clear();
@@ -66,6 +66,10 @@ QStringList takeAssessmentArguments(const QStringList& arguments, AssessmentOpti
                     rest << a;
                 continue;
             }
+            if (o.csvTable != AssessmentOptions::Table::None) {
+                error = QStringLiteral("--csv is given twice: one table at a time.");
+                break;
+            }
             o.csvTable = table;
             if (!a.contains(u'='))
                 ++i;
@@ -96,10 +100,14 @@ QStringList takeAssessmentArguments(const QStringList& arguments, AssessmentOpti
                 break;
             o.dose = doseCriterionOf(v);
             if (!o.dose)
-                error =
-                    QStringLiteral("--dose takes osha-pel, osha-hc, niosh, iso or LC,Q,LT (three numbers, Q "
-                                   "above 0), not \"%1\".")
-                        .arg(v);
+                error = QStringLiteral("--dose takes osha-pel, osha-hc, niosh, iso or LC,Q,LT (the criterion "
+                                       "level LC and the threshold LT %1 to %2 dB, the exchange rate Q %3 to "
+                                       "%4 dB), not \"%5\".")
+                            .arg(CustomDoseLevelMin)
+                            .arg(CustomDoseLevelMax)
+                            .arg(CustomDoseExchangeMin)
+                            .arg(CustomDoseExchangeMax)
+                            .arg(v);
         } else if (name == u"--events") {
             if (!value(v))
                 break;
@@ -129,6 +137,9 @@ QStringList takeAssessmentArguments(const QStringList& arguments, AssessmentOpti
             if (v.isEmpty())
                 error = QStringLiteral("--exclusions needs a file.");
             o.exclusionsFile = v;
+            // The bytes as given: the value is the argument itself or what follows its "=".
+            const QByteArray given = raw ? raw->at(i) : QFile::encodeName(v);
+            o.encodedExclusionsFile = raw && a.contains(u'=') ? given.mid(given.indexOf('=') + 1) : given;
         } else if (a == u"--no-exclusions") {
             o.noExclusions = true;
         } else {
@@ -147,9 +158,22 @@ QStringList takeAssessmentArguments(const QStringList& arguments, AssessmentOpti
     return rest;
 }
 
+} // namespace
+
+QStringList takeAssessmentArguments(const QStringList& arguments, AssessmentOptions& o, QString& error)
+{
+    return takeArguments(arguments, nullptr, o, error);
+}
+
 QString checkAssessmentOptions(const AssessmentOptions& o, const ReportOptions& report)
 {
-    if (o.csvTable == AssessmentOptions::Table::None || report.help || !report.error.isEmpty())
+    if (report.help || !report.error.isEmpty())
+        return {};
+    // The records' CSV holds no table: an option asking for one would be dropped without a word.
+    if (report.output == ReportOptions::Output::Csv && (o.periods || o.dose || o.events))
+        return QStringLiteral("--csv alone writes the records; --periods, --dose and --events take "
+                              "--csv hours|days|events, --json or the text report.");
+    if (o.csvTable == AssessmentOptions::Table::None)
         return {};
     if (report.output == ReportOptions::Output::Json)
         return QStringLiteral("--json and --csv cannot be given together.");
@@ -167,7 +191,7 @@ QList<QByteArray> takeAssessmentArguments(const QList<QByteArray>& arguments, As
     QStringList texts;
     for (const QByteArray& a : arguments)
         texts << QFile::decodeName(a);
-    const QStringList restTexts = takeAssessmentArguments(texts, o, error);
+    const QStringList restTexts = takeArguments(texts, &arguments, o, error);
     // What is left is the arguments in their order less the assessment options: matched in turn.
     QList<QByteArray> rest;
     qsizetype at = 0;

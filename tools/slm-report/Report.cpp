@@ -24,11 +24,6 @@ QString headerLabel(RecordFileKind kind, int index)
     return index >= 0 && index < layout.size() ? headerFieldLabel(layout[index]) : QString();
 }
 
-QString noRecordsText(const QString& path)
-{
-    return QStringLiteral("%1: the file holds no records.").arg(QDir::toNativeSeparators(path));
-}
-
 // Record files are Latin-1; the lists and the CSV speak UTF-8. Plain ASCII is both.
 QByteArrayView asUtf8(QByteArrayView latin1, QByteArray& scratch)
 {
@@ -87,6 +82,8 @@ ReportOptions parseArguments(const QStringList& arguments, const QList<QByteArra
         } else if (a == u"--json") {
             json = true;
         } else if (a == u"--csv") {
+            if (csv)
+                o.error = QStringLiteral("--csv is given twice.");
             csv = true;
         } else if (a == u"--pdf" || a.startsWith(u"--pdf=")) {
             if (a.contains(u'='))
@@ -218,6 +215,11 @@ QString reportUsageText()
         "       standard error and no file is left.\n"
         "    2  the command line was wrong.\n");
     return usage.arg(assessmentSynopsisText(), assessmentDescriptionText(), assessmentOptionsText());
+}
+
+QString noRecordsText(const QString& path)
+{
+    return QStringLiteral("%1: the file holds no records.").arg(QDir::toNativeSeparators(path));
 }
 
 QString reportKindName(RecordFileKind kind)

@@ -44,6 +44,9 @@ struct FileReport {
 FileReport reportFile(const QString& path, LnResolution resolution);
 FileReport reportFile(const QByteArray& encodedPath, LnResolution resolution);
 
+// "<path>: the file holds no records.", the notice of a file without records.
+QString noRecordsText(const QString& path);
+
 // "real-time", "data-logger" or "list".
 QString reportKindName(RecordFileKind kind);
 

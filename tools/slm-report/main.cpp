@@ -112,8 +112,14 @@ int main(int argc, char** argv)
         return 2;
     }
 
-    if (options.output == ReportOptions::Output::Pdf)
+    if (options.output == ReportOptions::Output::Pdf) {
+        const QString refused = refusedPdfOutput(options, assessment);
+        if (!refused.isEmpty()) {
+            complain(refused);
+            return 2;
+        }
         return handOverToPdfWriter(argv);
+    }
 
     // An exclusions file given for all files is read before anything is written.
     std::optional<AssessmentFile> exclusions;
@@ -132,6 +138,8 @@ int main(int argc, char** argv)
             complain(assessed.report.error);
             return 1;
         }
+        if (!assessed.report.notice.isEmpty())
+            complain(assessed.report.notice);
         assessed.writeCsv(assessment, write);
         return finish(out, 0);
     }
