@@ -63,18 +63,31 @@ QByteArray boolean(std::optional<bool> value)
     return value ? QByteArray(*value ? "true" : "false") : QByteArray("null");
 }
 
-QByteArray object(std::initializer_list<Field> fields)
+namespace
+{
+
+QByteArray fieldsText(std::span<const Field> fields, const char* first, const char* next)
 {
     QByteArray out = "{";
-    bool first = true;
-    for (const auto& [key, value] : fields) {
-        out += first ? "\"" : ", \"";
-        out += key;
+    for (size_t i = 0; i < fields.size(); ++i) {
+        out += i == 0 ? first : next;
+        out += fields[i].first;
         out += "\": ";
-        out += value;
-        first = false;
+        out += fields[i].second;
     }
-    return out + '}';
+    return out;
+}
+
+} // namespace
+
+QByteArray object(std::initializer_list<Field> fields)
+{
+    return fieldsText(std::span<const Field>(fields.begin(), fields.size()), "\"", ", \"") + '}';
+}
+
+QByteArray openObjectLines(std::span<const Field> fields)
+{
+    return fieldsText(fields, "\n  \"", ",\n  \"");
 }
 
 } // namespace slm::json

@@ -4,6 +4,7 @@
 #include <QString>
 #include <initializer_list>
 #include <optional>
+#include <span>
 #include <utility>
 
 // The one JSON writer of the report program: texts, numbers and objects written as bytes in a
@@ -23,5 +24,7 @@ QByteArray boolean(std::optional<bool> value);
 using Field = std::pair<const char*, QByteArray>;
 // An object with its keys in the order given, on one line.
 QByteArray object(std::initializer_list<Field> fields);
+// "{" and the fields, each on a line of its own indented by two, without the closing brace.
+QByteArray openObjectLines(std::span<const Field> fields);
 
 } // namespace slm::json

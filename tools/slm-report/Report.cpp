@@ -322,7 +322,7 @@ QByteArray jsonReportOpen(const FileReport& r)
         ln += v.isEmpty() ? QByteArray("null") : json::text(v);
     }
     ln += ']';
-    const std::pair<const char*, QByteArray> fields[] = {
+    const json::Field fields[] = {
         {"file", json::text(r.path)},
         {"kind", json::text(reportKindName(r.kind))},
         {"interval_s", json::number(f.interval)},
@@ -344,16 +344,7 @@ QByteArray jsonReportOpen(const FileReport& r)
         {"class_max", drawable ? QByteArray::number(f.ln.classMax) : QByteArray("null")},
         {"ln", ln},
     };
-    QByteArray out = "{";
-    bool first = true;
-    for (const auto& [key, value] : fields) {
-        out += first ? "\n  \"" : ",\n  \"";
-        out += key;
-        out += "\": ";
-        out += value;
-        first = false;
-    }
-    return out;
+    return json::openObjectLines(fields);
 }
 
 bool writeCsvOfFile(const QByteArray& encodedPath, const std::function<bool(QByteArrayView)>& write,
