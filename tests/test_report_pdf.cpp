@@ -50,6 +50,7 @@ private slots:
     void failureLeavesNoFile();
     void damagedOwnAssessment_data();
     void damagedOwnAssessment();
+    void longListsAreCutShort();
 
 private:
     QTemporaryDir m_dir;
@@ -155,16 +156,18 @@ void TestReportPdf::failureLeavesNoFile_data()
     QTest::addColumn<QString>("target");
     QTest::addColumn<QString>("records");
     QTest::addColumn<QString>("named"); // what the message names
+    QTest::addColumn<int>("status");
     QTest::newRow("folder missing") << "missing/report.pdf"
                                     << ""
-                                    << "missing/report.pdf";
+                                    << "missing/report.pdf" << 1;
+    // Refused before anything is read: the command line names what cannot be written.
     QTest::newRow("target is a folder") << "."
                                         << ""
-                                        << "";
+                                        << "not a regular file" << 2;
     // A report already there stays as it was.
     QTest::newRow("record file missing") << "earlier.pdf"
                                          << "nothing.slmm"
-                                         << "nothing.slmm";
+                                         << "nothing.slmm" << 1;
 }
 
 void TestReportPdf::failureLeavesNoFile()
@@ -172,12 +175,13 @@ void TestReportPdf::failureLeavesNoFile()
     QFETCH(QString, target);
     QFETCH(QString, records);
     QFETCH(QString, named);
+    QFETCH(int, status);
     const QString path = QDir::cleanPath(m_dir.filePath(target));
     const QStringList before = QDir(m_dir.path()).entryList(QDir::Files);
     const QByteArray earlier = QFileInfo(path).isFile() ? readAll(path) : QByteArray();
     const ReportRun run =
         runReportProgram({"--pdf", path, records.isEmpty() ? m_records : m_dir.filePath(records)});
-    QCOMPARE(run.status, 1);
+    QCOMPARE(run.status, status);
     QVERIFY2(run.err.contains(named.toUtf8()), run.err.constData());
     QCOMPARE(QFileInfo(path).isFile() ? readAll(path) : QByteArray(), earlier);
     QCOMPARE(QDir(m_dir.path()).entryList(QDir::Files), before);
@@ -212,6 +216,33 @@ void TestReportPdf::damagedOwnAssessment()
     QCOMPARE(run.status, status);
     QVERIFY2(run.err.contains("damaged.slmm.assessment.json"), run.err.constData());
     QCOMPARE(QFile::exists(pdf), status == 0);
+}
+
+// 650 events in 1300 s: the report lists the first 500 and says how to get the rest.
+void TestReportPdf::longListsAreCutShort()
+{
+    QByteArray bytes =
+        "Real Time\r\n1\r\nA\r\nFAST\r\n30-130\r\n 80.0 \r\n2026/03/02 10:00:00\r\nXXX\r\nXXX\r\n"
+        "No.s\tDate Time\tdB\t\r\n";
+    const QDateTime start(QDate(2026, 3, 2), QTime(10, 0), Qt::UTC);
+    for (int n = 0; n < 1300; ++n)
+        bytes += QByteArray::number(n + 1) + '\t' +
+                 start.addSecs(n).toString("yyyy/MM/dd HH:mm:ss").toLatin1() +
+                 (n % 2 == 0 ? "\t80.0\t\r\n" : "\t50.0\t\r\n");
+    const QString records = m_dir.filePath("busy road.slmm");
+    QCOMPARE(writeFileAtomically(records, bytes), QString());
+    const QString pdf = m_dir.filePath("busy.pdf");
+    const ReportRun run = runReportProgram({"--pdf", pdf, records});
+    QVERIFY2(run.status == 0, run.err.constData());
+    QProcess text;
+    text.start("pdftotext", {"-layout", pdf, "-"});
+    QVERIFY(text.waitForFinished(30000));
+    const QString page = QString::fromUtf8(text.readAllStandardOutput());
+    QVERIFY(page.contains("650 events"));
+    QVERIFY(page.contains(QRegularExpression("\\n\\s*500\\s+2026-03-02 10:16:38")));
+    QVERIFY(!page.contains(QRegularExpression("\\n\\s*501\\s+2026")));
+    QVERIFY2(page.contains("... and 150 more: slm-report --csv events 'busy road.slmm' --events 70,0,0"),
+             qPrintable(page.right(600)));
 }
 
 QTEST_MAIN(TestReportPdf)

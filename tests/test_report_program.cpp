@@ -6,11 +6,14 @@
 #include "recording/FileTransfer.h"
 
 #include "support/ReportProgram.h"
+#include "support/TestFiles.h"
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace slm;
 
@@ -23,6 +26,23 @@ void fill(RecordListModel& list, const QStringList& levels)
     for (int i = 0; i < levels.size(); ++i)
         list.append(QString::number(i + 1), start.addSecs(5 * i).toString("yyyy/MM/dd HH:mm:ss"), levels[i]);
 }
+
+// An hour at 1 s from 10:00 local time, the first half hour at 90 dB: 1800 events' worth of noise
+// when it is not excluded.
+QByteArray hourOfRecords()
+{
+    QByteArray bytes = "Real Time\r\n1\r\nA\r\nFAST\r\n50-110\r\n 90.0 \r\n2026/03/02 10:00:00\r\nXXX\r\n"
+                       "XXX\r\nNo.s\tDate Time\tdB\t\r\n";
+    const QDateTime start(QDate(2026, 3, 2), QTime(10, 0), Qt::UTC);
+    for (int i = 0; i < 3600; ++i)
+        bytes += QByteArray::number(i + 1) + '\t' +
+                 start.addSecs(i).toString("yyyy/MM/dd HH:mm:ss").toLatin1() +
+                 (i < 1800 ? "\t90.0\t\r\n" : "\t60.0\t\r\n");
+    return bytes;
+}
+
+const QByteArray HalfHourExcluded = R"({"format": "slm-assessment", "version": 1, "exclusions": [
+    {"start": "2026-03-02T10:00:00+01:00", "end": "2026-03-02T10:30:00+01:00", "reason": "works"}]})";
 
 const QStringList Levels = {"60.0", "70.0", "65.3*", "--", "OL", "XXX", "62.5", "64.1"};
 
@@ -39,6 +59,8 @@ private slots:
     void csvOfOneFile();
     void textReportAndUsage();
     void assessmentsFollowTheExclusions();
+    void filesAndOptionsRefused_data();
+    void filesAndOptionsRefused();
 
 private:
     QTemporaryDir m_dir;
@@ -258,6 +280,140 @@ void TestReportProgram::assessmentsFollowTheExclusions()
     QCOMPARE(damaged.status, 1);
     QVERIFY(damaged.out.isEmpty());
     QVERIFY2(damaged.err.contains("site1.slmm.assessment.json: not valid JSON"), damaged.err.constData());
+}
+
+// Files and options that must be refused with a message naming what is wrong, and with nothing
+// touched; and the ones that must work although they look odd. "@" stands for the test's folder;
+// "cafe~" in a name is "caf" and the Latin-1 byte of "e acute": a name that is not UTF-8.
+void TestReportProgram::filesAndOptionsRefused_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QByteArray>("said");   // on standard error ("" for nothing)
+    QTest::addColumn<QByteArray>("output"); // in standard output
+    const QStringList all = {"--periods", "--dose", "niosh", "--events", "70"};
+    // --pdf never replaces what it reads nor what is not a regular file.
+    QTest::newRow("pdf onto the record file") << QStringList{"--pdf", "@/own.slmm", "@/own.slmm"} << 2
+                                              << QByteArray("the record file itself") << QByteArray();
+    QTest::newRow("pdf onto its assessment file")
+        << QStringList{"--pdf", "@/own.slmm.assessment.json", "@/own.slmm"} << 2
+        << QByteArray("the record file's assessment file") << QByteArray();
+    QTest::newRow("pdf onto the --exclusions file")
+        << QStringList{"--pdf", "@/other.json", "--exclusions", "@/other.json", "@/own.slmm"} << 2
+        << QByteArray("given with --exclusions") << QByteArray();
+    QTest::newRow("pdf onto a FIFO") << QStringList{"--pdf", "@/fifo", "@/own.slmm"} << 2
+                                     << QByteArray("not a regular file") << QByteArray();
+    QTest::newRow("pdf onto a device") << QStringList{"--pdf", "/dev/null", "@/own.slmm"} << 2
+                                       << QByteArray("not a regular file") << QByteArray();
+    // An assessment file beside the records that cannot be read is an error in every output.
+    for (const auto& [name, said] : {std::pair{"dangling", "a link that leads nowhere"},
+                                     {"looping", "a link that leads nowhere"},
+                                     {"zero", "not a regular file"},
+                                     {"fifo", "not a regular file"},
+                                     {"large", "larger than 64 MB"}}) {
+        const QString file = QStringLiteral("@/%1.slmm").arg(QString::fromLatin1(name));
+        const QByteArray message = QByteArray(name) + ".slmm.assessment.json: ";
+        QTest::newRow(name) << QStringList{file} << 1 << QByteArray(said) << QByteArray();
+        QTest::addRow("%s, json", name) << QStringList{"--json", file} << 1 << message << QByteArray();
+        QTest::addRow("%s, csv hours", name)
+            << QStringList{"--csv", "hours", file} << 1 << message << QByteArray();
+        QTest::addRow("%s, pdf", name)
+            << QStringList{"--pdf", "@/out.pdf", file} << 1 << message << QByteArray();
+    }
+    // Names that are not UTF-8: the file's own exclusions and --exclusions are found.
+    QTest::newRow("own exclusions, name not UTF-8")
+        << QStringList{"@/cafe~.slmm"} << 0 << QByteArray() << QByteArray("1800 excluded left out");
+    QTest::newRow("--exclusions, name not UTF-8")
+        << QStringList{"--exclusions", "@/cafe~.slmm.assessment.json", "@/plain.slmm"} << 0 << QByteArray()
+        << QByteArray("1800 excluded left out");
+    // Not a record file however large, with or without the assessments.
+    QTest::newRow("huge, no record file")
+        << QStringList{"@/huge.bin"} << 1 << QByteArray("no record file") << QByteArray();
+    QTest::newRow("huge, assessed") << all + QStringList{"@/huge.bin"} << 1 << QByteArray("no record file")
+                                    << QByteArray();
+    // Custom dose criteria within their bounds only.
+    QTest::newRow("criterion too high") << QStringList{"--dose", "1e308,5,80", "@/plain.slmm"} << 2
+                                        << QByteArray("0 to 200 dB") << QByteArray();
+    QTest::newRow("exchange rate too small") << QStringList{"--dose", "90,1e-300,80", "@/plain.slmm"} << 2
+                                             << QByteArray("1 to 10 dB") << QByteArray();
+    QTest::newRow("threshold below 0")
+        << QStringList{"--dose", "90,5,-1", "@/plain.slmm"} << 2 << QByteArray("0 to 200 dB") << QByteArray();
+    QTest::newRow("bounds themselves") << QStringList{"--json", "--dose", "200,10,0", "@/plain.slmm"} << 0
+                                       << QByteArray() << QByteArray("\"exchange\": 10");
+    // The notice of a file without records stays, and conflicting outputs are usage errors.
+    QTest::newRow("no records, assessed")
+        << all + QStringList{"@/empty.slmm"} << 0 << QByteArray("the file holds no records.")
+        << QByteArray("Records:     0");
+    QTest::newRow("no records, csv table")
+        << QStringList{"--csv", "days", "@/empty.slmm"} << 0 << QByteArray("the file holds no records.")
+        << QByteArray("overall");
+    QTest::newRow("records csv with --periods")
+        << QStringList{"--csv", "--periods", "@/plain.slmm"} << 2
+        << QByteArray("--csv alone writes the records") << QByteArray();
+    QTest::newRow("two csv tables") << QStringList{"--csv", "hours", "--csv", "days", "@/plain.slmm"} << 2
+                                    << QByteArray("--csv is given twice") << QByteArray();
+}
+
+void TestReportProgram::filesAndOptionsRefused()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(int, status);
+    QFETCH(QByteArray, said);
+    QFETCH(QByteArray, output);
+    const QString dir = m_dir.filePath("refused");
+    const QByteArray d = QFile::encodeName(dir);
+    if (!QFileInfo::exists(dir)) {
+        QVERIFY(QDir().mkpath(dir));
+        const QByteArray records = hourOfRecords();
+        for (const char* name : {"own", "plain", "dangling", "looping", "zero", "fifo", "large"})
+            QCOMPARE(writeFileAtomically(dir + "/" + name + ".slmm", records), QString());
+        QCOMPARE(writeFileAtomically(dir + "/own.slmm.assessment.json", HalfHourExcluded), QString());
+        QCOMPARE(writeFileAtomically(dir + "/other.json", HalfHourExcluded), QString());
+        QCOMPARE(writeFileAtomically(dir + "/empty.slmm", "No.s\tDate Time\tdB\t\r\n"), QString());
+        QCOMPARE(::symlink("nowhere", d + "/dangling.slmm.assessment.json"), 0);
+        QCOMPARE(::symlink("looping.slmm.assessment.json", d + "/looping.slmm.assessment.json"), 0);
+        QCOMPARE(::symlink("/dev/zero", d + "/zero.slmm.assessment.json"), 0);
+        QCOMPARE(::mkfifo(d + "/fifo.slmm.assessment.json", 0600), 0);
+        QCOMPARE(::mkfifo(d + "/fifo", 0600), 0);
+        QFile large(dir + "/large.slmm.assessment.json");
+        QVERIFY(large.open(QIODevice::WriteOnly) && large.resize(65 * 1024 * 1024)); // sparse
+        QFile huge(dir + "/huge.bin");
+        QVERIFY(huge.open(QIODevice::WriteOnly) && huge.resize(qint64(3) << 30));
+        QFile latin1;
+        QVERIFY(latin1.open(::fopen(d + "/caf\xe9.slmm", "wb"), QIODevice::WriteOnly,
+                            QFileDevice::AutoCloseHandle));
+        latin1.write(records);
+        latin1.close();
+        QVERIFY(latin1.open(::fopen(d + "/caf\xe9.slmm.assessment.json", "wb"), QIODevice::WriteOnly,
+                            QFileDevice::AutoCloseHandle));
+        latin1.write(HalfHourExcluded);
+        latin1.close();
+    }
+    const QByteArray ownBefore = readAll(dir + "/own.slmm") + readAll(dir + "/own.slmm.assessment.json");
+    // Through the shell, so a name's Latin-1 byte reaches the program as it is (printf makes it).
+    QString line = "exec \"" + QCoreApplication::applicationDirPath() + "/slm-report\"";
+    for (QString a : arguments)
+        line +=
+            " \"" +
+            a.replace(u'@', dir).replace(QStringLiteral("cafe~"), QStringLiteral("caf$(printf '\\351')")) +
+            "\"";
+    QProcess p;
+    p.start("/bin/sh", {"-c", line});
+    QVERIFY(p.waitForFinished(60000));
+    const QByteArray err = p.readAllStandardError();
+    const QByteArray out = p.readAllStandardOutput();
+    QCOMPARE(p.exitStatus(), QProcess::NormalExit);
+    QVERIFY2(p.exitCode() == status, err.constData());
+    if (!said.isEmpty())
+        QVERIFY2(err.contains(said), err.constData());
+    else
+        QVERIFY2(err.isEmpty(), err.constData());
+    QVERIFY2(out.contains(output), out.left(400).constData());
+    if (status != 0)
+        QVERIFY(out.isEmpty());
+    QCOMPARE(readAll(dir + "/own.slmm") + readAll(dir + "/own.slmm.assessment.json"), ownBefore);
+    QVERIFY(!QFileInfo::exists(dir + "/out.pdf"));
+    QVERIFY(QFileInfo(dir + "/fifo").isFile() == false);
 }
 
 QTEST_GUILESS_MAIN(TestReportProgram)

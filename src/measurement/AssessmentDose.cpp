@@ -52,7 +52,10 @@ std::optional<DoseCriterion> doseCriterionOf(const QString& text)
         if (!ok || !std::isfinite(v[i]))
             return std::nullopt;
     }
-    if (!(v[1] > 0))
+    const auto within = [](double x, double low, double high) { return x >= low && x <= high; };
+    if (!within(v[0], CustomDoseLevelMin, CustomDoseLevelMax) ||
+        !within(v[1], CustomDoseExchangeMin, CustomDoseExchangeMax) ||
+        !within(v[2], CustomDoseLevelMin, CustomDoseLevelMax))
         return std::nullopt;
     return DoseCriterion{QStringLiteral("custom"), v[0], v[1], v[2], false};
 }

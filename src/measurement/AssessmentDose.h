@@ -25,8 +25,15 @@ struct DoseCriterion {
     double k() const;
 };
 
+// The bounds of a criterion of one's own: beyond them the arithmetic runs out of range or the
+// figures mean nothing.
+constexpr double CustomDoseLevelMin = 0; // Lc and Lt, dB
+constexpr double CustomDoseLevelMax = 200;
+constexpr double CustomDoseExchangeMin = 1; // q, dB
+constexpr double CustomDoseExchangeMax = 10;
+
 // "osha-pel" (90, 5, 90), "osha-hc" (90, 5, 80), "niosh" (85, 3, 80), "iso", or a custom
-// "LC,Q,LT" (Q above 0); nothing for anything else.
+// "LC,Q,LT" within the bounds above; nothing for anything else.
 std::optional<DoseCriterion> doseCriterionOf(const QString& text);
 
 struct DoseResult {

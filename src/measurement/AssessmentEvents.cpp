@@ -8,6 +8,13 @@ namespace slm
 std::optional<EventSummary> noiseEvents(std::span<const RecordSample> samples, std::optional<double> interval,
                                         const ExclusionMask& mask, const EventSettings& settings)
 {
+    return noiseEvents(samples, interval, mask, settings, nullptr);
+}
+
+std::optional<EventSummary> noiseEvents(std::span<const RecordSample> samples, std::optional<double> interval,
+                                        const ExclusionMask& mask, const EventSettings& settings,
+                                        const std::function<bool(const NoiseEvent&)>& visit)
+{
     using namespace assessment;
     if (!interval || !(*interval > 0))
         return std::nullopt;
@@ -25,6 +32,7 @@ std::optional<EventSummary> noiseEvents(std::span<const RecordSample> samples, s
     double pendingMax = 0;
     std::int64_t pendingMaxTime = 0;
     std::int64_t measured = 0;
+    bool stopped = false;
 
     auto close = [&] {
         if (!open)
@@ -37,9 +45,12 @@ std::optional<EventSummary> noiseEvents(std::span<const RecordSample> samples, s
         current.leq = energy.leq();
         if (current.leq && energy.total() > 0)
             current.sel = 10.0 * std::log10(energy.total() * dt);
-        current.number = int(summary.events.size()) + 1;
+        current.number = int(++summary.count);
         summary.timeInEventsSeconds += current.durationSeconds;
-        summary.events.push_back(current);
+        if (!visit)
+            summary.events.push_back(current);
+        else if (!visit(current))
+            stopped = true;
     };
     auto addLevel = [](NoiseEvent& e, EnergySum& sum, const RecordSample& s) {
         const double level = s.level();
@@ -50,7 +61,7 @@ std::optional<EventSummary> noiseEvents(std::span<const RecordSample> samples, s
         sum.add(energyOf(s));
     };
 
-    for (size_t i = 0; i < samples.size(); ++i) {
+    for (size_t i = 0; i < samples.size() && !stopped; ++i) {
         const RecordSample& s = samples[i];
         const bool excluded = mask.excluded(i);
         if (s.isLevel() && !excluded)
@@ -97,7 +108,7 @@ std::optional<EventSummary> noiseEvents(std::span<const RecordSample> samples, s
     }
     close();
     if (measured > 0)
-        summary.perHour = double(summary.events.size()) / (double(measured) * dt / 3600.0);
+        summary.perHour = double(summary.count) / (double(measured) * dt / 3600.0);
     return summary;
 }
 

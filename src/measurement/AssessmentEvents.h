@@ -2,6 +2,7 @@
 
 #include "measurement/AssessmentExclusions.h"
 
+#include <functional>
 #include <optional>
 #include <span>
 #include <vector>
@@ -38,7 +39,8 @@ struct NoiseEvent {
 
 struct EventSummary {
     EventSettings settings;
-    std::vector<NoiseEvent> events;
+    std::vector<NoiseEvent> events; // empty when they were handed on one by one instead
+    std::int64_t count = 0;         // the events kept
     double timeInEventsSeconds = 0;
     std::optional<double> perHour; // events per hour of measured time (levels x dt)
 };
@@ -46,5 +48,10 @@ struct EventSummary {
 // Events need the interval: without one nothing is returned.
 std::optional<EventSummary> noiseEvents(std::span<const RecordSample> samples, std::optional<double> interval,
                                         const ExclusionMask& mask, const EventSettings& settings);
+// The same, handing each event to `visit` as it closes instead of listing it, so millions of
+// events are never held at once. The walk stops early when `visit` returns false.
+std::optional<EventSummary> noiseEvents(std::span<const RecordSample> samples, std::optional<double> interval,
+                                        const ExclusionMask& mask, const EventSettings& settings,
+                                        const std::function<bool(const NoiseEvent&)>& visit);
 
 } // namespace slm

@@ -8,6 +8,11 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QRegularExpression>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace slm
 {
@@ -128,17 +133,53 @@ AssessmentFileRead parseAssessmentFile(const QByteArray& bytes, const QString& p
 
 AssessmentFileRead readAssessmentFile(const QString& path)
 {
-    QFile in(path);
-    if (!in.exists())
+    return readAssessmentFile(QFile::encodeName(path));
+}
+
+bool assessmentFileIsThere(const QByteArray& encodedPath)
+{
+    struct stat link;
+    return ::lstat(encodedPath.constData(), &link) == 0;
+}
+
+AssessmentFileRead readAssessmentFile(const QByteArray& encodedPath)
+{
+    const QString path = QFile::decodeName(encodedPath);
+    if (!assessmentFileIsThere(encodedPath))
         return {};
-    if (!in.open(QIODevice::ReadOnly)) {
-        AssessmentFileRead r;
-        r.exists = true;
-        r.error = QStringLiteral("%1: cannot open the file: %2")
-                      .arg(QDir::toNativeSeparators(path), in.errorString());
+    AssessmentFileRead r;
+    r.exists = true;
+    auto fail = [&](const QString& why) {
+        r.error = QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(path), why);
         return r;
+    };
+    auto systemError = [] { return QString::fromLocal8Bit(std::strerror(errno)); };
+    struct stat target;
+    if (::stat(encodedPath.constData(), &target) != 0)
+        return fail(QStringLiteral("cannot read the assessment file, a link that leads nowhere: %1.")
+                        .arg(systemError()));
+    if (!S_ISREG(target.st_mode))
+        return fail(QStringLiteral("not an assessment file: it is not a regular file."));
+    if (target.st_size > MaxAssessmentFileBytes)
+        return fail(
+            QStringLiteral("not an assessment file: larger than %1 MB.").arg(MaxAssessmentFileBytes >> 20));
+    // Opened without blocking and checked again: what was looked at may have been swapped since.
+    const int fd = ::open(encodedPath.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return fail(QStringLiteral("cannot open the file: %1").arg(systemError()));
+    QFile in;
+    if (::fstat(fd, &target) != 0 || !S_ISREG(target.st_mode) ||
+        !in.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        return fail(QStringLiteral("not an assessment file: it is not a regular file."));
     }
-    return parseAssessmentFile(in.readAll(), path);
+    const QByteArray bytes = in.read(MaxAssessmentFileBytes + 1);
+    if (bytes.size() > MaxAssessmentFileBytes)
+        return fail(
+            QStringLiteral("not an assessment file: larger than %1 MB.").arg(MaxAssessmentFileBytes >> 20));
+    if (in.error() != QFileDevice::NoError)
+        return fail(QStringLiteral("cannot read the assessment file: %1.").arg(in.errorString()));
+    return parseAssessmentFile(bytes, path);
 }
 
 QByteArray assessmentFileBytes(const AssessmentFile& file)

@@ -42,8 +42,18 @@ struct AssessmentFileRead {
     QString error; // names the file and what is wrong; "" when it was read or is absent
 };
 
+// The largest assessment file read: anything bigger is not one (a link to /dev/zero, a log).
+constexpr qint64 MaxAssessmentFileBytes = 64 * 1024 * 1024;
+
 // Times must carry their offset (or "Z"); an exclusion whose end is before its start is a fault.
+// Links are followed. A link that leads nowhere (dangling, looping), something that is not a
+// regular file (a FIFO is never opened, so the read cannot block) or a file over the bound is a
+// fault naming the file, never taken for an absent file.
 AssessmentFileRead readAssessmentFile(const QString& path);
+// The same by the file system's own bytes, so a name that is not UTF-8 is found too.
+AssessmentFileRead readAssessmentFile(const QByteArray& encodedPath);
+// Whether anything (a file, a link, even a broken one) is at the path.
+bool assessmentFileIsThere(const QByteArray& encodedPath);
 AssessmentFileRead parseAssessmentFile(const QByteArray& bytes, const QString& path);
 
 QByteArray assessmentFileBytes(const AssessmentFile& file);

@@ -25,10 +25,18 @@ AssessmentResults assessSamples(std::span<const RecordSample> samples, std::opti
     r.excludedRecords = ExclusionMask(samples, r.excludedSpans);
     const ExclusionMask& mask = r.excludedRecords;
     r.figures = figuresOfSamples(samples, interval, mask, settings.resolution);
-    r.hours = hourlyTable(samples, interval, mask);
-    r.days = dayEveningNightTable(samples, interval, mask, settings.periods);
-    r.dose = noiseDose(samples, interval, mask, settings.dose, aWeighted);
-    r.events = noiseEvents(samples, interval, mask, settings.events);
+    const AssessmentParts& parts = settings.parts;
+    if (parts.hours)
+        r.hours = hourlyTable(samples, interval, mask);
+    if (parts.days)
+        r.days = dayEveningNightTable(samples, interval, mask, settings.periods);
+    if (parts.dose)
+        r.dose = noiseDose(samples, interval, mask, settings.dose, aWeighted);
+    if (parts.events && parts.listEvents)
+        r.events = noiseEvents(samples, interval, mask, settings.events);
+    else if (parts.events)
+        r.events =
+            noiseEvents(samples, interval, mask, settings.events, [](const NoiseEvent&) { return true; });
     return r;
 }
 

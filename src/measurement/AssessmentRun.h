@@ -19,7 +19,18 @@ namespace slm
 
 struct RecordHeader;
 
+// What a run works out beside the figures: a report asks only for the tables it prints, and may
+// count the events without listing them (it walks them again as it writes them).
+struct AssessmentParts {
+    bool hours = true;
+    bool days = true;
+    bool dose = true;
+    bool events = true;
+    bool listEvents = true;
+};
+
 struct AssessmentSettings {
+    AssessmentParts parts;
     PeriodSettings periods;
     DoseCriterion dose = *doseCriterionOf(QStringLiteral("osha-pel"));
     EventSettings events;

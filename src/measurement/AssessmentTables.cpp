@@ -4,7 +4,9 @@
 #include "measurement/Sample.h"
 
 #include <QDate>
+#include <algorithm>
 #include <cmath>
+#include <span>
 
 namespace slm
 {
@@ -120,15 +122,17 @@ TextTable percentileTable(const LevelFigures& f)
     return t;
 }
 
-TextTable hoursTable(const AssessmentResults& r)
+TextTable hoursTable(const AssessmentResults& r, qsizetype maxRows)
 {
     TextTable t{{QStringLiteral("Hour"), QStringLiteral("Leq"), QStringLiteral("Lmax"),
                  QStringLiteral("Lmin"), QStringLiteral("L10"), QStringLiteral("L50"), QStringLiteral("L90"),
                  QStringLiteral("Levels"), QStringLiteral("Coverage %"), QStringLiteral("Excluded")},
                 {},
                 {false, true, true, true, true, true, true, true, true, true}};
-    t.rows.reserve(qsizetype(r.hours.size()));
-    for (const HourRow& h : r.hours)
+    const qsizetype rows =
+        maxRows < 0 ? qsizetype(r.hours.size()) : std::min(maxRows, qsizetype(r.hours.size()));
+    t.rows.reserve(rows);
+    for (const HourRow& h : std::span(r.hours).first(size_t(rows)))
         t.rows.append({clockTimeText(h.start).left(16), levelText(h.leq), levelText(h.lmax),
                        levelText(h.lmin), levelText(h.l10), levelText(h.l50), levelText(h.l90),
                        QString::number(h.levels), levelText(h.coverage), QString::number(h.excluded)});
@@ -227,7 +231,7 @@ QStringList boundTexts(const NoiseEvent& e, std::optional<double> top, std::opti
 
 } // namespace
 
-TextTable eventsTable(const AssessmentResults& r)
+TextTable eventsTable(const AssessmentResults& r, qsizetype maxRows)
 {
     TextTable t{{QStringLiteral("No."), QStringLiteral("Start"), QStringLiteral("Duration"),
                  QStringLiteral("Max time"), QStringLiteral("Lmax"), QStringLiteral("Leq"),
@@ -236,8 +240,11 @@ TextTable eventsTable(const AssessmentResults& r)
                 {true, false, true, false, true, true, true, false}};
     if (!r.events)
         return t;
-    t.rows.reserve(qsizetype(r.events->events.size()));
-    for (const NoiseEvent& e : r.events->events) {
+    const std::vector<NoiseEvent>& events = r.events->events;
+    const qsizetype rows =
+        maxRows < 0 ? qsizetype(events.size()) : std::min(maxRows, qsizetype(events.size()));
+    t.rows.reserve(rows);
+    for (const NoiseEvent& e : std::span(events).first(size_t(rows))) {
         const QStringList levels = e.overRange
                                        ? boundTexts(e, r.rangeTop, r.figures.interval)
                                        : QStringList{levelText(e.lmax), levelText(e.leq), levelText(e.sel)};
@@ -253,7 +260,7 @@ QString eventsCaption(const AssessmentResults& r)
     if (!r.events)
         return QStringLiteral("Events are unknown: the interval between records is unknown.");
     const EventSummary& e = *r.events;
-    const auto count = qsizetype(e.events.size());
+    const std::int64_t count = e.count;
     return QStringLiteral(
                "%1 %2, %3 in events, %4 per hour (threshold %5 dB, minimum %6 s, continuation %7 s)")
         .arg(count)
@@ -268,8 +275,16 @@ TextTable exclusionsTable(std::span<const Exclusion> exclusions)
                 {},
                 {false, false, false}};
     for (const Exclusion& e : exclusions)
-        t.rows.append({localTimeText(e.start), localTimeText(e.end), e.reason});
+        t.rows.append({localTimeText(e.start), localTimeText(e.end), shownReason(e.reason)});
     return t;
+}
+
+QString shownReason(const QString& reason)
+{
+    if (reason.size() <= ShownReasonLength)
+        return reason;
+    return reason.left(ShownReasonLength) +
+           QStringLiteral("... (%1 more characters)").arg(reason.size() - ShownReasonLength);
 }
 
 TextTable detailsTable(const AssessmentDetails& d)

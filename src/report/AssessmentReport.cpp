@@ -11,6 +11,7 @@
 #include <QPageSize>
 #include <QPainter>
 #include <QPdfWriter>
+#include <QRegularExpression>
 #include <QSaveFile>
 #include <limits>
 
@@ -30,6 +31,11 @@ using report::TableWidth;
 // Fine enough that the plot's columns of levels look continuous, coarse enough that ten days of
 // records reduce to a path of a few thousand points.
 constexpr int Resolution = 300;
+
+// The longest lists the report prints: a month of hours and some pages of events. The rest is
+// one command away, in the CSV tables.
+constexpr qsizetype MaxListedHours = 744;
+constexpr qsizetype MaxListedEvents = 500;
 
 const QColor Quiet(0x55, 0x55, 0x55);
 const QColor Alarm(0xc0, 0x10, 0x10);
@@ -55,6 +61,17 @@ QString measuredText(std::span<const RecordSample> samples)
         return QStringLiteral("Measured: the records carry no readable time.");
     return QStringLiteral("Measured from %1 to %2 (first and last record)")
         .arg(clockTimeText(first), clockTimeText(last));
+}
+
+// The command that writes a whole table the report cuts short, with the file's name quoted for a
+// shell where it needs it.
+QString moreRowsText(std::int64_t more, const QString& table, const QString& fileName, const QString& extra)
+{
+    QString name = fileName.isEmpty() ? QStringLiteral("FILE") : QFileInfo(fileName).fileName();
+    static const QRegularExpression plain(QStringLiteral("^[A-Za-z0-9._+,/:=@%-]+$"));
+    if (!plain.match(name).hasMatch())
+        name = u'\'' + QString(name).replace(u'\'', QStringLiteral("'\\''")) + u'\'';
+    return QStringLiteral("... and %1 more: slm-report --csv %2 %3%4").arg(more).arg(table, name, extra);
 }
 
 QString recordingText(const RecordHeader& header, std::optional<double> interval)
@@ -152,9 +169,11 @@ void compose(PageFlow& flow, const AssessmentReportInput& in)
                    small, Quiet);
     flow.table(percentiles, QStringLiteral("Percentile levels"), TableWidth::Natural);
 
-    const TextTable hours = hoursTable(r);
+    const TextTable hours = hoursTable(r, MaxListedHours);
     flow.heading(QStringLiteral("Hourly levels"), flow.tableLead(hours));
     flow.table(hours, QStringLiteral("Hourly levels"), TableWidth::Full);
+    if (const auto more = std::int64_t(r.hours.size()) - hours.rows.size(); more > 0)
+        flow.paragraph(moreRowsText(more, QStringLiteral("hours"), in.fileName, QString()), small, Quiet);
 
     const TextTable days = dayEveningNightTable(r);
     const QString periods = periodsCaption(in.settings.periods);
@@ -169,13 +188,21 @@ void compose(PageFlow& flow, const AssessmentReportInput& in)
     flow.paragraph(doseText, small, Quiet);
     flow.table(dose, QStringLiteral("Noise dose"), TableWidth::Natural);
 
-    const TextTable events = eventsTable(r);
+    const TextTable events = eventsTable(r, MaxListedEvents);
     const QString eventsText = eventsCaption(r);
     flow.heading(QStringLiteral("Noise events"),
                  flow.paragraphHeight(eventsText, small) + flow.tableLead(events));
     flow.paragraph(eventsText, small, Quiet);
     if (!events.rows.isEmpty())
         flow.table(events, QStringLiteral("Noise events"), TableWidth::Full);
+    if (const auto more = r.events ? r.events->count - events.rows.size() : 0; more > 0) {
+        const EventSettings& e = r.events->settings;
+        const QString settings =
+            QStringLiteral(" --events %1,%2,%3")
+                .arg(QString::number(e.threshold, 'g', 6), QString::number(e.minDurationSeconds, 'g', 6),
+                     QString::number(e.continuationSeconds, 'g', 6));
+        flow.paragraph(moreRowsText(more, QStringLiteral("events"), in.fileName, settings), small, Quiet);
+    }
 
     const TextTable exclusions = exclusionsTable(in.exclusions);
     flow.heading(QStringLiteral("Exclusions"), flow.tableLead(exclusions));

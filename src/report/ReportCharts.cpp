@@ -192,10 +192,26 @@ void paintLevelPlot(QPainter& p, const QRectF& area, double mm, const QFont& fon
         }
         p.setPen(EventColour);
         double free = -1e300;
+        // Marks that touch are drawn as one: thousands of events make a few hundred marks.
+        double markFrom = 0;
+        double markTo = -1e300;
+        auto drawMark = [&] {
+            if (markTo > -1e300)
+                p.fillRect(QRectF(markFrom, plot.top(), markTo - markFrom, 1.6 * mm), EventColour);
+        };
         for (const NoiseEvent& e : in.events->events) {
             const double a = clampX(xOf(double(e.start)));
             const double b = clampX(xOf(double(e.start) + e.durationSeconds));
-            p.fillRect(QRectF(a, plot.top(), std::max(b - a, 0.35 * mm), 1.6 * mm), EventColour);
+            const double end = std::max(b, a + 0.35 * mm);
+            if (a <= markTo) {
+                markTo = std::max(markTo, end);
+            } else {
+                drawMark();
+                markFrom = a;
+                markTo = end;
+            }
+            if ((a + b) / 2 < free)
+                continue; // no room for its number
             const QString number = QString::number(e.number);
             const double w = m.horizontalAdvance(number);
             const double x = std::clamp((a + b) / 2 - w / 2, plot.left(), area.right() - w);
@@ -204,6 +220,7 @@ void paintLevelPlot(QPainter& p, const QRectF& area, double mm, const QFont& fon
                 free = x + w + 0.8 * mm;
             }
         }
+        drawMark();
     }
 
     // The reasons of the exclusions inside their spans: across where the span is wide enough, else
@@ -216,7 +233,8 @@ void paintLevelPlot(QPainter& p, const QRectF& area, double mm, const QFont& fon
             continue;
         const double a = clampX(xOf(double(own.front().start)));
         const double b = clampX(xOf(double(own.front().end)));
-        const double w = m.horizontalAdvance(e.reason) + 1.2 * mm;
+        const QString reason = shownReason(e.reason);
+        const double w = m.horizontalAdvance(reason) + 1.2 * mm;
         const bool across = w <= b - a;
         const double along = plot.height() - 4 * mm;
         if (!across && (b - a < line || w > along))
@@ -228,12 +246,12 @@ void paintLevelPlot(QPainter& p, const QRectF& area, double mm, const QFont& fon
         taken.push_back(box);
         p.fillRect(box, ExcludedFill);
         if (across) {
-            p.drawText(box, Qt::AlignCenter, e.reason);
+            p.drawText(box, Qt::AlignCenter, reason);
         } else {
             p.save();
             p.translate(box.left(), box.bottom());
             p.rotate(-90);
-            p.drawText(QRectF(0, 0, w, line), Qt::AlignCenter, e.reason);
+            p.drawText(QRectF(0, 0, w, line), Qt::AlignCenter, reason);
             p.restore();
         }
     }

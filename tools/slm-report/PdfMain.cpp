@@ -41,7 +41,7 @@ QString writePdfReport(const QByteArray& encodedPath, const QString& pdfPath, Ln
 {
     const QString path = QFile::decodeName(encodedPath);
     // The file's own assessment file says how it was measured, whichever exclusions apply.
-    AssessmentFileRead own = readAssessmentFile(assessmentFilePath(path));
+    AssessmentFileRead own = readAssessmentFile(assessmentFilePath(encodedPath));
     if (!own.error.isEmpty()) {
         // A fault only when its exclusions are the ones that apply; otherwise the report goes on
         // without its details.
@@ -53,6 +53,8 @@ QString writePdfReport(const QByteArray& encodedPath, const QString& pdfPath, Ln
     const RecordSamplesOfFile file = readRecordSamplesOfFile(encodedPath);
     if (!file.error.isEmpty())
         return file.error;
+    if (file.samples.empty())
+        complain(noRecordsText(path));
 
     AssessmentSettings settings;
     settings.periods = o.periodSettings;
@@ -87,6 +89,12 @@ int main(int argc, char** argv)
         complain(c.report.error.isEmpty() ? QStringLiteral("this program writes the PDF of slm-report --pdf.")
                                           : c.report.error);
         std::fputs("Try \"slm-report --help\".\n", stderr);
+        return 2;
+    }
+    // Checked here too: this program may be run by itself.
+    const QString refused = refusedPdfOutput(c.report, c.assessment);
+    if (!refused.isEmpty()) {
+        complain(refused);
         return 2;
     }
     std::optional<AssessmentFile> exclusions;

@@ -1,6 +1,7 @@
 #include "Report.h"
 
-#include "Assessment.h"
+#include "AssessmentOptions.h"
+#include "Json.h"
 
 #include "measurement/MeasurementReader.h"
 #include "measurement/RecordCsv.h"
@@ -23,11 +24,6 @@ QString headerLabel(RecordFileKind kind, int index)
     return index >= 0 && index < layout.size() ? headerFieldLabel(layout[index]) : QString();
 }
 
-QString noRecordsText(const QString& path)
-{
-    return QStringLiteral("%1: the file holds no records.").arg(QDir::toNativeSeparators(path));
-}
-
 // Record files are Latin-1; the lists and the CSV speak UTF-8. Plain ASCII is both.
 QByteArrayView asUtf8(QByteArrayView latin1, QByteArray& scratch)
 {
@@ -38,44 +34,6 @@ QByteArrayView asUtf8(QByteArrayView latin1, QByteArray& scratch)
         }
     }
     return latin1;
-}
-
-QByteArray jsonString(const QString& text)
-{
-    QByteArray out = "\"";
-    for (const QChar ch : text) {
-        const char16_t c = ch.unicode();
-        if (c == u'"' || c == u'\\') {
-            out += '\\';
-            out += char(c);
-        } else if (c == u'\n') {
-            out += "\\n";
-        } else if (c == u'\r') {
-            out += "\\r";
-        } else if (c == u'\t') {
-            out += "\\t";
-        } else if (c < 0x20) {
-            out += "\\u" + QByteArray::number(int(c), 16).rightJustified(4, '0');
-        } else {
-            out += QString(ch).toUtf8();
-        }
-    }
-    return out + '"';
-}
-
-// A figure as the windows show it, one decimal, as a JSON number.
-QByteArray jsonFigure(std::optional<double> value)
-{
-    if (!value || !std::isfinite(*value))
-        return "null";
-    return QByteArray::number(*value, 'f', 1);
-}
-
-QByteArray jsonNumber(std::optional<double> value)
-{
-    if (!value || !std::isfinite(*value))
-        return "null";
-    return QByteArray::number(*value, 'g', 15);
 }
 
 // An Lp as a number, exactly as the table's text gives it.
@@ -124,6 +82,8 @@ ReportOptions parseArguments(const QStringList& arguments, const QList<QByteArra
         } else if (a == u"--json") {
             json = true;
         } else if (a == u"--csv") {
+            if (csv)
+                o.error = QStringLiteral("--csv is given twice.");
             csv = true;
         } else if (a == u"--pdf" || a.startsWith(u"--pdf=")) {
             if (a.contains(u'='))
@@ -257,6 +217,11 @@ QString reportUsageText()
     return usage.arg(assessmentSynopsisText(), assessmentDescriptionText(), assessmentOptionsText());
 }
 
+QString noRecordsText(const QString& path)
+{
+    return QStringLiteral("%1: the file holds no records.").arg(QDir::toNativeSeparators(path));
+}
+
 QString reportKindName(RecordFileKind kind)
 {
     switch (kind) {
@@ -337,11 +302,15 @@ QByteArray textReport(const FileReport& r)
         for (const QString& row : f.ln.tableRows)
             t += QStringLiteral("    ") + QString(row).replace(u'\t', QStringLiteral("  ")) + u'\n';
     }
-    t += r.assessmentText;
     return t.toUtf8();
 }
 
 QByteArray jsonReport(const FileReport& r)
+{
+    return jsonReportOpen(r) + "\n}";
+}
+
+QByteArray jsonReportOpen(const FileReport& r)
 {
     const LevelFigures& f = r.figures;
     const bool drawable = f.ln.drawable();
@@ -350,22 +319,22 @@ QByteArray jsonReport(const FileReport& r)
         if (p > 0)
             ln += ',';
         const QString v = f.percentile(p);
-        ln += v.isEmpty() ? QByteArray("null") : jsonString(v);
+        ln += v.isEmpty() ? QByteArray("null") : json::text(v);
     }
     ln += ']';
-    const std::pair<const char*, QByteArray> fields[] = {
-        {"file", jsonString(r.path)},
-        {"kind", jsonString(reportKindName(r.kind))},
-        {"interval_s", jsonNumber(f.interval)},
+    const json::Field fields[] = {
+        {"file", json::text(r.path)},
+        {"kind", json::text(reportKindName(r.kind))},
+        {"interval_s", json::number(f.interval)},
         {"records", QByteArray::number(f.records)},
         {"levels", QByteArray::number(f.levels)},
         {"paused", QByteArray::number(f.paused)},
         {"other", QByteArray::number(f.other)},
         {"excluded", QByteArray::number(r.excluded)},
-        {"leq", jsonFigure(f.leq)},
-        {"sel", jsonFigure(f.sel)},
-        {"lmax", jsonFigure(f.lmax)},
-        {"lmin", jsonFigure(f.lmin)},
+        {"leq", json::figure(f.leq)},
+        {"sel", json::figure(f.sel)},
+        {"lmax", json::figure(f.lmax)},
+        {"lmin", json::figure(f.lmin)},
         {"l5", jsonPercentile(f, 5)},
         {"l10", jsonPercentile(f, 10)},
         {"l50", jsonPercentile(f, 50)},
@@ -375,16 +344,7 @@ QByteArray jsonReport(const FileReport& r)
         {"class_max", drawable ? QByteArray::number(f.ln.classMax) : QByteArray("null")},
         {"ln", ln},
     };
-    QByteArray out = "{";
-    bool first = true;
-    for (const auto& [key, value] : fields) {
-        out += first ? "\n  \"" : ",\n  \"";
-        out += key;
-        out += "\": ";
-        out += value;
-        first = false;
-    }
-    return out + r.assessmentJson + "\n}";
+    return json::openObjectLines(fields);
 }
 
 bool writeCsvOfFile(const QByteArray& encodedPath, const std::function<bool(QByteArrayView)>& write,

@@ -40,11 +40,12 @@ struct FileReport {
     QString error;             // "<path>: Line <n>: <fault>", "" when the file was read to its end
     QString notice;            // "<path>: the file holds no records.", "" when it holds some
     std::int64_t excluded = 0; // records left out by the exclusions
-    QByteArray assessmentJson; // the assessment keys, each as ",\n  \"key\": value"
-    QString assessmentText;    // the assessment tables of the text report
 };
 FileReport reportFile(const QString& path, LnResolution resolution);
 FileReport reportFile(const QByteArray& encodedPath, LnResolution resolution);
+
+// "<path>: the file holds no records.", the notice of a file without records.
+QString noRecordsText(const QString& path);
 
 // "real-time", "data-logger" or "list".
 QString reportKindName(RecordFileKind kind);
@@ -52,6 +53,8 @@ QString reportKindName(RecordFileKind kind);
 QByteArray textReport(const FileReport& report);
 // One JSON object, keys in a fixed order, unknown values as null.
 QByteArray jsonReport(const FileReport& report);
+// The same object without its closing brace, for further keys to follow.
+QByteArray jsonReportOpen(const FileReport& report);
 
 // The records of the file at `encodedPath` as CSV, given to `write` a chunk at a time. False when
 // `write` failed (the writing stopped there); `error` says when the file could not be read to its

@@ -112,8 +112,14 @@ int main(int argc, char** argv)
         return 2;
     }
 
-    if (options.output == ReportOptions::Output::Pdf)
+    if (options.output == ReportOptions::Output::Pdf) {
+        const QString refused = refusedPdfOutput(options, assessment);
+        if (!refused.isEmpty()) {
+            complain(refused);
+            return 2;
+        }
         return handOverToPdfWriter(argv);
+    }
 
     // An exclusions file given for all files is read before anything is written.
     std::optional<AssessmentFile> exclusions;
@@ -123,6 +129,7 @@ int main(int argc, char** argv)
         return 1;
     }
 
+    const OutputSink write = [&out](QByteArrayView bytes) { return out.write(bytes); };
     if (assessment.csvTable != AssessmentOptions::Table::None) {
         const AssessedFile assessed =
             assessFile(options.encodedFiles.first(), options.resolution, assessment, exclusions);
@@ -131,7 +138,9 @@ int main(int argc, char** argv)
             complain(assessed.report.error);
             return 1;
         }
-        out.write(assessed.csv);
+        if (!assessed.report.notice.isEmpty())
+            complain(assessed.report.notice);
+        assessed.writeCsv(assessment, write);
         return finish(out, 0);
     }
 
@@ -159,10 +168,10 @@ int main(int argc, char** argv)
     if (array)
         out.write("[\n");
     for (const QByteArray& path : options.encodedFiles) {
-        const FileReport report =
-            needsAssessment(path, assessment)
-                ? assessFile(path, options.resolution, assessment, exclusions, options.output).report
-                : reportFile(path, options.resolution);
+        std::optional<AssessedFile> assessed;
+        if (needsAssessment(path, assessment))
+            assessed = assessFile(path, options.resolution, assessment, exclusions);
+        const FileReport report = assessed ? assessed->report : reportFile(path, options.resolution);
         if (!report.error.isEmpty()) {
             // A file that was not read to its end is not reported: half a file's figures would
             // look like the whole file's.
@@ -172,10 +181,16 @@ int main(int argc, char** argv)
         }
         if (!report.notice.isEmpty())
             complain(report.notice);
+        // The tables follow the figures as they are written: millions of events are never held.
         if (options.output == ReportOptions::Output::Json) {
-            out.write((first ? QByteArray() : QByteArray(",\n")) + jsonReport(report));
+            out.write((first ? QByteArray() : QByteArray(",\n")) + jsonReportOpen(report));
+            if (assessed)
+                assessed->writeTables(assessment, options.output, write);
+            out.write("\n}");
         } else {
             out.write((first ? QByteArray() : QByteArray("\n")) + textReport(report));
+            if (assessed)
+                assessed->writeTables(assessment, options.output, write);
         }
         first = false;
         if (!out.flush())
