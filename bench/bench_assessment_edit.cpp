@@ -6,9 +6,9 @@
 
 #include "assessment/AssessmentSession.h"
 #include "assessment/AssessmentWindow.h"
-#include "views/plot/Graph.h"
 #include "measurement/Measurement.h"
 #include "support/ScriptedDialogs.h"
+#include "views/plot/Graph.h"
 
 #include <QApplication>
 #include <QDateTime>

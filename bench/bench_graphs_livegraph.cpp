@@ -3,13 +3,13 @@
 // as argument it also leaves pictures of both windows there and prints each to a PDF file.
 #include "BenchSupport.h"
 
-#include "views/plot/Graph.h"
 #include "graphs/LiveGraphWindow.h"
 #include "graphs/LiveHistogramWindow.h"
 #include "graphs/LiveTrends.h"
-#include "views/plot/TrackModes.h"
 #include "support/ResidentMemory.h"
 #include "support/ScriptedDialogs.h"
+#include "views/plot/Graph.h"
+#include "views/plot/TrackModes.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

@@ -2,12 +2,12 @@
 // the redraw after a pan or a zoom with the pause markers on it. Optional arguments: PNG paths
 // for pictures of the window after the plot and zoomed in with the cursor out, and a PDF file
 // for the printed page.
-#include "views/plot/Graph.h"
-#include "views/plot/LevelPlot.h"
 #include "graphs/RecordPlotWindow.h"
 #include "measurement/RecordListModel.h"
 #include "shared/BusyCaption.h"
 #include "shared/Dialogs.h"
+#include "views/plot/Graph.h"
+#include "views/plot/LevelPlot.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

@@ -1,10 +1,10 @@
 // Cost of one sample in the panel's graph area: AddTrendSample with both histograms redrawn and
 // the shown graphs replotted, with the trend buffers full. Also resident memory, and a picture of
 // the graph area (argument: PNG path) to look at.
-#include "views/plot/Graph.h"
 #include "graphs/LiveTrends.h"
 #include "graphs/PanelGraphs.h"
 #include "support/ResidentMemory.h"
+#include "views/plot/Graph.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

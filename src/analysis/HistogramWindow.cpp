@@ -1,9 +1,9 @@
 #include "analysis/HistogramWindow.h"
 
+#include "shared/Dialogs.h"
 #include "views/plot/Graph.h"
 #include "views/plot/GraphPrint.h"
 #include "views/plot/TrackModePicker.h"
-#include "shared/Dialogs.h"
 
 #include <QAction>
 #include <QComboBox>

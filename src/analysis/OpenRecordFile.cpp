@@ -1,7 +1,7 @@
 #include "analysis/OpenRecordFile.h"
 
-#include "measurement/MeasurementFigures.h"
 #include "measurement/Measurement.h"
+#include "measurement/MeasurementFigures.h"
 #include "measurement/MeasurementReader.h"
 #include "measurement/RecordFileFormat.h"
 #include "measurement/RecordListModel.h"

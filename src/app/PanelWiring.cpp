@@ -6,7 +6,6 @@
 #include "analysis/OpenRecordFile.h"
 #include "app/AssessmentWindows.h"
 #include "app/PanelRecorderView.h"
-#include "views/plot/Graph.h"
 #include "graphs/LiveTrends.h"
 #include "graphs/PanelGraphs.h"
 #include "live/MeterKeys.h"
@@ -23,6 +22,7 @@
 #include "shared/StatusNotices.h"
 #include "views/CsvExport.h"
 #include "views/RecordList.h"
+#include "views/plot/Graph.h"
 
 #include <QAction>
 #include <QButtonGroup>

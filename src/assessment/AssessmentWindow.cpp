@@ -4,16 +4,16 @@
 #include "assessment/DetailsForm.h"
 #include "assessment/ReportAction.h"
 #include "assessment/TextTableModel.h"
+#include "measurement/AssessmentTables.h"
+#include "measurement/Measurement.h"
+#include "shared/Dialogs.h"
+#include "views/ComputedGroup.h"
 #include "views/plot/CursorInfoFrame.h"
 #include "views/plot/Graph.h"
 #include "views/plot/GraphPrint.h"
 #include "views/plot/GraphicFrame.h"
 #include "views/plot/LevelPlot.h"
 #include "views/plot/TrackModePicker.h"
-#include "measurement/AssessmentTables.h"
-#include "measurement/Measurement.h"
-#include "shared/Dialogs.h"
-#include "views/ComputedGroup.h"
 
 #include <QComboBox>
 #include <QDateTimeEdit>

@@ -1,13 +1,13 @@
 #include "graphs/LiveGraphWindow.h"
 
+#include "graphs/LiveTrends.h"
+#include "shared/Twips.h"
+#include "shared/WindowPlacement.h"
 #include "views/plot/CursorInfoFrame.h"
 #include "views/plot/Graph.h"
 #include "views/plot/GraphPrint.h"
 #include "views/plot/GraphicFrame.h"
-#include "graphs/LiveTrends.h"
 #include "views/plot/TrackModePicker.h"
-#include "shared/Twips.h"
-#include "shared/WindowPlacement.h"
 
 #include <QComboBox>
 #include <QLabel>

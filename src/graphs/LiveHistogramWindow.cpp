@@ -1,11 +1,11 @@
 #include "graphs/LiveHistogramWindow.h"
 
-#include "views/plot/Graph.h"
-#include "views/plot/GraphPrint.h"
 #include "graphs/LiveTrends.h"
-#include "views/plot/TrackModePicker.h"
 #include "shared/Twips.h"
 #include "shared/WindowPlacement.h"
+#include "views/plot/Graph.h"
+#include "views/plot/GraphPrint.h"
+#include "views/plot/TrackModePicker.h"
 
 #include <QAction>
 #include <QComboBox>

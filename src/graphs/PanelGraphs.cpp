@@ -1,7 +1,7 @@
 #include "graphs/PanelGraphs.h"
 
-#include "views/plot/Graph.h"
 #include "graphs/LiveTrends.h"
+#include "views/plot/Graph.h"
 
 #include <QGridLayout>
 #include <span>

@@ -1,15 +1,15 @@
 #include "graphs/RecordPlotWindow.h"
 
-#include "views/plot/CursorInfoFrame.h"
-#include "views/plot/Graph.h"
-#include "views/plot/GraphPrint.h"
-#include "views/plot/GraphicFrame.h"
-#include "views/plot/TrackModePicker.h"
 #include "measurement/RecordListModel.h"
 #include "shared/BusyCaption.h"
 #include "shared/Dialogs.h"
 #include "shared/TimersPaused.h"
 #include "shared/WindowPlacement.h"
+#include "views/plot/CursorInfoFrame.h"
+#include "views/plot/Graph.h"
+#include "views/plot/GraphPrint.h"
+#include "views/plot/GraphicFrame.h"
+#include "views/plot/TrackModePicker.h"
 
 #include <QCoreApplication>
 #include <QPrinter>

@@ -1,7 +1,7 @@
 #include "port/PortWindow.h"
 
-#include "port/DeviceListWindow.h"
 #include "link/PortNames.h"
+#include "port/DeviceListWindow.h"
 #include "shared/Dialogs.h"
 #include "shared/Twips.h"
 

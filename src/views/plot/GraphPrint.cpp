@@ -1,7 +1,7 @@
 #include "views/plot/GraphPrint.h"
 
-#include "views/plot/Graph.h"
 #include "shared/Dialogs.h"
+#include "views/plot/Graph.h"
 
 #include <QCoreApplication>
 #include <QLayout>
