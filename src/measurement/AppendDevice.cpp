@@ -69,8 +69,14 @@ public:
         return ok;
     }
 
-    bool isOpen() const override { return m_file.isOpen(); }
-    QString errorString() const override { return m_error; }
+    bool isOpen() const override
+    {
+        return m_file.isOpen();
+    }
+    QString errorString() const override
+    {
+        return m_error;
+    }
 
 private:
     QFile m_file;

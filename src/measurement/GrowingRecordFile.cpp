@@ -20,9 +20,10 @@ QByteArray withoutLineEnd(const QByteArray& encoded)
 }
 } // namespace
 
-GrowingRecordFile::GrowingRecordFile(QString path, QStringList leadingLines, int headerLineCount, QObject* parent)
-    : QObject(parent), m_path(std::move(path)), m_leading(std::move(leadingLines)), m_headerLines(headerLineCount),
-      m_device(makeFileAppendDevice()), m_lock(lockPathOf(m_path))
+GrowingRecordFile::GrowingRecordFile(QString path, QStringList leadingLines, int headerLineCount,
+                                     QObject* parent)
+    : QObject(parent), m_path(std::move(path)), m_leading(std::move(leadingLines)),
+      m_headerLines(headerLineCount), m_device(makeFileAppendDevice()), m_lock(lockPathOf(m_path))
 {
 }
 

@@ -64,9 +64,13 @@ QString OwnerLock::notice() const
     case Result::Taken:
         return {};
     case Result::TakenOverStale:
-        return QStringLiteral("took over the lock %1 of process %2, which no longer runs").arg(path).arg(m_otherPid);
+        return QStringLiteral("took over the lock %1 of process %2, which no longer runs")
+            .arg(path)
+            .arg(m_otherPid);
     case Result::HeldByLiving:
-        return QStringLiteral("the lock %1 is held by process %2, which is running").arg(path).arg(m_otherPid);
+        return QStringLiteral("the lock %1 is held by process %2, which is running")
+            .arg(path)
+            .arg(m_otherPid);
     case Result::Failed:
         return QStringLiteral("the lock %1 could not be written").arg(path);
     }

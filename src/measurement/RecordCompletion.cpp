@@ -33,7 +33,8 @@ QByteArray withoutLineEnd(QByteArray line)
 void syncFolderOf(const QString& path)
 {
 #ifdef Q_OS_UNIX
-    const int fd = ::open(QFile::encodeName(QFileInfo(path).absolutePath()).constData(), O_RDONLY | O_DIRECTORY);
+    const int fd =
+        ::open(QFile::encodeName(QFileInfo(path).absolutePath()).constData(), O_RDONLY | O_DIRECTORY);
     if (fd >= 0) {
         ::fsync(fd);
         ::close(fd);
@@ -108,7 +109,8 @@ QByteArrayList recordedLinesOf(const QByteArrayList& linesAfterHeader)
 
 QString fileReadError(const QString& path, const QString& reason)
 {
-    return QStringLiteral("The file \"%1\" could not be read: %2.").arg(QDir::toNativeSeparators(path), reason);
+    return QStringLiteral("The file \"%1\" could not be read: %2.")
+        .arg(QDir::toNativeSeparators(path), reason);
 }
 
 QString writeCompletedFile(const QString& target, const QStringList& header, const CompletionSource& source,

@@ -81,8 +81,10 @@ Recorder::Recorder(PanelState& state, Sampling& sampling, RecordListModel& list,
             showError(error);
     });
     // A full disk pauses the writing, not the recording: a passing note, no dialog on the sample path.
-    connect(m_file.get(), &RecordingFile::writingPaused, this, [this](const QString& text) { m_view.showStatus(text); });
-    connect(m_file.get(), &RecordingFile::writingResumed, this, [this](const QString& text) { m_view.showStatus(text); });
+    connect(m_file.get(), &RecordingFile::writingPaused, this,
+            [this](const QString& text) { m_view.showStatus(text); });
+    connect(m_file.get(), &RecordingFile::writingResumed, this,
+            [this](const QString& text) { m_view.showStatus(text); });
 }
 
 Recorder::~Recorder() = default;

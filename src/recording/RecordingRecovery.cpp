@@ -1,7 +1,7 @@
 #include "recording/RecordingRecovery.h"
 
-#include "measurement/RecordFileFormat.h"
 #include "measurement/OwnerLock.h"
+#include "measurement/RecordFileFormat.h"
 #include "measurement/RecordFileWriter.h"
 #include "shared/TextHelpers.h"
 

@@ -84,7 +84,8 @@ void recoverPart(const QString& meterName, const QString& partPath)
     if (records == 0) {
         // A file opened on a full disk, or killed before its first record: nothing to keep.
         QFile::remove(partPath);
-        logEvent(meterName, QStringLiteral("removed the interrupted file %1: it holds no records").arg(partPath));
+        logEvent(meterName,
+                 QStringLiteral("removed the interrupted file %1: it holds no records").arg(partPath));
         return;
     }
     const QString stem = partPath.chopped(PartSuffix.size() + 5); // ".slmm.part"
@@ -98,7 +99,8 @@ void recoverPart(const QString& meterName, const QString& partPath)
         return;
     }
     const QFileInfo stemInfo(stem);
-    const QString finalPath = QFileInfo::exists(own) ? freeFinalPath(stemInfo.path(), stemInfo.fileName()) : own;
+    const QString finalPath =
+        QFileInfo::exists(own) ? freeFinalPath(stemInfo.path(), stemInfo.fileName()) : own;
     RealTimeHeader header = headerRead(lines.mid(0, headerCount));
     const RecordsMaximum max = maximumOfRecords(recorded.mid(1));
     header.maxLevel = max.level;
@@ -113,7 +115,8 @@ void recoverPart(const QString& meterName, const QString& partPath)
         logEvent(meterName,
                  QStringLiteral("saved the interrupted file %1 with %2 records").arg(finalPath).arg(records));
     else
-        logEvent(meterName, QStringLiteral("could not save the interrupted file %1: %2").arg(partPath, error));
+        logEvent(meterName,
+                 QStringLiteral("could not save the interrupted file %1: %2").arg(partPath, error));
 }
 
 } // namespace
@@ -194,6 +197,8 @@ bool StationRecording::openFor(const Sample& sample)
     const QStringList header = headerLines(m_header);
     auto part = std::make_unique<GrowingRecordFile>(partPathOf(finalPath), header + QStringList{titleLine()},
                                                     int(header.size()));
+    if (m_devices)
+        part->setDevice(m_devices());
     if (!part->claim()) {
         // Another process took the name a moment ago; the next sample picks the next one.
         logEvent(m_meter, part->lock().notice());
@@ -240,8 +245,9 @@ bool StationRecording::complete(Unfinished& file, bool logFailure)
     header.maxTime = file.file->maximum().time;
     const QString error = file.file->completeAs(file.finalPath, headerLines(header));
     if (error.isEmpty()) {
-        logEvent(m_meter,
-                 QStringLiteral("completed %1 with %2 records").arg(file.finalPath).arg(file.file->recordCount()));
+        logEvent(
+            m_meter,
+            QStringLiteral("completed %1 with %2 records").arg(file.finalPath).arg(file.file->recordCount()));
         return true;
     }
     if (logFailure)

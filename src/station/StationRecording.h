@@ -6,6 +6,7 @@
 
 #include <QList>
 #include <QString>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -34,6 +35,10 @@ public:
     // Completes and closes the running file.
     void close();
 
+    // Where each new file's bytes go (tests fail it for a while); the real file by default.
+    using DeviceFactory = std::function<std::unique_ptr<AppendDevice>()>;
+    void setDeviceFactory(DeviceFactory factory) { m_devices = std::move(factory); }
+
     QString currentPath() const { return m_finalPath; }
     // The gaps of writing that ended, oldest first (the last hundred), and the one that lasts.
     const QList<RecordingGap>& gaps() const { return m_gaps; }
@@ -58,6 +63,7 @@ private:
     QString m_folder;
     Rotation m_rotation;
     int m_interval;
+    DeviceFactory m_devices;
     std::unique_ptr<GrowingRecordFile> m_part;
     RealTimeHeader m_header;
     QString m_key;
