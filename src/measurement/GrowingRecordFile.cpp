@@ -52,11 +52,13 @@ bool GrowingRecordFile::open(const QDateTime& now)
     m_waitingRecords = 0;
     m_count = 0;
     m_maximum = {};
+    m_lastTime = now;
     return writeWaiting(now);
 }
 
 int GrowingRecordFile::add(const QString& dateTime, const QString& level, const QDateTime& now)
 {
+    m_lastTime = now;
     // A full buffer: the disk is tried once more before the record is given up.
     if (m_waitingRecords >= m_bufferLimit && !writeWaiting(now)) {
         m_gap->lost += 1;
@@ -125,7 +127,7 @@ QString GrowingRecordFile::completeInto(const QString& target, const QStringList
                                         const std::function<void(int)>& progress, bool* readFailed)
 {
     if (!m_waiting.isEmpty() && m_device->isOpen())
-        writeWaiting(m_gap ? m_gap->start : QDateTime::currentDateTime());
+        writeWaiting(m_lastTime);
     if (!m_device->close() && m_error.isEmpty())
         m_error = fileWriteError(m_path, m_device->errorString());
     CompletionSource source;
@@ -137,11 +139,9 @@ QString GrowingRecordFile::completeInto(const QString& target, const QStringList
         source.extraLines << withoutLineEnd(line);
     source.progress = progress;
     const QString error = writeCompletedFile(target, header, source, readFailed);
-    if (error.isEmpty() && m_gap) {
-        // The records that waited are in the completed file: the gap ends with it.
-        const QDateTime now = QDateTime::currentDateTime();
-        endGap(std::max(now, m_gap->start));
-    }
+    // The records that waited are in the completed file: the gap ends with it.
+    if (error.isEmpty() && m_gap)
+        endGap(m_lastTime);
     return error;
 }
 

@@ -103,6 +103,7 @@ private:
     int m_count = 0;
     RecordsMaximum m_maximum;
     std::optional<RecordingGap> m_gap;
+    QDateTime m_lastTime; // of the newest record: a gap that ends at the completion ends then
     QString m_error;
 };
 
