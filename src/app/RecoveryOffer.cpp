@@ -63,6 +63,11 @@ bool save(Dialogs& dialogs, QWidget* parent, const InterruptedRecording& found, 
 void offerInterruptedRecording(Dialogs& dialogs, const QString& folder, QWidget* parent)
 {
     const InterruptedRecording found = findInterruptedRecording(folder);
+    // Nothing to offer: the stop had written the file; only its note was left.
+    if (found.state == InterruptedRecording::State::AlreadySaved) {
+        discardInterruptedRecording(found);
+        return;
+    }
     const QList<RecoveryAction> actions = recoveryActions(found);
     if (actions.isEmpty())
         return;

@@ -1,16 +1,13 @@
 #include "meter/Sampling.h"
 
+#include "measurement/RecordCompletion.h"
+
 namespace slm
 {
 
 RealTimeHeader Sampling::realTimeHeader() const
 {
-    RealTimeHeader header;
-    header.samplingInterval = m_interval;
-    header.freqWeighting = frequencyWeightingText(m_reading.frequencyWeighting);
-    header.timeWeighting = timeWeightingText(m_reading.timeWeighting);
-    header.levelRange = levelRangeText(m_reading.range);
-    return header;
+    return realTimeHeaderOf(m_reading, m_interval);
 }
 
 Sampling::Sampling(QObject* parent) : QObject(parent)

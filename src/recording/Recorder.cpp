@@ -79,7 +79,11 @@ Recorder::Recorder(Sampling& sampling, RecordListModel& list, Clock& clock, Dial
         if (!error.isEmpty())
             showError(error);
     });
-    connect(m_file.get(), &RecordingFile::recordFailed, this, &Recorder::showError);
+    // A full disk pauses the writing, not the recording: a passing note, no dialog on the sample path.
+    connect(m_file.get(), &RecordingFile::writingPaused, this,
+            [this](const QString& text) { m_view.showStatus(text); });
+    connect(m_file.get(), &RecordingFile::writingResumed, this,
+            [this](const QString& text) { m_view.showStatus(text); });
 }
 
 Recorder::~Recorder() = default;

@@ -1,12 +1,12 @@
 #include "recording/RecordingFile.h"
 
+#include "measurement/GrowingRecordFile.h"
 #include "measurement/RecordFileFormat.h"
 #include "measurement/RecordFileWriter.h"
 #include "meter/Sampling.h"
 #include "shared/TextHelpers.h"
 
 #include <QDir>
-#include <QFile>
 
 namespace slm
 {
@@ -14,12 +14,7 @@ namespace slm
 namespace
 {
 const QString FakeName = QStringLiteral("Fake");
-
-// The copy at the stop tells its progress every this many lines: once per line would spend
-// most of a long copy repainting the count.
-constexpr int CopyProgressStep = 200;
 } // namespace
-
 RecordingFile::RecordingFile(Sampling& sampling, QString folder, int recordLimit, QObject* parent)
     : QObject(parent), m_sampling(sampling), m_folder(std::move(folder)), m_limit(recordLimit)
 {
@@ -49,16 +44,11 @@ void RecordingFile::takeSample(const Sample& sample)
         m_recordCount = 0;
         return;
     }
-    m_recordCount += 1;
-    if (!m_fake || !m_fake->writeLine(sampleRecordLine(m_recordCount, sample))) {
-        // The records already in "Fake" are kept: the recording ends as a stop would, so they
-        // reach the chosen file, and the user learns which file failed.
-        const QString error =
-            m_fake ? m_fake->error() : fileWriteError(fakePath(), QStringLiteral("not open"));
-        stopAs(true);
-        emit recordFailed(error);
+    // A record the disk refuses waits in the writer; only one past its buffer is lost.
+    const int number = m_fake->add(formatDateTime(sample.time), sampleLevelText(sample), sample.time);
+    if (number == 0)
         return;
-    }
+    m_recordCount = number;
     emit recordWritten(m_recordCount);
     keepNoteCurrent();
     if (m_recordCount >= m_limit)
@@ -80,42 +70,46 @@ RecordingNote RecordingFile::currentNote() const
 
 // Order matters for what a crash can leave: the old note goes first, then "Fake" is emptied, and
 // only then the new note names it. A note on disk thus always belongs to the "Fake" beside it.
+QString RecordingFile::claimFake(const QDateTime& now)
+{
+    m_fake = std::make_unique<GrowingRecordFile>(fakePath(), QStringList{titleLine()}, 0);
+    if (!m_fake->claim())
+        return QStringLiteral("Another running copy of the program records into \"%1\"; a second recording "
+                              "there would overwrite its records.")
+            .arg(QDir::toNativeSeparators(m_folder));
+    const QString notePath = recordingNotePath(m_folder);
+    QString error;
+    if (!removeRecordingNote(notePath))
+        error =
+            fileWriteError(notePath, QStringLiteral("the note of an earlier recording could not be removed"));
+    else if (!m_fake->open(now))
+        error = m_fake->error();
+    if (error.isEmpty()) {
+        m_note = currentNote();
+        m_note.startTime = formatDateTime(now);
+        error = writeRecordingNote(notePath, m_note);
+    }
+    if (!error.isEmpty())
+        endFiles(false);
+    return error;
+}
+
 QString RecordingFile::start(const QString& path, const QDateTime& now)
 {
     if (m_recording || m_stopping.active())
         return {};
     m_filePath = path;
     QDir().mkpath(m_folder);
-    m_lock = std::make_unique<QLockFile>(recordingLockPath(m_folder));
-    // A recording may run for days: only a lock whose program is gone is stale.
-    m_lock->setStaleLockTime(0);
-    QString error;
-    if (!m_lock->tryLock(0)) {
-        m_lock.reset();
-        error = QStringLiteral("Another running copy of the program records into \"%1\"; a second recording "
-                               "there would overwrite its records.")
-                    .arg(QDir::toNativeSeparators(m_folder));
-    }
-    const QString notePath = recordingNotePath(m_folder);
-    if (error.isEmpty() && !removeRecordingNote(notePath))
-        error =
-            fileWriteError(notePath, QStringLiteral("the note of an earlier recording could not be removed"));
-    if (error.isEmpty()) {
-        m_fake = std::make_unique<RecordFileWriter>(fakePath(), RecordFileWriter::Mode::Stream);
-        if (!m_fake->open() || !m_fake->writeLine(titleLine()))
-            error = m_fake->error();
-    }
-    if (error.isEmpty()) {
-        m_note = currentNote();
-        m_note.startTime = formatDateTime(now);
-        error = writeRecordingNote(notePath, m_note);
-    }
+    const QString error = claimFake(now);
     if (!error.isEmpty()) {
-        if (m_lock)
-            endFiles(false);
+        m_fake.reset();
         m_filePath.clear();
         return error;
     }
+    connect(m_fake.get(), &GrowingRecordFile::gapStarted, this,
+            [this](const RecordingGap& gap) { emit writingPaused(gapStartText(gap)); });
+    connect(m_fake.get(), &GrowingRecordFile::gapEnded, this,
+            [this](const RecordingGap& gap) { emit writingResumed(gapEndText(fakePath(), gap)); });
     // Each recording's maximum starts with it: carried over, a file would name a maximum and a
     // time from an earlier recording that it does not hold.
     m_maxLevel = 0;
@@ -127,10 +121,10 @@ QString RecordingFile::start(const QString& path, const QDateTime& now)
 
 void RecordingFile::endFiles(bool keepNote)
 {
-    m_fake.reset();
     if (!keepNote)
         removeRecordingNote(recordingNotePath(m_folder));
-    m_lock.reset();
+    // Closes "Fake" and gives up the lock, last: a note on disk always has its lock until then.
+    m_fake.reset();
 }
 
 // The stop writes the header as the settings stand then; the note follows every change of them
@@ -166,42 +160,22 @@ QString RecordingFile::stopAs(bool byItself)
 QString RecordingFile::writeRealTimeFile()
 {
     const ReentryFlag::Guard stopping(m_stopping);
-    QString error;
-    if (m_fake && !m_fake->commit())
-        error = m_fake->error();
-    m_fake.reset();
-
+    if (!m_fake)
+        return fileWriteError(fakePath(), QStringLiteral("not open"));
     RealTimeHeader header = m_sampling.realTimeHeader();
     header.maxLevel = m_maxText;
     header.maxTime = m_maxTime;
     header.sel = SelNotComputed;
     header.leq = SelNotComputed;
-
-    QFile fake(fakePath());
-    RecordFileWriter out(m_filePath, RecordFileWriter::Mode::Replace);
-    if (!fake.open(QIODevice::ReadOnly)) {
-        error = QStringLiteral("The file \"%1\" could not be read: %2.")
-                    .arg(QDir::toNativeSeparators(fakePath()), fake.errorString());
-    } else if (out.open() && out.writeLines(headerLines(header))) {
-        int copied = 0;
-        while (!fake.atEnd()) {
-            QByteArray line = fake.readLine();
-            if (line.endsWith('\n'))
-                line.chop(1);
-            if (line.endsWith('\r'))
-                line.chop(1);
-            if (!out.writeLine(QString::fromLatin1(line)))
-                break;
-            ++copied;
-            if (copied % CopyProgressStep == 0 || fake.atEnd())
-                emit copyProgress(copied);
-        }
-        out.commit();
-    }
-    if (out.failed()) {
-        error =
-            out.error() + QStringLiteral(" The records taken are kept in \"%1\" until the next recording.")
-                              .arg(QDir::toNativeSeparators(fakePath()));
+    bool readFailed = false;
+    QString error = m_fake->completeInto(
+        m_filePath, headerLines(header), [this](int copied) { emit copyProgress(copied); }, &readFailed);
+    if (!error.isEmpty() && !readFailed) {
+        error += QStringLiteral(" The records taken are kept in \"%1\" until the next recording.")
+                     .arg(QDir::toNativeSeparators(fakePath()));
+        if (m_fake->waitingRecords() > 0)
+            error += QStringLiteral(" %1 records that waited in memory for space could not be kept.")
+                         .arg(m_fake->waitingRecords());
     }
     return error;
 }

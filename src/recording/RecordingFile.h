@@ -3,7 +3,6 @@
 #include "recording/RecordingNote.h"
 #include "shared/ReentryGuard.h"
 
-#include <QLockFile>
 #include <QObject>
 #include <QString>
 #include <memory>
@@ -11,7 +10,7 @@
 namespace slm
 {
 
-class RecordFileWriter;
+class GrowingRecordFile;
 class Sampling;
 struct Sample;
 
@@ -22,7 +21,8 @@ struct Sample;
 // While a recording runs, a note beside "Fake" keeps what its stop needs (so the next start can
 // write the file after a crash) and a lock file tells other running copies of the program that
 // it runs. A subscriber of the meter's sampling; no windows: every failure comes back as the
-// message naming the file, and a failure of a record's write ends the recording as a stop would.
+// message naming the file. A record the disk refuses waits in memory and the recording goes on;
+// the records are written when space returns.
 class RecordingFile : public QObject
 {
     Q_OBJECT
@@ -58,8 +58,9 @@ signals:
     void copyProgress(int copied);
     // The stop is over; the error of writing the record file, if any.
     void stopped(const QString& error);
-    // A record could not be written; the recording has stopped.
-    void recordFailed(const QString& error);
+    // Records could not be written and wait in memory; then, once, that they are written again.
+    void writingPaused(const QString& text);
+    void writingResumed(const QString& text);
 
 private:
     void takeReading(const Sample& reading);
@@ -68,13 +69,13 @@ private:
     RecordingNote currentNote() const;
     void keepNoteCurrent();
     void endFiles(bool keepNote);
+    QString claimFake(const QDateTime& now);
     QString writeRealTimeFile();
 
     Sampling& m_sampling;
     QString m_folder;
     int m_limit;
-    std::unique_ptr<RecordFileWriter> m_fake;
-    std::unique_ptr<QLockFile> m_lock;
+    std::unique_ptr<GrowingRecordFile> m_fake;
     RecordingNote m_note;
     bool m_recording = false;
     int m_recordCount = 0;

@@ -1,5 +1,6 @@
 #include "recording/RecordingRecovery.h"
 
+#include "measurement/OwnerLock.h"
 #include "measurement/RecordFileFormat.h"
 #include "measurement/RecordFileWriter.h"
 #include "shared/TextHelpers.h"
@@ -8,7 +9,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QLockFile>
 #include <QTemporaryFile>
 
 #ifdef Q_OS_UNIX
@@ -44,16 +44,21 @@ bool isRecordLine(const QByteArray& line, int expectedNumber)
 
 bool anotherProgramRecords(const QString& folder)
 {
-    if (!QFileInfo::exists(recordingLockPath(folder)))
+    return OwnerLock::livingOwner(recordingLockPath(folder)) != 0;
+}
+
+// The stop writes the chosen file and then removes the note: a crash between the two leaves a
+// note whose records the file already holds, and saving them again would make a second copy.
+bool alreadySaved(const RecordingNote& note, const FakeRecords& records)
+{
+    QFile file(note.recordFilePath);
+    if (records.lines.isEmpty() || !file.open(QIODevice::ReadOnly))
         return false;
-    QLockFile lock(recordingLockPath(folder));
-    // A recording may run for days: only a lock whose program is gone is stale.
-    lock.setStaleLockTime(0);
-    if (lock.tryLock(0)) {
-        lock.unlock();
+    const QByteArrayList lines = completeLinesOf(file.readAll());
+    const int header = headerLineCount(RecordFileKind::RealTime);
+    if (lines.size() != header + 1 + records.lines.size() || lines.value(0) != RealTimeKindLine.toLatin1())
         return false;
-    }
-    return lock.error() == QLockFile::LockFailedError;
+    return lines.mid(header + 1) == records.lines;
 }
 
 QString writeNewFile(const QString& path, const QStringList& lines)
@@ -154,6 +159,8 @@ InterruptedRecording findInterruptedRecording(const QString& folder)
                     QDateTime::fromString(found.note->startTime, DateTimeFormat))) {
         // Records stamped before the recording started were taken by another one.
         found.state = InterruptedRecording::State::FakeOfAnother;
+    } else if (alreadySaved(*found.note, found.records)) {
+        found.state = InterruptedRecording::State::AlreadySaved;
     } else {
         found.state = InterruptedRecording::State::Recoverable;
     }
@@ -166,6 +173,7 @@ QList<RecoveryAction> recoveryActions(const InterruptedRecording& found)
     switch (found.state) {
     case State::None:
     case State::StillRunning:
+    case State::AlreadySaved:
         return {};
     case State::Recoverable:
         return {RecoveryAction::Save, RecoveryAction::Discard, RecoveryAction::Later};
@@ -239,6 +247,7 @@ QString recoveryMessage(const InterruptedRecording& found)
         break;
     case State::None:
     case State::StillRunning:
+    case State::AlreadySaved:
         break;
     }
     // "Fake" is emptied by the next recording.
@@ -246,23 +255,6 @@ QString recoveryMessage(const InterruptedRecording& found)
     // The finding first, set apart from what can be done about it.
     const QString finding = text.takeFirst();
     return finding + QStringLiteral("\n\n") + text.join(u'\n');
-}
-
-RecordsMaximum maximumOfRecords(const QByteArrayList& recordLines)
-{
-    RecordsMaximum max;
-    double maxValue = 0.0;
-    for (const QByteArray& line : recordLines) {
-        const QList<QByteArray> fields = line.split('\t');
-        const QString level = QString::fromLatin1(fields.value(2));
-        const double value = numericValue(level);
-        if (maxValue < value) {
-            maxValue = value;
-            max.level = level;
-            max.time = QString::fromLatin1(fields.value(1));
-        }
-    }
-    return max;
 }
 
 QString writeRecoveredRecording(const QString& path, const InterruptedRecording& found)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "measurement/RecordCompletion.h"
 #include "recording/RecordingNote.h"
 
 #include <QByteArrayList>
@@ -33,6 +34,7 @@ struct InterruptedRecording {
         NoteDamaged,   // the records can be kept, but not the header of the real-time file
         FakeMissing,   // the note is there, "Fake" is not
         FakeOfAnother, // "Fake" holds records of another recording
+        AlreadySaved,  // the file it was meant for holds every record: the stop ended before the note went
     };
     State state = State::None;
     std::optional<RecordingNote> note;
@@ -50,14 +52,6 @@ QString recoveryActionText(RecoveryAction action);
 // What the start-up says about it: "An interrupted recording of N records (started at T, to F)
 // was found." and what else is known.
 QString recoveryMessage(const InterruptedRecording& found);
-
-// The highest level text of the records and its date-time, as the stop keeps them: the first
-// of equal maxima wins, "0" and "" when no record is above 0.
-struct RecordsMaximum {
-    QString level = QStringLiteral("0");
-    QString time;
-};
-RecordsMaximum maximumOfRecords(const QByteArrayList& recordLines);
 
 // The real-time file the stop would have written: the header from the note, the maximum from
 // the records, the title line and every complete record line. Never replaces an existing file:

@@ -17,83 +17,106 @@ namespace
 
 const QString PartSuffix = QStringLiteral(".part");
 const QString DateTimeFormat = QStringLiteral("yyyy/MM/dd HH:mm:ss");
+// A file that could not be completed is tried again at most this often while records are
+// written, so a nearly full disk is not asked to take an hour's file every second.
+constexpr int CompletionRetrySeconds = 60;
+constexpr int GapsKept = 100;
 
-RealTimeHeader headerOf(const Sample& sample, int interval)
+QString partPathOf(const QString& finalPath)
 {
-    RealTimeHeader header;
-    header.samplingInterval = interval;
-    header.freqWeighting = frequencyWeightingText(sample.frequencyWeighting);
-    header.timeWeighting = timeWeightingText(sample.timeWeighting);
-    header.levelRange = levelRangeText(sample.range);
-    header.maxLevel = QStringLiteral("0");
-    // The running Leq and SEL are the panel's, not the file's: a recording writes "XXX".
-    header.sel = SelNotComputed;
-    header.leq = SelNotComputed;
-    return header;
+    return finalPath + PartSuffix;
 }
 
-// The complete lines of a growing file; a last line without its line end is the write a crash
-// cut short.
-QStringList completeLines(const QByteArray& bytes)
-{
-    QStringList lines;
-    qsizetype at = 0;
-    while (at < bytes.size()) {
-        const qsizetype end = bytes.indexOf("\r\n", at);
-        if (end < 0)
-            break;
-        lines << QString::fromLatin1(bytes.mid(at, end - at));
-        at = end + 2;
-    }
-    return lines;
-}
-
-// A name not taken yet: "north-20261208-16.slmm", then "north-20261208-16-2.slmm", ...
+// A name not taken yet: "north-20261208-16.slmm", then "north-20261208-16-2.slmm", ... A name
+// whose growing file or lock is there belongs to a recording (maybe another process's).
 QString freeFinalPath(const QString& folder, const QString& stem)
 {
     QDir dir(folder);
     for (int n = 1;; ++n) {
         const QString name = n == 1 ? stem : QStringLiteral("%1-%2").arg(stem).arg(n);
         const QString path = dir.filePath(name + QStringLiteral(".slmm"));
-        if (!QFileInfo::exists(path) && !QFileInfo::exists(path + PartSuffix))
+        const QString part = partPathOf(path);
+        if (!QFileInfo::exists(path) && !QFileInfo::exists(part) &&
+            !QFileInfo::exists(GrowingRecordFile::lockPathOf(part)))
             return path;
     }
 }
 
-// Writes the finished file from its growing one: the header with the maximum, then the title and
-// record lines as they stand. "" or the reason it failed.
-QString finishFile(const QString& partPath, const QString& finalPath, RealTimeHeader header,
-                   const QString& maxText, const QString& maxTime, int* records = nullptr)
+RealTimeHeader headerRead(const QByteArrayList& lines)
+{
+    QStringList text;
+    for (const QByteArray& line : lines)
+        text << QString::fromLatin1(line);
+    const RecordHeader read = recordHeaderOf(RecordFileKind::RealTime, text);
+    RealTimeHeader header;
+    header.samplingInterval = int(read.interval().value_or(1));
+    header.freqWeighting = read.text(HeaderField::FreqWeighting);
+    header.timeWeighting = read.text(HeaderField::TimeWeighting);
+    header.levelRange = read.text(HeaderField::LevelRange);
+    header.sel = SelNotComputed;
+    header.leq = SelNotComputed;
+    return header;
+}
+
+// True when the finished file at `path` holds exactly `recorded` (the title and the records).
+bool holdsRecords(const QString& path, const QByteArrayList& recorded)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    return completeLinesOf(file.readAll()).mid(headerLineCount(RecordFileKind::RealTime)) == recorded;
+}
+
+// Saves one interrupted growing file that this process now holds the lock of.
+void recoverPart(const QString& meterName, const QString& partPath)
 {
     QFile part(partPath);
-    if (!part.open(QIODevice::ReadOnly))
-        return QStringLiteral("cannot read %1: %2").arg(partPath, part.errorString());
-    QStringList lines = completeLines(part.readAll());
-    const int headerCount = headerLineCount(RecordFileKind::RealTime);
-    lines = lines.mid(headerCount);
-    // Only what the recording wrote: the title line, then record lines in order.
-    int kept = 0;
-    if (!lines.isEmpty() && lines.first() == titleLine()) {
-        kept = 1;
-        while (kept < lines.size()) {
-            const std::optional<RecordRow> row = splitRecordLine(lines[kept]);
-            if (!row || row->number != QString::number(kept))
-                break;
-            ++kept;
-        }
+    if (!part.open(QIODevice::ReadOnly)) {
+        logEvent(meterName,
+                 QStringLiteral("cannot read the interrupted file %1: %2").arg(partPath, part.errorString()));
+        return;
     }
-    lines = lines.mid(0, kept);
-    if (lines.isEmpty())
-        lines << titleLine();
-    if (records)
-        *records = int(lines.size()) - 1;
-    header.maxLevel = maxText;
-    header.maxTime = maxTime;
-    RecordFileWriter out(finalPath, RecordFileWriter::Mode::Replace);
-    if (!out.open() || !out.writeLines(headerLines(header)) || !out.writeLines(lines) || !out.commit())
-        return out.error();
-    QFile::remove(partPath);
-    return {};
+    const QByteArrayList lines = completeLinesOf(part.readAll());
+    part.close();
+    const int headerCount = headerLineCount(RecordFileKind::RealTime);
+    const QByteArrayList recorded = recordedLinesOf(lines.mid(headerCount));
+    const int records = std::max(0, int(recorded.size()) - 1);
+    if (records == 0) {
+        // A file opened on a full disk, or killed before its first record: nothing to keep.
+        QFile::remove(partPath);
+        logEvent(meterName,
+                 QStringLiteral("removed the interrupted file %1: it holds no records").arg(partPath));
+        return;
+    }
+    const QString stem = partPath.chopped(PartSuffix.size() + 5); // ".slmm.part"
+    const QString own = stem + QStringLiteral(".slmm");
+    if (holdsRecords(own, recorded)) {
+        // Completed before the crash, with the growing file not yet gone: no second copy.
+        QFile::remove(partPath);
+        logEvent(meterName, QStringLiteral("removed the interrupted file %1: %2 holds its %3 records")
+                                .arg(partPath, own)
+                                .arg(records));
+        return;
+    }
+    const QFileInfo stemInfo(stem);
+    const QString finalPath =
+        QFileInfo::exists(own) ? freeFinalPath(stemInfo.path(), stemInfo.fileName()) : own;
+    RealTimeHeader header = headerRead(lines.mid(0, headerCount));
+    const RecordsMaximum max = maximumOfRecords(recorded.mid(1));
+    header.maxLevel = max.level;
+    header.maxTime = max.time;
+    CompletionSource source;
+    source.extraLines = recorded;
+    // Completed in its own place first, then renamed: the folder never holds both.
+    QString error = writeCompletedFile(partPath, headerLines(header), source);
+    if (error.isEmpty())
+        error = moveIntoPlace(partPath, finalPath);
+    if (error.isEmpty())
+        logEvent(meterName,
+                 QStringLiteral("saved the interrupted file %1 with %2 records").arg(finalPath).arg(records));
+    else
+        logEvent(meterName,
+                 QStringLiteral("could not save the interrupted file %1: %2").arg(partPath, error));
 }
 
 } // namespace
@@ -107,60 +130,44 @@ StationRecording::StationRecording(QString meterName, QString folder, Rotation r
 StationRecording::~StationRecording()
 {
     close();
+    // Still no space: the growing files keep what reached the disk for the next start to save.
+    for (const Unfinished& file : m_unfinished)
+        if (file.file->waitingRecords() > 0)
+            logEvent(m_meter, QStringLiteral("%1 records that waited in memory for %2 are lost")
+                                  .arg(file.file->waitingRecords())
+                                  .arg(file.file->path()));
 }
 
 void StationRecording::recoverInterrupted(const QString& meterName, const QString& folder)
 {
     const QDir dir(folder);
+    // Locks whose growing file is gone: a process killed between completing a file and removing
+    // its lock. Taking a stale one removes it; a living owner's stays.
+    for (const QString& name :
+         dir.entryList({QStringLiteral("*.slmm") + PartSuffix + QStringLiteral(".lock")}, QDir::Files)) {
+        if (!QFileInfo::exists(dir.filePath(name.chopped(5))))
+            OwnerLock(dir.filePath(name)).take();
+    }
     const QStringList parts = dir.entryList({QStringLiteral("*.slmm") + PartSuffix}, QDir::Files, QDir::Name);
     for (const QString& name : parts) {
         const QString partPath = dir.filePath(name);
-        QFile part(partPath);
-        if (!part.open(QIODevice::ReadOnly)) {
-            logEvent(
-                meterName,
-                QStringLiteral("cannot read the interrupted file %1: %2").arg(partPath, part.errorString()));
+        OwnerLock lock(GrowingRecordFile::lockPathOf(partPath));
+        switch (lock.take()) {
+        case OwnerLock::Result::HeldByLiving:
+            logEvent(meterName, QStringLiteral("leaves %1 alone: process %2 is writing it")
+                                    .arg(partPath)
+                                    .arg(lock.otherPid()));
             continue;
+        case OwnerLock::Result::Failed:
+            logEvent(meterName, QStringLiteral("leaves %1 alone: %2").arg(partPath, lock.notice()));
+            continue;
+        case OwnerLock::Result::TakenOverStale:
+            logEvent(meterName, lock.notice());
+            break;
+        case OwnerLock::Result::Taken:
+            break;
         }
-        const QStringList lines = completeLines(part.readAll());
-        part.close();
-        const int headerCount = headerLineCount(RecordFileKind::RealTime);
-        RecordHeader read = recordHeaderOf(RecordFileKind::RealTime, lines.mid(0, headerCount));
-        RealTimeHeader header;
-        header.samplingInterval = int(read.interval().value_or(1));
-        header.freqWeighting = read.text(HeaderField::FreqWeighting);
-        header.timeWeighting = read.text(HeaderField::TimeWeighting);
-        header.levelRange = read.text(HeaderField::LevelRange);
-        header.sel = SelNotComputed;
-        header.leq = SelNotComputed;
-        // The maximum as a finished file has it: the highest level, the first of equal ones.
-        QString maxText = QStringLiteral("0");
-        QString maxTime;
-        double maxValue = 0;
-        for (int i = headerCount + 1; i < lines.size(); ++i) {
-            const std::optional<RecordRow> row = splitRecordLine(lines[i]);
-            if (!row || row->number != QString::number(i - headerCount))
-                break;
-            const double value = numericValue(row->level);
-            if (maxValue < value) {
-                maxValue = value;
-                maxText = row->level;
-                maxTime = row->dateTime;
-            }
-        }
-        QString stem = name.chopped(PartSuffix.size());
-        stem.chop(5); // ".slmm"
-        const QString own = dir.filePath(stem + QStringLiteral(".slmm"));
-        const QString finalPath = QFileInfo::exists(own) ? freeFinalPath(folder, stem) : own;
-        int records = 0;
-        const QString error = finishFile(partPath, finalPath, header, maxText, maxTime, &records);
-        if (error.isEmpty())
-            logEvent(
-                meterName,
-                QStringLiteral("saved the interrupted file %1 with %2 records").arg(finalPath).arg(records));
-        else
-            logEvent(meterName,
-                     QStringLiteral("could not save the interrupted file %1: %2").arg(partPath, error));
+        recoverPart(meterName, partPath);
     }
 }
 
@@ -185,24 +192,36 @@ bool StationRecording::openFor(const Sample& sample)
     const QString stem = m_meter + u'-' +
                          local.toString(m_rotation == Rotation::Day ? QStringLiteral("yyyyMMdd")
                                                                     : QStringLiteral("yyyyMMdd-HH"));
-    m_finalPath = freeFinalPath(m_folder, stem);
-    m_partPath = m_finalPath + PartSuffix;
-    m_part = std::make_unique<RecordFileWriter>(m_partPath, RecordFileWriter::Mode::Stream);
-    m_first = sample;
-    if (!m_part->open() || !m_part->writeLines(headerLines(headerOf(sample, m_interval))) ||
-        !m_part->writeLine(titleLine())) {
-        if (!m_failureLogged)
-            logEvent(m_meter, m_part->error());
-        m_failureLogged = true;
-        m_part.reset();
+    const QString finalPath = freeFinalPath(m_folder, stem);
+    m_header = realTimeHeaderOf(sample, m_interval);
+    const QStringList header = headerLines(m_header);
+    auto part = std::make_unique<GrowingRecordFile>(partPathOf(finalPath), header + QStringList{titleLine()},
+                                                    int(header.size()));
+    if (m_devices)
+        part->setDevice(m_devices());
+    if (!part->claim()) {
+        // Another process took the name a moment ago; the next sample picks the next one.
+        logEvent(m_meter, part->lock().notice());
         return false;
     }
+    if (!part->lock().notice().isEmpty())
+        logEvent(m_meter, part->lock().notice());
+    m_failureLogged = false;
+    QObject::connect(part.get(), &GrowingRecordFile::gapStarted,
+                     [this](const RecordingGap& gap) { logEvent(m_meter, gapStartText(gap)); });
+    const QString partPath = part->path();
+    QObject::connect(part.get(), &GrowingRecordFile::gapEnded, [this, partPath](const RecordingGap& gap) {
+        logEvent(m_meter, gapEndText(partPath, gap));
+        m_gaps << gap;
+        if (m_gaps.size() > GapsKept)
+            m_gaps.removeFirst();
+    });
+    m_finalPath = finalPath;
     m_key = periodKey(sample.time);
-    m_count = 0;
-    m_maxTenths = 0;
-    m_maxText = QStringLiteral("0");
-    m_maxTime.clear();
     logEvent(m_meter, QStringLiteral("recording into %1").arg(m_finalPath));
+    m_part = std::move(part);
+    // A file that cannot be written yet is still this period's one file: its lines wait.
+    m_part->open(sample.time);
     return true;
 }
 
@@ -213,36 +232,55 @@ bool StationRecording::add(const Sample& sample)
     if (!m_part && !openFor(sample))
         return false;
     const QString dateTime = sample.time.toLocalTime().toString(DateTimeFormat);
-    const QString level = sampleLevelText(sample);
-    if (!m_part->writeLine(recordLine(QString::number(m_count + 1), dateTime, level))) {
-        if (!m_failureLogged)
-            logEvent(m_meter, m_part->error());
-        m_failureLogged = true;
-        return false;
+    const bool kept = m_part->add(dateTime, sampleLevelText(sample), sample.time) != 0;
+    if (kept && !m_part->gap())
+        retryUnfinished(sample.time);
+    return kept;
+}
+
+bool StationRecording::complete(Unfinished& file, bool logFailure)
+{
+    RealTimeHeader header = file.header;
+    header.maxLevel = file.file->maximum().level;
+    header.maxTime = file.file->maximum().time;
+    const QString error = file.file->completeAs(file.finalPath, headerLines(header));
+    if (error.isEmpty()) {
+        logEvent(
+            m_meter,
+            QStringLiteral("completed %1 with %2 records").arg(file.finalPath).arg(file.file->recordCount()));
+        return true;
     }
-    m_failureLogged = false;
-    ++m_count;
-    if (m_maxTenths < sample.tenths) {
-        m_maxTenths = sample.tenths;
-        m_maxText = level;
-        m_maxTime = dateTime;
+    if (logFailure)
+        logEvent(m_meter, QStringLiteral("could not complete %1 (its records stay in %2): %3")
+                              .arg(file.finalPath, file.file->path(), error));
+    return false;
+}
+
+void StationRecording::retryUnfinished(const QDateTime& now)
+{
+    for (auto it = m_unfinished.begin(); it != m_unfinished.end();) {
+        if (now < it->nextTry) {
+            ++it;
+            continue;
+        }
+        it->nextTry = now.addSecs(CompletionRetrySeconds);
+        it = complete(*it, false) ? m_unfinished.erase(it) : it + 1;
     }
-    return true;
 }
 
 void StationRecording::close()
 {
-    if (!m_part)
-        return;
-    m_part->commit();
-    m_part.reset();
-    const QString error =
-        finishFile(m_partPath, m_finalPath, headerOf(m_first, m_interval), m_maxText, m_maxTime);
-    if (error.isEmpty())
-        logEvent(m_meter, QStringLiteral("completed %1 with %2 records").arg(m_finalPath).arg(m_count));
-    else
-        logEvent(m_meter, QStringLiteral("could not complete %1 (its records stay in %2): %3")
-                              .arg(m_finalPath, m_partPath, error));
+    if (m_part) {
+        Unfinished file{std::move(m_part), m_finalPath, m_header, {}};
+        if (!complete(file, true))
+            m_unfinished.push_back(std::move(file));
+    }
+    retryUnfinished(QDateTime::currentDateTime().addYears(1));
+}
+
+std::optional<RecordingGap> StationRecording::currentGap() const
+{
+    return m_part ? m_part->gap() : std::nullopt;
 }
 
 } // namespace slm::station
