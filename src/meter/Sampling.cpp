@@ -5,12 +5,7 @@ namespace slm
 
 RealTimeHeader Sampling::realTimeHeader() const
 {
-    RealTimeHeader header;
-    header.samplingInterval = m_interval;
-    header.freqWeighting = frequencyWeightingText(m_reading.frequencyWeighting);
-    header.timeWeighting = timeWeightingText(m_reading.timeWeighting);
-    header.levelRange = levelRangeText(m_reading.range);
-    return header;
+    return realTimeHeaderOf(m_reading);
 }
 
 Sampling::Sampling(QObject* parent) : QObject(parent)
@@ -21,9 +16,16 @@ Sampling::Sampling(QObject* parent) : QObject(parent)
     m_reading.range = {80, 140};
 }
 
+void Sampling::setReading(const Sample& reading)
+{
+    m_reading = reading;
+    m_reading.interval = m_interval;
+}
+
 void Sampling::setInterval(int seconds)
 {
     m_interval = seconds;
+    m_reading.interval = seconds;
     restartCountdown();
 }
 

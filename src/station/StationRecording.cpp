@@ -20,15 +20,8 @@ const QString DateTimeFormat = QStringLiteral("yyyy/MM/dd HH:mm:ss");
 
 RealTimeHeader headerOf(const Sample& sample, int interval)
 {
-    RealTimeHeader header;
+    RealTimeHeader header = realTimeHeaderOf(sample);
     header.samplingInterval = interval;
-    header.freqWeighting = frequencyWeightingText(sample.frequencyWeighting);
-    header.timeWeighting = timeWeightingText(sample.timeWeighting);
-    header.levelRange = levelRangeText(sample.range);
-    header.maxLevel = QStringLiteral("0");
-    // The running Leq and SEL are the panel's, not the file's: a recording writes "XXX".
-    header.sel = SelNotComputed;
-    header.leq = SelNotComputed;
     return header;
 }
 
