@@ -66,14 +66,15 @@ struct SimRig {
     std::unique_ptr<Panel> panel;
 };
 
-// Runs action once, the first time the live poll is found inside its wait.
-void duringPollWait(SimRig& rig, const std::function<void()>& action)
+// Runs action once, right after the next live frame was decoded: between two frames.
+void betweenFrames(SimRig& rig, const std::function<void()>& action)
 {
     bool done = false;
+    const int frames = rig.session->liveMeter().decodedFrames();
     QTimer probe;
     probe.setInterval(1);
     QObject::connect(&probe, &QTimer::timeout, [&] {
-        if (!done && rig.session->livePoll().running()) {
+        if (!done && rig.session->liveMeter().decodedFrames() != frames) {
             done = true;
             action();
         }
@@ -117,9 +118,9 @@ class TestReviewRaces : public QObject
     Q_OBJECT
 
 private slots:
-    // The poll spends a good part of every tick waiting for a frame; a key or a toolbar
-    // command clicked then is sent, and the poll goes on with fresh frames afterwards.
-    void clicksDuringThePollsWaitAreSent()
+    // Frames are taken as they arrive; a key or a toolbar command clicked between two of them
+    // is sent, and the frames are taken again afterwards.
+    void clicksBetweenFramesAreSent()
     {
         SimRig rig;
         QVERIFY(rig.startUp());
@@ -132,9 +133,9 @@ private slots:
 
         rig.meter->clearLog();
         bool pressed = false;
-        duringPollWait(rig, [&] { pressed = keys.press(MeterCommands::Key::Down); });
+        betweenFrames(rig, [&] { pressed = keys.press(MeterCommands::Key::Down); });
         QVERIFY(pressed);
-        duringPollWait(rig, [&] { toolbar.run(QStringLiteral("AC")); });
+        betweenFrames(rig, [&] { toolbar.run(QStringLiteral("AC")); });
         QCOMPARE(statuses, QStringList());
         const std::string sent = rig.meter->receivedBytes();
         QVERIFY(sent.find(std::string("K\0\0\x0a", 4)) != std::string::npos);

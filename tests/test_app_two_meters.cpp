@@ -43,7 +43,7 @@ struct Station {
         session->timer2()->setInterval(250);
         recorder =
             std::make_unique<Recorder>(session->sampling(), list, desk.clock, desk.dialogs, view, folder);
-        QObject::connect(recorder.get(), &Recorder::sampleTaken, &trends, &LiveTrends::addSample);
+        QObject::connect(recorder.get(), &Recorder::levelsUpdated, &trends, &LiveTrends::addSample);
     }
     ~Station()
     {

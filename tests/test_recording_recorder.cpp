@@ -147,7 +147,7 @@ void TestRecordsRecorder::makeRecorder(int recordLimit)
     // A working folder that does not exist yet: the recorder makes it.
     m_recorder = std::make_unique<Recorder>(*m_sampling, *m_list, m_clock, m_dialogs, *m_view, path("work"),
                                             recordLimit);
-    connect(m_recorder.get(), &Recorder::sampleTaken, this, [this] { ++m_trendSamples; });
+    connect(m_recorder.get(), &Recorder::levelsUpdated, this, [this] { ++m_trendSamples; });
     connect(m_recorder.get(), &Recorder::listRefreshed, this, [this] { ++m_graphClears; });
 }
 
@@ -287,7 +287,7 @@ void TestRecordsRecorder::secondRecordingHasItsOwnMaximum()
 void TestRecordsRecorder::runningLeqAndSelSinceTheLastClearing()
 {
     makeRecorder(RecordLimit);
-    QSignalSpy samples(m_recorder.get(), &Recorder::sampleTaken);
+    QSignalSpy samples(m_recorder.get(), &Recorder::levelsUpdated);
     armSampling();
     QCOMPARE(m_view->leq, QStringLiteral("XXX"));
     setLevel(60.0, "60.0");
@@ -469,12 +469,12 @@ void TestRecordsRecorder::toolbarSaveAndRefresh()
 void TestRecordsRecorder::signalsFollowEachSample()
 {
     makeRecorder(RecordLimit);
-    QSignalSpy samples(m_recorder.get(), &Recorder::sampleTaken);
+    QSignalSpy samples(m_recorder.get(), &Recorder::levelsUpdated);
     QSignalSpy refreshed(m_recorder.get(), &Recorder::listRefreshed);
     QSignalSpy recording(m_recorder.get(), &Recorder::recordingChanged);
     // Each sample is announced once its list row and its record are in place.
     QList<std::pair<int, int>> seen; // list rows and records at each announcement
-    connect(m_recorder.get(), &Recorder::sampleTaken, this, [this, &seen] {
+    connect(m_recorder.get(), &Recorder::levelsUpdated, this, [this, &seen] {
         seen.append({m_list->recordCount(), m_recorder->file().recordCount()});
     });
 

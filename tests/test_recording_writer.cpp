@@ -70,7 +70,7 @@ QStringList recordLevels(const QByteArray& bytes, int headerLines)
 QStringList header()
 {
     Sample settings;
-    return headerLines(realTimeHeaderOf(settings, 1));
+    return headerLines(realTimeHeaderOf(settings));
 }
 
 // A lock in the owner lock's format naming `pid`.

@@ -4,7 +4,7 @@
 #include "shared/Dialogs.h"
 
 #ifdef SLM_PUBLISH
-#include "station/SessionPublisher.h"
+#include "station/MeterPublisher.h"
 #include "station/StationConfig.h"
 #endif
 
@@ -41,7 +41,15 @@ QObject* startPanelPublishing(const QStringList& arguments, MeterSession& sessio
                         Dialogs::Icon::Warning);
         return nullptr;
     }
-    auto* publisher = new SessionPublisher(std::move(*config), session.sampling().interval(), owner);
+    if (config->meters.isEmpty() || config->broker.host.isEmpty()) {
+        dialogs.message(
+            dialogParent,
+            QStringLiteral("The meter is not published: the file names no broker host or no meter."),
+            QString(), Dialogs::Icon::Warning);
+        return nullptr;
+    }
+    // The interval, the weightings and the range flags come with every sample.
+    auto* publisher = new MeterPublisher(*config, config->meters.first(), owner);
     if (!publisher->start()) {
         delete publisher;
         dialogs.message(dialogParent,
@@ -50,13 +58,13 @@ QObject* startPanelPublishing(const QStringList& arguments, MeterSession& sessio
                         QString(), Dialogs::Icon::Warning);
         return nullptr;
     }
-    QObject::connect(&session, &MeterSession::sampleTaken, publisher, &SessionPublisher::publishSample);
+    QObject::connect(&session, &MeterSession::sampleTaken, publisher, &MeterPublisher::publishSample);
     QObject::connect(&session, &MeterSession::linkLost, publisher,
                      [publisher, &session] { publisher->publishLink(false, session.port().name); });
     QObject::connect(&session, &MeterSession::comLabelChanged, publisher, [publisher, &session] {
         publisher->publishLink(!session.recovering(), session.port().name);
     });
-    QObject::connect(&session, &MeterSession::aboutToEnd, publisher, &SessionPublisher::finish);
+    QObject::connect(&session, &MeterSession::aboutToEnd, publisher, &MeterPublisher::finish);
     return publisher;
 #else
     dialogs.message(dialogParent,

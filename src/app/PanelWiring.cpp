@@ -67,7 +67,7 @@ PanelWiring::PanelWiring(Panel& panel, MeterSession& session, Services& services
     m_recorder = std::make_unique<Recorder>(session.sampling(), *m_listModel, services.clock,
                                             services.dialogs, *m_recorderView);
     // The trend model takes every sample; the graphs on the panel follow the model.
-    QObject::connect(m_recorder.get(), &Recorder::sampleTaken, m_trends.get(), &LiveTrends::addSample);
+    QObject::connect(m_recorder.get(), &Recorder::levelsUpdated, m_trends.get(), &LiveTrends::addSample);
     QObject::connect(m_recorder.get(), &Recorder::listRefreshed, m_trends.get(),
                      &LiveTrends::clearForRefresh);
     // The one link-lost reset, in this order: the recording ends (its file is written), the list

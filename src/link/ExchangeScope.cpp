@@ -7,13 +7,13 @@
 namespace slm
 {
 
-ExchangeScope::ExchangeScope(Services& services, PanelTimers* timers, Refusal refusal)
-    : m_waiter(services.waiter)
+ExchangeScope::ExchangeScope(const MeterLine& line, PanelTimers* timers, Refusal refusal)
+    : m_waiter(line.waiter)
 {
-    if (refusal == Refusal::Report ? refuseWhileBusy(services) : services.linkLock.busy())
+    if (refusal == Refusal::Report ? refuseWhileBusy(line) : line.linkLock.busy())
         return;
     m_timers.emplace(timers);
-    m_hold.emplace(services.linkLock);
+    m_hold.emplace(line.linkLock);
 }
 
 // The link is released before the timers run again, so the first tick finds it free.
@@ -31,11 +31,11 @@ QString ExchangeScope::busyText()
     return QStringLiteral("The meter is busy; command not sent");
 }
 
-bool ExchangeScope::refuseWhileBusy(Services& services)
+bool ExchangeScope::refuseWhileBusy(const MeterLine& line)
 {
-    if (!services.linkLock.busy())
+    if (!line.linkLock.busy())
         return false;
-    services.notices.post(busyText());
+    line.notices.post(busyText());
     return true;
 }
 

@@ -11,10 +11,10 @@ namespace slm
 
 class PanelTimers;
 class Waiter;
-struct Services;
+struct MeterLine;
 
 // One exchange with the meter, from the first byte written to the last byte read. Everything
-// that talks to the meter outside the live poll runs inside one of these.
+// that talks to the meter, other than taking its live frames, runs inside one of these.
 //
 // When another exchange already holds the link (this one was started from inside its wait), the
 // scope refuses: nothing may be written then, or the two exchanges' bytes mix. Otherwise it
@@ -25,7 +25,7 @@ class ExchangeScope
 public:
     enum class Refusal { Report, Silent };
 
-    ExchangeScope(Services& services, PanelTimers* timers, Refusal refusal = Refusal::Report);
+    ExchangeScope(const MeterLine& line, PanelTimers* timers, Refusal refusal = Refusal::Report);
     ~ExchangeScope();
     ExchangeScope(const ExchangeScope&) = delete;
     ExchangeScope& operator=(const ExchangeScope&) = delete;
@@ -35,7 +35,7 @@ public:
 
     // For a command that opens a window whose own exchanges come later: true, after the same
     // note, when the link is held now.
-    static bool refuseWhileBusy(Services& services);
+    static bool refuseWhileBusy(const MeterLine& line);
 
     // What the user reads when a command is refused.
     static QString busyText();

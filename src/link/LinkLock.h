@@ -3,12 +3,11 @@
 namespace slm
 {
 
-// The link has one user at a time. An exchange holds the lock while it runs; the live poll
-// skips its tick when it finds the lock held, since the waits of an exchange run the event
-// loop and a timer tick could otherwise start in the middle of it.
-// The poll itself does not hold it (its short waits hold clicks back); an exchange that a timer
-// starts meanwhile gets the link, and the poll, finding that the link was used (uses()
-// changed), drops its tick.
+// The link has one user at a time. An exchange holds the lock while it runs; the live frames
+// leave the line alone while they find it held, since the waits of an exchange run the event
+// loop and the frames' bytes would otherwise be taken in the middle of it. Taking frames never
+// holds it; once the link was used (uses() changed) they drop what the exchange left on the line
+// and start afresh.
 class LinkLock
 {
 public:

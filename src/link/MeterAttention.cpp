@@ -10,7 +10,7 @@
 namespace slm
 {
 
-bool MeterAttention(Services& s, double timeoutSeconds)
+bool MeterAttention(const MeterLine& s, double timeoutSeconds)
 {
     QElapsedTimer elapsed;
     elapsed.start();

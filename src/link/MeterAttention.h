@@ -3,11 +3,11 @@
 namespace slm
 {
 
-struct Services;
+struct MeterLine;
 
 // Asks the meter for attention before a key command: flush, "A", wait 0.2 s, until at least six
 // bytes wait; read; done when the newest six are the acknowledgement, else start over.
 // Gives up after timeoutSeconds without an acknowledgement and returns false.
-bool MeterAttention(Services& services, double timeoutSeconds = 5.0);
+bool MeterAttention(const MeterLine& line, double timeoutSeconds = 5.0);
 
 } // namespace slm

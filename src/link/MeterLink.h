@@ -2,12 +2,13 @@
 
 #include <QByteArray>
 #include <QString>
+#include <functional>
 
 namespace slm
 {
 
 // The one serial port to the meter, with exactly the operations the program uses: raw bytes,
-// polled, never receive events.
+// read when the program asks; a link may also announce that bytes arrived.
 class MeterLink
 {
 public:
@@ -29,6 +30,9 @@ public:
     virtual int inBufferCount() = 0;
     // Output: writes the bytes at once.
     virtual void output(const QByteArray& bytes) = 0;
+    // Called (in the event loop) whenever bytes arrived; links that cannot tell leave it unused
+    // and are read by asking. An empty handler ends the calls.
+    virtual void setArrivalHandler(std::function<void()> handler) { (void)handler; }
 
     // Flush: InputLen 0, read everything and drop it.
     void flush()

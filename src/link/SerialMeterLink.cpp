@@ -34,6 +34,14 @@ SerialMeterLink::SerialMeterLink()
             e == QSerialPort::PermissionError || e == QSerialPort::ReadError)
             dropOnFatalError();
     });
+    QObject::connect(&m_port, &QSerialPort::readyRead, [this] {
+        if (!m_arrived)
+            return;
+        // The event loop has just moved the bytes over: no need to ask the driver again.
+        m_announcing = true;
+        m_arrived();
+        m_announcing = false;
+    });
 }
 
 SerialMeterLink::~SerialMeterLink()
@@ -102,7 +110,8 @@ QByteArray SerialMeterLink::input()
     if (!portOpen())
         return {};
     // Take what the driver holds right now, not only what the event loop has moved over.
-    m_port.waitForReadyRead(0);
+    if (!m_announcing)
+        m_port.waitForReadyRead(0);
     if (m_inputLen > 0)
         return m_port.read(m_inputLen);
     return m_port.readAll();

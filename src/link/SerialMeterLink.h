@@ -7,8 +7,9 @@
 namespace slm
 {
 
-// MeterLink over QSerialPort. Bytes are moved into the port's buffer by the event loop that
-// the waits run, so polling inBufferCount() between waits sees them arrive.
+// MeterLink over QSerialPort. Bytes are moved into the port's buffer by the event loop (the
+// waits run it too), so polling inBufferCount() between waits sees them arrive; the port's
+// readyRead is handed on as the arrival of bytes.
 class SerialMeterLink : public MeterLink
 {
 public:
@@ -23,6 +24,7 @@ public:
     QByteArray input() override;
     int inBufferCount() override;
     void output(const QByteArray& bytes) override;
+    void setArrivalHandler(std::function<void()> handler) override { m_arrived = std::move(handler); }
 
     QString lastError() const { return m_port.errorString(); }
 
@@ -30,8 +32,10 @@ private:
     void dropOnFatalError();
 
     QSerialPort m_port;
+    std::function<void()> m_arrived;
     int m_inputLen = 0;
     bool m_failed = false;
+    bool m_announcing = false;
 };
 
 // Parses "38400,n,8,1" into its parts; false when any part is not understood.

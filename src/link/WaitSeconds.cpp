@@ -10,23 +10,11 @@ namespace slm
 
 void EventLoopWaiter::waitSeconds(double seconds)
 {
-    wait(seconds, true);
-}
-
-void EventLoopWaiter::waitSecondsHoldingInput(double seconds)
-{
-    wait(seconds, false);
-}
-
-void EventLoopWaiter::wait(double seconds, bool allowInput)
-{
-    const QEventLoop::ProcessEventsFlags flags =
-        allowInput ? QEventLoop::AllEvents : QEventLoop::ExcludeUserInputEvents;
     QElapsedTimer elapsed;
     elapsed.start();
     const qint64 totalNs = static_cast<qint64>(seconds * 1e9);
     if (totalNs <= 0) {
-        QCoreApplication::processEvents(flags);
+        QCoreApplication::processEvents();
         return;
     }
     QEventLoop loop;
@@ -41,7 +29,7 @@ void EventLoopWaiter::wait(double seconds, bool allowInput)
         if (leftNs <= 0)
             break;
         timer.start(static_cast<int>((leftNs + 999999) / 1000000));
-        loop.exec(flags);
+        loop.exec();
     }
 }
 

@@ -9,7 +9,7 @@
 namespace slm
 {
 
-MeterKeys::MeterKeys(Services& services) : m_services(services) {}
+MeterKeys::MeterKeys(const MeterLine& line) : m_line(line) {}
 
 QString MeterKeys::givenUpText()
 {
@@ -18,17 +18,17 @@ QString MeterKeys::givenUpText()
 
 bool MeterKeys::press(MeterCommands::Key key)
 {
-    // Keys leave the panel's timers running; the held link keeps the poll away from the
+    // Keys leave the panel's timers running; the held link keeps the live frames away from the
     // attention until the key is out. A click inside another exchange's wait is dropped rather
     // than nesting a second attention request inside the first.
-    ExchangeScope exchange(m_services, nullptr);
+    ExchangeScope exchange(m_line, nullptr);
     if (!exchange.entered())
         return false;
-    const bool acknowledged = MeterAttention(m_services, AttentionBoundSeconds);
+    const bool acknowledged = MeterAttention(m_line, AttentionBoundSeconds);
     if (acknowledged)
-        m_services.link.output(MeterCommands::KeyPress(key));
+        m_line.link.output(MeterCommands::KeyPress(key));
     else
-        m_services.notices.post(givenUpText());
+        m_line.notices.post(givenUpText());
     return acknowledged;
 }
 

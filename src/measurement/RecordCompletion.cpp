@@ -45,19 +45,6 @@ void syncFolderOf(const QString& path)
 }
 } // namespace
 
-RealTimeHeader realTimeHeaderOf(const Sample& settings, int interval)
-{
-    RealTimeHeader header;
-    header.samplingInterval = interval;
-    header.freqWeighting = frequencyWeightingText(settings.frequencyWeighting);
-    header.timeWeighting = timeWeightingText(settings.timeWeighting);
-    header.levelRange = levelRangeText(settings.range);
-    header.maxLevel = QStringLiteral("0");
-    header.sel = SelNotComputed;
-    header.leq = SelNotComputed;
-    return header;
-}
-
 void RecordsMaximum::take(const QString& levelText, const QString& dateTime)
 {
     const double v = numericValue(levelText);

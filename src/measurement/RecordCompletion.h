@@ -11,11 +11,6 @@
 namespace slm
 {
 
-// A real-time file's header with the settings a sample was taken with: the interval, the
-// weightings and the range. The maximum is "0" and the running Leq and SEL are "XXX" until the
-// file is completed (they are the panel's, not the file's).
-RealTimeHeader realTimeHeaderOf(const Sample& settings, int interval);
-
 // The highest level text of records and its date-time, as a completed file names them: the
 // first of equal maxima wins, "0" and "" while no record is above 0.
 struct RecordsMaximum {

@@ -41,10 +41,25 @@ Sample sampleOfReading(const LiveReading& reading)
     s.shown = reading.LevelText.isEmpty() ? Sample::Shown::Nothing : Sample::Shown::Level;
     s.tenths = int(std::lround(reading.Level * 10));
     s.marked = reading.LevelText.endsWith(u'*');
+    s.overRange = reading.OverFlag;
+    s.belowRange = reading.UnderFlag;
     s.frequencyWeighting = frequencyWeightingOf(reading.FreqWeighting);
     s.timeWeighting = timeWeightingOf(reading.TimeWeighting);
     s.range = {reading.RangeLow, reading.RangeHigh};
     return s;
+}
+
+RealTimeHeader realTimeHeaderOf(const Sample& sample)
+{
+    RealTimeHeader header;
+    header.samplingInterval = sample.interval;
+    header.freqWeighting = frequencyWeightingText(sample.frequencyWeighting);
+    header.timeWeighting = timeWeightingText(sample.timeWeighting);
+    header.levelRange = levelRangeText(sample.range);
+    header.maxLevel = QStringLiteral("0");
+    header.sel = SelNotComputed;
+    header.leq = SelNotComputed;
+    return header;
 }
 
 QString frequencyWeightingText(FrequencyWeighting weighting)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "measurement/LevelFigures.h"
+#include "measurement/RecordFileFormat.h"
 
 #include <QByteArrayView>
 #include <QDateTime>
@@ -33,19 +34,25 @@ QString timeWeightingText(TimeWeighting weighting);
 QString levelRangeText(LevelRange range);
 
 // One sample of one meter, as the sampling tick takes it: when, the level as the meter sent it
-// (whole tenths of a dB and its pause mark) and the settings in force.
+// (whole tenths of a dB and its pause mark), what the meter says of the range, the settings in
+// force and the sampling interval it was taken at.
 struct Sample {
-    // What stands for the level when the meter gave none: nothing yet (no frame decoded), the
-    // display's "- - -" below the range, "OL" over it.
+    // What stands for the level in the record text: the level, nothing yet (no frame decoded),
+    // or "- - -" below the range and "OL" over it where a list wrote those.
     enum class Shown : std::uint8_t { Level, BelowRange, Over, Nothing };
 
     QDateTime time;
     int tenths = 0;      // the meter's level word, 0 .. 3276.7 dB in tenths
     bool marked = false; // the meter flagged the reading (paused): its text ends in "*"
     Shown shown = Shown::Level;
+    // The frame's flags: the level is over the range's top or below its bottom. The record text
+    // keeps the level the meter sent either way.
+    bool overRange = false;
+    bool belowRange = false;
     FrequencyWeighting frequencyWeighting = FrequencyWeighting::A;
     TimeWeighting timeWeighting = TimeWeighting::Fast;
     LevelRange range;
+    int interval = 1; // seconds: the sampling interval in force when it was taken
 
     double level() const { return tenths / 10.0; }
     // What the record text says of it: a level, paused, below or over the range, or nothing.
@@ -72,9 +79,13 @@ QString levelTextOfTenths(int tenths, bool marked);
 // The record line of a sample: its number, its local time "yyyy/mm/dd hh:nn:ss" and its level.
 QString sampleRecordLine(int number, const Sample& sample);
 
-// A decoded live reading as one typed value: its level (or what stands for it), the weightings
-// and the range. The time is left for whoever takes the sample.
+// A decoded live reading as one typed value: its level (or what stands for it), the range flags,
+// the weightings and the range. The time and the interval are left for whoever takes the sample.
 Sample sampleOfReading(const LiveReading& reading);
+
+// The header a real-time record file starts with when its first sample is `sample`: its
+// interval, weightings and range; no maximum yet, the running Leq and SEL not the file's ("XXX").
+RealTimeHeader realTimeHeaderOf(const Sample& sample);
 
 // One record of a measurement as the figures and assessments read it, parsed once when the
 // record is stored: 16 bytes, so ten days at 1 s (864000 records) fit in 14 MB.

@@ -15,6 +15,8 @@ namespace slm
 namespace
 {
 constexpr int ReopenEverySteps = 25; // of 0.02 s while recovering a port that went away
+// A line without a single byte for about a second: the meter is lost. A noisy line is not.
+constexpr qint64 LostAfterQuietMs = 1000;
 
 void setTimerRunning(QTimer& timer, bool on)
 {
@@ -32,13 +34,16 @@ MeterSession::MeterSession(Services& services, const PanelState& state, QObject*
 }
 
 MeterSession::MeterSession(const MeterLine& line, Clock& clock, MeterPort port, QObject* parent)
-    : QObject(parent), m_line(line), m_clock(clock), m_port(std::move(port)), m_poll(m_line, m_reading)
+    : QObject(parent), m_line(line), m_clock(clock), m_port(std::move(port)),
+      m_meter(m_line.link, m_line.linkLock)
 {
-    connect(&m_sampling, &Sampling::ticked, this, &MeterSession::ticked);
     connect(&m_sampling, &Sampling::sampleTaken, this, &MeterSession::sampleTaken);
+    // Every sampling tick takes the reading as it stands.
+    connect(&m_meter, &LiveMeter::frameDecoded, this,
+            [this] { m_sampling.setReading(sampleOfReading(m_meter.reading())); });
     m_timer1.setObjectName(QStringLiteral("Timer1"));
     m_timer1.setInterval(200);
-    connect(&m_timer1, &QTimer::timeout, this, &MeterSession::pollTick);
+    connect(&m_timer1, &QTimer::timeout, this, &MeterSession::displayTick);
     m_timer2.setObjectName(QStringLiteral("Timer2"));
     m_timer2.setInterval(1000);
     connect(&m_timer2, &QTimer::timeout, this, &MeterSession::runSamplingTick);
@@ -67,6 +72,7 @@ std::optional<MeterSession::StartUpError> MeterSession::startUp()
     m_sampling.setInterval(1);
     m_timer1.start();
     m_timer2.start();
+    takeFrames(true);
     return std::nullopt;
 }
 
@@ -77,6 +83,7 @@ void MeterSession::shutDown()
     // Loops still waiting for the meter end at their next step.
     m_line.waiter.cancel();
     m_recoverTimer.stop();
+    takeFrames(false);
 }
 
 void MeterSession::setTimersEnabled(bool on)
@@ -88,24 +95,32 @@ void MeterSession::setTimersEnabled(bool on)
     // While the meter is lost the sampling tick stays off (the recovery starts it again when
     // frames return): it would list, and record, the last reading as if it were live.
     setTimerRunning(m_timer2, on && !recovering());
+    takeFrames(on && !recovering());
 }
 
-void MeterSession::pollTick()
+void MeterSession::takeFrames(bool on)
 {
-    if (recovering())
+    // The frames are only taken while the display tick runs: a window that switched it off
+    // may be using the line in its own steps.
+    m_meter.setTaking(on && !m_line.waiter.cancelled());
+}
+
+void MeterSession::displayTick()
+{
+    if (recovering() || m_line.waiter.cancelled())
         return;
-    switch (m_poll.tick()) {
-    case LivePoll::Result::Decoded:
-        m_sampling.setReading(sampleOfReading(m_reading));
-        emit readingDecoded(m_reading);
-        break;
-    case LivePoll::Result::LinkLost:
+    m_meter.takeWaiting();
+    // The silence of the line while an exchange had it says nothing of the meter.
+    if (m_meter.exchangeInTheWay())
+        return;
+    if (!m_line.link.portOpen() || m_meter.quietMs() > LostAfterQuietMs) {
         recoverLink();
-        break;
-    case LivePoll::Result::Skipped:
-    case LivePoll::Result::Cancelled:
-        break;
+        return;
     }
+    if (m_meter.decodedFrames() == m_shownFrames)
+        return;
+    m_shownFrames = m_meter.decodedFrames();
+    emit readingDecoded(m_meter.reading());
 }
 
 void MeterSession::runSamplingTick()
@@ -121,6 +136,8 @@ void MeterSession::runSamplingTick()
 
 void MeterSession::recoverLink()
 {
+    takeFrames(false);
+    m_meter.forgetReading();
     emit linkLost();
     setTimerRunning(m_timer2, false);
     emit comLabelChanged(QStringLiteral("No COM"));
@@ -152,9 +169,12 @@ void MeterSession::recoverStep()
     }
     m_recoverTimer.stop();
     emit comLabelChanged(m_port.label);
-    // Only when the timers are meant to run: a window's exchange may have them off.
-    if (m_timer1.isActive())
+    // Only when the timers are meant to run: a window's exchange may have them off. The frame
+    // that ended the wait is not shown; the frames after it are.
+    if (m_timer1.isActive()) {
         setTimerRunning(m_timer2, true);
+        takeFrames(true);
+    }
 }
 
 } // namespace slm

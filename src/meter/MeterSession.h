@@ -1,6 +1,6 @@
 #pragma once
 
-#include "meter/LivePoll.h"
+#include "meter/LiveMeter.h"
 #include "meter/Sampling.h"
 #include "shared/LiveReading.h"
 #include "shared/PanelTimers.h"
@@ -23,11 +23,11 @@ struct MeterPort {
     QString label;
 };
 
-// The program's session with one meter: its line, the 200 ms live poll (Timer1) and the live
-// reading it decodes, the 1 s sampling tick (Timer2) with the PC sampling, the start-up order
-// and the recovery of a lost link. No windows: the panel and a program without one subscribe
-// alike. Everything that must forget the meter's data when the link is lost listens to
-// linkLost(); everything that records listens to sampleTaken().
+// The program's session with one meter: its line, the live frames taken as they arrive, the
+// 200 ms display tick (Timer1) that shows the newest of them and notices a lost link, the 1 s
+// sampling tick (Timer2) with the PC sampling, the start-up order and the recovery of a lost link. No
+// windows: the panel and a program without one subscribe alike. Everything that must forget the meter's data
+// when the link is lost listens to linkLost(); everything that records listens to sampleTaken().
 class MeterSession : public QObject, public PanelTimers
 {
     Q_OBJECT
@@ -49,9 +49,9 @@ public:
     // then every wait still running ends at its next step.
     void shutDown();
 
-    LivePoll& livePoll() { return m_poll; }
+    const LiveMeter& liveMeter() const { return m_meter; }
     // The newest decoded frame.
-    const LiveReading& reading() const { return m_reading; }
+    const LiveReading& reading() const { return m_meter.reading(); }
     // The PC sampling: the typed reading, the interval and its countdown.
     Sampling& sampling() { return m_sampling; }
     const Sampling& sampling() const { return m_sampling; }
@@ -71,8 +71,6 @@ signals:
     void readingDecoded(const LiveReading& reading);
     // Timer2: one sampling tick, never nested, after the sampling's own signals.
     void samplingTick();
-    // Every sampling tick, the reading at its time (the maxima follow every tick).
-    void ticked(const Sample& reading);
     // The ticks whose PC sampling countdown fires: the sample taken.
     void sampleTaken(const Sample& sample);
     // The meter fell silent or the port went away. Listeners, in the order they connected, end
@@ -85,7 +83,8 @@ signals:
     void aboutToEnd();
 
 private:
-    void pollTick();
+    void displayTick();
+    void takeFrames(bool on);
     void runSamplingTick();
     void recoverLink();
     void recoverStep();
@@ -93,9 +92,9 @@ private:
     MeterLine m_line;
     Clock& m_clock;
     MeterPort m_port;
-    LiveReading m_reading;
     Sampling m_sampling;
-    LivePoll m_poll;
+    LiveMeter m_meter;
+    int m_shownFrames = 0;
     QTimer m_timer1;
     QTimer m_timer2;
     ReentryFlag m_tick;

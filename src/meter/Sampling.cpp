@@ -7,7 +7,7 @@ namespace slm
 
 RealTimeHeader Sampling::realTimeHeader() const
 {
-    return realTimeHeaderOf(m_reading, m_interval);
+    return realTimeHeaderOf(m_reading);
 }
 
 Sampling::Sampling(QObject* parent) : QObject(parent)
@@ -18,9 +18,16 @@ Sampling::Sampling(QObject* parent) : QObject(parent)
     m_reading.range = {80, 140};
 }
 
+void Sampling::setReading(const Sample& reading)
+{
+    m_reading = reading;
+    m_reading.interval = m_interval;
+}
+
 void Sampling::setInterval(int seconds)
 {
     m_interval = seconds;
+    m_reading.interval = seconds;
     restartCountdown();
 }
 

@@ -17,13 +17,14 @@ class Sampling : public QObject
 public:
     explicit Sampling(QObject* parent = nullptr);
 
-    // The newest reading; its time is not used.
+    // The newest reading, with the interval in force; its time is not used.
     const Sample& reading() const { return m_reading; }
-    void setReading(const Sample& reading) { m_reading = reading; }
+    void setReading(const Sample& reading);
 
-    // Seconds between samples (1 .. 3600).
+    // Seconds between samples (1 .. 86400).
     int interval() const { return m_interval; }
-    // A real-time file's header with the settings in force: the interval, weightings and range.
+    // A real-time file's header with the settings in force: the interval, weightings and range
+    // (no maximum yet, "XXX" for the running Leq and SEL).
     RealTimeHeader realTimeHeader() const;
     // A new interval counts from now: the first sample comes a full interval later.
     void setInterval(int seconds);

@@ -119,7 +119,7 @@ void Recorder::beforeSample(const Sample& sample)
 
 void Recorder::afterSample(const Sample& sample)
 {
-    emit sampleTaken(sample.level(), m_figures->leq(), m_figures->sel());
+    emit levelsUpdated(sample.level(), m_figures->leq(), m_figures->sel());
 }
 
 void Recorder::toolbarSave()

@@ -69,7 +69,7 @@ public:
 signals:
     // Once per sample, after its list row, its record and the running figures (the panel's
     // trend graphs): the level and the Leq and SEL as the boards show them.
-    void sampleTaken(double level, double leq, double sel);
+    void levelsUpdated(double level, double leq, double sel);
     // "Refresh" emptied the list: the panel's graphs and histograms start afresh too.
     void listRefreshed();
     void recordingChanged(bool recording);

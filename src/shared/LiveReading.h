@@ -5,8 +5,8 @@
 namespace slm
 {
 
-// The newest decoded live frame. One instance lives in PanelState and every decode overwrites
-// only the fields its own byte carries, so a frame decoded from logger memory updates it too.
+// The newest decoded live frame, as each meter's live frames keep it. Every decode overwrites
+// only the fields its own byte carries; a logged set is decoded into a copy that starts from it.
 struct LiveReading {
     int RangeHigh = 0;
     int RangeLow = 0;

@@ -3,7 +3,8 @@
 namespace slm
 {
 
-// The panel's two timers (the 200 ms live poll and the 1 s sampling tick). Windows that talk to
+// The panel's two timers (the 200 ms display tick that shows the live frames and the 1 s
+// sampling tick). Windows that talk to
 // the meter or run long work switch both off and on through this.
 class PanelTimers
 {

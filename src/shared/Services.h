@@ -41,6 +41,8 @@ struct Services {
         return {line.link, desk.dialogs, desk.clock, line.waiter, line.linkLock, line.notices};
     }
     MeterLine line() const { return {link, linkLock, waiter, notices}; }
+    // What only talks to the meter takes its line; a window hands its services over as they are.
+    operator MeterLine() const { return line(); }
     Desk desk() const { return {dialogs, clock}; }
 };
 

@@ -1,12 +1,10 @@
 #include "station/FrameMeter.h"
 
-#include "link/FrameDecoder.h"
 #include "station/StationLog.h"
 
 #include <QFileInfo>
 
 #include <algorithm>
-#include <cmath>
 
 namespace slm::station
 {
@@ -14,18 +12,17 @@ namespace slm::station
 namespace
 {
 
-// The panel's recovery calls the meter lost after about a second without a frame; a station
-// waits a little longer, so one late frame is no event in the journal.
+// The panel calls the meter lost after about a second without a byte; a station waits a little
+// longer for a frame, so one late frame is no event in the journal.
 constexpr int SilentAfterMs = 2500;
 constexpr int RetryOpenMs = 2000;
-constexpr qsizetype KeptBytes = 64;
 
 } // namespace
 
 FrameMeter::FrameMeter(const QString& name, const QString& port, const QStringList& simulatorArguments,
                        int intervalSeconds, const StationClock& clock, QObject* parent)
     : StationMeter(parent), m_name(name), m_port(port), m_simulatorArguments(simulatorArguments),
-      m_interval(intervalSeconds), m_clock(clock)
+      m_interval(intervalSeconds), m_clock(clock), m_frames(m_link, m_lock)
 {
     m_tickTimer.setSingleShot(true);
     m_tickTimer.setTimerType(Qt::PreciseTimer);
@@ -33,15 +30,9 @@ FrameMeter::FrameMeter(const QString& name, const QString& port, const QStringLi
     m_retryTimer.setSingleShot(true);
     connect(&m_retryTimer, &QTimer::timeout, this, &FrameMeter::openPort);
     m_silenceTimer.setInterval(500);
-    connect(&m_silenceTimer, &QTimer::timeout, this, &FrameMeter::checkSilence);
-    connect(&m_serial, &QSerialPort::readyRead, this, &FrameMeter::readFrames);
-    connect(&m_serial, &QSerialPort::errorOccurred, this, [this](QSerialPort::SerialPortError e) {
-        // A hung-up terminal reports ReadError, an unplugged adapter ResourceError; both stay
-        // broken until the port is opened again.
-        if (e == QSerialPort::ResourceError || e == QSerialPort::DeviceNotFoundError ||
-            e == QSerialPort::PermissionError || e == QSerialPort::ReadError)
-            portFailed(m_serial.errorString());
-    });
+    connect(&m_silenceTimer, &QTimer::timeout, this, &FrameMeter::checkLink);
+    connect(&m_frames, &LiveMeter::frameDecoded, this,
+            [this] { setLinkUp(true, QStringLiteral("the meter answers on %1").arg(m_device)); });
 }
 
 FrameMeter::~FrameMeter()
@@ -77,14 +68,15 @@ void FrameMeter::stop()
     m_tickTimer.stop();
     m_retryTimer.stop();
     m_silenceTimer.stop();
-    if (m_serial.isOpen())
-        m_serial.close();
+    m_frames.setTaking(false);
+    m_link.setPortOpen(false);
+    m_opened = false;
     m_simulator.reset();
 }
 
 void FrameMeter::openPort()
 {
-    if (!m_running || m_serial.isOpen())
+    if (!m_running || m_opened)
         return;
     // A simulated meter that ended took its terminal with it: a new one serves a new terminal.
     if (m_port == u"simulated" && (m_device.isEmpty() || !QFileInfo::exists(m_device)))
@@ -93,61 +85,43 @@ void FrameMeter::openPort()
         m_retryTimer.start(RetryOpenMs);
         return;
     }
-    m_serial.setPortName(m_device);
-    m_serial.setBaudRate(38400);
-    m_serial.setParity(QSerialPort::NoParity);
-    m_serial.setDataBits(QSerialPort::Data8);
-    m_serial.setStopBits(QSerialPort::OneStop);
-    m_serial.setFlowControl(QSerialPort::NoFlowControl);
-    if (!m_serial.open(QIODevice::ReadWrite)) {
+    m_link.setPortOpen(false);
+    m_link.setCommPort(m_device);
+    m_link.setSettings(QStringLiteral("38400,n,8,1"));
+    if (!m_link.setPortOpen(true)) {
         // Told once per outage; the retries go on quietly.
         if (!m_openFailureLogged)
             logEvent(m_name, QStringLiteral("cannot open %1: %2; retrying every %3 s")
-                                 .arg(m_device, m_serial.errorString())
+                                 .arg(m_device, m_link.lastError())
                                  .arg(RetryOpenMs / 1000));
         m_openFailureLogged = true;
         m_retryTimer.start(RetryOpenMs);
         return;
     }
     m_openFailureLogged = false;
-    m_buffer.clear();
-    m_sinceFrame.start();
+    m_opened = true;
+    m_frames.setTaking(false);
+    m_frames.setTaking(true);
 }
 
 void FrameMeter::portFailed(const QString& detail)
 {
-    if (m_serial.isOpen())
-        m_serial.close();
+    m_frames.setTaking(false);
+    m_link.setPortOpen(false);
+    m_opened = false;
     setLinkUp(false, QStringLiteral("the port %1 failed: %2").arg(m_device, detail));
     if (m_running && !m_retryTimer.isActive())
         m_retryTimer.start(RetryOpenMs);
 }
 
-void FrameMeter::readFrames()
+void FrameMeter::checkLink()
 {
-    m_buffer += m_serial.readAll();
-    // The newest whole frame counts; what came before it is old news.
-    for (qsizetype at = m_buffer.size() - 6; at >= 0; --at) {
-        const QByteArray six = m_buffer.mid(at, 6);
-        if (!isPlausibleLiveFrame(six))
-            continue;
-        const auto byte = [&](int i) { return static_cast<unsigned char>(six[i]); };
-        DecodeRangeByte(m_reading, byte(1));
-        DecodeStatusByte(m_reading, byte(2));
-        DecodeLevelWord(m_reading, byte(3), byte(4));
-        m_haveReading = true;
-        m_sinceFrame.start();
-        m_buffer.remove(0, at + 6);
-        setLinkUp(true, QStringLiteral("the meter answers on %1").arg(m_device));
-        break;
+    // A hung-up terminal or an unplugged adapter leaves the link closed until opened again.
+    if (m_opened && !m_link.portOpen()) {
+        portFailed(m_link.lastError());
+        return;
     }
-    if (m_buffer.size() > KeptBytes)
-        m_buffer.remove(0, m_buffer.size() - KeptBytes);
-}
-
-void FrameMeter::checkSilence()
-{
-    if (m_up && m_sinceFrame.isValid() && m_sinceFrame.elapsed() > SilentAfterMs)
+    if (m_up && m_frames.frameMissingMs() > SilentAfterMs)
         setLinkUp(false, QStringLiteral("the meter fell silent on %1").arg(m_device));
 }
 
@@ -157,7 +131,7 @@ void FrameMeter::setLinkUp(bool up, const QString& detail)
         return;
     m_up = up;
     if (!up)
-        m_haveReading = false;
+        m_frames.forgetReading();
     logEvent(m_name, detail);
     emit linkStateChanged(up, detail);
 }
@@ -175,16 +149,17 @@ void FrameMeter::tick()
     const QDateTime second = QDateTime::fromSecsSinceEpoch(now.toSecsSinceEpoch());
     if (m_running)
         m_tickTimer.start(int(std::max<qint64>(1, m_clock.now().msecsTo(second.addSecs(1)))));
-    checkSilence();
+    checkLink();
     // One sample per second, whatever the timer's slack.
     if (second.toSecsSinceEpoch() == m_lastSecond)
         return;
     m_lastSecond = second.toSecsSinceEpoch();
-    if (!m_up || !m_haveReading || second.toSecsSinceEpoch() % m_interval != 0)
+    if (!m_up || !m_frames.hasReading() || second.toSecsSinceEpoch() % m_interval != 0)
         return;
-    Sample sample = sampleOfReading(m_reading);
+    Sample sample = sampleOfReading(m_frames.reading());
     sample.time = second;
-    emit sampleTaken(sample, RangeFlags{m_reading.OverFlag, m_reading.UnderFlag});
+    sample.interval = m_interval;
+    emit sampleTaken(sample);
 }
 
 } // namespace slm::station

@@ -1,22 +1,23 @@
 #pragma once
 
+#include "link/LinkLock.h"
+#include "link/SerialMeterLink.h"
 #include "link/SimulatorProcess.h"
-#include "shared/LiveReading.h"
+#include "meter/LiveMeter.h"
 #include "station/StationClock.h"
 #include "station/StationMeter.h"
 
-#include <QElapsedTimer>
-#include <QSerialPort>
 #include <QTimer>
 #include <memory>
 
 namespace slm::station
 {
 
-// A meter on a serial port (or a simulated one on its pseudo-terminal) read without waits: the
-// meter sends a live frame about every 100 ms, the port's readyRead hands over what came, and the
-// newest frame is decoded into the reading. The sampling tick, on the station's whole seconds,
-// takes the reading as it stands. Dozens of meters thus share one thread: nothing here blocks.
+// A meter on a serial port (or a simulated one on its pseudo-terminal), read by the live frames
+// the panel reads too: the newest frame as it arrives, without waits. The sampling tick, on the
+// station's whole seconds, takes the reading as it stands. Dozens of meters thus share one
+// thread: nothing here blocks. What is the station's own: the simulated meter's process, the
+// quiet retries of a port that cannot be opened, and the journal of the link's ups and downs.
 class FrameMeter : public StationMeter
 {
     Q_OBJECT
@@ -33,10 +34,9 @@ public:
 private:
     void startSimulator();
     void openPort();
-    void readFrames();
     void tick();
     void armTick();
-    void checkSilence();
+    void checkLink();
     void setLinkUp(bool up, const QString& detail);
     void portFailed(const QString& detail);
 
@@ -47,12 +47,11 @@ private:
     const StationClock& m_clock;
     std::unique_ptr<SimulatorProcess> m_simulator;
     QString m_device;
-    QSerialPort m_serial;
-    QByteArray m_buffer;
-    LiveReading m_reading;
-    bool m_haveReading = false;
+    SerialMeterLink m_link;
+    LinkLock m_lock; // the station runs no exchanges: never held
+    LiveMeter m_frames;
     qint64 m_lastSecond = 0;
-    QElapsedTimer m_sinceFrame;
+    bool m_opened = false;
     bool m_up = false;
     bool m_running = false;
     bool m_openFailureLogged = false;

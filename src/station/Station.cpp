@@ -1,16 +1,9 @@
 #include "station/Station.h"
 
 #include "station/FrameMeter.h"
-#include "station/MqttPublisher.h"
+#include "station/MeterPublisher.h"
 #include "station/StationLog.h"
-#include "station/StationPayloads.h"
 #include "station/StationRecording.h"
-
-#include <QDir>
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
-#include <QTimer>
 
 namespace slm::station
 {
@@ -32,9 +25,7 @@ struct Station::Meter {
     size_t index = 0;
     MeterConfig config;
     StationMeter* meter = nullptr;
-    std::unique_ptr<MinuteCollector> minutes;
-    MqttPublisher* publisher = nullptr;
-    QList<QByteArray> pendingMinutes;
+    MeterPublisher* publisher = nullptr;
 };
 
 Station::Station(StationConfig config, QObject* parent)
@@ -49,35 +40,6 @@ Station::Station(StationConfig config, QObject* parent)
 Station::~Station()
 {
     stop();
-}
-
-QList<std::pair<QByteArray, QByteArray>> homeAssistantDiscovery(const StationConfig& config,
-                                                                const MeterConfig& meter)
-{
-    const QString base = meterTopicBase(config, meter);
-    const QString id = config.id + u'_' + meter.name;
-    QJsonObject device{{QStringLiteral("identifiers"), QJsonArray{QStringLiteral("slm_") + id}},
-                       {QStringLiteral("name"), QStringLiteral("%1 %2").arg(config.id, meter.name)},
-                       {QStringLiteral("model"), QStringLiteral("sound level meter")}};
-    const auto sensor = [&](const QString& key, const QString& label, const QString& leaf,
-                            const QString& field) {
-        QJsonObject json{{QStringLiteral("name"), label},
-                         {QStringLiteral("unique_id"), QStringLiteral("slm_%1_%2").arg(id, key)},
-                         {QStringLiteral("state_topic"), base + u'/' + leaf},
-                         {QStringLiteral("value_template"), QStringLiteral("{{ value_json.%1 }}").arg(field)},
-                         {QStringLiteral("device_class"), QStringLiteral("sound_pressure")},
-                         {QStringLiteral("unit_of_measurement"), QStringLiteral("dB")},
-                         {QStringLiteral("state_class"), QStringLiteral("measurement")},
-                         {QStringLiteral("availability_topic"), base + QStringLiteral("/state")},
-                         {QStringLiteral("availability_template"), QStringLiteral("{{ value_json.state }}")},
-                         {QStringLiteral("device"), device}};
-        return std::pair{QStringLiteral("homeassistant/sensor/slm_%1_%2/config").arg(id, key).toUtf8(),
-                         QJsonDocument(json).toJson(QJsonDocument::Compact)};
-    };
-    return {sensor(QStringLiteral("level"), QStringLiteral("Level"), QStringLiteral("level"),
-                   QStringLiteral("level")),
-            sensor(QStringLiteral("leq"), QStringLiteral("Leq 1 min"), QStringLiteral("minute"),
-                   QStringLiteral("leq"))};
 }
 
 bool Station::start()
@@ -97,25 +59,22 @@ bool Station::start()
         auto meter = std::make_unique<Meter>();
         meter->index = m_meters.size();
         meter->config = config;
-        meter->minutes = std::make_unique<MinuteCollector>(m_config.broker.minuteSeconds, config.interval);
         if (!m_config.broker.host.isEmpty()) {
-            const QString queue =
-                QDir(m_config.data).filePath(QStringLiteral("queue/%1.queue").arg(config.name));
-            meter->publisher =
-                new MqttPublisher(m_config.broker, QStringLiteral("slm-%1-%2").arg(m_config.id, config.name),
-                                  meterTopicBase(m_config, config), queue, config.name, this);
-            if (m_config.broker.homeAssistant)
-                meter->publisher->setRetainedExtras(homeAssistantDiscovery(m_config, config));
-            meter->publisher->publishState(statePayload(true, false, QString()));
+            meter->publisher = new MeterPublisher(m_config, config, this);
             if (!meter->publisher->start())
                 return false;
         }
         meter->meter = m_factory(config, m_clock, this);
         Meter* raw = meter.get();
+        // The writer's thread records each sample, the publisher sends it: neither waits for the other.
         connect(raw->meter, &StationMeter::sampleTaken, this,
-                [this, raw](const Sample& sample, RangeFlags flags) { onSample(*raw, sample, flags); });
-        connect(raw->meter, &StationMeter::linkStateChanged, this,
-                [this, raw](bool up, const QString&) { onLink(*raw, up); });
+                [this, raw](const Sample& sample) { record(*raw, sample); });
+        if (raw->publisher) {
+            connect(raw->meter, &StationMeter::sampleTaken, raw->publisher, &MeterPublisher::publishSample);
+            connect(
+                raw->meter, &StationMeter::linkStateChanged, raw->publisher,
+                [raw](bool up, const QString&) { raw->publisher->publishLink(up, raw->meter->portText()); });
+        }
         m_meters.push_back(std::move(meter));
     }
     logEvent(QStringLiteral("station"),
@@ -125,38 +84,11 @@ bool Station::start()
     return true;
 }
 
-void Station::onSample(Meter& meter, const Sample& sample, RangeFlags flags)
+void Station::record(const Meter& meter, const Sample& sample)
 {
-    if (meter.publisher)
-        meter.publisher->publishLevel(levelPayload(sample, flags, meter.config.interval));
     QMetaObject::invokeMethod(
         m_writer, [writer = m_writer, index = meter.index, sample] { writer->add(index, sample); },
         Qt::QueuedConnection);
-    const std::optional<MinuteFigures> minute = meter.minutes->add(sample, flags);
-    if (meter.publisher && minute) {
-        // Queued a moment later: the queue hands each message to the disk, and the other meters'
-        // samples of this second go out first.
-        meter.pendingMinutes << minutePayload(*minute);
-        if (!m_minutesScheduled)
-            QTimer::singleShot(250, this, &Station::sendMinutes);
-        m_minutesScheduled = true;
-    }
-}
-
-void Station::sendMinutes()
-{
-    m_minutesScheduled = false;
-    for (const auto& meter : m_meters) {
-        for (const QByteArray& payload : meter->pendingMinutes)
-            meter->publisher->publishMinute(payload);
-        meter->pendingMinutes.clear();
-    }
-}
-
-void Station::onLink(Meter& meter, bool up)
-{
-    if (meter.publisher)
-        meter.publisher->publishState(statePayload(true, up, meter.meter->portText()));
 }
 
 void Station::stop()
@@ -175,10 +107,10 @@ void Station::stop()
         delete m_writer;
         m_writer = nullptr;
     }
-    sendMinutes();
+    // Each publisher sends its last minute, partial, then "offline".
     for (const auto& meter : m_meters)
         if (meter->publisher)
-            meter->publisher->finish(statePayload(false, false, QString()), 2000);
+            meter->publisher->finish();
     logEvent(QStringLiteral("station"), QStringLiteral("%1 stopped").arg(m_config.id));
 }
 

@@ -13,11 +13,10 @@
 namespace slm::station
 {
 
-class MqttPublisher;
-class MinuteCollector;
 class RecordingWriter;
 
-// The station: per meter its link, its recording and its publisher, wired together. Recording
+// The station: per meter its link, its recording and its publisher, each a subscriber of the
+// meter's samples. Recording
 // never waits for the broker; the broker never waits for the recording.
 class Station : public QObject
 {
@@ -42,9 +41,7 @@ public:
 
 private:
     struct Meter;
-    void onSample(Meter& meter, const Sample& sample, RangeFlags flags);
-    void onLink(Meter& meter, bool up);
-    void sendMinutes();
+    void record(const Meter& meter, const Sample& sample);
 
     StationConfig m_config;
     StationClock m_clock;
@@ -54,12 +51,7 @@ private:
     // disk never holds back the samples the broker waits for.
     QThread* m_writerThread = nullptr;
     RecordingWriter* m_writer = nullptr;
-    bool m_minutesScheduled = false;
     bool m_stopped = false;
 };
-
-// The retained Home Assistant sensor configurations of one meter (its level and its minute Leq).
-QList<std::pair<QByteArray, QByteArray>> homeAssistantDiscovery(const StationConfig& config,
-                                                                const MeterConfig& meter);
 
 } // namespace slm::station

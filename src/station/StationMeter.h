@@ -8,12 +8,6 @@
 namespace slm::station
 {
 
-// What the meter's range byte and status byte say about a sample besides its level.
-struct RangeFlags {
-    bool over = false;  // over the range in force
-    bool below = false; // below it
-};
-
 // One meter as the station sees it: a sample at each sampling tick, and whether the meter
 // answers. The station records and publishes what it emits and never talks to the link itself.
 class StationMeter : public QObject
@@ -32,7 +26,8 @@ public:
     virtual QString portText() const = 0;
 
 signals:
-    void sampleTaken(const slm::Sample& sample, slm::station::RangeFlags flags);
+    // The sample of one tick, with the frame's range flags and the interval.
+    void sampleTaken(const slm::Sample& sample);
     // The meter answers again (up) or fell silent / went away (down); `detail` says why.
     void linkStateChanged(bool up, const QString& detail);
 };

@@ -2,7 +2,6 @@
 
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QTimeZone>
 #include <cmath>
 
 namespace slm::station
@@ -11,11 +10,13 @@ namespace slm::station
 namespace
 {
 
+// One decimal as the lists and the report program write it, so a figure reads the same here
+// and there.
 QJsonValue levelValue(std::optional<double> level)
 {
-    if (!level)
+    if (!level || !std::isfinite(*level))
         return QJsonValue(QJsonValue::Null);
-    return std::round(*level * 10) / 10;
+    return QString::number(*level, 'f', 1).toDouble();
 }
 
 QString isoUtc(const QDateTime& time)
@@ -23,49 +24,34 @@ QString isoUtc(const QDateTime& time)
     return time.toUTC().toString(Qt::ISODate);
 }
 
-void putSettings(QJsonObject& json, const Sample& sample, int intervalSeconds)
+void putSettings(QJsonObject& json, const Sample& sample)
 {
     json.insert(QStringLiteral("weighting"), frequencyWeightingText(sample.frequencyWeighting));
     const QString time = timeWeightingText(sample.timeWeighting);
     json.insert(QStringLiteral("time_weighting"),
                 time.isEmpty() ? QJsonValue(QJsonValue::Null) : QJsonValue(time));
     json.insert(QStringLiteral("range"), levelRangeText(sample.range));
-    json.insert(QStringLiteral("interval_s"), intervalSeconds);
-}
-
-// The record text the list figures would read for the sample: its marks decide where it counts.
-QString figureText(const Sample& sample, RangeFlags flags)
-{
-    const std::optional<QString> flag = sampleFlag(sample, flags);
-    if (!flag)
-        return sampleLevelText(sample);
-    if (*flag == u"paused")
-        return sampleLevelText(sample);
-    if (*flag == u"below-range")
-        return QStringLiteral("-");
-    if (*flag == u"over")
-        return QStringLiteral("OL");
-    return {};
+    json.insert(QStringLiteral("interval_s"), sample.interval);
 }
 
 } // namespace
 
-std::optional<QString> sampleFlag(const Sample& sample, RangeFlags flags)
+std::optional<QString> sampleFlag(const Sample& sample)
 {
     if (!sample.time.isValid())
         return QStringLiteral("not-level");
     if (sample.marked)
         return QStringLiteral("paused");
-    if (flags.over)
+    if (sample.overRange)
         return QStringLiteral("over");
-    if (flags.below)
+    if (sample.belowRange)
         return QStringLiteral("below-range");
     return std::nullopt;
 }
 
-QByteArray levelPayload(const Sample& sample, RangeFlags flags, int intervalSeconds)
+QByteArray levelPayload(const Sample& sample)
 {
-    const std::optional<QString> flag = sampleFlag(sample, flags);
+    const std::optional<QString> flag = sampleFlag(sample);
     QJsonObject json;
     json.insert(QStringLiteral("time"), isoUtc(sample.time));
     // A paused meter shows a held reading: it is no level of this second.
@@ -73,30 +59,29 @@ QByteArray levelPayload(const Sample& sample, RangeFlags flags, int intervalSeco
     json.insert(QStringLiteral("level"),
                 levelValue(level ? std::optional<double>(sample.level()) : std::nullopt));
     json.insert(QStringLiteral("flag"), flag ? QJsonValue(*flag) : QJsonValue(QJsonValue::Null));
-    putSettings(json, sample, intervalSeconds);
+    putSettings(json, sample);
     return QJsonDocument(json).toJson(QJsonDocument::Compact);
 }
 
 QByteArray minutePayload(const MinuteFigures& minute)
 {
     const LevelFigures& f = minute.figures;
-    const auto percentile = [&](int p) -> std::optional<double> {
-        bool ok = false;
-        const double value = f.percentile(p).toDouble(&ok);
-        return ok ? std::optional<double>(value) : std::nullopt;
-    };
     QJsonObject json;
     json.insert(QStringLiteral("time"), isoUtc(minute.start));
     json.insert(QStringLiteral("period_s"), minute.periodSeconds);
     json.insert(QStringLiteral("leq"), levelValue(f.leq));
     json.insert(QStringLiteral("lmax"), levelValue(f.lmax));
     json.insert(QStringLiteral("lmin"), levelValue(f.lmin));
-    json.insert(QStringLiteral("l10"), levelValue(percentile(10)));
-    json.insert(QStringLiteral("l90"), levelValue(percentile(90)));
+    for (const int p : {10, 50, 90, 95})
+        json.insert(QStringLiteral("l%1").arg(p), levelValue(minute.percentile(p)));
     json.insert(QStringLiteral("levels"), qint64(f.levels));
     json.insert(QStringLiteral("paused"), qint64(f.paused));
     json.insert(QStringLiteral("other"), qint64(f.other));
-    putSettings(json, minute.last, minute.intervalSeconds);
+    json.insert(QStringLiteral("below_range"), qint64(minute.belowRange));
+    json.insert(QStringLiteral("over_range"), qint64(minute.overRange));
+    json.insert(QStringLiteral("coverage"), levelValue(minute.coverage()));
+    json.insert(QStringLiteral("partial"), minute.partial);
+    putSettings(json, minute.last);
     return QJsonDocument(json).toJson(QJsonDocument::Compact);
 }
 
@@ -109,32 +94,6 @@ QByteArray statePayload(bool online, bool linkUp, const QString& port)
         json.insert(QStringLiteral("port"), port);
     }
     return QJsonDocument(json).toJson(QJsonDocument::Compact);
-}
-
-MinuteCollector::MinuteCollector(int periodSeconds, int intervalSeconds)
-    : m_period(periodSeconds), m_interval(intervalSeconds)
-{
-}
-
-std::optional<MinuteFigures> MinuteCollector::add(const Sample& sample, RangeFlags flags)
-{
-    const qint64 secs = sample.time.toSecsSinceEpoch();
-    const qint64 start = secs - (((secs % m_period) + m_period) % m_period);
-    std::optional<MinuteFigures> done;
-    if (m_periodStart >= 0 && start != m_periodStart) {
-        MinuteFigures minute;
-        minute.start = QDateTime::fromSecsSinceEpoch(m_periodStart, QTimeZone::utc());
-        minute.periodSeconds = m_period;
-        minute.figures = m_counter.finish(double(m_interval));
-        minute.last = m_last;
-        minute.intervalSeconds = m_interval;
-        done = minute;
-        m_counter = LevelFigureCounter();
-    }
-    m_periodStart = start;
-    m_counter.add(figureText(sample, flags));
-    m_last = sample;
-    return done;
 }
 
 } // namespace slm::station

@@ -193,7 +193,8 @@ bool StationRecording::openFor(const Sample& sample)
                          local.toString(m_rotation == Rotation::Day ? QStringLiteral("yyyyMMdd")
                                                                     : QStringLiteral("yyyyMMdd-HH"));
     const QString finalPath = freeFinalPath(m_folder, stem);
-    m_header = realTimeHeaderOf(sample, m_interval);
+    m_header = realTimeHeaderOf(sample);
+    m_header.samplingInterval = m_interval; // the station's own interval, whatever the sample says
     const QStringList header = headerLines(m_header);
     auto part = std::make_unique<GrowingRecordFile>(partPathOf(finalPath), header + QStringList{titleLine()},
                                                     int(header.size()));

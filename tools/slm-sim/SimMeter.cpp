@@ -140,6 +140,15 @@ void SimMeter::sendGarbage(double seconds)
     wake();
 }
 
+void SimMeter::pressKey(int code)
+{
+    std::lock_guard lock(m_mutex);
+    const auto now = Clock::now();
+    for (const int byte : {int('A'), int('K'), 0, 0, code})
+        m_model.receive(std::uint8_t(byte), now);
+    wake();
+}
+
 void SimMeter::setWrongLengthReplies(bool on)
 {
     std::lock_guard lock(m_mutex);

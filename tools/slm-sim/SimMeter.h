@@ -55,6 +55,7 @@ public:
     void sendGarbage(double seconds);                      // random bytes at the line rate instead of frames
     void setWrongLengthReplies(bool on);                   // replies to "A", "L", "J", "I" one byte short
     void setMemory(std::vector<std::uint8_t> loggedBytes); // pointer = 48 + size
+    void pressKey(int code); // the meter's own key, as "A" then "K" 00 00 code would press it
 
     // What the program sent: every byte read from the pty with its arrival time (also while
     // silent, when the meter does not act on it).
