@@ -1,6 +1,7 @@
 #include "station/FrameMeter.h"
 
 #include "link/FrameDecoder.h"
+#include "station/PortLock.h"
 #include "station/StationLog.h"
 
 #include <QFileInfo>
@@ -93,6 +94,8 @@ void FrameMeter::openPort()
         m_retryTimer.start(RetryOpenMs);
         return;
     }
+    if (const QString lock = takeOverStalePortLock(m_device, m_staleLockReported); !lock.isEmpty())
+        logEvent(m_name, lock);
     m_serial.setPortName(m_device);
     m_serial.setBaudRate(38400);
     m_serial.setParity(QSerialPort::NoParity);
@@ -103,7 +106,7 @@ void FrameMeter::openPort()
         // Told once per outage; the retries go on quietly.
         if (!m_openFailureLogged)
             logEvent(m_name, QStringLiteral("cannot open %1: %2; retrying every %3 s")
-                                 .arg(m_device, m_serial.errorString())
+                                 .arg(m_device, openFailure())
                                  .arg(RetryOpenMs / 1000));
         m_openFailureLogged = true;
         m_retryTimer.start(RetryOpenMs);
@@ -114,8 +117,20 @@ void FrameMeter::openPort()
     m_sinceFrame.start();
 }
 
-void FrameMeter::portFailed(const QString& detail)
+QString FrameMeter::openFailure() const
 {
+    // The library's words hide the cause when the device is missing or another program has it.
+    if (!QFileInfo::exists(m_device))
+        return QStringLiteral("the device does not exist (is the adapter plugged in?)");
+    const QString holder = portLockHolder(m_device);
+    return holder.isEmpty() ? m_serial.errorString() : holder;
+}
+
+void FrameMeter::portFailed(const QString& reported)
+{
+    const QString detail = QFileInfo::exists(m_device)
+                               ? reported
+                               : QStringLiteral("the device is gone (the adapter was unplugged?)");
     if (m_serial.isOpen())
         m_serial.close();
     setLinkUp(false, QStringLiteral("the port %1 failed: %2").arg(m_device, detail));

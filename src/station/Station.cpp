@@ -1,6 +1,7 @@
 #include "station/Station.h"
 
 #include "station/FrameMeter.h"
+#include "station/HealthReporter.h"
 #include "station/MqttPublisher.h"
 #include "station/StationLog.h"
 #include "station/StationPayloads.h"
@@ -106,7 +107,7 @@ bool Station::start()
                                   meterTopicBase(m_config, config), queue, config.name, this);
             if (m_config.broker.homeAssistant)
                 meter->publisher->setRetainedExtras(homeAssistantDiscovery(m_config, config));
-            meter->publisher->publishState(statePayload(true, false, QString()));
+            meter->publisher->publishState(statePayload(true, false, config.port));
             if (!meter->publisher->start())
                 return false;
         }
@@ -118,8 +119,14 @@ bool Station::start()
                 [this, raw](bool up, const QString&) { onLink(*raw, up); });
         m_meters.push_back(std::move(meter));
     }
-    logEvent(QStringLiteral("station"),
-             QStringLiteral("%1 started with %2 meters").arg(m_config.id).arg(m_meters.size()));
+    m_health = new HealthReporter(m_config, m_clock, this);
+    for (const auto& meter : m_meters)
+        m_health->watch(meter->config, meter->meter, meter->publisher);
+    m_health->start();
+    logEvent(QStringLiteral("station"), QStringLiteral("%1 started with %2 %3")
+                                            .arg(m_config.id)
+                                            .arg(m_meters.size())
+                                            .arg(m_meters.size() == 1 ? "meter" : "meters"));
     for (const auto& meter : m_meters)
         meter->meter->start();
     return true;
@@ -156,7 +163,20 @@ void Station::sendMinutes()
 void Station::onLink(Meter& meter, bool up)
 {
     if (meter.publisher)
-        meter.publisher->publishState(statePayload(true, up, meter.meter->portText()));
+        meter.publisher->publishState(statePayload(true, up, shownPort(meter)));
+}
+
+QString Station::shownPort(const Meter& meter) const
+{
+    // A device that is missing has no terminal yet: the state names the one configured.
+    const QString port = meter.meter->portText();
+    return port.isEmpty() ? meter.config.port : port;
+}
+
+void Station::noteGap(const QString& meter, const QDateTime& start, qint64 lengthSeconds)
+{
+    if (m_health)
+        m_health->noteGap(meter, start, lengthSeconds);
 }
 
 void Station::stop()

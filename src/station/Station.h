@@ -13,6 +13,7 @@
 namespace slm::station
 {
 
+class HealthReporter;
 class MqttPublisher;
 class MinuteCollector;
 class RecordingWriter;
@@ -39,12 +40,15 @@ public:
     void stop();
 
     const StationClock& clock() const { return m_clock; }
+    // A stretch without records (a write the disk refused): on the health topic for an hour.
+    void noteGap(const QString& meter, const QDateTime& start, qint64 lengthSeconds);
 
 private:
     struct Meter;
     void onSample(Meter& meter, const Sample& sample, RangeFlags flags);
     void onLink(Meter& meter, bool up);
     void sendMinutes();
+    QString shownPort(const Meter& meter) const;
 
     StationConfig m_config;
     StationClock m_clock;
@@ -54,6 +58,7 @@ private:
     // disk never holds back the samples the broker waits for.
     QThread* m_writerThread = nullptr;
     RecordingWriter* m_writer = nullptr;
+    HealthReporter* m_health = nullptr;
     bool m_minutesScheduled = false;
     bool m_stopped = false;
 };
