@@ -34,6 +34,8 @@ QByteArray seededQueue(const QString& setup)
         return seeded(1) + seeded(2) + seeded(3).left(30);
     if (setup == u"cut-minus")
         return seeded(1) + seeded(2) + "-1";
+    if (setup == u"spaced-topic")
+        return seeded(1).replace("slm/f/m", "slm/f x/m") + seeded(2);
     if (setup == u"glued")
         return seeded(1) + "-1" + seeded(2) + seeded(3);
     return {};
@@ -127,6 +129,8 @@ void TestStationFaults::faults_data()
         << 3;
     QTest::newRow("older version's glued line")
         << "glued" << plain << 0 << "m: dropped 1 damaged lines of the queue " + queue << 2 << 2 << 3;
+    QTest::newRow("older version's topic with a space")
+        << "spaced-topic" << plain << 0 << "m: 2 minute messages wait in the queue" << 2 << 1 << 2;
     QTest::newRow("queue is a folder")
         << "queue-folder" << plain << 0
         << "m: cannot use the queue " + queue + ": it is a folder; minute messages wait in memory" << 2 << 0
@@ -279,6 +283,8 @@ void TestStationFaults::faults()
     }
     QCOMPARE(seededSeen, seededMinutes);
     QVERIFY(published >= minutes);
+    if (kind == u"spaced-topic") // whole, on the topic it was queued for
+        QCOMPARE(sub.on("slm/f x/m/minute").size(), 1);
     if (kind == u"health") {
         QVERIFY(sub.waitFor("slm/f/health", 1, 3000));
         const QJsonObject health = QJsonDocument::fromJson(sub.on("slm/f/health").last().payload).object();

@@ -57,7 +57,7 @@ std::optional<QByteArray> entryOf(const QByteArray& line)
             return crc == crc32(line.mid(9)) ? std::optional(line.mid(9)) : std::nullopt;
     }
     static const QRegularExpression removal(QStringLiteral("^-\\d+$"));
-    static const QRegularExpression queued(QStringLiteral("^\\+\\d+ \\S+ (\\{.*\\})$"));
+    static const QRegularExpression queued(QStringLiteral("^\\+\\d+ .+? (\\{.*\\})$"));
     const QString text = QString::fromUtf8(line);
     if (removal.match(text).hasMatch())
         return line;
@@ -132,7 +132,8 @@ bool MessageQueue::readExisting(QStringList& notes, QString& error)
             continue;
         }
         const qsizetype space1 = entry->indexOf(' ');
-        const qsizetype space2 = space1 < 0 ? -1 : entry->indexOf(' ', space1 + 1);
+        // The payload is a JSON object; an older version's topic may hold spaces.
+        const qsizetype space2 = space1 < 0 ? -1 : entry->indexOf(" {", space1);
         if (!entry->startsWith('+') || space2 < 0) {
             ++damaged;
             continue;

@@ -10,6 +10,8 @@
 #include <QSocketNotifier>
 #include <QSysInfo>
 #include <algorithm>
+#include <cerrno>
+#include <csignal>
 #include <mosquitto.h>
 
 namespace slm::station
@@ -292,8 +294,15 @@ void MqttPublisher::claimClientId()
 
 void MqttPublisher::onMessage(const QByteArray& t, const QByteArray& payload)
 {
-    if (t == topic("claim").toUtf8() && payload != m_claim && !payload.isEmpty())
-        m_foreignClaim = payload;
+    if (t != topic("claim").toUtf8() || payload == m_claim || payload.isEmpty())
+        return;
+    // The claim an earlier run of this station left is no other station's.
+    const QJsonObject other = QJsonDocument::fromJson(payload).object();
+    const auto pid = pid_t(other.value(QStringLiteral("pid")).toDouble());
+    if (other.value(QStringLiteral("host")).toString() == QSysInfo::machineHostName() && pid > 0 &&
+        ::kill(pid, 0) != 0 && errno == ESRCH)
+        return;
+    m_foreignClaim = payload;
 }
 
 QString MqttPublisher::lossReason(const QString& cause) const
@@ -335,23 +344,42 @@ void MqttPublisher::sendQueued()
 {
     if (!m_connected || !m_mosq)
         return;
+    std::vector<std::pair<qint64, QString>> refused;
     for (const MessageQueue::Message& m : m_queue.messages()) {
         if (m_inflight.size() >= Window)
             break;
         if (m.seq <= m_lastSent)
             continue;
         int mid = 0;
-        const int rc = mosquitto_publish(m_mosq, &mid, m.topic.constData(), int(m.payload.size()),
-                                         m.payload.constData(), 1, false);
-        if (rc != MOSQ_ERR_SUCCESS) {
-            if (!m_publishRefusalLogged && rc != MOSQ_ERR_NO_CONN)
-                logEvent(m_log, QStringLiteral("the MQTT client refuses to publish to %1: %2")
-                                    .arg(QString::fromUtf8(m.topic), errorText(rc)));
-            m_publishRefusalLogged = true;
-            break;
+        int rc = mosquitto_publish(m_mosq, &mid, m.topic.constData(), int(m.payload.size()),
+                                   m.payload.constData(), 1, false);
+        const QByteArray current = topic("minute").toUtf8();
+        if ((rc == MOSQ_ERR_INVAL || rc == MOSQ_ERR_MALFORMED_UTF8) && m.topic != current) {
+            // An older version queued it under a topic that cannot be; it goes to the meter's own.
+            logEvent(m_log,
+                     QStringLiteral("the queued minute %1 goes to %2: the MQTT client refuses its topic %3")
+                         .arg(m.seq)
+                         .arg(QString::fromUtf8(current), QString::fromUtf8(m.topic)));
+            rc = mosquitto_publish(m_mosq, &mid, current.constData(), int(m.payload.size()),
+                                   m.payload.constData(), 1, false);
         }
+        if (rc == MOSQ_ERR_INVAL || rc == MOSQ_ERR_MALFORMED_UTF8 || rc == MOSQ_ERR_PAYLOAD_SIZE ||
+            rc == MOSQ_ERR_OVERSIZE_PACKET) {
+            // It can never be sent: held in the queue it would hold back every minute after it.
+            refused.push_back({m.seq, QStringLiteral("dropped the queued minute %1: the MQTT client refuses "
+                                                     "to publish it to %2: %3")
+                                          .arg(m.seq)
+                                          .arg(QString::fromUtf8(m.topic), errorText(rc))});
+            continue;
+        }
+        if (rc != MOSQ_ERR_SUCCESS)
+            break;
         m_inflight.insert(mid, m.seq);
         m_lastSent = m.seq;
+    }
+    for (const auto& [seq, why] : refused) {
+        logEvent(m_log, why);
+        m_queue.remove(seq);
     }
     updateWriteNotifier();
 }

@@ -109,7 +109,6 @@ private:
     QByteArray m_foreignClaim;
     qint64 m_connectedAt = 0;
     int m_steals = 0;
-    bool m_publishRefusalLogged = false;
 };
 
 } // namespace slm::station
