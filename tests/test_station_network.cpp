@@ -4,6 +4,7 @@
 // crossed under a test clock; a refused password retried while recording goes on; a
 // configuration with a password that others can read refused.
 #include "support/LocalBroker.h"
+#include "support/StationRun.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -23,38 +24,6 @@ using namespace slm::test;
 namespace
 {
 
-struct Records {
-    QStringList header;
-    QStringList times;
-    QStringList levels;
-};
-
-Records readRecordFile(const QString& path)
-{
-    QFile file(path);
-    Records out;
-    if (!file.open(QIODevice::ReadOnly))
-        return out;
-    const QStringList lines = QString::fromLatin1(file.readAll()).split(QStringLiteral("\r\n"));
-    out.header = lines.mid(0, 9);
-    for (int i = 10; i < lines.size(); ++i) {
-        const QStringList fields = lines[i].split(u'\t');
-        if (fields.size() < 4)
-            continue;
-        out.times << fields[1];
-        out.levels << fields[2];
-    }
-    return out;
-}
-
-QStringList filesIn(const QString& folder, const QString& pattern)
-{
-    QStringList out;
-    for (const QString& name : QDir(folder).entryList({pattern}, QDir::Files, QDir::Name))
-        out << QDir(folder).filePath(name);
-    return out;
-}
-
 // Consecutive seconds, none twice.
 bool consecutive(const QStringList& times)
 {
@@ -66,50 +35,6 @@ bool consecutive(const QStringList& times)
     }
     return true;
 }
-
-class StationRun
-{
-public:
-    explicit StationRun(const QString& config)
-    {
-        m_process.start(QCoreApplication::applicationDirPath() + "/slm-station", {"--config", config});
-        m_process.waitForStarted(5000);
-    }
-    ~StationRun() { kill(); }
-    void signal(int sig) { ::kill(pid_t(m_process.processId()), sig); }
-    int stop()
-    {
-        signal(SIGTERM);
-        if (!m_process.waitForFinished(15000))
-            return -1;
-        return m_process.exitStatus() == QProcess::NormalExit ? m_process.exitCode() : -1;
-    }
-    void kill()
-    {
-        if (m_process.state() == QProcess::NotRunning)
-            return;
-        m_process.kill();
-        m_process.waitForFinished(5000);
-    }
-    QString log()
-    {
-        m_log += QString::fromUtf8(m_process.readAllStandardError());
-        return m_log;
-    }
-    // Runs the event-free wait while collecting the log.
-    void run(int ms)
-    {
-        QElapsedTimer t;
-        t.start();
-        while (t.elapsed() < ms)
-            m_process.waitForFinished(int(std::min<qint64>(200, ms - t.elapsed() + 1)));
-        log();
-    }
-
-private:
-    QProcess m_process;
-    QString m_log;
-};
 
 } // namespace
 

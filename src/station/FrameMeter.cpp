@@ -1,5 +1,6 @@
 #include "station/FrameMeter.h"
 
+#include "station/PortLock.h"
 #include "station/StationLog.h"
 
 #include <QFileInfo>
@@ -85,6 +86,8 @@ void FrameMeter::openPort()
         m_retryTimer.start(RetryOpenMs);
         return;
     }
+    if (const QString lock = takeOverStalePortLock(m_device, m_staleLockReported); !lock.isEmpty())
+        logEvent(m_name, lock);
     m_link.setPortOpen(false);
     m_link.setCommPort(m_device);
     m_link.setSettings(QStringLiteral("38400,n,8,1"));
@@ -92,7 +95,7 @@ void FrameMeter::openPort()
         // Told once per outage; the retries go on quietly.
         if (!m_openFailureLogged)
             logEvent(m_name, QStringLiteral("cannot open %1: %2; retrying every %3 s")
-                                 .arg(m_device, m_link.lastError())
+                                 .arg(m_device, openFailure())
                                  .arg(RetryOpenMs / 1000));
         m_openFailureLogged = true;
         m_retryTimer.start(RetryOpenMs);
@@ -104,8 +107,20 @@ void FrameMeter::openPort()
     m_frames.setTaking(true);
 }
 
-void FrameMeter::portFailed(const QString& detail)
+QString FrameMeter::openFailure() const
 {
+    // The library's words hide the cause when the device is missing or another program has it.
+    if (!QFileInfo::exists(m_device))
+        return QStringLiteral("the device does not exist (is the adapter plugged in?)");
+    const QString holder = portLockHolder(m_device);
+    return holder.isEmpty() ? m_link.lastError() : holder;
+}
+
+void FrameMeter::portFailed(const QString& reported)
+{
+    const QString detail = QFileInfo::exists(m_device)
+                               ? reported
+                               : QStringLiteral("the device is gone (the adapter was unplugged?)");
     m_frames.setTaking(false);
     m_link.setPortOpen(false);
     m_opened = false;

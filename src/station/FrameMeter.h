@@ -39,6 +39,7 @@ private:
     void checkLink();
     void setLinkUp(bool up, const QString& detail);
     void portFailed(const QString& detail);
+    QString openFailure() const;
 
     QString m_name;
     QString m_port;
@@ -55,6 +56,7 @@ private:
     bool m_up = false;
     bool m_running = false;
     bool m_openFailureLogged = false;
+    QString m_staleLockReported;
     QTimer m_tickTimer;
     QTimer m_retryTimer;
     QTimer m_silenceTimer;

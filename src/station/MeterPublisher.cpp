@@ -18,7 +18,7 @@ constexpr int FinishTimeoutMs = 2000;
 } // namespace
 
 MeterPublisher::MeterPublisher(const StationConfig& config, const MeterConfig& meter, QObject* parent)
-    : QObject(parent), m_minutes(config.broker.minuteSeconds)
+    : QObject(parent), m_minutes(config.broker.minuteSeconds), m_port(meter.port)
 {
     const QString queue = QDir(config.data).filePath(QStringLiteral("queue/%1.queue").arg(meter.name));
     m_mqtt = new MqttPublisher(config.broker, QStringLiteral("slm-%1-%2").arg(config.id, meter.name),
@@ -37,7 +37,7 @@ MeterPublisher::~MeterPublisher()
 
 bool MeterPublisher::start()
 {
-    m_mqtt->publishState(statePayload(true, false, QString()));
+    m_mqtt->publishState(statePayload(true, false, m_port));
     return m_mqtt->start();
 }
 

@@ -32,6 +32,8 @@ public:
     void publishLink(bool up, const QString& port);
     // The minute under way (partial), then "offline"; the queue kept for the next start.
     void finish();
+    // The connection, for the station's health topic.
+    MqttPublisher* mqtt() const { return m_mqtt; }
 
 private:
     void sendMinutes();
@@ -42,6 +44,7 @@ private:
     // message to the disk, and the other meters' samples of this second go out first.
     QList<QByteArray> m_pendingMinutes;
     QTimer m_minuteDelay;
+    QString m_port; // as configured, named while the link is down
     bool m_finished = false;
 };
 

@@ -3,9 +3,15 @@
 #include "station/StationLog.h"
 
 #include <QCoreApplication>
+#include <QDateTime>
 #include <QElapsedTimer>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QSocketNotifier>
+#include <QSysInfo>
 #include <algorithm>
+#include <cerrno>
+#include <csignal>
 #include <mosquitto.h>
 
 namespace slm::station
@@ -17,6 +23,8 @@ namespace
 // Messages of the queue in flight at once: enough to keep a link busy, few enough that a broken
 // connection sends little twice.
 constexpr int Window = 200;
+// A connection lost this soon after another station's claim of the client id was lost to it.
+constexpr qint64 StolenWithinMs = 30000;
 
 struct LibraryInit {
     LibraryInit() { mosquitto_lib_init(); }
@@ -51,6 +59,10 @@ MqttPublisher::MqttPublisher(const BrokerConfig& broker, QString clientId, QStri
       m_log(std::move(logName)), m_queue(std::move(queuePath), broker.queueMessages)
 {
     ensureLibrary();
+    m_claim = QJsonDocument(QJsonObject{{QStringLiteral("host"), QSysInfo::machineHostName()},
+                                        {QStringLiteral("pid"), double(QCoreApplication::applicationPid())},
+                                        {QStringLiteral("client"), m_clientId}})
+                  .toJson(QJsonDocument::Compact);
     m_misc.setInterval(1000);
     connect(&m_misc, &QTimer::timeout, this, &MqttPublisher::misc);
     m_reconnect.setSingleShot(true);
@@ -68,10 +80,13 @@ MqttPublisher::~MqttPublisher()
 bool MqttPublisher::start()
 {
     QString error;
-    if (!m_queue.open(error)) {
-        logEvent(m_log, error);
-        return false;
-    }
+    QStringList notes;
+    const bool onDisk = m_queue.open(error, notes);
+    for (const QString& note : notes)
+        logEvent(m_log, note);
+    // Recording never waits for the queue: the minutes wait in memory while its file cannot be used.
+    if (!onDisk)
+        logEvent(m_log, error + QStringLiteral("; minute messages wait in memory until it can be written"));
     if (m_queue.size() > 0) {
         logEvent(m_log, QStringLiteral("%1 minute messages wait in the queue").arg(m_queue.size()));
         m_hadQueue = true;
@@ -96,11 +111,15 @@ void MqttPublisher::connectNow()
     mosquitto_publish_callback_set(m_mosq, [](mosquitto*, void* obj, int mid) { self(obj)->onPublish(mid); });
     mosquitto_disconnect_callback_set(m_mosq,
                                       [](mosquitto*, void* obj, int rc) { self(obj)->onDisconnect(rc); });
+    mosquitto_message_callback_set(m_mosq, [](mosquitto*, void* obj, const mosquitto_message* m) {
+        self(obj)->onMessage(QByteArray(m->topic),
+                             QByteArray(static_cast<const char*>(m->payload), m->payloadlen));
+    });
     mosquitto_max_inflight_messages_set(m_mosq, 0);
     mosquitto_int_option(m_mosq, MOSQ_OPT_TCP_NODELAY, 1);
     if (!m_broker.username.isEmpty()) {
         const QByteArray user = m_broker.username.toUtf8();
-        const QByteArray password = m_broker.password.toUtf8();
+        const QByteArray& password = m_broker.password;
         mosquitto_username_pw_set(m_mosq, user.constData(),
                                   password.isEmpty() ? nullptr : password.constData());
     }
@@ -154,11 +173,21 @@ void MqttPublisher::dropConnection(const QString& why)
     m_otherInflight.clear();
     m_lastSent = 0;
     m_dropPending = false;
-    if (!why.isEmpty()) {
+    QString reason = why;
+    if (was && !why.isEmpty() && !m_foreignClaim.isEmpty() &&
+        QDateTime::currentMSecsSinceEpoch() - m_connectedAt < StolenWithinMs) {
+        reason = lossReason(why);
+        // Back off as after a refusal, so the two stations do not trade the connection every second.
+        m_attempt = ++m_steals;
+    } else if (was) {
+        m_steals = 0;
+    }
+    m_foreignClaim.clear();
+    if (!reason.isEmpty()) {
         // The same failure again and again is one line per attempt, with the delay that follows.
         const int delay =
             std::min(m_broker.reconnectMaxSeconds, m_broker.reconnectMinSeconds << std::min(m_attempt, 16));
-        logEvent(m_log, QStringLiteral("%1; trying again in %2 s").arg(why).arg(delay));
+        logEvent(m_log, QStringLiteral("%1; trying again in %2 s").arg(reason).arg(delay));
     }
     if (was)
         emit connectedChanged(false);
@@ -245,6 +274,8 @@ void MqttPublisher::onConnect(int rc)
     }
     m_connected = true;
     m_attempt = 0;
+    m_connectedAt = QDateTime::currentMSecsSinceEpoch();
+    claimClientId();
     logEvent(m_log, QStringLiteral("connected to the broker %1:%2").arg(m_broker.host).arg(m_broker.port));
     if (!m_state.isEmpty())
         publishRetained(topic("state").toUtf8(), m_state);
@@ -252,6 +283,36 @@ void MqttPublisher::onConnect(int rc)
         publishRetained(t, payload);
     emit connectedChanged(true);
     sendQueued();
+}
+
+void MqttPublisher::claimClientId()
+{
+    const QByteArray claim = topic("claim").toUtf8();
+    mosquitto_subscribe(m_mosq, nullptr, claim.constData(), 0);
+    publishRetained(claim, m_claim);
+}
+
+void MqttPublisher::onMessage(const QByteArray& t, const QByteArray& payload)
+{
+    if (t != topic("claim").toUtf8() || payload == m_claim || payload.isEmpty())
+        return;
+    // The claim an earlier run of this station left is no other station's.
+    const QJsonObject other = QJsonDocument::fromJson(payload).object();
+    const auto pid = pid_t(other.value(QStringLiteral("pid")).toDouble());
+    if (other.value(QStringLiteral("host")).toString() == QSysInfo::machineHostName() && pid > 0 &&
+        ::kill(pid, 0) != 0 && errno == ESRCH)
+        return;
+    m_foreignClaim = payload;
+}
+
+QString MqttPublisher::lossReason(const QString& cause) const
+{
+    const QJsonObject other = QJsonDocument::fromJson(m_foreignClaim).object();
+    return QStringLiteral("%1: another station with the same id took the client id %2 (process %3 on %4 "
+                          "claimed it); give each station its own [station] id")
+        .arg(cause, m_clientId)
+        .arg(qint64(other.value(QStringLiteral("pid")).toDouble()))
+        .arg(other.value(QStringLiteral("host")).toString());
 }
 
 void MqttPublisher::onDisconnect(int rc)
@@ -283,18 +344,42 @@ void MqttPublisher::sendQueued()
 {
     if (!m_connected || !m_mosq)
         return;
+    std::vector<std::pair<qint64, QString>> refused;
     for (const MessageQueue::Message& m : m_queue.messages()) {
         if (m_inflight.size() >= Window)
             break;
         if (m.seq <= m_lastSent)
             continue;
         int mid = 0;
-        const int rc = mosquitto_publish(m_mosq, &mid, m.topic.constData(), int(m.payload.size()),
-                                         m.payload.constData(), 1, false);
+        int rc = mosquitto_publish(m_mosq, &mid, m.topic.constData(), int(m.payload.size()),
+                                   m.payload.constData(), 1, false);
+        const QByteArray current = topic("minute").toUtf8();
+        if ((rc == MOSQ_ERR_INVAL || rc == MOSQ_ERR_MALFORMED_UTF8) && m.topic != current) {
+            // An older version queued it under a topic that cannot be; it goes to the meter's own.
+            logEvent(m_log,
+                     QStringLiteral("the queued minute %1 goes to %2: the MQTT client refuses its topic %3")
+                         .arg(m.seq)
+                         .arg(QString::fromUtf8(current), QString::fromUtf8(m.topic)));
+            rc = mosquitto_publish(m_mosq, &mid, current.constData(), int(m.payload.size()),
+                                   m.payload.constData(), 1, false);
+        }
+        if (rc == MOSQ_ERR_INVAL || rc == MOSQ_ERR_MALFORMED_UTF8 || rc == MOSQ_ERR_PAYLOAD_SIZE ||
+            rc == MOSQ_ERR_OVERSIZE_PACKET) {
+            // It can never be sent: held in the queue it would hold back every minute after it.
+            refused.push_back({m.seq, QStringLiteral("dropped the queued minute %1: the MQTT client refuses "
+                                                     "to publish it to %2: %3")
+                                          .arg(m.seq)
+                                          .arg(QString::fromUtf8(m.topic), errorText(rc))});
+            continue;
+        }
         if (rc != MOSQ_ERR_SUCCESS)
             break;
         m_inflight.insert(mid, m.seq);
         m_lastSent = m.seq;
+    }
+    for (const auto& [seq, why] : refused) {
+        logEvent(m_log, why);
+        m_queue.remove(seq);
     }
     updateWriteNotifier();
 }
@@ -321,6 +406,11 @@ void MqttPublisher::publishLevel(const QByteArray& payload)
 
 void MqttPublisher::publishMinute(const QByteArray& payload)
 {
+    if (!m_queue.onDisk()) {
+        QString ignored;
+        if (m_queue.reopen(ignored))
+            logEvent(m_log, QStringLiteral("the queue %1 is written again").arg(m_queue.path()));
+    }
     const int dropped = m_queue.push(topic("minute").toUtf8(), payload);
     if (dropped > 0)
         logEvent(m_log, QStringLiteral("the queue is full (%1 minute messages): dropped the oldest %2")
@@ -335,6 +425,17 @@ void MqttPublisher::publishState(const QByteArray& payload)
 {
     m_state = payload;
     publishRetained(topic("state").toUtf8(), payload);
+}
+
+void MqttPublisher::publishRetainedMessage(const QByteArray& t, const QByteArray& payload)
+{
+    const auto same =
+        std::find_if(m_extras.begin(), m_extras.end(), [&](const auto& m) { return m.first == t; });
+    if (same != m_extras.end())
+        same->second = payload;
+    else
+        m_extras.append({t, payload});
+    publishRetained(t, payload);
 }
 
 void MqttPublisher::finish(const QByteArray& offlineState, int timeoutMs)

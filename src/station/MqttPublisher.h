@@ -32,8 +32,8 @@ public:
                   QString logName, QObject* parent = nullptr);
     ~MqttPublisher() override;
 
-    // Reads the queue and starts connecting. False (after a log line) when the queue's file
-    // cannot be used.
+    // Reads the queue and starts connecting. A queue file that cannot be used is logged and the
+    // minutes wait in memory; true all the same.
     bool start();
     void publishLevel(const QByteArray& payload);
     void publishMinute(const QByteArray& payload);
@@ -43,18 +43,22 @@ public:
     {
         m_extras = std::move(messages);
     }
+    // A retained message kept for every later connection too, replacing the one on its topic.
+    void publishRetainedMessage(const QByteArray& topic, const QByteArray& payload);
     // Publishes `offlineState` and waits (at most `timeoutMs`) for the broker to have it, then
     // disconnects cleanly.
     void finish(const QByteArray& offlineState, int timeoutMs);
 
     bool connected() const { return m_connected; }
     qsizetype queued() const { return m_queue.size(); }
+    const MessageQueue& queue() const { return m_queue; }
     QString topic(const char* leaf) const { return m_base + u'/' + QLatin1StringView(leaf); }
 
     // The library's callbacks.
     void onConnect(int rc);
     void onPublish(int mid);
     void onDisconnect(int rc);
+    void onMessage(const QByteArray& topic, const QByteArray& payload);
 
 signals:
     void connectedChanged(bool connected);
@@ -73,6 +77,8 @@ private:
     void updateWriteNotifier();
     void sendQueued();
     void publishRetained(const QByteArray& topic, const QByteArray& payload);
+    void claimClientId();
+    QString lossReason(const QString& cause) const;
 
     BrokerConfig m_broker;
     QString m_clientId;
@@ -96,6 +102,13 @@ private:
     QHash<int, bool> m_otherInflight;
     bool m_hadQueue = false;
     QString m_lastFailure;
+    // Two stations with the same id take each other's connection: each claims the client id
+    // (retained, with its host and process id) and a connection lost soon after another's claim
+    // was seen names that one.
+    QByteArray m_claim;
+    QByteArray m_foreignClaim;
+    qint64 m_connectedAt = 0;
+    int m_steals = 0;
 };
 
 } // namespace slm::station

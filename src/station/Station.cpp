@@ -1,6 +1,7 @@
 #include "station/Station.h"
 
 #include "station/FrameMeter.h"
+#include "station/HealthReporter.h"
 #include "station/MeterPublisher.h"
 #include "station/StationLog.h"
 #include "station/StationRecording.h"
@@ -48,9 +49,16 @@ bool Station::start()
         StationRecording::recoverInterrupted(config.name, config.output);
 
     m_writer = new RecordingWriter;
-    for (const MeterConfig& config : m_config.meters)
-        m_writer->recordings.push_back(
-            std::make_unique<StationRecording>(config.name, config.output, config.rotation, config.interval));
+    for (const MeterConfig& config : m_config.meters) {
+        auto recording =
+            std::make_unique<StationRecording>(config.name, config.output, config.rotation, config.interval);
+        // Told on the writer's thread; the health topic hears of it on this one.
+        recording->setGapEnded([this, name = config.name](const RecordingGap& gap) {
+            QMetaObject::invokeMethod(
+                this, [this, name, gap] { noteGap(name, gap.start, gap.seconds()); }, Qt::QueuedConnection);
+        });
+        m_writer->recordings.push_back(std::move(recording));
+    }
     m_writerThread = new QThread(this);
     m_writer->moveToThread(m_writerThread);
     m_writerThread->start();
@@ -73,12 +81,18 @@ bool Station::start()
             connect(raw->meter, &StationMeter::sampleTaken, raw->publisher, &MeterPublisher::publishSample);
             connect(
                 raw->meter, &StationMeter::linkStateChanged, raw->publisher,
-                [raw](bool up, const QString&) { raw->publisher->publishLink(up, raw->meter->portText()); });
+                [this, raw](bool up, const QString&) { raw->publisher->publishLink(up, shownPort(*raw)); });
         }
         m_meters.push_back(std::move(meter));
     }
-    logEvent(QStringLiteral("station"),
-             QStringLiteral("%1 started with %2 meters").arg(m_config.id).arg(m_meters.size()));
+    m_health = new HealthReporter(m_config, m_clock, this);
+    for (const auto& meter : m_meters)
+        m_health->watch(meter->config, meter->meter, meter->publisher ? meter->publisher->mqtt() : nullptr);
+    m_health->start();
+    logEvent(QStringLiteral("station"), QStringLiteral("%1 started with %2 %3")
+                                            .arg(m_config.id)
+                                            .arg(m_meters.size())
+                                            .arg(m_meters.size() == 1 ? "meter" : "meters"));
     for (const auto& meter : m_meters)
         meter->meter->start();
     return true;
@@ -89,6 +103,18 @@ void Station::record(const Meter& meter, const Sample& sample)
     QMetaObject::invokeMethod(
         m_writer, [writer = m_writer, index = meter.index, sample] { writer->add(index, sample); },
         Qt::QueuedConnection);
+}
+
+QString Station::shownPort(const Meter& meter) const
+{
+    const QString port = meter.meter->portText();
+    return port.isEmpty() ? meter.config.port : port;
+}
+
+void Station::noteGap(const QString& meter, const QDateTime& start, qint64 lengthSeconds)
+{
+    if (m_health)
+        m_health->noteGap(meter, start, lengthSeconds);
 }
 
 void Station::stop()

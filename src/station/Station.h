@@ -13,6 +13,7 @@
 namespace slm::station
 {
 
+class HealthReporter;
 class RecordingWriter;
 
 // The station: per meter its link, its recording and its publisher, each a subscriber of the
@@ -38,10 +39,14 @@ public:
     void stop();
 
     const StationClock& clock() const { return m_clock; }
+    // A stretch without records (a write the disk refused): on the health topic for an hour.
+    void noteGap(const QString& meter, const QDateTime& start, qint64 lengthSeconds);
 
 private:
     struct Meter;
     void record(const Meter& meter, const Sample& sample);
+    // A meter whose device is missing has no terminal yet: its state names the one configured.
+    QString shownPort(const Meter& meter) const;
 
     StationConfig m_config;
     StationClock m_clock;
@@ -51,6 +56,7 @@ private:
     // disk never holds back the samples the broker waits for.
     QThread* m_writerThread = nullptr;
     RecordingWriter* m_writer = nullptr;
+    HealthReporter* m_health = nullptr;
     bool m_stopped = false;
 };
 

@@ -1,10 +1,12 @@
 #include "station/StationConfig.h"
 
+#include "station/StationIni.h"
+#include "station/TopicRules.h"
+
 #include <QDir>
 #include <QFileInfo>
 #include <QProcess>
 #include <QRegularExpression>
-#include <QSettings>
 #include <algorithm>
 
 namespace slm::station
@@ -13,35 +15,40 @@ namespace slm::station
 namespace
 {
 
-// A topic level: no wildcard, no separator, nothing the file names could not hold either.
-bool validName(const QString& name)
+// The station's id and the meters' names are topic levels and file names alike.
+QString nameFault(const QString& name)
 {
+    const QString fault = topicLevelFault(name);
+    if (!fault.isEmpty())
+        return fault;
     static const QRegularExpression allowed(QStringLiteral("^[A-Za-z0-9_.-]+$"));
-    return allowed.match(name).hasMatch();
+    if (!allowed.match(name).hasMatch())
+        return QStringLiteral("must be letters, digits, \"_\", \".\" or \"-\"");
+    return {};
 }
 
-bool readInt(const QSettings& ini, const QString& key, int low, int high, int& out, QString& error)
+bool readInt(const StationIni& ini, const QString& key, int low, int high, int& out, QString& error)
 {
-    const QVariant value = ini.value(key);
-    if (!value.isValid() || value.toString().trimmed().isEmpty())
+    const QString value = ini.value(key).value_or(QString()).trimmed();
+    if (value.isEmpty())
         return true;
     bool ok = false;
-    const int number = value.toString().trimmed().toInt(&ok);
+    const int number = value.toInt(&ok);
     if (!ok || number < low || number > high) {
         error = QStringLiteral("%1 must be a whole number from %2 to %3, not \"%4\"")
                     .arg(key)
                     .arg(low)
                     .arg(high)
-                    .arg(value.toString());
+                    .arg(value);
         return false;
     }
     out = number;
     return true;
 }
 
-bool readBool(const QSettings& ini, const QString& key, bool& out, QString& error)
+bool readBool(const StationIni& ini, const QString& key, bool& out, QString& error)
 {
-    const QString text = ini.value(key).toString().trimmed().toLower();
+    const QString text = ini.value(key).value_or(QString()).trimmed().toLower();
     if (text.isEmpty())
         return true;
     if (text == u"true" || text == u"yes" || text == u"1" || text == u"on")
@@ -55,15 +62,41 @@ bool readBool(const QSettings& ini, const QString& key, bool& out, QString& erro
     return true;
 }
 
-QString text(const QSettings& ini, const QString& key, const QString& fallback = {})
+QString text(const StationIni& ini, const QString& key, const QString& fallback = {})
 {
-    // QSettings splits unquoted values at commas into a list; a path or a password may hold one.
-    const QVariant value = ini.value(key);
-    if (!value.isValid())
-        return fallback;
-    if (value.metaType().id() == QMetaType::QStringList)
-        return value.toStringList().join(u',');
-    return value.toString();
+    return ini.value(key).value_or(fallback);
+}
+
+const QFileDevice::Permissions SharedBits =
+    QFileDevice::ReadGroup | QFileDevice::ReadOther | QFileDevice::WriteGroup | QFileDevice::WriteOther;
+
+// The password file: exactly its bytes, but for the one line end an editor or echo adds.
+bool readPasswordFile(const QString& path, QByteArray& out, QString& error)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        error = QStringLiteral("[mqtt] password_file %1 cannot be read: %2").arg(path, file.errorString());
+        return false;
+    }
+    if (file.permissions() & SharedBits) {
+        error = QStringLiteral("[mqtt] password_file %1 can be read or changed by other users; make it "
+                               "readable by its owner alone (chmod 600 %1)")
+                    .arg(path);
+        return false;
+    }
+    out = file.readAll();
+    if (out.endsWith('\n'))
+        out.chop(1);
+    if (out.endsWith('\r'))
+        out.chop(1);
+    return true;
+}
+
+// Where two meters would read the same device: the device's own path behind any link.
+QString deviceIdentity(const QString& port)
+{
+    const QString canonical = QFileInfo(port).canonicalFilePath();
+    return canonical.isEmpty() ? QFileInfo(port).absoluteFilePath() : canonical;
 }
 
 } // namespace
@@ -74,11 +107,10 @@ std::optional<StationConfig> readStationConfig(const QString& path, QString& err
         error = QStringLiteral("the configuration file %1 does not exist").arg(path);
         return std::nullopt;
     }
-    QSettings ini(path, QSettings::IniFormat);
-    if (ini.status() != QSettings::NoError) {
-        error = QStringLiteral("the configuration file %1 cannot be read").arg(path);
+    const std::optional<StationIni> read = StationIni::read(path, error);
+    if (!read)
         return std::nullopt;
-    }
+    const StationIni& ini = *read;
     const auto fail = [&](const QString& what) {
         error = QStringLiteral("%1: %2").arg(path, what);
         return std::nullopt;
@@ -87,9 +119,8 @@ std::optional<StationConfig> readStationConfig(const QString& path, QString& err
     StationConfig config;
     config.path = path;
     config.id = text(ini, QStringLiteral("station/id")).trimmed();
-    if (!validName(config.id))
-        return fail(QStringLiteral("[station] id must be letters, digits, \"_\", \".\" or \"-\", not \"%1\"")
-                        .arg(config.id));
+    if (const QString fault = nameFault(config.id); !fault.isEmpty())
+        return fail(QStringLiteral("[station] id \"%1\" %2").arg(config.id, fault));
     config.data = text(ini, QStringLiteral("station/data"), QStringLiteral("/var/lib/slm-station")).trimmed();
     const QString clock = text(ini, QStringLiteral("station/clock_start")).trimmed();
     if (!clock.isEmpty()) {
@@ -103,7 +134,15 @@ std::optional<StationConfig> readStationConfig(const QString& path, QString& err
     b.host = text(ini, QStringLiteral("mqtt/host")).trimmed();
     b.prefix = text(ini, QStringLiteral("mqtt/prefix"), b.prefix).trimmed();
     b.username = text(ini, QStringLiteral("mqtt/username"));
-    b.password = text(ini, QStringLiteral("mqtt/password"));
+    b.password = text(ini, QStringLiteral("mqtt/password")).toUtf8();
+    b.passwordFile = text(ini, QStringLiteral("mqtt/password_file")).trimmed();
+    if (!b.passwordFile.isEmpty()) {
+        if (!b.password.isEmpty())
+            return fail(QStringLiteral("[mqtt] password and password_file exclude each other"));
+        QString why;
+        if (!readPasswordFile(b.passwordFile, b.password, why))
+            return fail(why);
+    }
     b.caFile = text(ini, QStringLiteral("mqtt/ca_file")).trimmed();
     b.certFile = text(ini, QStringLiteral("mqtt/cert_file")).trimmed();
     b.keyFile = text(ini, QStringLiteral("mqtt/key_file")).trimmed();
@@ -117,8 +156,9 @@ std::optional<StationConfig> readStationConfig(const QString& path, QString& err
         !readInt(ini, QStringLiteral("mqtt/queue_messages"), 1, 10000000, b.queueMessages, why))
         return fail(why);
     b.reconnectMaxSeconds = std::max(b.reconnectMaxSeconds, b.reconnectMinSeconds);
-    if (!b.prefix.isEmpty() && (b.prefix.contains(u'#') || b.prefix.contains(u'+')))
-        return fail(QStringLiteral("[mqtt] prefix must not hold \"#\" or \"+\""));
+    if (!b.prefix.isEmpty())
+        if (const QString fault = topicPrefixFault(b.prefix); !fault.isEmpty())
+            return fail(QStringLiteral("[mqtt] prefix \"%1\": %2").arg(b.prefix, fault));
     if (b.certFile.isEmpty() != b.keyFile.isEmpty())
         return fail(QStringLiteral("[mqtt] cert_file and key_file go together"));
     if (!b.certFile.isEmpty() && b.caFile.isEmpty())
@@ -127,7 +167,7 @@ std::optional<StationConfig> readStationConfig(const QString& path, QString& err
     // [meter1], [meter2], ... in the order of their numbers.
     QList<std::pair<int, QString>> sections;
     static const QRegularExpression meterSection(QStringLiteral("^meter(\\d+)$"));
-    for (const QString& group : ini.childGroups()) {
+    for (const QString& group : ini.sections()) {
         const QRegularExpressionMatch m = meterSection.match(group);
         if (m.hasMatch())
             sections.append({m.captured(1).toInt(), group});
@@ -140,15 +180,19 @@ std::optional<StationConfig> readStationConfig(const QString& path, QString& err
         meter.section = section;
         const QString at = section + u'/';
         meter.name = text(ini, at + QStringLiteral("name"), section).trimmed();
-        if (!validName(meter.name))
-            return fail(
-                QStringLiteral("[%1] name must be letters, digits, \"_\", \".\" or \"-\"").arg(section));
+        if (const QString fault = nameFault(meter.name); !fault.isEmpty())
+            return fail(QStringLiteral("[%1] name \"%2\" %3").arg(section, meter.name, fault));
         for (const MeterConfig& other : config.meters)
             if (other.name == meter.name)
                 return fail(QStringLiteral("two meters are named \"%1\"").arg(meter.name));
         meter.port = text(ini, at + QStringLiteral("port")).trimmed();
         if (meter.port.isEmpty())
             return fail(QStringLiteral("[%1] port is missing (a device path or \"simulated\")").arg(section));
+        if (meter.port != u"simulated")
+            for (const MeterConfig& other : config.meters)
+                if (other.port != u"simulated" && deviceIdentity(other.port) == deviceIdentity(meter.port))
+                    return fail(QStringLiteral("[%1] port %2 is the port of [%3] already: one meter per port")
+                                    .arg(section, meter.port, other.section));
         meter.simulatorArguments =
             QProcess::splitCommand(text(ini, at + QStringLiteral("simulator_arguments")));
         if (!readInt(ini, at + QStringLiteral("interval"), 1, 3600, meter.interval, why))
@@ -173,9 +217,7 @@ QString passwordExposure(const StationConfig& config)
     if (config.broker.password.isEmpty())
         return {};
     const QFileInfo info(config.path);
-    const QFileDevice::Permissions shared =
-        QFileDevice::ReadGroup | QFileDevice::ReadOther | QFileDevice::WriteGroup | QFileDevice::WriteOther;
-    if (!(info.permissions() & shared))
+    if (!config.broker.passwordFile.isEmpty() || !(info.permissions() & SharedBits))
         return {};
     return QStringLiteral("%1 holds the broker's password but other users can read or change it; "
                           "make it readable by its owner alone (chmod 600 %1)")

@@ -17,9 +17,10 @@ struct BrokerConfig {
     int port = 1883;
     QString prefix = QStringLiteral("slm");
     QString username;
-    QString password; // from the configuration file only; never logged
-    QString caFile;   // TLS when set
-    QString certFile; // optional client certificate and its key
+    QByteArray password;  // byte for byte; never logged
+    QString passwordFile; // where the password came from, when not from the configuration
+    QString caFile;       // TLS when set
+    QString certFile;     // optional client certificate and its key
     QString keyFile;
     bool homeAssistant = false;
     int keepaliveSeconds = 30;

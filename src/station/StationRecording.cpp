@@ -216,6 +216,8 @@ bool StationRecording::openFor(const Sample& sample)
         m_gaps << gap;
         if (m_gaps.size() > GapsKept)
             m_gaps.removeFirst();
+        if (m_gapEnded)
+            m_gapEnded(gap);
     });
     m_finalPath = finalPath;
     m_key = periodKey(sample.time);

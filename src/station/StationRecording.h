@@ -43,6 +43,8 @@ public:
     // The gaps of writing that ended, oldest first (the last hundred), and the one that lasts.
     const QList<RecordingGap>& gaps() const { return m_gaps; }
     std::optional<RecordingGap> currentGap() const;
+    // Told of each gap once it ended, on the thread that records.
+    void setGapEnded(std::function<void(const RecordingGap&)> told) { m_gapEnded = std::move(told); }
 
 private:
     // A file whose period ended but which could not be completed yet (a full disk).
@@ -64,6 +66,7 @@ private:
     Rotation m_rotation;
     int m_interval;
     DeviceFactory m_devices;
+    std::function<void(const RecordingGap&)> m_gapEnded;
     std::unique_ptr<GrowingRecordFile> m_part;
     RealTimeHeader m_header;
     QString m_key;

@@ -1,6 +1,7 @@
 // slm-station: records several meters into real-time record files, rotated by the hour or the
 // day, and publishes every sample and per-minute figures to an MQTT broker. Headless; logs one
 // line per event to standard error; SIGTERM or SIGINT completes every file and exits 0.
+#include "station/InstanceLock.h"
 #include "station/Station.h"
 #include "station/StationConfig.h"
 #include "station/StationLog.h"
@@ -17,6 +18,8 @@ namespace
 
 // The configuration cannot be used (sysexits' EX_CONFIG): the unit does not restart on it.
 constexpr int ExitConfig = 78;
+// Another station runs on the same folders (EX_TEMPFAIL): the unit tries again later.
+constexpr int ExitInUse = 75;
 int signalPipe[2] = {-1, -1};
 
 void onStopSignal(int)
@@ -45,6 +48,9 @@ int main(int argc, char** argv)
         }
         if (args[i] == u"--config" && i + 1 < args.size()) {
             configPath = args[++i];
+        } else if (args[i] == u"--config") {
+            std::fprintf(stderr, "slm-station: --config needs the configuration file after it\n%s", Usage);
+            return 2;
         } else {
             std::fprintf(stderr, "slm-station: unknown option %s\n%s", qPrintable(args[i]), Usage);
             return 2;
@@ -66,6 +72,20 @@ int main(int argc, char** argv)
     if (!exposure.isEmpty()) {
         slm::station::logEvent(QStringLiteral("station"), QStringLiteral("refusing to start: ") + exposure);
         return ExitConfig;
+    }
+
+    slm::station::InstanceLock lock;
+    QString lockMessage;
+    switch (lock.take(*config, lockMessage)) {
+    case slm::station::InstanceLock::Outcome::HeldByAnother:
+        slm::station::logEvent(QStringLiteral("station"),
+                               QStringLiteral("refusing to start: ") + lockMessage);
+        return ExitInUse;
+    case slm::station::InstanceLock::Outcome::Unavailable:
+        slm::station::logEvent(QStringLiteral("station"), lockMessage);
+        break;
+    case slm::station::InstanceLock::Outcome::Taken:
+        break;
     }
 
     // The stop signals reach the event loop through a socket pair: a handler may do no more.
