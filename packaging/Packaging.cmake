@@ -20,6 +20,8 @@ install(TARGETS ${slm_installed_programs} RUNTIME DESTINATION ${CMAKE_INSTALL_BI
 install(FILES ${CMAKE_CURRENT_LIST_DIR}/slm-panel.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES ${CMAKE_CURRENT_LIST_DIR}/slm-panel.svg
   DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
+# The monitoring stack's configuration (MQTT exporter, Prometheus, Telegraf), copied into place by hand.
+install(DIRECTORY ${CMAKE_CURRENT_LIST_DIR}/monitoring/ DESTINATION ${CMAKE_INSTALL_DATADIR}/slm-panel/monitoring)
 install(FILES ${PROJECT_SOURCE_DIR}/LICENSE DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/slm-panel RENAME copyright)
 
 set(CPACK_GENERATOR DEB)
@@ -37,6 +39,6 @@ set(CPACK_DEBIAN_PACKAGE_SECTION science)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # The menu entry's icon theme.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "hicolor-icon-theme")
-# The station publishes to a broker; the clients watch it.
-set(CPACK_DEBIAN_PACKAGE_SUGGESTS "mosquitto, mosquitto-clients")
+# The station publishes to a broker; the clients watch it; the monitoring stack stores and alerts.
+set(CPACK_DEBIAN_PACKAGE_SUGGESTS "mosquitto, mosquitto-clients, prometheus, prometheus-mqtt-exporter, telegraf")
 include(CPack)
