@@ -2,9 +2,9 @@
 // printing to a PDF read back as text, and the table as a screen reader sees it.
 #include "analysis/HistogramWindow.h"
 #include "analysis/LnStatistics.h"
+#include "support/ScriptedDialogs.h"
 #include "views/plot/Graph.h"
 #include "views/plot/TrackModePicker.h"
-#include "support/ScriptedDialogs.h"
 
 #include <QAccessible>
 #include <QAction>

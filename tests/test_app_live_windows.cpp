@@ -1,11 +1,11 @@
 // Clicks on the panel's graphs open the live graph and the live histogram with the samples
 // taken so far from the simulated meter.
-#include "views/plot/Graph.h"
-#include "views/plot/GraphRangeFrame.h"
-#include "views/plot/GraphicFrame.h"
 #include "graphs/LiveTrends.h"
 #include "graphs/PanelGraphs.h"
 #include "support/SimPanelRig.h"
+#include "views/plot/Graph.h"
+#include "views/plot/GraphRangeFrame.h"
+#include "views/plot/GraphicFrame.h"
 
 #include <QLabel>
 #include <QtTest>

@@ -2,9 +2,9 @@
 // views, filled again in place, with the panel's timers off only while a list is plotted.
 #include "analysis/FileListWindow.h"
 #include "analysis/OpenRecordFile.h"
-#include "views/plot/Graph.h"
 #include "graphs/RecordPlotWindow.h"
 #include "support/SimPanelRig.h"
+#include "views/plot/Graph.h"
 
 #include <QAction>
 #include <QFile>

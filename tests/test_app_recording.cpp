@@ -2,13 +2,13 @@
 #include "analysis/FileListWindow.h"
 #include "analysis/HistogramWindow.h"
 #include "analysis/OpenRecordFile.h"
-#include "views/plot/Graph.h"
 #include "graphs/LiveTrends.h"
 #include "graphs/PanelGraphs.h"
 #include "measurement/RecordListModel.h"
 #include "recording/Recorder.h"
 #include "shared/ClickableLabel.h"
 #include "support/SimPanelRig.h"
+#include "views/plot/Graph.h"
 
 #include <QAction>
 #include <QFile>

@@ -5,7 +5,6 @@
 #include "app/AssessmentWindows.h"
 #include "assessment/AssessmentSession.h"
 #include "assessment/AssessmentWindow.h"
-#include "views/plot/Graph.h"
 #include "measurement/Measurement.h"
 #include "measurement/MeasurementReader.h"
 #include "measurement/RecordCsv.h"
@@ -15,6 +14,7 @@
 #include "support/ScriptedDialogs.h"
 #include "support/SimPanelRig.h"
 #include "views/ComputedGroup.h"
+#include "views/plot/Graph.h"
 
 #include <QAccessible>
 #include <QFile>

@@ -1,17 +1,17 @@
 // The live graph and the live histogram: their filling from the trends, edits, track modes,
 // resets and printing.
+#include "graphs/LiveGraphWindow.h"
+#include "graphs/LiveHistogramWindow.h"
+#include "graphs/LiveTrends.h"
+#include "support/RunTests.h"
+#include "support/ScriptedDialogs.h"
 #include "views/plot/CursorInfoFrame.h"
 #include "views/plot/Graph.h"
 #include "views/plot/GraphPrint.h"
 #include "views/plot/GraphRangeFrame.h"
 #include "views/plot/GraphicFrame.h"
-#include "graphs/LiveGraphWindow.h"
-#include "graphs/LiveHistogramWindow.h"
-#include "graphs/LiveTrends.h"
 #include "views/plot/TrackModePicker.h"
 #include "views/plot/TrackModes.h"
-#include "support/RunTests.h"
-#include "support/ScriptedDialogs.h"
 
 #include <QComboBox>
 #include <QLabel>

@@ -1,7 +1,7 @@
 // The panel's trend model: what it announces, when, and what its two clearings keep.
-#include "views/plot/Graph.h"
 #include "graphs/LiveTrends.h"
 #include "graphs/PanelGraphs.h"
+#include "views/plot/Graph.h"
 
 #include <QSignalSpy>
 #include <QTest>

@@ -1,9 +1,9 @@
 // The track-mode lists with their picker, and the printing of a graph window.
+#include "shared/Dialogs.h"
 #include "views/plot/Graph.h"
 #include "views/plot/GraphPrint.h"
 #include "views/plot/TrackModePicker.h"
 #include "views/plot/TrackModes.h"
-#include "shared/Dialogs.h"
 
 #include <QComboBox>
 #include <QFile>

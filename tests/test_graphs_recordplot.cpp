@@ -1,18 +1,18 @@
 // The record plot: the Y values and pause runs of a level column, and the "Plot" window that
 // shows them.
-#include "views/plot/CursorInfoFrame.h"
-#include "views/plot/Graph.h"
-#include "views/plot/GraphRangeFrame.h"
-#include "views/plot/GraphicFrame.h"
-#include "views/plot/LevelPlot.h"
 #include "graphs/RecordPlotWindow.h"
-#include "views/plot/TrackModePicker.h"
 #include "measurement/RecordListModel.h"
 #include "shared/BusyCaption.h"
 #include "shared/TextHelpers.h"
 #include "support/CountingPanelTimers.h"
 #include "support/RunTests.h"
 #include "support/ScriptedDialogs.h"
+#include "views/plot/CursorInfoFrame.h"
+#include "views/plot/Graph.h"
+#include "views/plot/GraphRangeFrame.h"
+#include "views/plot/GraphicFrame.h"
+#include "views/plot/LevelPlot.h"
+#include "views/plot/TrackModePicker.h"
 
 #include <QComboBox>
 #include <QPrinter>

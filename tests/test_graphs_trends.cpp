@@ -1,7 +1,7 @@
 // The panel's trend buffers, histograms and the graph area that shows them.
-#include "views/plot/Graph.h"
 #include "graphs/LiveTrends.h"
 #include "graphs/PanelGraphs.h"
+#include "views/plot/Graph.h"
 
 #include <QSignalSpy>
 #include <QTest>

@@ -136,6 +136,25 @@ bool LimitSchedule::contains(std::int64_t civil) const
     return false;
 }
 
+QMap<QString, QString> iniKeys(const QString& text)
+{
+    QMap<QString, QString> keys;
+    QString section;
+    for (const QString& raw : text.split(u'\n')) {
+        const QString line = raw.trimmed();
+        if (line.isEmpty() || line.startsWith(u';') || line.startsWith(u'#'))
+            continue;
+        if (line.startsWith(u'[') && line.endsWith(u']')) {
+            section = line.mid(1, line.size() - 2).trimmed();
+            continue;
+        }
+        const qsizetype eq = line.indexOf(u'=');
+        if (eq > 0 && !section.isEmpty())
+            keys.insert(section + u'/' + line.left(eq).trimmed(), line.mid(eq + 1).trimmed());
+    }
+    return keys;
+}
+
 std::optional<int> durationSeconds(const QString& text)
 {
     static const QRegularExpression pattern(QStringLiteral("^(\\d+)\\s*(s|min|h|d)?$"));

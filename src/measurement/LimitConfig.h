@@ -54,6 +54,10 @@ struct LimitConfig {
     bool appliesTo(const QString& meter) const { return meters.isEmpty() || meters.contains(meter); }
 };
 
+// The "section/key" map of an INI text ("[limit1]" then "level=75" lines; ";" and "#" lines are
+// comments). Values are kept whole, commas included.
+QMap<QString, QString> iniKeys(const QString& text);
+
 // "900", "90s", "15min", "1h", "1d": whole seconds; nothing for any other text.
 std::optional<int> durationSeconds(const QString& text);
 // "mon-fri 07:00-19:00", "sat 08:00-13:00, sun -"; `error` says what is wrong otherwise.
