@@ -44,6 +44,8 @@ install(FILES ${CMAKE_CURRENT_LIST_DIR}/slm-panel.svg
 # Debian's form of the licence: a machine-readable copyright file that points to the system's copy
 # of the GPL, and the package's changelog beside it.
 install(FILES ${CMAKE_CURRENT_LIST_DIR}/copyright DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/slm-panel)
+# The monitoring stack's configuration (MQTT exporter, Prometheus, Telegraf), copied into place by hand.
+install(DIRECTORY ${CMAKE_CURRENT_LIST_DIR}/monitoring/ DESTINATION ${CMAKE_INSTALL_DATADIR}/slm-panel/monitoring)
 
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME slm-panel)
@@ -60,6 +62,6 @@ set(CPACK_DEBIAN_PACKAGE_SECTION science)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # The menu entry's icon theme.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "hicolor-icon-theme")
-# The station publishes to a broker; the clients watch it.
-set(CPACK_DEBIAN_PACKAGE_SUGGESTS "mosquitto, mosquitto-clients")
+# The station publishes to a broker; the clients watch it; the monitoring stack stores and alerts.
+set(CPACK_DEBIAN_PACKAGE_SUGGESTS "mosquitto, mosquitto-clients, prometheus, prometheus-mqtt-exporter, telegraf")
 include(CPack)

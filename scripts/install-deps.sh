@@ -2,8 +2,8 @@
 # Installs the Debian packages the program, its tests, its benchmarks and the fuzzing script
 # (scripts/fuzz.sh: clang with its libFuzzer runtime) and the package check (desktop-file-utils,
 # dpkg-dev for the package's dependencies, lintian) and the station (the MQTT client library; the
-# broker and its command-line clients for the tests and for watching a station) need, when any is
-# missing.
+# broker and its command-line clients for the tests and for watching a station; Prometheus and its
+# MQTT exporter for the monitoring stack's test) need, when any is missing.
 # fonts-dejavu-core gives the printed lists their monospaced font (DejaVu Sans Mono) where the
 # design's font is not installed, so the print tests measure the same glyphs on every machine.
 set -euo pipefail
@@ -15,6 +15,7 @@ packages=(
   clang libclang-rt-14-dev
   desktop-file-utils dpkg-dev file lintian
   libmosquitto-dev mosquitto mosquitto-clients
+  prometheus prometheus-mqtt-exporter
 )
 
 missing=()

@@ -1,9 +1,104 @@
 #include "measurement/AssessmentEvents.h"
 
-#include "measurement/AssessmentArithmetic.h"
-
 namespace slm
 {
+
+using namespace assessment;
+
+EventDetector::EventDetector(const EventSettings& settings, double intervalSeconds)
+    : m_settings(settings), m_dt(intervalSeconds), m_reach(intervalSeconds + settings.continuationSeconds)
+{
+}
+
+NoiseEvent EventDetector::snapshot() const
+{
+    NoiseEvent e = m_current;
+    e.durationSeconds = double(e.last - e.start) + m_dt;
+    e.levels = m_energy.count;
+    e.leq = m_energy.leq();
+    if (e.leq && m_energy.total() > 0)
+        e.sel = 10.0 * std::log10(m_energy.total() * m_dt);
+    return e;
+}
+
+std::optional<NoiseEvent> EventDetector::close()
+{
+    if (!m_open)
+        return std::nullopt;
+    m_open = false;
+    if (!m_reported)
+        return std::nullopt; // shorter than the minimum: not an event
+    return snapshot();
+}
+
+void EventDetector::addLevel(const RecordSample& s)
+{
+    const double level = s.level();
+    if (!m_current.lmax || level > *m_current.lmax) {
+        m_current.lmax = level;
+        m_current.maxTime = s.time;
+    }
+    m_energy.add(energyOf(s));
+}
+
+EventDetector::Step EventDetector::add(const RecordSample& s, bool excluded)
+{
+    Step step;
+    if (excluded || s.kind == LevelTextKind::Paused || !s.hasTime()) {
+        step.ended = close();
+        return step;
+    }
+    const bool over = s.kind == LevelTextKind::Over;
+    const bool above = over || (s.isLevel() && s.level() >= m_settings.threshold);
+    const std::int64_t gap = s.time - m_current.last;
+    if (m_open && (gap < 0 || double(gap) > m_reach || (!above && double(gap) >= m_reach))) {
+        // No later record can bridge it any more.
+        step.ended = close();
+    }
+    if (!above) {
+        // A level below the threshold may yet be bridged: kept apart until then.
+        if (m_open && s.isLevel()) {
+            const double level = s.level();
+            if (m_pending.count == 0 || level > m_pendingMax) {
+                m_pendingMax = level;
+                m_pendingMaxTime = s.time;
+            }
+            m_pending.add(energyOf(s));
+        }
+        return step;
+    }
+    if (!m_open) {
+        m_open = true;
+        m_reported = false;
+        m_current = NoiseEvent{};
+        m_current.start = s.time;
+        m_energy = EnergySum{};
+    } else if (m_pending.count > 0) {
+        m_energy.add(m_pending);
+        if (!m_current.lmax || m_pendingMax > *m_current.lmax) {
+            m_current.lmax = m_pendingMax;
+            m_current.maxTime = m_pendingMaxTime;
+        }
+    }
+    m_pending = EnergySum{};
+    m_current.last = s.time;
+    if (over) {
+        m_current.overRange = true;
+        ++m_current.overloads;
+    } else
+        addLevel(s);
+    if (!m_reported && double(m_current.last - m_current.start) + m_dt >= m_settings.minDurationSeconds) {
+        m_reported = true;
+        m_current.number = ++m_kept;
+        step.started = snapshot();
+    }
+    return step;
+}
+
+std::optional<NoiseEvent> EventDetector::finish()
+{
+    return close();
+}
 
 std::optional<EventSummary> noiseEvents(std::span<const RecordSample> samples, std::optional<double> interval,
                                         const ExclusionMask& mask, const EventSettings& settings)
@@ -15,98 +110,32 @@ std::optional<EventSummary> noiseEvents(std::span<const RecordSample> samples, s
                                         const ExclusionMask& mask, const EventSettings& settings,
                                         const std::function<bool(const NoiseEvent&)>& visit)
 {
-    using namespace assessment;
     if (!interval || !(*interval > 0))
         return std::nullopt;
     const double dt = *interval;
     EventSummary summary;
     summary.settings = settings;
-    const double reach = dt + settings.continuationSeconds;
-
-    // The open event and the levels since its last above record, which join it only when a later
-    // above record bridges them.
-    bool open = false;
-    NoiseEvent current;
-    EnergySum energy;
-    EnergySum pending;
-    double pendingMax = 0;
-    std::int64_t pendingMaxTime = 0;
+    EventDetector detector(settings, dt);
     std::int64_t measured = 0;
     bool stopped = false;
-
-    auto close = [&] {
-        if (!open)
+    const auto keep = [&](const std::optional<NoiseEvent>& e) {
+        if (!e)
             return;
-        open = false;
-        current.durationSeconds = double(current.last - current.start) + dt;
-        if (current.durationSeconds < settings.minDurationSeconds)
-            return;
-        current.levels = energy.count;
-        current.leq = energy.leq();
-        if (current.leq && energy.total() > 0)
-            current.sel = 10.0 * std::log10(energy.total() * dt);
-        current.number = int(++summary.count);
-        summary.timeInEventsSeconds += current.durationSeconds;
+        ++summary.count;
+        summary.timeInEventsSeconds += e->durationSeconds;
         if (!visit)
-            summary.events.push_back(current);
-        else if (!visit(current))
+            summary.events.push_back(*e);
+        else if (!visit(*e))
             stopped = true;
     };
-    auto addLevel = [](NoiseEvent& e, EnergySum& sum, const RecordSample& s) {
-        const double level = s.level();
-        if (!e.lmax || level > *e.lmax) {
-            e.lmax = level;
-            e.maxTime = s.time;
-        }
-        sum.add(energyOf(s));
-    };
-
     for (size_t i = 0; i < samples.size() && !stopped; ++i) {
-        const RecordSample& s = samples[i];
         const bool excluded = mask.excluded(i);
-        if (s.isLevel() && !excluded)
+        if (samples[i].isLevel() && !excluded)
             ++measured;
-        if (excluded || s.kind == LevelTextKind::Paused || !s.hasTime()) {
-            close();
-            continue;
-        }
-        const bool over = s.kind == LevelTextKind::Over;
-        const bool above = over || (s.isLevel() && s.level() >= settings.threshold);
-        if (!above) {
-            // A level below the threshold may yet be bridged: kept apart until then.
-            if (open && s.isLevel()) {
-                const double level = s.level();
-                if (pending.count == 0 || level > pendingMax) {
-                    pendingMax = level;
-                    pendingMaxTime = s.time;
-                }
-                pending.add(energyOf(s));
-            }
-            continue;
-        }
-        if (open && (s.time - current.last < 0 || double(s.time - current.last) > reach))
-            close();
-        if (!open) {
-            open = true;
-            current = NoiseEvent{};
-            current.start = s.time;
-            energy = EnergySum{};
-        } else if (pending.count > 0) {
-            energy.add(pending);
-            if (!current.lmax || pendingMax > *current.lmax) {
-                current.lmax = pendingMax;
-                current.maxTime = pendingMaxTime;
-            }
-        }
-        pending = EnergySum{};
-        current.last = s.time;
-        if (over) {
-            current.overRange = true;
-            ++current.overloads;
-        } else
-            addLevel(current, energy, s);
+        keep(detector.add(samples[i], excluded).ended);
     }
-    close();
+    if (!stopped)
+        keep(detector.finish());
     if (measured > 0)
         summary.perHour = double(summary.count) / (double(measured) * dt / 3600.0);
     return summary;

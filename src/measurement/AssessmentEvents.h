@@ -1,5 +1,6 @@
 #pragma once
 
+#include "measurement/AssessmentArithmetic.h"
 #include "measurement/AssessmentExclusions.h"
 
 #include <functional>
@@ -43,6 +44,45 @@ struct EventSummary {
     std::int64_t count = 0;         // the events kept
     double timeInEventsSeconds = 0;
     std::optional<double> perHour; // events per hour of measured time (levels x dt)
+};
+
+// The event rule one record at a time, so an assessment over a file and a live meter find the same
+// events. An event is reported started once it has lasted the minimum duration and ended once no
+// later record can bridge it any more (a record dt + C after its last above record, a paused or
+// excluded record, or the end of the records).
+class EventDetector
+{
+public:
+    EventDetector(const EventSettings& settings, double intervalSeconds);
+
+    struct Step {
+        std::optional<NoiseEvent> ended; // the event before, when this record closed it
+        std::optional<NoiseEvent> started;
+    };
+    Step add(const RecordSample& s, bool excluded = false);
+    // Closes the open event: the records ended.
+    std::optional<NoiseEvent> finish();
+
+    bool open() const { return m_open; }
+
+private:
+    void addLevel(const RecordSample& s);
+    std::optional<NoiseEvent> close();
+    NoiseEvent snapshot() const;
+
+    EventSettings m_settings;
+    double m_dt;
+    double m_reach; // dt + C
+    bool m_open = false;
+    bool m_reported = false;
+    int m_kept = 0;
+    NoiseEvent m_current;
+    // The event's levels, and those since its last above record, which join it only when a later
+    // above record bridges them.
+    assessment::EnergySum m_energy;
+    assessment::EnergySum m_pending;
+    double m_pendingMax = 0;
+    std::int64_t m_pendingMaxTime = 0;
 };
 
 // Events need the interval: without one nothing is returned.

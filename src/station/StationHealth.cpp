@@ -38,7 +38,9 @@ QByteArray StationHealth::payload(const QDateTime& now, const QList<MeterState>&
     while (!m_gaps.empty() && m_gaps.front().start.addSecs(m_gaps.front().lengthSeconds).secsTo(now) > 3600)
         m_gaps.pop_front();
     QJsonObject perMeter;
+    double queued = 0; // all meters together, flat for exporters that read one key
     for (const MeterState& m : meters) {
+        queued += double(m.queued);
         QJsonValue age = QJsonValue::Null;
         if (m.oldestQueued && m.oldestQueued->isValid())
             age = double(std::max<qint64>(0, m.oldestQueued->secsTo(now)));
@@ -57,6 +59,7 @@ QByteArray StationHealth::payload(const QDateTime& now, const QList<MeterState>&
                            {QStringLiteral("uptime_s"), double(m_started.secsTo(now))},
                            {QStringLiteral("version"), QStringLiteral(SLM_VERSION)},
                            {QStringLiteral("free_bytes_data"), bytes(freeDataBytes)},
+                           {QStringLiteral("queue_length"), queued},
                            {QStringLiteral("meters"), perMeter},
                            {QStringLiteral("gaps"), gaps}};
     return QJsonDocument(json).toJson(QJsonDocument::Compact);

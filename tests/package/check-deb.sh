@@ -22,6 +22,11 @@ expected=(
   usr/share/icons/hicolor/scalable/apps/slm-panel.svg
   usr/share/doc/slm-panel/copyright
   usr/share/doc/slm-panel/changelog.gz
+  usr/share/slm-panel/monitoring/mqtt-exporter.yaml
+  usr/share/slm-panel/monitoring/prometheus-mqtt-exporter.default
+  usr/share/slm-panel/monitoring/prometheus-slm.yml
+  usr/share/slm-panel/monitoring/slm-rules.yml
+  usr/share/slm-panel/monitoring/telegraf-slm.conf
 )
 [ -x "$build/bin/slm-report" ] && expected+=(usr/bin/slm-report usr/libexec/slm-panel/slm-report-pdf)
 expected+=(usr/share/man/man1/slm-panel.1.gz usr/share/man/man1/slm-report.1.gz usr/share/man/man1/slm-sim.1.gz)

@@ -1,0 +1,94 @@
+#pragma once
+
+#include "measurement/AssessmentArithmetic.h"
+#include "measurement/LimitConfig.h"
+#include "measurement/Sample.h"
+
+#include <QList>
+#include <cstdint>
+#include <deque>
+#include <optional>
+
+// Judges one meter's records against one limit. The figure is a rolling Leq over (t - window, t],
+// the Leq of each clock-aligned period (judged once, at its end) or each sample's level; only
+// levels enter it (paused readings and readings over or below the range are left out). The state
+// steps up as soon as the figure says so (an alarm once the figure has stayed at or above the level
+// for the minimum duration) and down only once the figure is below the state's level minus the
+// hysteresis. Outside its schedule the limit is inactive.
+
+namespace slm
+{
+
+enum class LimitState : std::uint8_t { Clear, Warning, Alarm, Inactive };
+// "clear", "warning", "alarm", "inactive".
+QString limitStateText(LimitState state);
+
+struct LimitTransition {
+    QString limit;
+    LimitState state = LimitState::Clear;
+    LimitState previous = LimitState::Clear;
+    std::int64_t time = 0;           // local clock seconds, as records count them
+    std::optional<double> figure;    // the figure judged (the last one, when the schedule ended it)
+    std::optional<double> threshold; // the level of the state entered, or of the one left
+    std::int64_t since = 0;          // when the state began: an alarm's first sample at the level
+    int windowSeconds = 0;
+    QString reason; // "schedule" when leaving the schedule ended it
+};
+
+// The energy of the levels among the records of the last `window` seconds, O(1) per record.
+class RollingEnergy
+{
+public:
+    explicit RollingEnergy(int windowSeconds) : m_window(windowSeconds) {}
+    // Moves the window's end to `time`; a level enters it.
+    void add(const RecordSample& s);
+    std::optional<double> leq() const;
+    std::int64_t levels() const { return std::int64_t(m_ring.size()); }
+
+private:
+    struct Entry {
+        std::int64_t time;
+        double energy;
+    };
+    int m_window;
+    std::deque<Entry> m_ring;
+    double m_sum = 0;
+    // The sum is worked out afresh once per window's worth of removals: no drift, still O(1).
+    size_t m_removed = 0;
+};
+
+class LimitMonitor
+{
+public:
+    LimitMonitor(LimitConfig config, double intervalSeconds);
+
+    // What the record changes, in order (at most two: a period judged at its end, then the schedule).
+    QList<LimitTransition> add(const RecordSample& s);
+
+    const LimitConfig& config() const { return m_config; }
+    LimitState state() const { return m_state; }
+    std::int64_t stateSince() const { return m_since; }
+    // The figure last judged; nothing before the first or while the coverage is too low.
+    std::optional<double> figure() const { return m_figure; }
+    int windowSeconds() const;
+
+private:
+    void judge(std::int64_t time, std::optional<double> figure, bool active, QList<LimitTransition>& out);
+    void change(LimitState to, std::int64_t time, std::optional<double> threshold, std::int64_t since,
+                QList<LimitTransition>& out, const QString& reason = {});
+    std::optional<double> thresholdOf(LimitState state) const;
+    bool covered(std::int64_t levels, int seconds) const;
+
+    LimitConfig m_config;
+    double m_dt;
+    LimitState m_state = LimitState::Clear;
+    std::int64_t m_since = 0;
+    std::optional<double> m_figure;
+    std::optional<std::int64_t> m_aboveSince; // the first of the judged samples at or above the level
+    std::optional<std::int64_t> m_lastTime;
+    RollingEnergy m_rolling;
+    std::int64_t m_periodStart = RecordSample::NoTime;
+    assessment::EnergySum m_period;
+};
+
+} // namespace slm
