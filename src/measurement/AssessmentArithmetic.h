@@ -92,6 +92,21 @@ inline int tenthClassOf(const RecordSample& s)
     return int(std::clamp<long long>(roundHalfEven(v * 10.0), 0, TopClassTenthDb));
 }
 
+// Days since 1970-01-01 of a record's local clock seconds, the second of that day, and its weekday
+// (0 Monday .. 6 Sunday; the first day of 1970 was a Thursday).
+inline std::int64_t civilDayOf(std::int64_t t)
+{
+    return t >= 0 ? t / 86400 : -((-t + 86399) / 86400);
+}
+inline std::int64_t secondOfDay(std::int64_t t)
+{
+    return t - civilDayOf(t) * 86400;
+}
+inline int weekdayOf(std::int64_t day)
+{
+    return int(((day + 3) % 7 + 7) % 7);
+}
+
 // Lp of class counts by the Ln table's rule: the first class whose running sum exceeds
 // N x (99.5 - p) / 100, in dB; nothing when no record was classed.
 template <class Counts> std::optional<double> percentileOf(const Counts& counts, std::int64_t n, int p)

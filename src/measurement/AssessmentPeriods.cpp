@@ -51,6 +51,12 @@ struct DayAccumulator {
 std::vector<HourRow> hourlyTable(std::span<const RecordSample> samples, std::optional<double> interval,
                                  const ExclusionMask& mask)
 {
+    return intervalTable(samples, interval, mask, 3600);
+}
+
+std::vector<HourRow> intervalTable(std::span<const RecordSample> samples, std::optional<double> interval,
+                                   const ExclusionMask& mask, std::int64_t length)
+{
     using namespace assessment;
     std::map<std::int64_t, HourAccumulator> hours;
     std::int64_t lastHour = 0;
@@ -59,7 +65,7 @@ std::vector<HourRow> hourlyTable(std::span<const RecordSample> samples, std::opt
         const RecordSample& s = samples[i];
         if (!s.hasTime())
             continue;
-        const std::int64_t hour = floorDiv(s.time, 3600);
+        const std::int64_t hour = floorDiv(s.time, length);
         if (!last || hour != lastHour) {
             last = &hours[hour];
             lastHour = hour;
@@ -85,7 +91,7 @@ std::vector<HourRow> hourlyTable(std::span<const RecordSample> samples, std::opt
     rows.reserve(hours.size());
     for (const auto& [hour, h] : hours) {
         HourRow r;
-        r.start = hour * 3600;
+        r.start = hour * length;
         r.leq = h.energy.leq();
         if (h.energy.count > 0) {
             r.lmax = h.max;
@@ -95,7 +101,7 @@ std::vector<HourRow> hourlyTable(std::span<const RecordSample> samples, std::opt
         r.l50 = percentileOf(h.counts, h.classed, 50);
         r.l90 = percentileOf(h.counts, h.classed, 90);
         r.levels = h.energy.count;
-        r.coverage = percent(r.levels, interval, 3600);
+        r.coverage = percent(r.levels, interval, double(length));
         r.excluded = h.excluded;
         rows.push_back(r);
     }

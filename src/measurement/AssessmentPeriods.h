@@ -36,6 +36,11 @@ struct HourRow {
 std::vector<HourRow> hourlyTable(std::span<const RecordSample> samples, std::optional<double> interval,
                                  const ExclusionMask& mask);
 
+// The same for clock-aligned intervals of `length` seconds (a divisor of a day: 5, 15 or 30 minutes,
+// an hour), each row's coverage taken over that length.
+std::vector<HourRow> intervalTable(std::span<const RecordSample> samples, std::optional<double> interval,
+                                   const ExclusionMask& mask, std::int64_t length);
+
 // The boundaries of the day, evening and night (seconds after midnight) and the coverage a
 // period needs for its level to count.
 struct PeriodSettings {
