@@ -9,6 +9,8 @@
 #include "shared/PanelState.h"
 #include "shared/StatusNotices.h"
 
+#include <utility>
+
 namespace slm
 {
 
@@ -17,6 +19,8 @@ namespace
 constexpr int ReopenEverySteps = 25; // of 0.02 s while recovering a port that went away
 // A line without a single byte for about a second: the meter is lost. A noisy line is not.
 constexpr qint64 LostAfterQuietMs = 1000;
+// Long enough for a frame's decoding to be done, short against the meter's frame period.
+constexpr int TickAfterFrameMs = 10;
 
 void setTimerRunning(QTimer& timer, bool on)
 {
@@ -39,8 +43,17 @@ MeterSession::MeterSession(const MeterLine& line, Clock& clock, MeterPort port, 
 {
     connect(&m_sampling, &Sampling::sampleTaken, this, &MeterSession::sampleTaken);
     // Every sampling tick takes the reading as it stands.
-    connect(&m_meter, &LiveMeter::frameDecoded, this,
-            [this] { m_sampling.setReading(sampleOfReading(m_meter.reading())); });
+    connect(&m_meter, &LiveMeter::frameDecoded, this, [this] {
+        m_sampling.setReading(sampleOfReading(m_meter.reading()));
+        if (std::exchange(m_phaseWanted, false))
+            m_tickPhase.start();
+    });
+    m_tickPhase.setSingleShot(true);
+    m_tickPhase.setInterval(TickAfterFrameMs);
+    connect(&m_tickPhase, &QTimer::timeout, this, [this] {
+        if (m_timer1.isActive())
+            m_timer1.start();
+    });
     m_timer1.setObjectName(QStringLiteral("Timer1"));
     m_timer1.setInterval(200);
     connect(&m_timer1, &QTimer::timeout, this, &MeterSession::displayTick);
@@ -102,7 +115,11 @@ void MeterSession::takeFrames(bool on)
 {
     // The frames are only taken while the display tick runs: a window that switched it off
     // may be using the line in its own steps.
-    m_meter.setTaking(on && !m_line.waiter.cancelled());
+    const bool taking = on && !m_line.waiter.cancelled();
+    m_phaseWanted = taking;
+    if (!taking)
+        m_tickPhase.stop();
+    m_meter.setTaking(taking);
 }
 
 void MeterSession::displayTick()

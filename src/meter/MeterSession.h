@@ -96,6 +96,10 @@ private:
     LiveMeter m_meter;
     int m_shownFrames = 0;
     QTimer m_timer1;
+    // The display tick is set to fall just after a frame, so it shows the newest level at once
+    // instead of one up to a frame period old.
+    QTimer m_tickPhase;
+    bool m_phaseWanted = false;
     QTimer m_timer2;
     ReentryFlag m_tick;
     // The recovery's wait runs on its own timer, in 0.02 s steps, so the event loop is never

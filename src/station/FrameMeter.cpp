@@ -32,8 +32,10 @@ FrameMeter::FrameMeter(const QString& name, const QString& port, const QStringLi
     connect(&m_retryTimer, &QTimer::timeout, this, &FrameMeter::openPort);
     m_silenceTimer.setInterval(500);
     connect(&m_silenceTimer, &QTimer::timeout, this, &FrameMeter::checkLink);
-    connect(&m_frames, &LiveMeter::frameDecoded, this,
-            [this] { setLinkUp(true, QStringLiteral("the meter answers on %1").arg(m_device)); });
+    connect(&m_frames, &LiveMeter::frameDecoded, this, [this] {
+        if (!m_up)
+            setLinkUp(true, QStringLiteral("the meter answers on %1").arg(m_device));
+    });
 }
 
 FrameMeter::~FrameMeter()
@@ -160,19 +162,18 @@ void FrameMeter::armTick()
 void FrameMeter::tick()
 {
     // The tick stands for the whole second it fired at; a timer a few ms early still counts.
-    const QDateTime now = m_clock.now().addMSecs(100);
-    const QDateTime second = QDateTime::fromSecsSinceEpoch(now.toSecsSinceEpoch());
+    const qint64 second = (m_clock.nowMs() + 100) / 1000;
     if (m_running)
-        m_tickTimer.start(int(std::max<qint64>(1, m_clock.now().msecsTo(second.addSecs(1)))));
+        m_tickTimer.start(int(std::max<qint64>(1, (second + 1) * 1000 - m_clock.nowMs())));
     checkLink();
     // One sample per second, whatever the timer's slack.
-    if (second.toSecsSinceEpoch() == m_lastSecond)
+    if (second == m_lastSecond)
         return;
-    m_lastSecond = second.toSecsSinceEpoch();
-    if (!m_up || !m_frames.hasReading() || second.toSecsSinceEpoch() % m_interval != 0)
+    m_lastSecond = second;
+    if (!m_up || !m_frames.hasReading() || second % m_interval != 0)
         return;
     Sample sample = sampleOfReading(m_frames.reading());
-    sample.time = second;
+    sample.time = QDateTime::fromSecsSinceEpoch(second);
     sample.interval = m_interval;
     emit sampleTaken(sample);
 }

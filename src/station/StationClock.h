@@ -17,8 +17,11 @@ public:
     {
     }
     QDateTime now() const { return QDateTime::currentDateTime().addMSecs(m_offsetMs); }
+    // Without the time zone: every local-time step asks the C library to check the zone file,
+    // and each meter's tick runs every second.
+    qint64 nowMs() const { return QDateTime::currentMSecsSinceEpoch() + m_offsetMs; }
     // Milliseconds until the next whole second of this clock.
-    int msecsToNextSecond() const { return 1000 - int(now().time().msec()); }
+    int msecsToNextSecond() const { return 1000 - int(nowMs() % 1000); }
 
 private:
     qint64 m_offsetMs = 0;
