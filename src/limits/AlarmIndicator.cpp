@@ -13,11 +13,11 @@ AlarmIndicator::AlarmIndicator(LimitsModel& model, QWidget* parent) : QLabel(par
     setStyleSheet(
         QStringLiteral("QLabel { background: #c00000; color: white; font-weight: bold; padding: 2px 6px; }"));
     setFocusPolicy(Qt::TabFocus); // reachable from the keyboard while it shows
-    connect(&model, &LimitsModel::alarmChanged, this, &AlarmIndicator::show);
-    show(model.anyAlarm(), model.alarmNames());
+    connect(&model, &LimitsModel::alarmChanged, this, &AlarmIndicator::showState);
+    showState(model.anyAlarm(), model.alarmNames());
 }
 
-void AlarmIndicator::show(bool alarm, const QString& names)
+void AlarmIndicator::showState(bool alarm, const QString& names)
 {
     setText(alarm ? QStringLiteral("ALARM: %1").arg(names) : QString());
     setAccessibleName(alarm ? QStringLiteral("Limits: alarm %1").arg(names)

@@ -16,7 +16,7 @@ public:
     explicit AlarmIndicator(LimitsModel& model, QWidget* parent = nullptr);
 
 private:
-    void show(bool alarm, const QString& names);
+    void showState(bool alarm, const QString& names);
 };
 
 } // namespace slm

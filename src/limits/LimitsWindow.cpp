@@ -56,6 +56,8 @@ LimitsWindow::LimitsWindow(LimitsModel& model, QString settingsPath, QWidget* pa
                                         QStringLiteral("State"), QStringLiteral("Since")});
     m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_table->horizontalHeader()->setStretchLastSection(true);
+    // Tab leaves the table (the arrows move within it), so the keyboard gets past it.
+    m_table->setTabKeyNavigation(false);
     m_transitions->setObjectName(QStringLiteral("transitionsList"));
     m_transitions->setAccessibleName(QStringLiteral("Today's transitions"));
 
@@ -71,6 +73,10 @@ LimitsWindow::LimitsWindow(LimitsModel& model, QString settingsPath, QWidget* pa
     todayLabel->setBuddy(m_transitions);
     layout->addWidget(todayLabel);
     layout->addWidget(m_transitions, 1);
+
+    setTabOrder(m_editor, apply);
+    setTabOrder(apply, m_table);
+    setTabOrder(m_table, m_transitions);
 
     connect(apply, &QPushButton::clicked, this, &LimitsWindow::apply);
     connect(&m_model, &LimitsModel::configurationChanged, this, &LimitsWindow::refillTable);
