@@ -107,7 +107,13 @@ QList<LimitTransition> LimitMonitor::add(const RecordSample& s)
             // The period before has ended: judged at its end, by the schedule of its last second.
             const std::int64_t end = m_periodStart + p;
             const bool judged = covered(m_period.count, int(p));
-            judge(end, judged ? m_period.leq() : std::nullopt, m_config.when.contains(end - 1), out);
+            const std::optional<double> leq = judged ? m_period.leq() : std::nullopt;
+            const bool inSchedule = m_config.when.contains(end - 1);
+            if (leq && inSchedule) {
+                ++m_periodsJudged;
+                m_periodsExceeded += *leq >= m_config.level ? 1 : 0;
+            }
+            judge(end, leq, inSchedule, out);
             m_period = EnergySum{};
         }
         m_periodStart = start;

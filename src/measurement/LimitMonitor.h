@@ -71,6 +71,10 @@ public:
     // The figure last judged; nothing before the first or while the coverage is too low.
     std::optional<double> figure() const { return m_figure; }
     int windowSeconds() const;
+    // leq-period only: the periods whose Leq was judged (covered, in the schedule) and those at or
+    // above the level.
+    std::int64_t periodsJudged() const { return m_periodsJudged; }
+    std::int64_t periodsExceeded() const { return m_periodsExceeded; }
 
 private:
     void judge(std::int64_t time, std::optional<double> figure, bool active, QList<LimitTransition>& out);
@@ -89,6 +93,8 @@ private:
     RollingEnergy m_rolling;
     std::int64_t m_periodStart = RecordSample::NoTime;
     assessment::EnergySum m_period;
+    std::int64_t m_periodsJudged = 0;
+    std::int64_t m_periodsExceeded = 0;
 };
 
 } // namespace slm
