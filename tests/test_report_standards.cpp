@@ -253,8 +253,8 @@ void TestReportStandards::badInputRefused_data()
     QTest::newRow("ambient not a number")
         << QStringList{"--ambient", "loud"} + residual << 2
         << QByteArray("--ambient takes a level in dB, a record file or a span");
-    QTest::newRow("ambient not a record file")
-        << QStringList{"--ambient", "@/notes.txt"} + residual << 1 << QByteArray("--ambient: ");
+    QTest::newRow("ambient not a record file") << QStringList{"--ambient", "@/notes.txt"} + residual << 1
+                                               << QByteArray("notes.txt: the file holds no records.");
     QTest::newRow("no valid day for an RBL")
         << QStringList{"--rbl", "@/two.slmm"} << 1 << QByteArray("needs at least one valid day");
     QTest::newRow("limits file missing")

@@ -2,6 +2,7 @@
 
 #include "measurement/AssessmentArithmetic.h"
 
+#include <algorithm>
 #include <map>
 
 namespace slm
@@ -90,8 +91,8 @@ std::optional<RatingOutcome> ratingOf(const StandardsInputs& in, StandardsResult
         return std::nullopt;
     }
     // Without a reference interval, a span at night is rated over 15 minutes, anything else over an hour.
-    const LevelSource& span = in.specific.kind == LevelSource::Kind::Span ? in.specific : in.ambient;
-    const bool spanAtNight = span.kind == LevelSource::Kind::Span && isRatingNight(span.span.start);
+    const LevelSource& from = in.specific.present() ? in.specific : in.ambient;
+    const bool spanAtNight = from.kind == LevelSource::Kind::Span && isRatingNight(from.span.start);
     o.input.referenceSeconds = in.referenceSeconds.value_or(spanAtNight ? 900 : 3600);
     o.input.onTimeSeconds = in.onTimeSeconds;
     o.input.corrections = in.corrections;
@@ -175,13 +176,13 @@ StandardsResults runStandards(std::span<const RecordSample> samples, std::option
         r.limits = replayLimits(samples, interval, *in.limits);
     if (in.backgroundSeconds)
         r.background = backgroundTable(table(*in.backgroundSeconds), *in.backgroundSeconds, coverage);
-    if (in.ambient.given())
+    if (in.ambient.present())
         r.ambient = levelOf(in.ambient, samples, interval, mask, error);
-    if (error.isEmpty() && in.residual.given())
+    if (error.isEmpty() && in.residual.present())
         r.residualLevel = levelOf(in.residual, samples, interval, mask, error);
     if (r.ambient && r.residualLevel)
         r.residual = correctForResidual(r.ambient->leq, r.residualLevel->leq);
-    if (error.isEmpty() && in.specific.given())
+    if (error.isEmpty() && in.specific.present())
         r.specific = levelOf(in.specific, samples, interval, mask, error);
     if (error.isEmpty() && in.rating)
         r.rating = ratingOf(in, r, error);

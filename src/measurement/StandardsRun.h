@@ -32,7 +32,7 @@ struct LevelSource {
     const ExclusionMask* mask = nullptr;   // which of those are left out; none when null
     ClockSpan span;                        // Span: [start, end) on the records' clock
 
-    bool given() const { return kind != Kind::None; }
+    bool present() const { return kind != Kind::None; }
 };
 
 // What a source came to: the level and, from records, how many levels it is the Leq of.

@@ -184,9 +184,10 @@ TextTable ratingText(const StandardsResults& r, const StandardsInputs& in)
                                                          .arg(o.backgroundGiven ? QStringLiteral("given")
                                                               : o.night ? QStringLiteral("night median")
                                                                         : QStringLiteral("day median"))},
-        {"Excess LAr - LA90",
-         bound + signedDb(x.excess) +
-             QStringLiteral(" (%1%2 dB)").arg(x.excessRounded > 0 ? "+" : "").arg(x.excessRounded)},
+        {"Excess LAr - LA90", bound + signedDb(x.excess) +
+                                  QStringLiteral(" (%1%2 dB)")
+                                      .arg(x.excessRounded > 0 ? QStringLiteral("+") : QString())
+                                      .arg(x.excessRounded)},
         {"Indication", x.indication}};
     return t;
 }

@@ -22,6 +22,10 @@ bool readOther(const LevelArgument& a, bool noExclusions, OtherFile& out, QStrin
         error = QStringLiteral("%1: %2").arg(a.option, out.file.error);
         return false;
     }
+    if (out.file.samples.empty()) {
+        error = QStringLiteral("%1 %2: the file holds no records.").arg(a.option, a.text);
+        return false;
+    }
     if (noExclusions)
         return true;
     const AssessmentFileRead read = readAssessmentFile(assessmentFilePath(a.encodedFile));

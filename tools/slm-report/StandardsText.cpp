@@ -3,6 +3,8 @@
 
 #include "measurement/StandardsTables.h"
 
+#include <algorithm>
+
 namespace slm
 {
 
@@ -15,7 +17,7 @@ namespace
 QString tableText(const TextTable& t)
 {
     // A table that could not be worked out is its caption alone.
-    QString out = QStringLiteral(t.columns.isEmpty() ? "  %1.\n" : "  %1:\n").arg(t.caption);
+    QString out = QStringLiteral("  ") + t.caption + (t.columns.isEmpty() ? u'.' : u':') + u'\n';
     const bool list = t.columns.size() == 2 && t.columns[0].isEmpty() && t.columns[1].isEmpty();
     std::vector<qsizetype> widths(size_t(t.columns.size()), 0);
     for (qsizetype c = 0; c < t.columns.size(); ++c)

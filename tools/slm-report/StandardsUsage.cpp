@@ -67,6 +67,11 @@ QString standardsDescriptionText()
         "    known ones. N-above: the events at each threshold (the event rule with --events'\n"
         "    minimum duration and continuation) counted in the night of the day-evening-night\n"
         "    table they start in, and over the whole file.\n"
+        "\n"
+        "    An input that cannot be read (a record file, the limits file), a span outside the\n"
+        "    records or without levels, and no valid day for a rating background level end the\n"
+        "    file's report with a message naming them and status 1; a value that is not of its\n"
+        "    kind or not in its list (a correction of 5 dB) is a wrong command line (status 2).\n"
         "\n");
 }
 
