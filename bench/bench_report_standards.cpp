@@ -79,6 +79,25 @@ int main(int argc, char** argv)
         return 1;
     }
     const ExclusionMask mask(samples, exclusionClockSpans(exclusions));
+    // Each table alone, to see where the time goes.
+    const std::pair<const char*, std::function<void(StandardsInputs&)>> alone[] = {
+        {"intervals", [](StandardsInputs& s) { s.intervalSeconds = 900; }},
+        {"limits", [&](StandardsInputs& s) { s.limits = in.limits; }},
+        {"background", [](StandardsInputs& s) { s.backgroundSeconds = 900; }},
+        {"residual", [&](StandardsInputs& s) { s.ambient = in.ambient, s.residual = in.residual; }},
+        {"abc", [&](StandardsInputs& s) { s.abc = true, s.abcLevels = in.abcLevels; }},
+        {"rbl", [](StandardsInputs& s) { s.rbl = true; }},
+        {"cnel", [](StandardsInputs& s) { s.cnel = true; }},
+        {"n-above", [](StandardsInputs& s) {
+             s.nAbove = {60, 65, 70};
+         }}};
+    std::printf("  each alone:");
+    for (const auto& [name, set] : alone) {
+        StandardsInputs one;
+        set(one);
+        std::printf(" %s %.1f ms;", name, bench::bestMs([&] { runStandards(samples, 1.0, mask, one); }, 3));
+    }
+    std::printf("\n");
     const StandardsResults once = runStandards(samples, 1.0, mask, in);
     const double tablesMs = bench::bestMs([&] { rows += standardsTextTables(once, in).size(); });
     std::printf(
