@@ -73,17 +73,20 @@ std::optional<NAboveTable> nAboveTable(std::span<const RecordSample> samples, st
         if (secondOfDay(at) >= nightAt)
             ++nightOf(civilDayOf(at))[k];
     };
-    // Every night that holds a record is listed, with no event or some.
-    std::int64_t lastNight = RecordSample::NoTime;
+    // Every night that holds a record is listed, with no event or some. The clock span the last
+    // record's part of the day covers is kept, so most records need no division.
+    std::int64_t spanStart = 0;
+    std::int64_t spanEnd = 0;
     for (size_t i = 0; i < samples.size(); ++i) {
         const RecordSample& s = samples[i];
-        if (s.hasTime()) {
+        if (s.hasTime() && (s.time < spanStart || s.time >= spanEnd)) {
             const std::int64_t at = s.time - periods.dayStart;
             const std::int64_t date = civilDayOf(at);
-            if (date != lastNight && secondOfDay(at) >= nightAt) {
+            const bool night = secondOfDay(at) >= nightAt;
+            if (night)
                 nightOf(date);
-                lastNight = date;
-            }
+            spanStart = date * 86400 + periods.dayStart + (night ? nightAt : 0);
+            spanEnd = night ? (date + 1) * 86400 + periods.dayStart : spanStart + nightAt;
         }
         const bool excluded = mask.excluded(i);
         const bool over = s.kind == LevelTextKind::Over;
