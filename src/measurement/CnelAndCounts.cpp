@@ -48,33 +48,57 @@ std::optional<NAboveTable> nAboveTable(std::span<const RecordSample> samples, st
 {
     using assessment::civilDayOf;
     using assessment::secondOfDay;
+    if (!interval || !(*interval > 0))
+        return std::nullopt;
     NAboveTable t;
     t.thresholds = thresholds;
     t.totals.assign(thresholds.size(), 0);
-    std::map<std::int64_t, std::vector<int>> nights;
-    // Every night that holds a record is listed, with no event or some.
-    for (const RecordSample& s : samples) {
-        if (!s.hasTime())
-            continue;
-        const std::int64_t at = s.time - periods.dayStart;
-        const std::int64_t date = civilDayOf(at);
-        if (secondOfDay(at) >= periods.nightStart - periods.dayStart)
-            nights.try_emplace(date, std::vector<int>(thresholds.size(), 0));
-    }
-    for (size_t k = 0; k < thresholds.size(); ++k) {
+    // One detector per threshold, all fed in the one walk over the records.
+    std::vector<EventDetector> detectors;
+    for (double x : thresholds) {
         EventSettings settings = rule;
-        settings.threshold = thresholds[k];
-        const std::optional<EventSummary> events = noiseEvents(samples, interval, mask, settings);
-        if (!events)
-            return std::nullopt;
-        t.totals[k] = int(events->events.size());
-        for (const NoiseEvent& e : events->events) {
-            const std::int64_t at = e.start - periods.dayStart;
-            if (secondOfDay(at) < periods.nightStart - periods.dayStart)
+        settings.threshold = x;
+        detectors.emplace_back(settings, *interval);
+    }
+    std::map<std::int64_t, std::vector<int>> nights;
+    const std::int64_t nightAt = periods.nightStart - periods.dayStart;
+    auto nightOf = [&](std::int64_t date) -> std::vector<int>& {
+        return nights.try_emplace(date, std::vector<int>(thresholds.size(), 0)).first->second;
+    };
+    auto count = [&](size_t k, const std::optional<NoiseEvent>& e) {
+        if (!e)
+            return;
+        ++t.totals[k];
+        const std::int64_t at = e->start - periods.dayStart;
+        if (secondOfDay(at) >= nightAt)
+            ++nightOf(civilDayOf(at))[k];
+    };
+    // Every night that holds a record is listed, with no event or some. The clock span the last
+    // record's part of the day covers is kept, so most records need no division.
+    std::int64_t spanStart = 0;
+    std::int64_t spanEnd = 0;
+    for (size_t i = 0; i < samples.size(); ++i) {
+        const RecordSample& s = samples[i];
+        if (s.hasTime() && (s.time < spanStart || s.time >= spanEnd)) {
+            const std::int64_t at = s.time - periods.dayStart;
+            const std::int64_t date = civilDayOf(at);
+            const bool night = secondOfDay(at) >= nightAt;
+            if (night)
+                nightOf(date);
+            spanStart = date * 86400 + periods.dayStart + (night ? nightAt : 0);
+            spanEnd = night ? (date + 1) * 86400 + periods.dayStart : spanStart + nightAt;
+        }
+        const bool excluded = mask.excluded(i);
+        const bool over = s.kind == LevelTextKind::Over;
+        for (size_t k = 0; k < detectors.size(); ++k) {
+            // A record below the threshold changes nothing while no event is open.
+            if (!detectors[k].open() && !over && !(s.isLevel() && s.level() >= thresholds[k]))
                 continue;
-            ++nights.try_emplace(civilDayOf(at), std::vector<int>(thresholds.size(), 0)).first->second[k];
+            count(k, detectors[k].add(s, excluded).ended);
         }
     }
+    for (size_t k = 0; k < detectors.size(); ++k)
+        count(k, detectors[k].finish());
     for (auto& [date, counts] : nights)
         t.nights.push_back({date, std::move(counts)});
     return t;

@@ -47,6 +47,45 @@ void RollingEnergy::add(const RecordSample& s)
     }
 }
 
+std::optional<double> RollingEnergy::meanEnergy() const
+{
+    if (m_ring.empty() || !(m_sum > 0))
+        return std::nullopt;
+    return m_sum / double(m_ring.size());
+}
+
+JudgedFigure JudgedFigure::ofLevel(double dB)
+{
+    JudgedFigure f;
+    f.m_dB = dB;
+    return f;
+}
+
+JudgedFigure JudgedFigure::ofMeanEnergy(double energy)
+{
+    JudgedFigure f;
+    f.m_energy = energy;
+    return f;
+}
+
+double JudgedFigure::dB() const
+{
+    if (!m_dB)
+        m_dB = 10.0 * std::log10(m_energy);
+    return *m_dB;
+}
+
+bool JudgedFigure::atLeast(double level, double levelEnergy) const
+{
+    // A relative step of 1e-12 in energy is 4e-12 dB, far beyond the logarithm's last digit: on
+    // either side of that band the energy gives the same answer as the level would.
+    if (!m_dB && m_energy > levelEnergy * (1 + 1e-12))
+        return true;
+    if (!m_dB && m_energy < levelEnergy * (1 - 1e-12))
+        return false;
+    return dB() >= level;
+}
+
 std::optional<double> RollingEnergy::leq() const
 {
     if (m_ring.empty() || !(m_sum > 0))
@@ -57,6 +96,13 @@ std::optional<double> RollingEnergy::leq() const
 LimitMonitor::LimitMonitor(LimitConfig config, double intervalSeconds)
     : m_config(std::move(config)), m_dt(intervalSeconds), m_rolling(m_config.windowSeconds)
 {
+    const auto energy = [](double level) { return std::pow(10.0, level / 10.0); };
+    m_levelEnergy = energy(m_config.level);
+    m_levelDownEnergy = energy(m_config.level - m_config.hysteresis);
+    if (m_config.warning) {
+        m_warningEnergy = energy(*m_config.warning);
+        m_warningDownEnergy = energy(*m_config.warning - m_config.hysteresis);
+    }
 }
 
 int LimitMonitor::windowSeconds() const
@@ -89,16 +135,19 @@ QList<LimitTransition> LimitMonitor::add(const RecordSample& s)
     QList<LimitTransition> out;
     if (!s.hasTime())
         return out;
-    const bool active = m_config.when.contains(s.time);
+    const bool active = inSchedule(s.time);
     switch (m_config.figure) {
     case LimitFigure::RollingLeq: {
         m_rolling.add(s);
-        const bool judged = covered(m_rolling.levels(), m_config.windowSeconds);
-        judge(s.time, judged ? m_rolling.leq() : std::nullopt, active, out);
+        const std::optional<double> energy =
+            covered(m_rolling.levels(), m_config.windowSeconds) ? m_rolling.meanEnergy() : std::nullopt;
+        judge(s.time, energy ? std::optional(JudgedFigure::ofMeanEnergy(*energy)) : std::nullopt, active,
+              out);
         break;
     }
     case LimitFigure::Level:
-        judge(s.time, s.isLevel() ? std::optional<double>(s.level()) : std::nullopt, active, out);
+        judge(s.time, s.isLevel() ? std::optional(JudgedFigure::ofLevel(s.level())) : std::nullopt, active,
+              out);
         break;
     case LimitFigure::PeriodLeq: {
         const std::int64_t p = m_config.windowSeconds;
@@ -107,7 +156,13 @@ QList<LimitTransition> LimitMonitor::add(const RecordSample& s)
             // The period before has ended: judged at its end, by the schedule of its last second.
             const std::int64_t end = m_periodStart + p;
             const bool judged = covered(m_period.count, int(p));
-            judge(end, judged ? m_period.leq() : std::nullopt, m_config.when.contains(end - 1), out);
+            const std::optional<double> leq = judged ? m_period.leq() : std::nullopt;
+            const bool inSchedule = m_config.when.contains(end - 1);
+            if (leq && inSchedule) {
+                ++m_periodsJudged;
+                m_periodsExceeded += *leq >= m_config.level ? 1 : 0;
+            }
+            judge(end, leq ? std::optional(JudgedFigure::ofLevel(*leq)) : std::nullopt, inSchedule, out);
             m_period = EnergySum{};
         }
         m_periodStart = start;
@@ -129,7 +184,7 @@ void LimitMonitor::change(LimitState to, std::int64_t time, std::optional<double
     t.state = to;
     t.previous = m_state;
     t.time = time;
-    t.figure = m_figure;
+    t.figure = figure();
     t.threshold = threshold;
     t.since = since;
     t.windowSeconds = windowSeconds();
@@ -139,7 +194,28 @@ void LimitMonitor::change(LimitState to, std::int64_t time, std::optional<double
     out.append(t);
 }
 
-void LimitMonitor::judge(std::int64_t time, std::optional<double> figure, bool active,
+bool LimitMonitor::inSchedule(std::int64_t t)
+{
+    if (m_config.when.always)
+        return true;
+    // Schedules start and end on whole minutes: one look per minute of records.
+    const std::int64_t minute = t >= 0 ? t / 60 : -((-t + 59) / 60);
+    if (minute != m_scheduleMinute) {
+        m_scheduleMinute = minute;
+        m_scheduled = m_config.when.contains(t);
+    }
+    return m_scheduled;
+}
+
+bool LimitMonitor::below(const JudgedFigure& f, LimitState state) const
+{
+    // Below the state's level less the hysteresis: only then does the state step down.
+    if (state == LimitState::Alarm)
+        return !f.atLeast(m_config.level - m_config.hysteresis, m_levelDownEnergy);
+    return !f.atLeast(*m_config.warning - m_config.hysteresis, m_warningDownEnergy);
+}
+
+void LimitMonitor::judge(std::int64_t time, const std::optional<JudgedFigure>& figure, bool active,
                          QList<LimitTransition>& out)
 {
     if (!active) {
@@ -156,21 +232,22 @@ void LimitMonitor::judge(std::int64_t time, std::optional<double> figure, bool a
         return;
     }
     m_figure = figure;
-    const double f = *figure;
-    if (f >= m_config.level) {
+    const JudgedFigure& f = *m_figure;
+    if (f.atLeast(m_config.level, m_levelEnergy)) {
         if (!m_aboveSince)
             m_aboveSince = time;
     } else {
         m_aboveSince.reset();
     }
     const bool alarm = m_aboveSince && double(time - *m_aboveSince) >= m_config.minDurationSeconds;
-    const LimitState given = alarm                                        ? LimitState::Alarm
-                             : m_config.warning && f >= *m_config.warning ? LimitState::Warning
-                                                                          : LimitState::Clear;
+    const LimitState given = alarm ? LimitState::Alarm
+                             : m_config.warning && f.atLeast(*m_config.warning, m_warningEnergy)
+                                 ? LimitState::Warning
+                                 : LimitState::Clear;
     LimitState next = m_state;
     if (reentry || int(given) > int(m_state))
         next = given;
-    else if (int(given) < int(m_state) && f < *thresholdOf(m_state) - m_config.hysteresis)
+    else if (int(given) < int(m_state) && below(f, m_state))
         next = given;
     if (next == m_state)
         return;

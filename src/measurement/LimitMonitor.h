@@ -43,6 +43,8 @@ public:
     // Moves the window's end to `time`; a level enters it.
     void add(const RecordSample& s);
     std::optional<double> leq() const;
+    // The mean energy of the levels in the window; nothing when leq() has none.
+    std::optional<double> meanEnergy() const;
     std::int64_t levels() const { return std::int64_t(m_ring.size()); }
 
 private:
@@ -57,6 +59,22 @@ private:
     size_t m_removed = 0;
 };
 
+// A judged figure in dB, or its mean energy with the logarithm taken only when the value is needed:
+// most records are judged far from every threshold, where the energy alone decides.
+class JudgedFigure
+{
+public:
+    static JudgedFigure ofLevel(double dB);
+    static JudgedFigure ofMeanEnergy(double energy);
+    double dB() const;
+    // dB() >= level, decided by the energy when it is clearly apart from `levelEnergy` (10^(level/10)).
+    bool atLeast(double level, double levelEnergy) const;
+
+private:
+    double m_energy = 0;
+    mutable std::optional<double> m_dB;
+};
+
 class LimitMonitor
 {
 public:
@@ -69,26 +87,45 @@ public:
     LimitState state() const { return m_state; }
     std::int64_t stateSince() const { return m_since; }
     // The figure last judged; nothing before the first or while the coverage is too low.
-    std::optional<double> figure() const { return m_figure; }
+    std::optional<double> figure() const
+    {
+        return m_figure ? std::optional<double>(m_figure->dB()) : std::nullopt;
+    }
     int windowSeconds() const;
+    // leq-period only: the periods whose Leq was judged (covered, in the schedule) and those at or
+    // above the level.
+    std::int64_t periodsJudged() const { return m_periodsJudged; }
+    std::int64_t periodsExceeded() const { return m_periodsExceeded; }
 
 private:
-    void judge(std::int64_t time, std::optional<double> figure, bool active, QList<LimitTransition>& out);
+    void judge(std::int64_t time, const std::optional<JudgedFigure>& figure, bool active,
+               QList<LimitTransition>& out);
     void change(LimitState to, std::int64_t time, std::optional<double> threshold, std::int64_t since,
                 QList<LimitTransition>& out, const QString& reason = {});
     std::optional<double> thresholdOf(LimitState state) const;
+    bool below(const JudgedFigure& f, LimitState state) const;
+    bool inSchedule(std::int64_t t);
     bool covered(std::int64_t levels, int seconds) const;
 
     LimitConfig m_config;
     double m_dt;
     LimitState m_state = LimitState::Clear;
     std::int64_t m_since = 0;
-    std::optional<double> m_figure;
+    std::optional<JudgedFigure> m_figure;
+    // 10^(L/10) of the level, the warning, and each less the hysteresis.
+    double m_levelEnergy = 0;
+    double m_warningEnergy = 0;
+    double m_levelDownEnergy = 0;
+    double m_warningDownEnergy = 0;
     std::optional<std::int64_t> m_aboveSince; // the first of the judged samples at or above the level
     std::optional<std::int64_t> m_lastTime;
+    std::int64_t m_scheduleMinute = RecordSample::NoTime;
+    bool m_scheduled = true;
     RollingEnergy m_rolling;
     std::int64_t m_periodStart = RecordSample::NoTime;
     assessment::EnergySum m_period;
+    std::int64_t m_periodsJudged = 0;
+    std::int64_t m_periodsExceeded = 0;
 };
 
 } // namespace slm

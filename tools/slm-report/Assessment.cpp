@@ -1,4 +1,5 @@
 #include "Assessment.h"
+#include "StandardsOutput.h"
 
 #include "measurement/MeasurementReader.h"
 
@@ -125,6 +126,8 @@ AssessedFile assessFile(const QByteArray& encodedPath, LnResolution resolution, 
                               aWeightedOf(recordHeaderOf(file.kind, file.header)), spans, settings);
     r.figures = a.results.figures;
     r.excluded = a.results.excluded();
+    if (o.standards.any())
+        a.standards = assessStandards(path, file, a.results.excludedRecords, o, r.error);
     return a;
 }
 
@@ -141,12 +144,18 @@ AssessmentOutputInput AssessedFile::outputInput() const
 bool AssessedFile::writeTables(const AssessmentOptions& o, ReportOptions::Output output,
                                const OutputSink& write) const
 {
-    return output == ReportOptions::Output::Json ? writeAssessmentJson(outputInput(), o, write)
-                                                 : writeAssessmentText(outputInput(), o, write);
+    const bool json = output == ReportOptions::Output::Json;
+    const bool written =
+        json ? writeAssessmentJson(outputInput(), o, write) : writeAssessmentText(outputInput(), o, write);
+    if (!written || !standards)
+        return written;
+    return json ? writeStandardsJson(*standards, write) : writeStandardsText(*standards, write);
 }
 
 bool AssessedFile::writeCsv(const AssessmentOptions& o, const OutputSink& write) const
 {
+    if (o.csvTable == AssessmentOptions::Table::Standards)
+        return standards && writeStandardsCsv(*standards, o.standards.csvTable, write);
     return writeAssessmentCsv(outputInput(), o.csvTable, write);
 }
 

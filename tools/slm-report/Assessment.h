@@ -10,6 +10,7 @@
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -37,12 +38,15 @@ QByteArray assessmentFilePath(const QByteArray& encodedRecordFilePath);
 // asked for, or exclusions apply to it.
 bool needsAssessment(const QByteArray& encodedPath, const AssessmentOptions& options);
 
+struct StandardsOfFile;
+
 // One file reported with its exclusions and the tables asked for.
 struct AssessedFile {
     FileReport report; // figures with the exclusions honoured
     RecordSamplesOfFile file;
     AssessmentResults results;
     EventSettings events;
+    std::shared_ptr<const StandardsOfFile> standards; // the standards' tables, when asked for
 
     // The tables after the figures, in the text report or as the JSON object's further keys.
     bool writeTables(const AssessmentOptions& options, ReportOptions::Output output,

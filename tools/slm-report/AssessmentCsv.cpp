@@ -66,6 +66,7 @@ bool writeAssessmentCsv(const AssessmentOutputInput& in, AssessmentOptions::Tabl
         break;
     }
     case AssessmentOptions::Table::None:
+    case AssessmentOptions::Table::Standards: // written by the standards' own writer
         break;
     }
     return out.flush();

@@ -61,7 +61,9 @@ QStringList takeArguments(const QStringList& arguments, const QList<QByteArray>*
                                                                        : AssessmentOptions::Table::None;
             if (table == AssessmentOptions::Table::None) {
                 if (a.contains(u'='))
-                    error = QStringLiteral("--csv takes hours, days or events, not \"%1\".").arg(next);
+                    error = QStringLiteral("--csv takes hours, days, events, intervals, background, limits, "
+                                           "residual, rating, abc, rbl, cnel or n-above, not \"%1\".")
+                                .arg(next);
                 else
                     rest << a;
                 continue;
@@ -210,13 +212,28 @@ CommandLine parseCommandLine(int argc, char** argv)
     for (int i = 1; i < argc; ++i)
         arguments << QByteArray(argv[i]);
     QString assessmentError;
-    const QList<QByteArray> rest = takeAssessmentArguments(arguments, c.assessment, assessmentError);
+    QStringList texts;
+    for (const QByteArray& a : arguments)
+        texts << QFile::decodeName(a);
+    QList<QByteArray> afterStandards;
+    takeStandardsArguments(texts, arguments, c.assessment.standards, afterStandards, assessmentError);
+    if (c.assessment.standards.csvTable != StandardsOptions::Table::None)
+        c.assessment.csvTable = AssessmentOptions::Table::Standards;
+    QString otherError;
+    const QList<QByteArray> rest = takeAssessmentArguments(afterStandards, c.assessment, otherError);
+    if (assessmentError.isEmpty())
+        assessmentError = otherError;
     c.report = parseReportArguments(rest);
     // The assessment options' own faults come first: the rest of the line was not read past them.
     if (!c.report.help && !assessmentError.isEmpty())
         c.report.error = assessmentError;
     else if (!c.report.help && c.report.error.isEmpty())
         c.report.error = checkAssessmentOptions(c.assessment, c.report);
+    if (!c.report.help && c.report.error.isEmpty())
+        c.report.error = checkStandardsOptions(
+            c.assessment.standards, c.report.output == ReportOptions::Output::Csv,
+            c.report.output == ReportOptions::Output::Json, c.report.output == ReportOptions::Output::Pdf,
+            false, c.report.files.size());
     return c;
 }
 } // namespace slm

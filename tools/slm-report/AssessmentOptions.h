@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Report.h"
+#include "StandardsOptions.h"
 
 #include "measurement/AssessmentDose.h"
 #include "measurement/AssessmentEvents.h"
@@ -18,7 +19,7 @@ namespace slm
 {
 
 struct AssessmentOptions {
-    enum class Table { None, Hours, Days, Events };
+    enum class Table { None, Hours, Days, Events, Standards }; // Standards: standards.csvTable
     bool periods = false;
     PeriodSettings periodSettings;
     std::optional<DoseCriterion> dose;
@@ -27,8 +28,9 @@ struct AssessmentOptions {
     QByteArray encodedExclusionsFile; // the same as the file system names it
     bool noExclusions = false;
     Table csvTable = Table::None;
+    StandardsOptions standards;
 
-    bool anyTable() const { return periods || dose || events || csvTable != Table::None; }
+    bool anyTable() const { return periods || dose || events || csvTable != Table::None || standards.any(); }
 };
 
 // Takes the assessment options out of `arguments` and returns the rest for parseReportArguments.

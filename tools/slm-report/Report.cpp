@@ -214,7 +214,9 @@ QString reportUsageText()
         "       could not be written (a full disk), or the PDF report: the message is on\n"
         "       standard error and no file is left.\n"
         "    2  the command line was wrong.\n");
-    return usage.arg(assessmentSynopsisText(), assessmentDescriptionText(), assessmentOptionsText());
+    return usage.arg(assessmentSynopsisText() + standardsSynopsisText(),
+                     assessmentDescriptionText() + standardsDescriptionText(),
+                     assessmentOptionsText() + standardsOptionsText());
 }
 
 QString noRecordsText(const QString& path)
