@@ -4,6 +4,7 @@
 #include "assessment/AssessmentSession.h"
 #include "assessment/DetailsForm.h"
 #include "assessment/ReportAction.h"
+#include "assessment/StandardsTab.h"
 #include "assessment/TableViews.h"
 #include "assessment/TextTableModel.h"
 #include "assessment/WindowKeys.h"
@@ -116,6 +117,8 @@ AssessmentWindow::AssessmentWindow(AssessmentSession& session, Dialogs& dialogs,
     connect(m_detailsForm, &DetailsForm::levelRefused, this,
             [this](const QString& text) { m_status->setText(text); });
     m_tabs->addTab(m_detailsForm, QStringLiteral("De&tails"));
+    m_standards = new StandardsTab(session);
+    m_tabs->addTab(m_standards, QStringLiteral("St&andards"));
 
     for (QTableView* view : {table(QStringLiteral("Hours")), table(QStringLiteral("Events"))}) {
         const bool hours = view == table(QStringLiteral("Hours"));
