@@ -257,6 +257,9 @@ void TestAssessmentStandards::badInputIsSaid()
     QLabel* said = m_window->standards()->message();
     QTRY_VERIFY2(said->isVisible() && said->text().contains(message), qPrintable(said->text()));
     QCOMPARE(said->accessibleName(), said->text());
+    // Also in the status line, in sight whichever field is.
+    QTRY_COMPARE(m_window->findChild<QLabel*>("AssessmentStatus")->text(),
+                 "Standards: " + said->text().section(u'\n', 0, 0));
     QCOMPARE(QJsonDocument(fileJson(m_path + ".assessment.json")).toJson() != file, taken);
     type(name, before);
     QTRY_VERIFY2(settled() && said->isHidden(), qPrintable(said->text()));

@@ -140,12 +140,19 @@ void StandardsTab::formEdited()
     showMessages();
 }
 
+QString StandardsTab::notice() const
+{
+    const QStringList all = m_faults + m_runMessages;
+    return all.isEmpty() ? QString() : QStringLiteral("Standards: ") + all.first();
+}
+
 void StandardsTab::showMessages()
 {
     const QString text = (m_faults + m_runMessages).join(u'\n');
     m_message->setText(text);
     m_message->setAccessibleName(text);
     m_message->setVisible(!text.isEmpty());
+    emit noticeChanged(notice());
 }
 
 void StandardsTab::showResults()

@@ -34,6 +34,8 @@ public:
     // The value field of a list table's row: ("Residual", "Specific Ls").
     QLabel* value(const QString& table, const QString& row) const;
     ClassBarsPlot* backgroundPlot() const { return m_plot; }
+    // The first of them for a status line: "Standards: ..."; "" when nothing is wrong.
+    QString notice() const;
 
     // The session's results, and its inputs in the form.
     void showResults();
@@ -41,6 +43,9 @@ public:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+
+signals:
+    void noticeChanged(const QString& notice);
 
 private:
     struct Shown {
