@@ -107,6 +107,8 @@ void TestAssessmentKeys::undoKeysAndFocus_data()
                                           << "" << true << "Ctrl+Shift+Z" << 1 << "AxisMin1" << 0;
     QTest::newRow("event threshold") << "EventThreshold"
                                      << "" << false << "Ctrl+Z" << 0 << "EventThreshold" << 0;
+    QTest::newRow("standards interval") << "StandardsIntervals"
+                                        << "" << false << "Ctrl+Z" << 0 << "StandardsIntervals" << 0;
     QTest::newRow("exclusions list") << "Exclusions"
                                      << "" << false << "Ctrl+Z" << 0 << "Exclusions" << 0;
     QTest::newRow("site typed: its own undo") << "DetailSite"

@@ -250,7 +250,7 @@ void TestAssessmentWindow::detailsAreKeptAndNamed()
     for (int i = 0; i < m_window->tabs()->count(); ++i)
         tabs << m_window->tabs()->tabText(i).remove('&');
     QCOMPARE(tabs, (QStringList{"Figures", "Hours", "Day-Evening-Night", "Dose", "Events", "Exclusions",
-                                "Details"}));
+                                "Details", "Standards"}));
 }
 
 void TestAssessmentWindow::reportSaysWhatTheWindowShows()

@@ -168,6 +168,16 @@ void AssessmentSession::setDetails(const AssessmentDetails& details)
     emit detailsChanged();
 }
 
+void AssessmentSession::setStandards(const StandardsChoice& standards)
+{
+    if (standards == m_file.standards)
+        return;
+    m_file.standards = standards;
+    recompute();
+    save();
+    emit standardsChanged();
+}
+
 void AssessmentSession::setSettings(const AssessmentSettings& settings)
 {
     m_settings = settings;
@@ -216,6 +226,7 @@ std::shared_ptr<AssessmentSession::Run> AssessmentSession::prepare()
     run->records = records();
     run->exclusions = m_file.spans();
     run->settings = m_settings;
+    run->standards = m_file.standards;
     return run;
 }
 
@@ -286,6 +297,9 @@ void assess(auto& run)
     v.excludedRecords = excludedRuns(r.samples, run.results.excludedRecords);
     if (run.results.events)
         v.eventRecords = eventRuns(r.samples, run.results.events->events);
+    if (run.standards.any())
+        v.standards = std::make_shared<const StandardsOutcome>(runStandardsChoice(
+            r.samples, r.interval, run.results.excludedRecords, run.standards, run.settings));
 }
 
 } // namespace

@@ -4,6 +4,7 @@
 #include "measurement/AssessmentRun.h"
 #include "measurement/AssessmentTables.h"
 #include "measurement/RecordFileFormat.h"
+#include "measurement/StandardsOutcome.h"
 
 #include <QObject>
 #include <QString>
@@ -38,8 +39,9 @@ struct AssessmentView {
     TextTable days;
     TextTable dose;
     TextTable events;
-    std::vector<std::pair<int, int>> excludedRecords; // first and last of each run
-    std::vector<std::pair<int, int>> eventRecords;    // per event in order; {-1, -1} for none
+    std::vector<std::pair<int, int>> excludedRecords;  // first and last of each run
+    std::vector<std::pair<int, int>> eventRecords;     // per event in order; {-1, -1} for none
+    std::shared_ptr<const StandardsOutcome> standards; // null when no standards' input is set
 };
 
 // One assessed measurement: its exclusions and details (the assessment file), the choices the
@@ -60,6 +62,8 @@ public:
     const AssessmentFile& file() const { return m_file; }
     std::vector<Exclusion> exclusions() const { return m_file.spans(); }
     const AssessmentDetails& details() const { return m_file.details; }
+    // The standards' inputs, kept in the assessment file; their tables come with the results.
+    const StandardsChoice& standards() const { return m_file.standards; }
     const AssessmentSettings& settings() const { return m_settings; }
     // The assessment file written at every change; "" while the assessment lives in memory only.
     QString filePath() const { return m_path; }
@@ -77,6 +81,7 @@ public:
 
     void setDetails(const AssessmentDetails& details);
     void setSettings(const AssessmentSettings& settings);
+    void setStandards(const StandardsChoice& standards);
 
     // The list this measurement shows was saved to `recordFilePath`: its assessment is written
     // beside it now and at every change from now on.
@@ -106,6 +111,7 @@ signals:
     void resultsChanged();
     void exclusionsChanged();
     void detailsChanged();
+    void standardsChanged();
     // The assessment file changed (saved beside a list, or the list was refreshed): so does the name.
     void filePathChanged();
 
@@ -115,6 +121,7 @@ private:
         std::shared_ptr<const AssessedRecords> records;
         std::vector<Exclusion> exclusions;
         AssessmentSettings settings;
+        StandardsChoice standards;
         AssessmentResults results;
         AssessmentView view;
     };

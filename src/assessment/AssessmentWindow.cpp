@@ -4,6 +4,7 @@
 #include "assessment/AssessmentSession.h"
 #include "assessment/DetailsForm.h"
 #include "assessment/ReportAction.h"
+#include "assessment/StandardsTab.h"
 #include "assessment/TableViews.h"
 #include "assessment/TextTableModel.h"
 #include "assessment/WindowKeys.h"
@@ -116,6 +117,13 @@ AssessmentWindow::AssessmentWindow(AssessmentSession& session, Dialogs& dialogs,
     connect(m_detailsForm, &DetailsForm::levelRefused, this,
             [this](const QString& text) { m_status->setText(text); });
     m_tabs->addTab(m_detailsForm, QStringLiteral("De&tails"));
+    m_standards = new StandardsTab(session);
+    m_tabs->addTab(m_standards, QStringLiteral("St&andards"));
+    // What is wrong with the standards' inputs is told where it is seen, whichever field is in view.
+    connect(m_standards, &StandardsTab::noticeChanged, this, [this](const QString& text) {
+        if (m_session.resultsCurrent())
+            m_status->setText(text);
+    });
 
     for (QTableView* view : {table(QStringLiteral("Hours")), table(QStringLiteral("Events"))}) {
         const bool hours = view == table(QStringLiteral("Hours"));
@@ -296,7 +304,7 @@ void AssessmentWindow::showResults()
     m_doseCaption->setText(doseCaption(r.dose));
     m_events->setTable(v.events);
     m_eventsCaption->setText(eventsCaption(r));
-    m_status->setText(m_session.resultsCurrent() ? QString() : QStringLiteral("Assessing..."));
+    m_status->setText(m_session.resultsCurrent() ? m_standards->notice() : QStringLiteral("Assessing..."));
     m_plot->showResults();
     ++m_resultsShown;
 }

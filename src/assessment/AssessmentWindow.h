@@ -30,11 +30,13 @@ class ComputedGroup;
 class DetailsForm;
 class Dialogs;
 class Graph;
+class StandardsTab;
 class TextTableModel;
 struct AssessedRecords;
 
 // The "Assessment" window of one measurement: on the left its plot (AssessmentPlot), on the right the
-// assessment's tabs (figures, hours, day-evening-night, dose, events, exclusions, details) and "Report...".
+// assessment's tabs (figures, hours, day-evening-night, dose, events, exclusions, details, standards) and
+// "Report...".
 // Shift and a drag across the plot excludes the records it spans. The window shows the session's results as
 // they come; it never waits for a run.
 class AssessmentWindow : public QWidget
@@ -51,6 +53,7 @@ public:
     ComputedGroup* computed() const { return m_computed; }
     // A tab's table by the tab's name ("Hours", "Day-Evening-Night", "Dose", "Events", "Exclusions").
     QTableView* table(const QString& name) const;
+    StandardsTab* standards() const { return m_standards; }
     // How many results the window has shown; a test or a bench waits on it.
     int resultsShown() const { return m_resultsShown; }
 
@@ -104,6 +107,7 @@ private:
     QDoubleSpinBox* m_continuation = nullptr;
     QHash<QString, QTableView*> m_tables;
     DetailsForm* m_detailsForm = nullptr;
+    StandardsTab* m_standards = nullptr;
     int m_resultsShown = 0;
     bool m_shownOnce = false;
 };

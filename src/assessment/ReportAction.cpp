@@ -50,6 +50,7 @@ void runReportAction(QWidget* parent, Dialogs& dialogs, AssessmentSession& sessi
     input.details = session.details();
     input.settings = session.settings();
     input.results = session.results();
+    input.standards = session.resultView().standards;
     QApplication::setOverrideCursor(Qt::WaitCursor);
     const AssessmentReportOutcome outcome = writeAssessmentReport(path, input);
     QApplication::restoreOverrideCursor();

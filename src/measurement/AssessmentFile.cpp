@@ -123,10 +123,18 @@ AssessmentFileRead parseAssessmentFile(const QByteArray& bytes, const QString& p
     r.file.details = detailsOfJson(details.toObject(), &detailsError);
     if (!detailsError.isEmpty())
         return fail(detailsError);
+    const QJsonValue standards = top.value(u"standards");
+    if (!standards.isUndefined() && !standards.isObject())
+        return fail(QStringLiteral("\"standards\" is not an object."));
+    QString standardsError;
+    r.file.standards = standardsOfJson(standards.toObject(), standardsError);
+    if (!standardsError.isEmpty())
+        return fail(standardsError);
     top.remove(u"format");
     top.remove(u"version");
     top.remove(u"exclusions");
     top.remove(u"details");
+    top.remove(u"standards");
     r.file.unknownKeys = top;
     return r;
 }
@@ -199,6 +207,9 @@ QByteArray assessmentFileBytes(const AssessmentFile& file)
     const QJsonObject details = detailsJson(file.details);
     if (!details.isEmpty())
         top.insert(u"details", details);
+    const QJsonObject standards = standardsJson(file.standards);
+    if (!standards.isEmpty())
+        top.insert(u"standards", standards);
     return QJsonDocument(top).toJson(QJsonDocument::Indented);
 }
 

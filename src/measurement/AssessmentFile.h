@@ -2,6 +2,7 @@
 
 #include "measurement/AssessmentDetails.h"
 #include "measurement/AssessmentExclusions.h"
+#include "measurement/StandardsChoice.h"
 
 #include <QByteArray>
 #include <QJsonObject>
@@ -12,10 +13,12 @@
 //
 //   {"format": "slm-assessment", "version": 1,
 //    "exclusions": [{"start": "2026-03-01T10:00:00+01:00", "end": "...", "reason": "..."}],
-//    "details": {"site": "...", "instrument": {"model": "..."}, "calibration": {"before": 94.0}, ...}}
+//    "details": {"site": "...", "instrument": {"model": "..."}, "calibration": {"before": 94.0}, ...},
+//    "standards": {"intervals_s": 900, "ambient": 52.0, ...}}
 //
-// Keys this program does not know, at the top or in an exclusion, are kept when it rewrites the
-// file; the file is replaced as a whole; a damaged file is never overwritten unless asked.
+// Keys this program does not know, at the top, in an exclusion or among the standards' inputs
+// (StandardsChoice.h), are kept when it rewrites the file; the file is replaced as a whole; a
+// damaged file is never overwritten unless asked.
 
 namespace slm
 {
@@ -28,6 +31,7 @@ struct AssessmentExclusion {
 struct AssessmentFile {
     std::vector<AssessmentExclusion> exclusions;
     AssessmentDetails details;
+    StandardsChoice standards;
     QJsonObject unknownKeys;
 
     std::vector<Exclusion> spans() const;

@@ -42,6 +42,14 @@ struct SourceLevel {
     std::optional<double> coverage; // a span's levels x dt over its length, in %
 };
 
+// Why each character correction was made, in the user's words; "" for none given.
+struct CorrectionReasons {
+    QString tonal;
+    QString impulsive;
+    QString other;
+    QString intermittency;
+};
+
 struct StandardsInputs {
     std::optional<std::int64_t> intervalSeconds;   // the interval table: 300, 900, 1800, 3600
     std::optional<QList<LimitConfig>> limits;      // replayed over the records
@@ -53,6 +61,7 @@ struct StandardsInputs {
     std::optional<double> referenceSeconds;
     std::optional<double> onTimeSeconds;
     CharacterCorrections corrections;
+    CorrectionReasons reasons;
     std::optional<double> backgroundLevel; // LA90 given; else the background table's median
     bool abc = false;
     std::optional<std::array<double, AbcPeriodCount>> abcLevels; // or the Leq of `abcRecords`

@@ -63,9 +63,10 @@ QString levelWithSource(const SourceLevel& l, const LevelSource& s)
     return text + u')';
 }
 
-TextTable intervalsTable(const std::vector<HourRow>& rows, std::int64_t length)
+StandardsTable intervalsTable(const std::vector<HourRow>& rows, std::int64_t length)
 {
-    TextTable t;
+    StandardsTable t;
+    t.name = QStringLiteral("Intervals");
     t.caption = QStringLiteral("Levels per %1 (dB; coverage in %)").arg(lengthText(length));
     t.columns = {"Start", "Leq", "Lmax", "Lmin", "L10", "L50", "L90", "Levels", "Coverage", "Excluded"};
     for (const HourRow& h : rows)
@@ -74,14 +75,18 @@ TextTable intervalsTable(const std::vector<HourRow>& rows, std::int64_t length)
     return t;
 }
 
-void limitsTables(const StandardsResults& r, std::vector<TextTable>& out)
+void limitsTables(const StandardsResults& r, std::vector<StandardsTable>& out)
 {
     if (!r.limits) {
-        out.push_back(
-            {QStringLiteral("Limits over the file: unknown (the interval is unknown)"), {}, {}, {}});
+        out.push_back({QStringLiteral("Limits over the file: unknown (the interval is unknown)"),
+                       {},
+                       {},
+                       {},
+                       QStringLiteral("Limits")});
         return;
     }
-    TextTable changes;
+    StandardsTable changes;
+    changes.name = QStringLiteral("LimitTransitions");
     changes.caption = QStringLiteral("Limit transitions (figure and threshold in dB)");
     changes.columns = {"Time",      "Limit", "State",    "Previous", "Figure",
                        "Threshold", "Since", "Window s", "Reason"};
@@ -92,7 +97,8 @@ void limitsTables(const StandardsResults& r, std::vector<TextTable>& out)
     if (changes.rows.empty())
         changes.notes << QStringLiteral("No limit changed its state.");
     out.push_back(changes);
-    TextTable sum;
+    StandardsTable sum;
+    sum.name = QStringLiteral("Limits");
     sum.caption = QStringLiteral("Limits over the file (levels in dB)");
     sum.columns = {"Limit",      "Figure",   "Window", "Level",          "Warning",
                    "In warning", "In alarm", "Alarms", "Periods judged", "Exceeded"};
@@ -115,9 +121,10 @@ QString distributionNote(const QString& part, const BackgroundDistribution& d)
         .arg(db(d.median), d.mode ? QStringLiteral("%1 dB class").arg(*d.mode) : QStringLiteral("unknown"));
 }
 
-TextTable backgroundText(const BackgroundTable& b)
+StandardsTable backgroundText(const BackgroundTable& b)
 {
-    TextTable t;
+    StandardsTable t;
+    t.name = QStringLiteral("Background");
     t.caption =
         QStringLiteral("Background L90 of the %1 intervals in 1 dB classes (intervals at or above %2 % "
                        "coverage)")
@@ -136,10 +143,11 @@ TextTable backgroundText(const BackgroundTable& b)
     return t;
 }
 
-TextTable residualText(const StandardsResults& r, const StandardsInputs& in)
+StandardsTable residualText(const StandardsResults& r, const StandardsInputs& in)
 {
     const ResidualCorrection& c = *r.residual;
-    TextTable t;
+    StandardsTable t;
+    t.name = QStringLiteral("Residual");
     t.caption = QStringLiteral("Residual correction");
     t.columns = {"", ""};
     t.rows = {{"Ambient La", levelWithSource(*r.ambient, in.ambient)},
@@ -150,17 +158,18 @@ TextTable residualText(const StandardsResults& r, const StandardsInputs& in)
     return t;
 }
 
-QString correctionText(int value, const char* reason)
+QString correctionText(int value, const QString& given, const char* reason)
 {
-    return QStringLiteral("%1 dB%2").arg(value).arg(value ? QStringLiteral(" (%1)").arg(QLatin1String(reason))
-                                                          : QString());
+    const QString why = given.trimmed().isEmpty() ? QString(QLatin1String(reason)) : given.trimmed();
+    return QStringLiteral("%1 dB%2").arg(value).arg(value ? QStringLiteral(" (%1)").arg(why) : QString());
 }
 
-TextTable ratingText(const StandardsResults& r, const StandardsInputs& in)
+StandardsTable ratingText(const StandardsResults& r, const StandardsInputs& in)
 {
     const RatingOutcome& o = *r.rating;
     const RatingResult& x = o.result;
-    TextTable t;
+    StandardsTable t;
+    t.name = QStringLiteral("Rating");
     t.caption = QStringLiteral("Rating level");
     t.columns = {"", ""};
     const QString bound = o.specificBounded ? QStringLiteral("<= ") : QString();
@@ -174,10 +183,10 @@ TextTable ratingText(const StandardsResults& r, const StandardsInputs& in)
                                       (o.night ? QStringLiteral(" (night)") : QStringLiteral(" (day)"))},
         {"On-time", durationText(o.input.onTimeSeconds.value_or(o.input.referenceSeconds))},
         {"On-time correction", signedDb(x.onTimeAdjustment)},
-        {"Tonal", correctionText(k.tonal, "tonality")},
-        {"Impulsive", correctionText(k.impulsive, "impulsivity")},
-        {"Other", correctionText(k.other, "other sound characteristics")},
-        {"Intermittency", correctionText(k.intermittency, "intermittency")},
+        {"Tonal", correctionText(k.tonal, in.reasons.tonal, "tonality")},
+        {"Impulsive", correctionText(k.impulsive, in.reasons.impulsive, "impulsivity")},
+        {"Other", correctionText(k.other, in.reasons.other, "other sound characteristics")},
+        {"Intermittency", correctionText(k.intermittency, in.reasons.intermittency, "intermittency")},
         {"Rating level LAr", bound + db(x.rating) + QStringLiteral(" (%1 dB)").arg(x.ratingRounded)},
         {"Background LA90", db(o.input.background) + QStringLiteral(" (%1 dB; %2)")
                                                          .arg(x.backgroundRounded)
@@ -192,9 +201,10 @@ TextTable ratingText(const StandardsResults& r, const StandardsInputs& in)
     return t;
 }
 
-void abcTables(const AbcOutcome& a, std::vector<TextTable>& out)
+void abcTables(const AbcOutcome& a, std::vector<StandardsTable>& out)
 {
-    TextTable th;
+    StandardsTable th;
+    th.name = QStringLiteral("AbcThresholds");
     th.caption = QStringLiteral("Construction threshold categories (dB)");
     th.columns = {"Period", "Ambient", "Rounded", "Category", "Threshold"};
     for (int p = 0; p < AbcPeriodCount; ++p) {
@@ -204,7 +214,8 @@ void abcTables(const AbcOutcome& a, std::vector<TextTable>& out)
                            t ? dec(t->threshold) : Unknown});
     }
     out.push_back(th);
-    TextTable rows;
+    StandardsTable rows;
+    rows.name = QStringLiteral("Abc");
     rows.caption = QStringLiteral("Construction noise per day and period (dB; coverage in %)");
     rows.columns = {"Date", "Period", "Total", "Coverage", "Threshold", "Site", "Case", "Verdict"};
     for (const AbcRow& r : a.rows) {
@@ -218,9 +229,10 @@ void abcTables(const AbcOutcome& a, std::vector<TextTable>& out)
     out.push_back(rows);
 }
 
-void rblTables(const RblTable& b, double coverage, std::vector<TextTable>& out)
+void rblTables(const RblTable& b, double coverage, std::vector<StandardsTable>& out)
 {
-    TextTable days;
+    StandardsTable days;
+    days.name = QStringLiteral("Abl");
     days.caption = QStringLiteral("Assessment background levels (ABL in dB; a period counts with 75 % of its "
                                   "15-minute intervals at %1 % coverage)")
                        .arg(QString::number(coverage, 'g', 6));
@@ -230,7 +242,8 @@ void rblTables(const RblTable& b, double coverage, std::vector<TextTable>& out)
                              whole(r.valid), r.counts ? QStringLiteral("yes") : QStringLiteral("no"),
                              dec(r.abl)});
     out.push_back(days);
-    TextTable rbl;
+    StandardsTable rbl;
+    rbl.name = QStringLiteral("Rbl");
     rbl.caption = QStringLiteral("Rating background levels (dB)");
     rbl.columns = {"Period", "Valid days", "Median ABL", "RBL", "Intrusiveness", "Note"};
     for (const RblResult* r : {&b.day, &b.evening, &b.night}) {
@@ -245,9 +258,10 @@ void rblTables(const RblTable& b, double coverage, std::vector<TextTable>& out)
     out.push_back(rbl);
 }
 
-TextTable cnelText(const CnelTable& c, double coverage)
+StandardsTable cnelText(const CnelTable& c, double coverage)
 {
-    TextTable t;
+    StandardsTable t;
+    t.name = QStringLiteral("Cnel");
     t.caption =
         QStringLiteral("CNEL (day 07:00, evening 19:00, night 22:00; dB; a period below %1 % coverage "
                        "leaves the day's CNEL unknown)")
@@ -261,9 +275,10 @@ TextTable cnelText(const CnelTable& c, double coverage)
     return t;
 }
 
-TextTable nAboveText(const StandardsResults& r, const StandardsInputs& in)
+StandardsTable nAboveText(const StandardsResults& r, const StandardsInputs& in)
 {
-    TextTable t;
+    StandardsTable t;
+    t.name = QStringLiteral("NAbove");
     if (!r.nAbove) {
         t.caption = QStringLiteral("Events above levels: unknown (the interval is unknown)");
         return t;
@@ -310,9 +325,9 @@ QString standardsClockText(std::int64_t clock)
     return t;
 }
 
-std::vector<TextTable> standardsTextTables(const StandardsResults& r, const StandardsInputs& in)
+std::vector<StandardsTable> standardsTextTables(const StandardsResults& r, const StandardsInputs& in)
 {
-    std::vector<TextTable> out;
+    std::vector<StandardsTable> out;
     const double coverage = in.periods.coveragePercent;
     if (r.intervals)
         out.push_back(intervalsTable(*r.intervals, r.intervalSeconds));

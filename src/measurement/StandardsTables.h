@@ -13,15 +13,18 @@
 namespace slm
 {
 
-struct TextTable {
+struct StandardsTable {
     QString caption;
     QStringList columns;
     std::vector<QStringList> rows;
     QStringList notes; // lines that follow the table
+    QString name;      // which table, for a layout to find it: "Intervals", "Background", "Rating", ...
 };
 
-// Every table the inputs asked for, in the order of the inputs. Unknown values are "-".
-std::vector<TextTable> standardsTextTables(const StandardsResults& results, const StandardsInputs& inputs);
+// Every table the inputs asked for, in the order of the inputs. Unknown values are "-". A reason
+// given for a character correction stands beside it; else the correction's own name does.
+std::vector<StandardsTable> standardsTextTables(const StandardsResults& results,
+                                                const StandardsInputs& inputs);
 
 // "2026-03-02" of days since 1970-01-01 and "2026-03-02 10:15" of the records' clock seconds.
 QString standardsDateText(std::int64_t days);

@@ -3,6 +3,7 @@
 #include "measurement/AssessmentTables.h"
 #include "report/ReportCharts.h"
 #include "report/ReportPages.h"
+#include "report/StandardsSection.h"
 
 #include <QBuffer>
 #include <QDir>
@@ -210,6 +211,8 @@ void compose(PageFlow& flow, const AssessmentReportInput& in)
         flow.paragraph(QStringLiteral("No exclusions: every record is assessed."), body);
     else
         flow.table(exclusions, QStringLiteral("Exclusions"), TableWidth::Full);
+    if (in.standards)
+        composeStandards(flow, *in.standards, in.fileName);
     flow.finish();
 }
 

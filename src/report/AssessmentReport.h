@@ -4,8 +4,10 @@
 #include "measurement/AssessmentRun.h"
 #include "measurement/RecordFileFormat.h"
 #include "measurement/Sample.h"
+#include "measurement/StandardsOutcome.h"
 
 #include <QString>
+#include <memory>
 #include <optional>
 #include <span>
 #include <vector>
@@ -26,6 +28,8 @@ struct AssessmentReportInput {
     AssessmentDetails details;
     AssessmentSettings settings;
     AssessmentResults results; // of exactly these samples, exclusions and settings
+    // The standards' inputs and tables of the same run; null when no standards' input is set.
+    std::shared_ptr<const StandardsOutcome> standards;
 };
 
 struct AssessmentReportOutcome {

@@ -49,6 +49,8 @@ public:
     void title(const QString& text);
     // A section heading, kept on one page with the `keep` pixels that follow it.
     void heading(const QString& text, double keep = 0);
+    // A new page unless `height` fits below: what follows stays together.
+    void keep(double height) { ensure(height); }
     // Word-wrapped text across the page.
     void paragraph(const QString& text, const QFont& font, const QColor& color = Qt::black);
     double paragraphHeight(const QString& text, const QFont& font) const;

@@ -74,6 +74,10 @@ QString writePdfReport(const QByteArray& encodedPath, const QString& pdfPath, Ln
     input.settings = settings;
     input.results =
         assessSamples(file.samples, file.interval, aWeightedOf(input.header), input.exclusions, settings);
+    // The standards' inputs the window keeps in the file's own assessment file: the same section.
+    if (own.file.standards.any())
+        input.standards = std::make_shared<const StandardsOutcome>(runStandardsChoice(
+            file.samples, file.interval, input.results.excludedRecords, own.file.standards, settings));
     return writeAssessmentReport(pdfPath, input).error;
 }
 

@@ -14,7 +14,7 @@ namespace
 // A table as the text report lays it out: the caption, the headings, the rows with the first
 // column to the left and the others to the right, then the notes. A table of two unnamed columns
 // is a list of names and values.
-QString tableText(const TextTable& t)
+QString tableText(const StandardsTable& t)
 {
     // A table that could not be worked out is its caption alone.
     QString out = QStringLiteral("  ") + t.caption + (t.columns.isEmpty() ? u'.' : u':') + u'\n';
@@ -53,7 +53,7 @@ QString tableText(const TextTable& t)
 bool writeStandardsText(const StandardsOfFile& s, const OutputSink& write)
 {
     ChunkedOutput out(write);
-    for (const TextTable& t : standardsTextTables(s.results, s.inputs))
+    for (const StandardsTable& t : standardsTextTables(s.results, s.inputs))
         out.add(tableText(t));
     return out.flush();
 }
