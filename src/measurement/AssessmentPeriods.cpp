@@ -59,7 +59,19 @@ void IntervalTableCounter::Classes::add(int tenth)
     } else if (size_t(tenth - first) >= counts.size()) {
         counts.resize(size_t(tenth - first) + 1, 0);
     }
-    ++counts[size_t(tenth - first)];
+    if (++counts[size_t(tenth - first)] == 0)
+        ++wraps[tenth];
+}
+
+std::int64_t IntervalTableCounter::Classes::operator[](size_t tenth) const
+{
+    if (tenth < size_t(first))
+        return 0;
+    const std::int64_t count = counts[tenth - size_t(first)];
+    if (wraps.empty())
+        return count;
+    const auto wrapped = wraps.find(int(tenth));
+    return wrapped == wraps.end() ? count : count + (wrapped->second << 32);
 }
 
 void IntervalTableCounter::add(const RecordSample& s, bool excluded)
@@ -69,6 +81,8 @@ void IntervalTableCounter::add(const RecordSample& s, bool excluded)
         return;
     const std::int64_t row = floorDiv(s.time, m_length);
     if (!m_last || row != m_lastRow) {
+        if (m_last)
+            m_last->classes.counts.shrink_to_fit(); // mostly done with: no room kept for growth
         m_last = &m_rows[row];
         m_lastRow = row;
     }
@@ -90,19 +104,6 @@ void IntervalTableCounter::add(const RecordSample& s, bool excluded)
     h.energy.add(energyOf(s));
 }
 
-namespace
-{
-
-// Class counts from class 0 on, as the percentile rule reads them, over counts kept from `first`.
-struct ClassesFromZero {
-    const std::vector<std::int64_t>& counts;
-    size_t first;
-    size_t size() const { return first + counts.size(); }
-    std::int64_t operator[](size_t k) const { return k < first ? 0 : counts[k - first]; }
-};
-
-} // namespace
-
 std::vector<HourRow> IntervalTableCounter::finish(std::optional<double> interval) const
 {
     using namespace assessment;
@@ -116,10 +117,9 @@ std::vector<HourRow> IntervalTableCounter::finish(std::optional<double> interval
             r.lmax = h.max;
             r.lmin = h.min;
         }
-        const ClassesFromZero counts{h.classes.counts, size_t(h.classes.first)};
-        r.l10 = percentileOf(counts, h.classed, 10);
-        r.l50 = percentileOf(counts, h.classed, 50);
-        r.l90 = percentileOf(counts, h.classed, 90);
+        r.l10 = percentileOf(h.classes, h.classed, 10);
+        r.l50 = percentileOf(h.classes, h.classed, 50);
+        r.l90 = percentileOf(h.classes, h.classed, 90);
         r.levels = h.energy.count;
         r.coverage = percent(r.levels, interval, double(m_length));
         r.excluded = h.excluded;

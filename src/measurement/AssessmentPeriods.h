@@ -43,11 +43,15 @@ public:
 
 private:
     // The Ln classes an interval's records fall in, held over the classes from its lowest to its
-    // highest only: thousands of hours then cost kilobytes each, not the whole class range.
+    // highest only and in 32 bits: thousands of hours then cost a kilobyte or two each. A count
+    // past 2^32 (a file of a hundred gigabytes in one hour) keeps its wraps apart.
     struct Classes {
-        std::vector<std::int64_t> counts;
+        std::vector<std::uint32_t> counts;
         int first = 0;
+        std::map<int, std::int64_t> wraps;
         void add(int tenth);
+        size_t size() const { return size_t(first) + counts.size(); }
+        std::int64_t operator[](size_t tenth) const; // from class 0, as the percentile rule reads them
     };
     struct Accumulator {
         assessment::EnergySum energy;
