@@ -64,8 +64,7 @@ DoseResult noiseDose(std::span<const RecordSample> samples, std::optional<double
                      const ExclusionMask& mask, const DoseCriterion& c, std::optional<bool> aWeighted)
 {
     DoseCounter counter(c);
-    for (size_t i = 0; i < samples.size(); ++i)
-        counter.add(samples[i], mask.excluded(i));
+    counter.add(samples, mask);
     return counter.finish(interval, aWeighted);
 }
 
@@ -79,7 +78,9 @@ DoseCounter::DoseCounter(const DoseCriterion& c) : m_criterion(c)
     }
 }
 
-void DoseCounter::add(const RecordSample& s, bool excluded)
+// The rule for a record, inlined into both adds: a loop over a whole measurement keeps its sums in
+// registers.
+Q_ALWAYS_INLINE void DoseCounter::count(const RecordSample& s, bool excluded)
 {
     using namespace assessment;
     if (!s.isLevel() || excluded)
@@ -100,6 +101,20 @@ void DoseCounter::add(const RecordSample& s, bool excluded)
         m_sum += std::exp2((level - c.criterion) / c.exchange);
         ++m_above;
     }
+}
+
+void DoseCounter::add(const RecordSample& sample, bool excluded)
+{
+    count(sample, excluded);
+}
+
+void DoseCounter::add(std::span<const RecordSample> samples, const ExclusionMask& mask)
+{
+    // Counted in a copy of its own: nothing the loop reads can alias its sums.
+    DoseCounter local = std::move(*this);
+    for (size_t i = 0; i < samples.size(); ++i)
+        local.count(samples[i], mask.excluded(i));
+    *this = std::move(local);
 }
 
 DoseResult DoseCounter::finish(std::optional<double> interval, std::optional<bool> aWeighted) const

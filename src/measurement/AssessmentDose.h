@@ -66,10 +66,14 @@ class DoseCounter
 public:
     explicit DoseCounter(const DoseCriterion& criterion);
     void add(const RecordSample& sample, bool excluded);
+    // Every record of a measurement held whole.
+    void add(std::span<const RecordSample> samples, const ExclusionMask& mask);
     // Without an interval nothing is known but the weighting, Lmax and (for iso) the Leq.
     DoseResult finish(std::optional<double> interval, std::optional<bool> aWeighted) const;
 
 private:
+    void count(const RecordSample& sample, bool excluded);
+
     DoseCriterion m_criterion;
     // 2^((L - Lc) / q) of the one-decimal levels, worked out once per criterion.
     std::vector<double> m_rate;

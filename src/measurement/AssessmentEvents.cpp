@@ -111,25 +111,12 @@ EventCounter::EventCounter(const EventSettings& settings, double intervalSeconds
 {
 }
 
-std::optional<NoiseEvent> EventCounter::kept(std::optional<NoiseEvent> e)
-{
-    if (e) {
-        ++m_count;
-        m_timeInEvents += e->durationSeconds;
-    }
-    return e;
-}
-
-std::optional<NoiseEvent> EventCounter::add(const RecordSample& s, bool excluded)
-{
-    if (s.isLevel() && !excluded)
-        ++m_measured;
-    return kept(m_detector.add(s, excluded).ended);
-}
-
 std::optional<NoiseEvent> EventCounter::finish()
 {
-    return kept(m_detector.finish());
+    std::optional<NoiseEvent> e = m_detector.finish();
+    if (e)
+        keep(*e);
+    return e;
 }
 
 EventSummary EventCounter::summary() const

@@ -92,14 +92,26 @@ class EventCounter
 public:
     EventCounter(const EventSettings& settings, double intervalSeconds);
     // The event this record closed, if any.
-    std::optional<NoiseEvent> add(const RecordSample& sample, bool excluded);
+    std::optional<NoiseEvent> add(const RecordSample& sample, bool excluded)
+    {
+        if (sample.isLevel() && !excluded)
+            ++m_measured;
+        EventDetector::Step step = m_detector.add(sample, excluded);
+        if (step.ended)
+            keep(*step.ended);
+        return std::move(step.ended);
+    }
     // The event still open when the records ended.
     std::optional<NoiseEvent> finish();
     // The counts so far; its list stays empty.
     EventSummary summary() const;
 
 private:
-    std::optional<NoiseEvent> kept(std::optional<NoiseEvent> event);
+    void keep(const NoiseEvent& event)
+    {
+        ++m_count;
+        m_timeInEvents += event.durationSeconds;
+    }
 
     EventSettings m_settings;
     double m_dt;

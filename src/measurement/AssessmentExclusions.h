@@ -45,9 +45,22 @@ class ExclusionCursor
 public:
     explicit ExclusionCursor(std::span<const ClockSpan> spans) : m_spans(spans.begin(), spans.end()) {}
     // Records without a readable time are never excluded: no span can be said to hold them.
-    bool excluded(std::int64_t time);
+    bool excluded(std::int64_t time)
+    {
+        if (time == RecordSample::NoTime || m_spans.empty())
+            return false;
+        // Records come in time order almost always: the cursor steps forward, and a search is
+        // made only when a time goes back.
+        if (m_cursor > 0 && time < m_spans[m_cursor - 1].end)
+            seek(time);
+        while (m_cursor < m_spans.size() && m_spans[m_cursor].end <= time)
+            ++m_cursor;
+        return m_cursor < m_spans.size() && m_spans[m_cursor].start <= time;
+    }
 
 private:
+    void seek(std::int64_t time);
+
     std::vector<ClockSpan> m_spans;
     size_t m_cursor = 0; // the span a sorted run of records is in or before
 };
@@ -73,9 +86,13 @@ class AssessedFigureCounter
 {
 public:
     void add(const RecordSample& sample, bool excluded);
+    // Every record of a measurement held whole.
+    void add(std::span<const RecordSample> samples, const ExclusionMask& mask);
     LevelFigures finish(std::optional<double> interval, LnResolution resolution) const;
 
 private:
+    void count(const RecordSample& sample, bool excluded);
+
     LnClassCounter m_ln;
     assessment::EnergySum m_energy;
     std::int64_t m_records = 0;

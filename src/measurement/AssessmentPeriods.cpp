@@ -43,38 +43,45 @@ std::vector<HourRow> intervalTable(std::span<const RecordSample> samples, std::o
                                    const ExclusionMask& mask, std::int64_t length)
 {
     IntervalTableCounter counter(length);
-    for (size_t i = 0; i < samples.size(); ++i)
-        counter.add(samples[i], mask.excluded(i));
+    counter.add(samples, mask);
     return counter.finish(interval);
 }
 
-void IntervalTableCounter::Classes::add(int tenth)
+Q_ALWAYS_INLINE void IntervalTableCounter::Classes::add(size_t tenth)
 {
+    const size_t at = tenth - first; // wraps round below `first`
+    if (at < counts.size()) [[likely]] {
+        if (++counts[at] == 0)
+            ++wraps[tenth];
+        return;
+    }
     if (counts.empty()) {
         first = tenth;
         counts.assign(1, 0);
     } else if (tenth < first) {
-        counts.insert(counts.begin(), size_t(first - tenth), 0);
+        counts.insert(counts.begin(), first - tenth, 0);
         first = tenth;
-    } else if (size_t(tenth - first) >= counts.size()) {
-        counts.resize(size_t(tenth - first) + 1, 0);
+    } else {
+        counts.resize(tenth - first + 1, 0);
     }
-    if (++counts[size_t(tenth - first)] == 0)
+    if (++counts[tenth - first] == 0)
         ++wraps[tenth];
 }
 
 std::int64_t IntervalTableCounter::Classes::operator[](size_t tenth) const
 {
-    if (tenth < size_t(first))
+    if (tenth < first)
         return 0;
-    const std::int64_t count = counts[tenth - size_t(first)];
+    const std::int64_t count = counts[tenth - first];
     if (wraps.empty())
         return count;
-    const auto wrapped = wraps.find(int(tenth));
+    const auto wrapped = wraps.find(tenth);
     return wrapped == wraps.end() ? count : count + (wrapped->second << 32);
 }
 
-void IntervalTableCounter::add(const RecordSample& s, bool excluded)
+// The rule for a record, inlined into both adds: a loop over a whole measurement keeps its state
+// in registers.
+Q_ALWAYS_INLINE void IntervalTableCounter::count(const RecordSample& s, bool excluded)
 {
     using namespace assessment;
     if (!s.hasTime())
@@ -93,7 +100,7 @@ void IntervalTableCounter::add(const RecordSample& s, bool excluded)
     }
     const int tenth = tenthClassOf(s);
     if (tenth >= 0) {
-        h.classes.add(tenth);
+        h.classes.add(size_t(tenth));
         ++h.classed;
     }
     if (!s.isLevel())
@@ -102,6 +109,17 @@ void IntervalTableCounter::add(const RecordSample& s, bool excluded)
     h.max = h.energy.count == 0 ? level : std::max(h.max, level);
     h.min = h.energy.count == 0 ? level : std::min(h.min, level);
     h.energy.add(energyOf(s));
+}
+
+void IntervalTableCounter::add(const RecordSample& sample, bool excluded)
+{
+    count(sample, excluded);
+}
+
+void IntervalTableCounter::add(std::span<const RecordSample> samples, const ExclusionMask& mask)
+{
+    for (size_t i = 0; i < samples.size(); ++i)
+        count(samples[i], mask.excluded(i));
 }
 
 std::vector<HourRow> IntervalTableCounter::finish(std::optional<double> interval) const
@@ -148,12 +166,11 @@ DayTable dayEveningNightTable(std::span<const RecordSample> samples, std::option
                               const ExclusionMask& mask, const PeriodSettings& settings)
 {
     DayTableCounter counter(settings);
-    for (size_t i = 0; i < samples.size(); ++i)
-        counter.add(samples[i], mask.excluded(i));
+    counter.add(samples, mask);
     return counter.finish(interval);
 }
 
-void DayTableCounter::add(const RecordSample& s, bool excluded)
+Q_ALWAYS_INLINE void DayTableCounter::count(const RecordSample& s, bool excluded)
 {
     using namespace assessment;
     if (!s.hasTime())
@@ -174,6 +191,17 @@ void DayTableCounter::add(const RecordSample& s, bool excluded)
     const double e = energyOf(s);
     m_last->energy[at < eveningAt ? Day : at < nightAt ? Evening : Night].add(e);
     m_last->energy[at < ldnNightAt ? LdnDay : LdnNight].add(e);
+}
+
+void DayTableCounter::add(const RecordSample& sample, bool excluded)
+{
+    count(sample, excluded);
+}
+
+void DayTableCounter::add(std::span<const RecordSample> samples, const ExclusionMask& mask)
+{
+    for (size_t i = 0; i < samples.size(); ++i)
+        count(samples[i], mask.excluded(i));
 }
 
 DayTable DayTableCounter::finish(std::optional<double> interval) const

@@ -39,18 +39,22 @@ class IntervalTableCounter
 public:
     explicit IntervalTableCounter(std::int64_t length = 3600) : m_length(length) {}
     void add(const RecordSample& sample, bool excluded);
+    // Every record of a measurement held whole.
+    void add(std::span<const RecordSample> samples, const ExclusionMask& mask);
     std::vector<HourRow> finish(std::optional<double> interval) const;
 
 private:
+    void count(const RecordSample& sample, bool excluded);
+
     // The Ln classes an interval's records fall in, held over the classes from its lowest to its
     // highest only and in 32 bits: thousands of hours then cost a kilobyte or two each. A count
     // past 2^32 (a file of a hundred gigabytes in one hour) keeps its wraps apart.
     struct Classes {
         std::vector<std::uint32_t> counts;
-        int first = 0;
-        std::map<int, std::int64_t> wraps;
-        void add(int tenth);
-        size_t size() const { return size_t(first) + counts.size(); }
+        size_t first = 0; // not an int: a store to a count must not be read as one to it
+        std::map<size_t, std::int64_t> wraps;
+        void add(size_t tenth);
+        size_t size() const { return first + counts.size(); }
         std::int64_t operator[](size_t tenth) const; // from class 0, as the percentile rule reads them
     };
     struct Accumulator {
@@ -125,11 +129,15 @@ class DayTableCounter
 public:
     explicit DayTableCounter(const PeriodSettings& settings) : m_settings(settings) {}
     void add(const RecordSample& sample, bool excluded);
+    // Every record of a measurement held whole.
+    void add(std::span<const RecordSample> samples, const ExclusionMask& mask);
     DayTable finish(std::optional<double> interval) const;
 
     enum Period { Day, Evening, Night, LdnDay, LdnNight, PeriodCount };
 
 private:
+    void count(const RecordSample& sample, bool excluded);
+
     struct Accumulator {
         assessment::EnergySum energy[PeriodCount];
     };

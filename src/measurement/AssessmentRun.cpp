@@ -37,6 +37,22 @@ void AssessmentCounter::addToEvents(const RecordSample& s, bool excluded)
         m_listed.push_back(std::move(*e));
 }
 
+void AssessmentCounter::add(std::span<const RecordSample> samples, const ExclusionMask& mask)
+{
+    m_excluded += mask.count();
+    m_figures.add(samples, mask);
+    if (m_hours)
+        m_hours->add(samples, mask);
+    if (m_days)
+        m_days->add(samples, mask);
+    if (m_dose)
+        m_dose->add(samples, mask);
+    if (m_events) {
+        for (size_t i = 0; i < samples.size(); ++i)
+            addToEvents(samples[i], mask.excluded(i));
+    }
+}
+
 AssessmentResults AssessmentCounter::finish(std::optional<double> interval, std::optional<bool> aWeighted)
 {
     AssessmentResults r;
@@ -65,8 +81,7 @@ AssessmentResults assessSamples(std::span<const RecordSample> samples, std::opti
     const std::vector<ClockSpan> spans = exclusionClockSpans(exclusions);
     ExclusionMask mask(samples, spans);
     AssessmentCounter counter(settings, interval);
-    for (size_t i = 0; i < samples.size(); ++i)
-        counter.add(samples[i], mask.excluded(i));
+    counter.add(samples, mask);
     AssessmentResults r = counter.finish(interval, aWeighted);
     r.excludedSpans = spans;
     r.excludedRecords = std::move(mask);

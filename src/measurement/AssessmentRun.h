@@ -79,6 +79,8 @@ public:
         if (m_events)
             addToEvents(sample, excluded);
     }
+    // Every record of a measurement held whole, a table at a time.
+    void add(std::span<const RecordSample> samples, const ExclusionMask& mask);
     // The results but the exclusion spans and mask; an open event closes here, so call it once.
     AssessmentResults finish(std::optional<double> interval, std::optional<bool> aWeighted);
 
