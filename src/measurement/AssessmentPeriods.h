@@ -51,7 +51,7 @@ private:
     // past 2^32 (a file of a hundred gigabytes in one hour) keeps its wraps apart.
     struct Classes {
         std::vector<std::uint32_t> counts;
-        size_t first = 0; // not an int: a store to a count must not be read as one to it
+        size_t first = 0; // not an int: then no store to a count can be taken for one to it
         std::map<size_t, std::int64_t> wraps;
         void add(size_t tenth);
         size_t size() const { return first + counts.size(); }

@@ -59,9 +59,10 @@ struct AssessmentResults {
     std::optional<double> rangeTop;
 };
 
-// The run a record at a time, for a file read a pass at a time instead of held whole. Whoever
-// feeds it says which records are excluded (ExclusionCursor). The events are found as the records
-// come, so they need the interval before the first record; without it they are left out here.
+// The run itself, fed a record at a time (a file read in passes, never held) or all records at
+// once. Whoever feeds it says which records are excluded (ExclusionCursor, ExclusionMask). The
+// events are found as the records come, so they need the interval before the first record;
+// without it they are left out here.
 class AssessmentCounter
 {
 public:
