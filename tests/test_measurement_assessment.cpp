@@ -81,6 +81,8 @@ private slots:
     void dayEveningNight();
     void exclusionRemovesTheLoudestHour();
     void exclusionsInTheRepeatedHour();
+    void hourlyLevels_data();
+    void hourlyLevels();
     void events_data();
     void events();
     void assessmentFile_data();
@@ -252,6 +254,40 @@ void TestMeasurementAssessment::exclusionsInTheRepeatedHour()
     QCOMPARE(spansOf("2026-03-29T01:30:00+01:00", "2026-03-29T03:30:00+02:00"),
              (std::vector<ClockSpan>{{clock("2026/03/29 01:30:00"), clock("2026/03/29 02:00:00")},
                                      {clock("2026/03/29 03:00:00"), clock("2026/03/29 03:30:00")}}));
+}
+
+void TestMeasurementAssessment::hourlyLevels_data()
+{
+    QTest::addColumn<QString>("runs");
+    QTest::addColumn<int>("rows");
+    QTest::addColumn<double>("l10"); // of the first hour
+    QTest::addColumn<double>("l50");
+    QTest::addColumn<double>("l90");
+    QTest::addColumn<int>("levels");
+    // One record a minute. Each hour keeps only the classes its records span, widened as they come.
+    QTest::newRow("levels falling through the hour")
+        << "2026/03/02 10:00:00 20 80.0; 2026/03/02 10:20:00 20 60.0; 2026/03/02 10:40:00 20 40.0" << 1
+        << 80.0 << 60.0 << 40.0 << 60;
+    QTest::newRow("an hour left and come back to")
+        << "2026/03/02 10:00:00 30 70.0; 2026/03/02 11:00:00 10 50.0; 2026/03/02 10:30:00 30 30.0" << 2
+        << 70.0 << 30.0 << 30.0 << 60;
+}
+
+void TestMeasurementAssessment::hourlyLevels()
+{
+    QFETCH(QString, runs);
+    const std::vector<HourRow> hours = hourlyTable(records(runs, 60), 60.0, {});
+    QFETCH(int, rows);
+    QFETCH(double, l10);
+    QFETCH(double, l50);
+    QFETCH(double, l90);
+    QFETCH(int, levels);
+    QCOMPARE(int(hours.size()), rows);
+    compareFigure(hours[0].l10, l10, "L10");
+    compareFigure(hours[0].l50, l50, "L50");
+    compareFigure(hours[0].l90, l90, "L90");
+    QCOMPARE(hours[0].levels, levels);
+    compareFigure(hours[0].coverage, 100.0, "coverage");
 }
 
 void TestMeasurementAssessment::events_data()

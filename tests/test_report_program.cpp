@@ -61,6 +61,8 @@ private slots:
     void assessmentsFollowTheExclusions();
     void filesAndOptionsRefused_data();
     void filesAndOptionsRefused();
+    void tablesOfAPipeAndOfAFileAgree_data();
+    void tablesOfAPipeAndOfAFileAgree();
 
 private:
     QTemporaryDir m_dir;
@@ -414,6 +416,66 @@ void TestReportProgram::filesAndOptionsRefused()
     QCOMPARE(readAll(dir + "/own.slmm") + readAll(dir + "/own.slmm.assessment.json"), ownBefore);
     QVERIFY(!QFileInfo::exists(dir + "/out.pdf"));
     QVERIFY(QFileInfo(dir + "/fifo").isFile() == false);
+}
+
+// The tables of a file are read in passes over it; a pipe's records are held instead. Both must
+// write the same bytes, with exclusions and pauses, and for a list file whose interval only its
+// records give.
+void TestReportProgram::tablesOfAPipeAndOfAFileAgree_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<bool>("list");
+    QTest::addColumn<QByteArray>("output");
+    const QStringList all = {"--periods", "--dose", "niosh", "--events", "70"};
+    QTest::newRow("text") << all << false << QByteArray("     182  2026-03-02T10:59:50+01:00");
+    QTest::newRow("json") << QStringList{"--json"} + all << false << QByteArray("\"count\": 182,");
+    QTest::newRow("csv events") << QStringList{"--csv", "events", "--events", "70"} << false
+                                << QByteArray("\r\n182,2026-03-02T10:59:50+01:00,");
+    QTest::newRow("csv hours") << QStringList{"--csv", "hours"} << false
+                               << QByteArray(
+                                      "T10:00:00+01:00,69.9,75.0,55.0,75.0,55.0,55.0,1781,49.5,1800\r\n");
+    QTest::newRow("csv days") << QStringList{"--csv", "days"} << false << QByteArray("\r\noverall,");
+    QTest::newRow("list file, text") << all << true << QByteArray("continuation 0 s): 182, ");
+    QTest::newRow("list file, csv events") << QStringList{"--csv", "events", "--events", "70"} << true
+                                           << QByteArray("\r\n182,2026-03-02T10:59:50+01:00,");
+}
+
+void TestReportProgram::tablesOfAPipeAndOfAFileAgree()
+{
+    qputenv("TZ", "Europe/Berlin");
+    QFETCH(QStringList, arguments);
+    QFETCH(bool, list);
+    QFETCH(QByteArray, output);
+    // Three records in ten at 75 dB (an event each), one in 97 paused, which splits two of them;
+    // the first half hour excluded.
+    QByteArray bytes = hourOfRecords();
+    bytes.truncate(bytes.indexOf("No.s"));
+    bytes = (list ? QByteArray() : bytes) + "No.s\tDate Time\tdB\t\r\n";
+    const QDateTime start(QDate(2026, 3, 2), QTime(10, 0), Qt::UTC);
+    for (int i = 0; i < 3600; ++i)
+        bytes += QByteArray::number(i + 1) + '\t' +
+                 start.addSecs(i).toString("yyyy/MM/dd HH:mm:ss").toLatin1() +
+                 (i % 97 == 0  ? "\t55.0*\t\r\n"
+                  : i % 10 < 3 ? "\t75.0\t\r\n"
+                               : "\t55.0\t\r\n");
+    const QString path = m_dir.filePath(list ? "streamed-list.slmm" : "streamed.slmm");
+    const QString exclusions = m_dir.filePath("streamed.json");
+    QCOMPARE(writeFileAtomically(path, bytes), QString());
+    QCOMPARE(writeFileAtomically(exclusions, HalfHourExcluded), QString());
+    arguments = QStringList{"--exclusions", exclusions} + arguments;
+
+    const ReportRun fromFile = runReportProgram(arguments + QStringList{path});
+    QProcess p;
+    p.start(QCoreApplication::applicationDirPath() + "/slm-report", arguments + QStringList{"/dev/stdin"});
+    QVERIFY(p.waitForStarted());
+    p.write(bytes);
+    p.closeWriteChannel();
+    QVERIFY(p.waitForFinished(60000));
+    QCOMPARE(p.exitCode(), 0);
+    QVERIFY2(fromFile.status == 0 && fromFile.err.isEmpty(), fromFile.err.constData());
+    QVERIFY2(fromFile.out.contains(output), fromFile.out.right(300).constData());
+    QCOMPARE(QByteArray(fromFile.out).replace(QFile::encodeName(path), "/dev/stdin"),
+             p.readAllStandardOutput());
 }
 
 QTEST_GUILESS_MAIN(TestReportProgram)

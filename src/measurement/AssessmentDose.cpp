@@ -63,50 +63,74 @@ std::optional<DoseCriterion> doseCriterionOf(const QString& text)
 DoseResult noiseDose(std::span<const RecordSample> samples, std::optional<double> interval,
                      const ExclusionMask& mask, const DoseCriterion& c, std::optional<bool> aWeighted)
 {
+    DoseCounter counter(c);
+    counter.add(samples, mask);
+    return counter.finish(interval, aWeighted);
+}
+
+DoseCounter::DoseCounter(const DoseCriterion& c) : m_criterion(c)
+{
+    if (!c.iso) {
+        m_rate.resize(2001);
+        for (int t = 0; t <= 2000; ++t)
+            m_rate[size_t(t)] =
+                t / 10.0 >= c.threshold ? std::exp2((t / 10.0 - c.criterion) / c.exchange) : 0.0;
+    }
+}
+
+// The rule for a record, inlined into both adds: a loop over a whole measurement keeps its sums in
+// registers.
+Q_ALWAYS_INLINE void DoseCounter::count(const RecordSample& s, bool excluded)
+{
     using namespace assessment;
+    if (!s.isLevel() || excluded)
+        return;
+    const DoseCriterion& c = m_criterion;
+    const double level = s.level();
+    m_max = m_energy.count == 0 ? level : std::max(m_max, level);
+    if (c.iso) {
+        m_energy.add(energyOf(s));
+        return;
+    }
+    ++m_energy.count;
+    if (s.tenths >= 0 && s.tenths <= 2000) {
+        const double x = m_rate[size_t(s.tenths)];
+        m_sum += x;
+        m_above += x > 0;
+    } else if (level >= c.threshold) {
+        m_sum += std::exp2((level - c.criterion) / c.exchange);
+        ++m_above;
+    }
+}
+
+void DoseCounter::add(const RecordSample& sample, bool excluded)
+{
+    count(sample, excluded);
+}
+
+void DoseCounter::add(std::span<const RecordSample> samples, const ExclusionMask& mask)
+{
+    // Counted in a copy of its own: nothing the loop reads can alias its sums.
+    DoseCounter local = std::move(*this);
+    for (size_t i = 0; i < samples.size(); ++i)
+        local.count(samples[i], mask.excluded(i));
+    *this = std::move(local);
+}
+
+DoseResult DoseCounter::finish(std::optional<double> interval, std::optional<bool> aWeighted) const
+{
+    const DoseCriterion& c = m_criterion;
     DoseResult r;
     r.criterion = c;
     r.aWeighted = aWeighted;
-    // 2^((L - Lc) / q) of the one-decimal levels, worked out once per criterion.
-    std::vector<double> rate;
-    if (!c.iso) {
-        rate.resize(2001);
-        for (int t = 0; t <= 2000; ++t)
-            rate[size_t(t)] =
-                t / 10.0 >= c.threshold ? std::exp2((t / 10.0 - c.criterion) / c.exchange) : 0.0;
-    }
-    EnergySum energy;
-    double sum = 0; // sum of 2^((L - Lc) / q) over the levels at or above Lt
-    std::int64_t above = 0;
-    double max = 0;
-    for (size_t i = 0; i < samples.size(); ++i) {
-        const RecordSample& s = samples[i];
-        if (!s.isLevel() || mask.excluded(i))
-            continue;
-        const double level = s.level();
-        max = energy.count == 0 ? level : std::max(max, level);
-        if (c.iso) {
-            energy.add(energyOf(s));
-            continue;
-        }
-        ++energy.count;
-        if (s.tenths >= 0 && s.tenths <= 2000) {
-            const double x = rate[size_t(s.tenths)];
-            sum += x;
-            above += x > 0;
-        } else if (level >= c.threshold) {
-            sum += std::exp2((level - c.criterion) / c.exchange);
-            ++above;
-        }
-    }
-    if (energy.count > 0)
-        r.lmax = max;
+    if (m_energy.count > 0)
+        r.lmax = m_max;
     if (c.iso)
-        r.leq = energy.leq();
+        r.leq = m_energy.leq();
     if (!interval || !(*interval > 0))
         return r;
     const double dt = *interval;
-    const double tm = double(energy.count) * dt;
+    const double tm = double(m_energy.count) * dt;
     r.measuredSeconds = tm;
     if (c.iso) {
         if (r.leq && tm > 0) {
@@ -117,9 +141,9 @@ DoseResult noiseDose(std::span<const RecordSample> samples, std::optional<double
         }
         return r;
     }
-    r.aboveThresholdSeconds = double(above) * dt;
+    r.aboveThresholdSeconds = double(m_above) * dt;
     // Each level contributes dt / T(L), T(L) = 8 h / 2^((L - Lc) / q).
-    const double dose = 100.0 * sum * dt / EightHours;
+    const double dose = 100.0 * m_sum * dt / EightHours;
     r.dose = dose;
     const double k = c.k();
     if (dose > 0) {

@@ -1,10 +1,12 @@
 #pragma once
 
+#include "measurement/AssessmentArithmetic.h"
 #include "measurement/AssessmentExclusions.h"
 
 #include <QString>
 #include <optional>
 #include <span>
+#include <vector>
 
 // Noise dose: the share of the allowed daily exposure the levels add up to, by a criterion level
 // Lc, an exchange rate q and a threshold Lt, or the daily exposure level LEX,8h of the European
@@ -58,7 +60,30 @@ struct DoseResult {
     std::optional<bool> limitReached;       // >= 87
 };
 
-// Without an interval nothing is known but the weighting, Lmax and (for iso) the Leq.
+// The dose a record at a time.
+class DoseCounter
+{
+public:
+    explicit DoseCounter(const DoseCriterion& criterion);
+    void add(const RecordSample& sample, bool excluded);
+    // Every record of a measurement held whole.
+    void add(std::span<const RecordSample> samples, const ExclusionMask& mask);
+    // Without an interval nothing is known but the weighting, Lmax and (for iso) the Leq.
+    DoseResult finish(std::optional<double> interval, std::optional<bool> aWeighted) const;
+
+private:
+    void count(const RecordSample& sample, bool excluded);
+
+    DoseCriterion m_criterion;
+    // 2^((L - Lc) / q) of the one-decimal levels, worked out once per criterion.
+    std::vector<double> m_rate;
+    assessment::EnergySum m_energy;
+    double m_sum = 0; // sum of 2^((L - Lc) / q) over the levels at or above Lt
+    std::int64_t m_above = 0;
+    double m_max = 0;
+};
+
+// The same over records held whole.
 DoseResult noiseDose(std::span<const RecordSample> samples, std::optional<double> interval,
                      const ExclusionMask& mask, const DoseCriterion& criterion,
                      std::optional<bool> aWeighted);

@@ -106,38 +106,53 @@ std::optional<EventSummary> noiseEvents(std::span<const RecordSample> samples, s
     return noiseEvents(samples, interval, mask, settings, nullptr);
 }
 
+EventCounter::EventCounter(const EventSettings& settings, double intervalSeconds)
+    : m_settings(settings), m_dt(intervalSeconds), m_detector(settings, intervalSeconds)
+{
+}
+
+std::optional<NoiseEvent> EventCounter::finish()
+{
+    std::optional<NoiseEvent> e = m_detector.finish();
+    if (e)
+        keep(*e);
+    return e;
+}
+
+EventSummary EventCounter::summary() const
+{
+    EventSummary summary;
+    summary.settings = m_settings;
+    summary.count = m_count;
+    summary.timeInEventsSeconds = m_timeInEvents;
+    if (m_measured > 0)
+        summary.perHour = double(m_count) / (double(m_measured) * m_dt / 3600.0);
+    return summary;
+}
+
 std::optional<EventSummary> noiseEvents(std::span<const RecordSample> samples, std::optional<double> interval,
                                         const ExclusionMask& mask, const EventSettings& settings,
                                         const std::function<bool(const NoiseEvent&)>& visit)
 {
     if (!interval || !(*interval > 0))
         return std::nullopt;
-    const double dt = *interval;
-    EventSummary summary;
-    summary.settings = settings;
-    EventDetector detector(settings, dt);
-    std::int64_t measured = 0;
+    EventCounter counter(settings, *interval);
+    std::vector<NoiseEvent> events;
     bool stopped = false;
-    const auto keep = [&](const std::optional<NoiseEvent>& e) {
+    const auto keep = [&](std::optional<NoiseEvent>&& e) {
         if (!e)
             return;
-        ++summary.count;
-        summary.timeInEventsSeconds += e->durationSeconds;
         if (!visit)
-            summary.events.push_back(*e);
+            events.push_back(std::move(*e));
         else if (!visit(*e))
             stopped = true;
     };
-    for (size_t i = 0; i < samples.size() && !stopped; ++i) {
-        const bool excluded = mask.excluded(i);
-        if (samples[i].isLevel() && !excluded)
-            ++measured;
-        keep(detector.add(samples[i], excluded).ended);
-    }
+    for (size_t i = 0; i < samples.size() && !stopped; ++i)
+        keep(counter.add(samples[i], mask.excluded(i)));
     if (!stopped)
-        keep(detector.finish());
-    if (measured > 0)
-        summary.perHour = double(summary.count) / (double(measured) * dt / 3600.0);
+        keep(counter.finish());
+    EventSummary summary = counter.summary();
+    summary.events = std::move(events);
     return summary;
 }
 

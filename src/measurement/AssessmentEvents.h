@@ -85,6 +85,42 @@ private:
     std::int64_t m_pendingMaxTime = 0;
 };
 
+// The events of a measurement a record at a time, with the summary's counts: each event is handed
+// on as it closes, so millions of them are never held at once.
+class EventCounter
+{
+public:
+    EventCounter(const EventSettings& settings, double intervalSeconds);
+    // The event this record closed, if any.
+    std::optional<NoiseEvent> add(const RecordSample& sample, bool excluded)
+    {
+        if (sample.isLevel() && !excluded)
+            ++m_measured;
+        EventDetector::Step step = m_detector.add(sample, excluded);
+        if (step.ended)
+            keep(*step.ended);
+        return std::move(step.ended);
+    }
+    // The event still open when the records ended.
+    std::optional<NoiseEvent> finish();
+    // The counts so far; its list stays empty.
+    EventSummary summary() const;
+
+private:
+    void keep(const NoiseEvent& event)
+    {
+        ++m_count;
+        m_timeInEvents += event.durationSeconds;
+    }
+
+    EventSettings m_settings;
+    double m_dt;
+    EventDetector m_detector;
+    std::int64_t m_measured = 0; // levels not excluded
+    std::int64_t m_count = 0;
+    double m_timeInEvents = 0;
+};
+
 // Events need the interval: without one nothing is returned.
 std::optional<EventSummary> noiseEvents(std::span<const RecordSample> samples, std::optional<double> interval,
                                         const ExclusionMask& mask, const EventSettings& settings);

@@ -65,85 +65,100 @@ std::vector<ClockSpan> exclusionClockSpans(std::span<const Exclusion> exclusions
     return merged;
 }
 
+void ExclusionCursor::seek(std::int64_t time)
+{
+    m_cursor = size_t(std::upper_bound(m_spans.begin(), m_spans.end(), time,
+                                       [](std::int64_t v, const ClockSpan& s) { return v < s.end; }) -
+                      m_spans.begin());
+}
+
 ExclusionMask::ExclusionMask(std::span<const RecordSample> samples, std::span<const ClockSpan> spans)
 {
     if (spans.empty())
         return;
     m_flags.assign(samples.size(), 0);
-    size_t cursor = 0; // the span a sorted run of records is in or before
+    ExclusionCursor cursor(spans);
     for (size_t i = 0; i < samples.size(); ++i) {
-        const std::int64_t t = samples[i].time;
-        if (t == RecordSample::NoTime)
-            continue;
-        // Records come in time order almost always: step the cursor forward, and search only when
-        // a time goes back.
-        if (cursor > 0 && t < spans[cursor - 1].end) {
-            cursor = size_t(std::upper_bound(spans.begin(), spans.end(), t,
-                                             [](std::int64_t v, const ClockSpan& s) { return v < s.end; }) -
-                            spans.begin());
-        }
-        while (cursor < spans.size() && spans[cursor].end <= t)
-            ++cursor;
-        if (cursor < spans.size() && spans[cursor].start <= t) {
+        if (cursor.excluded(samples[i].time)) {
             m_flags[i] = 1;
             ++m_count;
         }
     }
 }
 
-LevelFigures figuresOfSamples(std::span<const RecordSample> samples, std::optional<double> interval,
-                              const ExclusionMask& mask, LnResolution resolution)
+// The one rule for a record, inlined into both adds: a loop over millions of records keeps its
+// sums in registers.
+Q_ALWAYS_INLINE void AssessedFigureCounter::count(const RecordSample& s, bool excluded)
 {
     using namespace assessment;
+    ++m_records;
+    if (excluded)
+        return;
     // The classes go through the shared counter so the Ln table is the one every list shows.
-    LnClassCounter ln;
-    EnergySum energy;
-    LevelFigures f;
-    double max = 0;
-    double min = 0;
-    f.records = std::int64_t(samples.size());
-    for (size_t i = 0; i < samples.size(); ++i) {
-        if (mask.excluded(i))
-            continue;
-        const RecordSample& s = samples[i];
-        const int tenth = tenthClassOf(s);
-        LnClasses classes;
-        classes.skipped = tenth < 0;
-        if (tenth >= 0) {
-            classes.tenthDb = tenth;
-            classes.wholeDb = s.kind == LevelTextKind::Level
-                                  ? int(std::clamp<double>(std::floor(s.level()), 0, TopClassWholeDb))
-                                  : tenth / 10;
-        }
-        ln.add(classes);
-        if (s.kind == LevelTextKind::Paused) {
-            ++f.paused;
-            continue;
-        }
-        if (!s.isLevel()) {
-            ++f.other;
-            continue;
-        }
-        const double level = s.level();
-        max = energy.count == 0 ? level : std::max(max, level);
-        min = energy.count == 0 ? level : std::min(min, level);
-        energy.add(energyOf(s));
+    const int tenth = tenthClassOf(s);
+    LnClasses classes;
+    classes.skipped = tenth < 0;
+    if (tenth >= 0) {
+        classes.tenthDb = tenth;
+        classes.wholeDb = s.kind == LevelTextKind::Level
+                              ? int(std::clamp<double>(std::floor(s.level()), 0, TopClassWholeDb))
+                              : tenth / 10;
     }
-    f.levels = energy.count;
+    m_ln.add(classes);
+    if (s.kind == LevelTextKind::Paused) {
+        ++m_paused;
+        return;
+    }
+    if (!s.isLevel()) {
+        ++m_other;
+        return;
+    }
+    const double level = s.level();
+    m_max = m_energy.count == 0 ? level : std::max(m_max, level);
+    m_min = m_energy.count == 0 ? level : std::min(m_min, level);
+    m_energy.add(energyOf(s));
+}
+
+void AssessedFigureCounter::add(const RecordSample& sample, bool excluded)
+{
+    count(sample, excluded);
+}
+
+void AssessedFigureCounter::add(std::span<const RecordSample> samples, const ExclusionMask& mask)
+{
+    for (size_t i = 0; i < samples.size(); ++i)
+        count(samples[i], mask.excluded(i));
+}
+
+LevelFigures AssessedFigureCounter::finish(std::optional<double> interval, LnResolution resolution) const
+{
+    LevelFigures f;
+    f.records = m_records;
+    f.paused = m_paused;
+    f.other = m_other;
+    f.levels = m_energy.count;
     f.interval = interval && *interval > 0 && std::isfinite(*interval) ? interval : std::nullopt;
-    f.ln = ln.finish(resolution);
+    f.ln = m_ln.finish(resolution);
     if (f.levels == 0)
         return f;
-    f.leq = energy.leq();
-    f.lmax = max;
-    f.lmin = min;
+    f.leq = m_energy.leq();
+    f.lmax = m_max;
+    f.lmin = m_min;
     if (f.interval) {
         f.duration = double(f.levels) * *f.interval;
-        const double sel = 10.0 * std::log10(energy.total() * *f.interval);
+        const double sel = 10.0 * std::log10(m_energy.total() * *f.interval);
         if (f.leq && std::isfinite(sel))
             f.sel = sel;
     }
     return f;
+}
+
+LevelFigures figuresOfSamples(std::span<const RecordSample> samples, std::optional<double> interval,
+                              const ExclusionMask& mask, LnResolution resolution)
+{
+    AssessedFigureCounter counter;
+    counter.add(samples, mask);
+    return counter.finish(interval, resolution);
 }
 
 QString assessedBasisText(const LevelFigures& f, std::int64_t excluded)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "measurement/AssessmentArithmetic.h"
 #include "measurement/LevelFigures.h"
 #include "measurement/Sample.h"
 
@@ -37,6 +38,33 @@ struct ClockSpan {
 // shows in either pass excludes the records of both passes at that clock time.
 std::vector<ClockSpan> exclusionClockSpans(std::span<const Exclusion> exclusions);
 
+// Which records the spans cover, decided a record at a time in the records' order, so a file read
+// a pass at a time is excluded as a file held whole is.
+class ExclusionCursor
+{
+public:
+    explicit ExclusionCursor(std::span<const ClockSpan> spans) : m_spans(spans.begin(), spans.end()) {}
+    // Records without a readable time are never excluded: no span can be said to hold them.
+    bool excluded(std::int64_t time)
+    {
+        if (time == RecordSample::NoTime || m_spans.empty())
+            return false;
+        // Records come in time order almost always: the cursor steps forward, and a search is
+        // made only when a time goes back.
+        if (m_cursor > 0 && time < m_spans[m_cursor - 1].end)
+            seek(time);
+        while (m_cursor < m_spans.size() && m_spans[m_cursor].end <= time)
+            ++m_cursor;
+        return m_cursor < m_spans.size() && m_spans[m_cursor].start <= time;
+    }
+
+private:
+    void seek(std::int64_t time);
+
+    std::vector<ClockSpan> m_spans;
+    size_t m_cursor = 0; // the span a sorted run of records is in or before
+};
+
 // Which records the spans cover, worked out once and read by every figure.
 class ExclusionMask
 {
@@ -52,8 +80,29 @@ private:
     std::int64_t m_count = 0;
 };
 
-// The computed figures (Leq, SEL, Lmax, Lmin, the Ln table) of the records not excluded. `records`
-// still counts every record; levels, paused and other count only the ones kept.
+// The computed figures (Leq, SEL, Lmax, Lmin, the Ln table) of the records not excluded, a record
+// at a time. `records` still counts every record; levels, paused and other count only the ones kept.
+class AssessedFigureCounter
+{
+public:
+    void add(const RecordSample& sample, bool excluded);
+    // Every record of a measurement held whole.
+    void add(std::span<const RecordSample> samples, const ExclusionMask& mask);
+    LevelFigures finish(std::optional<double> interval, LnResolution resolution) const;
+
+private:
+    void count(const RecordSample& sample, bool excluded);
+
+    LnClassCounter m_ln;
+    assessment::EnergySum m_energy;
+    std::int64_t m_records = 0;
+    std::int64_t m_paused = 0;
+    std::int64_t m_other = 0;
+    double m_max = 0;
+    double m_min = 0;
+};
+
+// The same over records held whole.
 LevelFigures figuresOfSamples(std::span<const RecordSample> samples, std::optional<double> interval,
                               const ExclusionMask& mask, LnResolution resolution = LnResolution::TenthDb);
 

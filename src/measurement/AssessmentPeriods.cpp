@@ -24,27 +24,12 @@ std::optional<double> percent(std::int64_t levels, std::optional<double> interva
     return 100.0 * double(levels) * *interval / length;
 }
 
-struct HourAccumulator {
-    EnergySum energy;
-    double max = 0;
-    double min = 0;
-    std::int64_t excluded = 0;
-    std::int64_t classed = 0;
-    std::vector<std::int64_t> counts = std::vector<std::int64_t>(TopClassTenthDb + 1, 0);
-};
-
 // The clock seconds from `from` to `to` as the clock really passes them (a day of the change to or
 // from daylight-saving time is an hour shorter or longer).
 double clockLength(std::int64_t from, std::int64_t to)
 {
     return double(localDateTimeOf(from).secsTo(localDateTimeOf(to)));
 }
-
-enum Period { Day, Evening, Night, LdnDay, LdnNight, PeriodCount };
-
-struct DayAccumulator {
-    EnergySum energy[PeriodCount];
-};
 
 } // namespace
 
@@ -57,51 +42,104 @@ std::vector<HourRow> hourlyTable(std::span<const RecordSample> samples, std::opt
 std::vector<HourRow> intervalTable(std::span<const RecordSample> samples, std::optional<double> interval,
                                    const ExclusionMask& mask, std::int64_t length)
 {
-    using namespace assessment;
-    std::map<std::int64_t, HourAccumulator> hours;
-    std::int64_t lastHour = 0;
-    HourAccumulator* last = nullptr;
-    for (size_t i = 0; i < samples.size(); ++i) {
-        const RecordSample& s = samples[i];
-        if (!s.hasTime())
-            continue;
-        const std::int64_t hour = floorDiv(s.time, length);
-        if (!last || hour != lastHour) {
-            last = &hours[hour];
-            lastHour = hour;
-        }
-        HourAccumulator& h = *last;
-        if (mask.excluded(i)) {
-            ++h.excluded;
-            continue;
-        }
-        const int tenth = tenthClassOf(s);
-        if (tenth >= 0) {
-            ++h.counts[size_t(tenth)];
-            ++h.classed;
-        }
-        if (!s.isLevel())
-            continue;
-        const double level = s.level();
-        h.max = h.energy.count == 0 ? level : std::max(h.max, level);
-        h.min = h.energy.count == 0 ? level : std::min(h.min, level);
-        h.energy.add(energyOf(s));
+    IntervalTableCounter counter(length);
+    counter.add(samples, mask);
+    return counter.finish(interval);
+}
+
+Q_ALWAYS_INLINE void IntervalTableCounter::Classes::add(size_t tenth)
+{
+    const size_t at = tenth - first; // wraps round below `first`
+    if (at < counts.size()) [[likely]] {
+        if (++counts[at] == 0)
+            ++wraps[tenth];
+        return;
     }
+    if (counts.empty()) {
+        first = tenth;
+        counts.assign(1, 0);
+    } else if (tenth < first) {
+        counts.insert(counts.begin(), first - tenth, 0);
+        first = tenth;
+    } else {
+        counts.resize(tenth - first + 1, 0);
+    }
+    if (++counts[tenth - first] == 0)
+        ++wraps[tenth];
+}
+
+std::int64_t IntervalTableCounter::Classes::operator[](size_t tenth) const
+{
+    if (tenth < first)
+        return 0;
+    const std::int64_t count = counts[tenth - first];
+    if (wraps.empty())
+        return count;
+    const auto wrapped = wraps.find(tenth);
+    return wrapped == wraps.end() ? count : count + (wrapped->second << 32);
+}
+
+// The rule for a record, inlined into both adds: a loop over a whole measurement keeps its state
+// in registers.
+Q_ALWAYS_INLINE void IntervalTableCounter::count(const RecordSample& s, bool excluded)
+{
+    using namespace assessment;
+    if (!s.hasTime())
+        return;
+    const std::int64_t row = floorDiv(s.time, m_length);
+    if (!m_last || row != m_lastRow) {
+        if (m_last)
+            m_last->classes.counts.shrink_to_fit(); // mostly done with: no room kept for growth
+        m_last = &m_rows[row];
+        m_lastRow = row;
+    }
+    Accumulator& h = *m_last;
+    if (excluded) {
+        ++h.excluded;
+        return;
+    }
+    const int tenth = tenthClassOf(s);
+    if (tenth >= 0) {
+        h.classes.add(size_t(tenth));
+        ++h.classed;
+    }
+    if (!s.isLevel())
+        return;
+    const double level = s.level();
+    h.max = h.energy.count == 0 ? level : std::max(h.max, level);
+    h.min = h.energy.count == 0 ? level : std::min(h.min, level);
+    h.energy.add(energyOf(s));
+}
+
+void IntervalTableCounter::add(const RecordSample& sample, bool excluded)
+{
+    count(sample, excluded);
+}
+
+void IntervalTableCounter::add(std::span<const RecordSample> samples, const ExclusionMask& mask)
+{
+    for (size_t i = 0; i < samples.size(); ++i)
+        count(samples[i], mask.excluded(i));
+}
+
+std::vector<HourRow> IntervalTableCounter::finish(std::optional<double> interval) const
+{
+    using namespace assessment;
     std::vector<HourRow> rows;
-    rows.reserve(hours.size());
-    for (const auto& [hour, h] : hours) {
+    rows.reserve(m_rows.size());
+    for (const auto& [row, h] : m_rows) {
         HourRow r;
-        r.start = hour * length;
+        r.start = row * m_length;
         r.leq = h.energy.leq();
         if (h.energy.count > 0) {
             r.lmax = h.max;
             r.lmin = h.min;
         }
-        r.l10 = percentileOf(h.counts, h.classed, 10);
-        r.l50 = percentileOf(h.counts, h.classed, 50);
-        r.l90 = percentileOf(h.counts, h.classed, 90);
+        r.l10 = percentileOf(h.classes, h.classed, 10);
+        r.l50 = percentileOf(h.classes, h.classed, 50);
+        r.l90 = percentileOf(h.classes, h.classed, 90);
         r.levels = h.energy.count;
-        r.coverage = percent(r.levels, interval, double(length));
+        r.coverage = percent(r.levels, interval, double(m_length));
         r.excluded = h.excluded;
         rows.push_back(r);
     }
@@ -127,34 +165,55 @@ QString PeriodSettings::fault() const
 DayTable dayEveningNightTable(std::span<const RecordSample> samples, std::optional<double> interval,
                               const ExclusionMask& mask, const PeriodSettings& settings)
 {
+    DayTableCounter counter(settings);
+    counter.add(samples, mask);
+    return counter.finish(interval);
+}
+
+Q_ALWAYS_INLINE void DayTableCounter::count(const RecordSample& s, bool excluded)
+{
     using namespace assessment;
+    if (!s.hasTime())
+        return;
+    const PeriodSettings& settings = m_settings;
+    const std::int64_t sinceStart = s.time - settings.dayStart;
+    const std::int64_t day = floorDiv(sinceStart, 86400);
+    if (!m_last || day != m_lastDay) {
+        m_last = &m_days[day];
+        m_lastDay = day;
+    }
+    if (excluded || !s.isLevel())
+        return;
+    const std::int64_t eveningAt = settings.eveningStart - settings.dayStart;
+    const std::int64_t nightAt = settings.nightStart - settings.dayStart;
+    const std::int64_t ldnNightAt = settings.ldnNightStart - settings.dayStart;
+    const std::int64_t at = sinceStart - day * 86400;
+    const double e = energyOf(s);
+    m_last->energy[at < eveningAt ? Day : at < nightAt ? Evening : Night].add(e);
+    m_last->energy[at < ldnNightAt ? LdnDay : LdnNight].add(e);
+}
+
+void DayTableCounter::add(const RecordSample& sample, bool excluded)
+{
+    count(sample, excluded);
+}
+
+void DayTableCounter::add(std::span<const RecordSample> samples, const ExclusionMask& mask)
+{
+    for (size_t i = 0; i < samples.size(); ++i)
+        count(samples[i], mask.excluded(i));
+}
+
+DayTable DayTableCounter::finish(std::optional<double> interval) const
+{
+    using namespace assessment;
+    const PeriodSettings& settings = m_settings;
     // Each period's start after the day's start, in seconds, and its nominal length in hours.
     const std::int64_t eveningAt = settings.eveningStart - settings.dayStart;
     const std::int64_t nightAt = settings.nightStart - settings.dayStart;
     const std::int64_t ldnNightAt = settings.ldnNightStart - settings.dayStart;
     const std::int64_t begin[PeriodCount] = {0, eveningAt, nightAt, 0, ldnNightAt};
     const std::int64_t end[PeriodCount] = {eveningAt, nightAt, 86400, ldnNightAt, 86400};
-
-    std::map<std::int64_t, DayAccumulator> days;
-    std::int64_t lastDay = 0;
-    DayAccumulator* last = nullptr;
-    for (size_t i = 0; i < samples.size(); ++i) {
-        const RecordSample& s = samples[i];
-        if (!s.hasTime())
-            continue;
-        const std::int64_t sinceStart = s.time - settings.dayStart;
-        const std::int64_t day = floorDiv(sinceStart, 86400);
-        if (!last || day != lastDay) {
-            last = &days[day];
-            lastDay = day;
-        }
-        if (mask.excluded(i) || !s.isLevel())
-            continue;
-        const std::int64_t at = sinceStart - day * 86400;
-        const double e = energyOf(s);
-        last->energy[at < eveningAt ? Day : at < nightAt ? Evening : Night].add(e);
-        last->energy[at < ldnNightAt ? LdnDay : LdnNight].add(e);
-    }
 
     const double threshold = settings.coveragePercent;
     auto level = [&](const EnergySum& e, double length, bool applyCoverage) {
@@ -198,7 +257,7 @@ DayTable dayEveningNightTable(std::span<const RecordSample> samples, std::option
     DayTable table;
     EnergySum all[PeriodCount];
     double allLength[PeriodCount] = {};
-    for (const auto& [day, acc] : days) {
+    for (const auto& [day, acc] : m_days) {
         DayRow r;
         r.date = day;
         const std::int64_t dayStart = day * 86400 + settings.dayStart;

@@ -1,8 +1,10 @@
 #pragma once
 
+#include "measurement/AssessmentArithmetic.h"
 #include "measurement/AssessmentExclusions.h"
 
 #include <cstdint>
+#include <map>
 #include <optional>
 #include <span>
 #include <vector>
@@ -28,6 +30,45 @@ struct HourRow {
     std::int64_t levels = 0;
     std::optional<double> coverage; // levels x dt / 3600 s, in %; unknown without an interval
     std::int64_t excluded = 0;
+};
+
+// The rows of clock-aligned intervals of `length` seconds, a record at a time. Every interval a
+// record falls in is kept until the end: a record may come back to one (the clock set back).
+class IntervalTableCounter
+{
+public:
+    explicit IntervalTableCounter(std::int64_t length = 3600) : m_length(length) {}
+    void add(const RecordSample& sample, bool excluded);
+    // Every record of a measurement held whole.
+    void add(std::span<const RecordSample> samples, const ExclusionMask& mask);
+    std::vector<HourRow> finish(std::optional<double> interval) const;
+
+private:
+    void count(const RecordSample& sample, bool excluded);
+
+    // The Ln classes an interval's records fall in, held over the classes from its lowest to its
+    // highest only and in 32 bits: thousands of hours then cost a kilobyte or two each. A count
+    // past 2^32 (a file of a hundred gigabytes in one hour) keeps its wraps apart.
+    struct Classes {
+        std::vector<std::uint32_t> counts;
+        size_t first = 0; // not an int: then no store to a count can be taken for one to it
+        std::map<size_t, std::int64_t> wraps;
+        void add(size_t tenth);
+        size_t size() const { return first + counts.size(); }
+        std::int64_t operator[](size_t tenth) const; // from class 0, as the percentile rule reads them
+    };
+    struct Accumulator {
+        assessment::EnergySum energy;
+        double max = 0;
+        double min = 0;
+        std::int64_t excluded = 0;
+        std::int64_t classed = 0;
+        Classes classes;
+    };
+    std::int64_t m_length;
+    std::map<std::int64_t, Accumulator> m_rows;
+    std::int64_t m_lastRow = 0;
+    Accumulator* m_last = nullptr;
 };
 
 // One row per clock hour holding records, in time order. Records without a readable time are in
@@ -80,6 +121,30 @@ struct DayTable {
     // Each period's Leq over all its records of all days whatever their coverage; the coverage is
     // the period's levels x dt over the summed lengths of that period on the listed days.
     DayRow overall;
+};
+
+// The day-evening-night table a record at a time.
+class DayTableCounter
+{
+public:
+    explicit DayTableCounter(const PeriodSettings& settings) : m_settings(settings) {}
+    void add(const RecordSample& sample, bool excluded);
+    // Every record of a measurement held whole.
+    void add(std::span<const RecordSample> samples, const ExclusionMask& mask);
+    DayTable finish(std::optional<double> interval) const;
+
+    enum Period { Day, Evening, Night, LdnDay, LdnNight, PeriodCount };
+
+private:
+    void count(const RecordSample& sample, bool excluded);
+
+    struct Accumulator {
+        assessment::EnergySum energy[PeriodCount];
+    };
+    PeriodSettings m_settings;
+    std::map<std::int64_t, Accumulator> m_days;
+    std::int64_t m_lastDay = 0;
+    Accumulator* m_last = nullptr;
 };
 
 // The days whose day, evening or night holds a record. A record before the day's start belongs to

@@ -48,14 +48,54 @@ std::span<const DosePreset> dosePresets();
 struct AssessmentResults {
     LevelFigures figures;
     std::vector<ClockSpan> excludedSpans; // the exclusions on the records' clock, merged
-    ExclusionMask excludedRecords;        // which records they cover
-    std::int64_t excluded() const { return excludedRecords.count(); }
+    ExclusionMask excludedRecords;        // which records they cover (not kept of a file read in passes)
+    std::int64_t excludedCount = 0;
+    std::int64_t excluded() const { return excludedCount; }
     std::vector<HourRow> hours;
     DayTable days;
     DoseResult dose;
     std::optional<EventSummary> events; // nothing without an interval
     // The top of the meter's range as the header gives it: an overload reads at least that much.
     std::optional<double> rangeTop;
+};
+
+// The run itself, fed a record at a time (a file read in passes, never held) or all records at
+// once. Whoever feeds it says which records are excluded (ExclusionCursor, ExclusionMask). The
+// events are found as the records come, so they need the interval before the first record;
+// without it they are left out here.
+class AssessmentCounter
+{
+public:
+    AssessmentCounter(const AssessmentSettings& settings, std::optional<double> eventInterval);
+    void add(const RecordSample& sample, bool excluded)
+    {
+        m_excluded += excluded;
+        m_figures.add(sample, excluded);
+        if (m_hours)
+            m_hours->add(sample, excluded);
+        if (m_days)
+            m_days->add(sample, excluded);
+        if (m_dose)
+            m_dose->add(sample, excluded);
+        if (m_events)
+            addToEvents(sample, excluded);
+    }
+    // Every record of a measurement held whole, a table at a time.
+    void add(std::span<const RecordSample> samples, const ExclusionMask& mask);
+    // The results but the exclusion spans and mask; an open event closes here, so call it once.
+    AssessmentResults finish(std::optional<double> interval, std::optional<bool> aWeighted);
+
+private:
+    void addToEvents(const RecordSample& sample, bool excluded);
+
+    AssessmentSettings m_settings;
+    std::int64_t m_excluded = 0;
+    AssessedFigureCounter m_figures;
+    std::optional<IntervalTableCounter> m_hours;
+    std::optional<DayTableCounter> m_days;
+    std::optional<DoseCounter> m_dose;
+    std::optional<EventCounter> m_events;
+    std::vector<NoiseEvent> m_listed;
 };
 
 AssessmentResults assessSamples(std::span<const RecordSample> samples, std::optional<double> interval,

@@ -1,71 +1,10 @@
 #include "Assessment.h"
 #include "StandardsOutput.h"
 
-#include "measurement/MeasurementReader.h"
-
-#include <QDir>
 #include <QFile>
-#include <QFileInfo>
-#include <algorithm>
-#include <cstring>
 
 namespace slm
 {
-
-RecordSamplesOfFile readRecordSamplesOfFile(const QByteArray& encodedPath)
-{
-    RecordSamplesOfFile r;
-    const QString path = QFile::decodeName(encodedPath);
-    QString openError;
-    const std::unique_ptr<QFile> in = openRecordInput(encodedPath, openError);
-    if (!in) {
-        r.error =
-            QStringLiteral("%1: cannot open the file: %2").arg(QDir::toNativeSeparators(path), openError);
-        return r;
-    }
-    MeasurementReader reader(*in);
-    StepCounter steps;
-    if (reader.readHeader()) {
-        // About 28 bytes a record line: one allocation for the usual file (a pipe has no size),
-        // asked for only once the header says it is a record file, and bounded all the same.
-        constexpr qint64 MostReserved = qint64(1) << 22;
-        r.samples.reserve(size_t(std::clamp<qint64>(in->size() / 28 + 16, 0, MostReserved)));
-        r.kind = reader.kind();
-        r.header = reader.headerLines();
-        r.interval = reader.header().interval();
-        QByteArrayView fields[3];
-        // Records of one hour share "yyyy/mm/dd hh": the calendar is worked out once per hour.
-        char hourText[13] = {};
-        std::int64_t hourBase = RecordSample::NoTime;
-        auto digit = [](char c) { return c >= '0' && c <= '9'; };
-        while (reader.nextRecord(fields)) {
-            const QByteArrayView t = fields[1];
-            if (hourBase != RecordSample::NoTime && t.size() == 19 &&
-                std::memcmp(t.data(), hourText, 13) == 0 && t[13] == ':' && t[16] == ':' && digit(t[14]) &&
-                digit(t[15]) && digit(t[17]) && digit(t[18]) && t[14] <= '5' && t[17] <= '5') {
-                RecordSample sample = parseRecordSample({}, fields[2]);
-                sample.time =
-                    hourBase + ((t[14] - '0') * 10 + (t[15] - '0')) * 60 + (t[17] - '0') * 10 + (t[18] - '0');
-                r.samples.push_back(sample);
-            } else {
-                r.samples.push_back(parseRecordSample(t, fields[2]));
-                const std::int64_t time = r.samples.back().time;
-                hourBase = time == RecordSample::NoTime ? time : time - time % 3600;
-                if (hourBase != RecordSample::NoTime && time < 0)
-                    hourBase = RecordSample::NoTime; // before 1970: left to the general reader
-                if (hourBase != RecordSample::NoTime)
-                    std::memcpy(hourText, t.data(), 13);
-            }
-            if (!r.interval)
-                steps.add(fields[1]);
-        }
-    }
-    if (!reader.error().isEmpty())
-        r.error = QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(path), reader.error());
-    if (!r.interval)
-        r.interval = steps.mostCommonStep();
-    return r;
-}
 
 QByteArray assessmentFilePath(const QByteArray& encodedRecordFilePath)
 {
@@ -96,16 +35,8 @@ AssessedFile assessFile(const QByteArray& encodedPath, LnResolution resolution, 
         }
         own = std::move(read.file);
     }
-    a.file = readRecordSamplesOfFile(encodedPath);
-    const RecordSamplesOfFile& file = a.file;
-    if (!file.error.isEmpty()) {
-        r.error = file.error;
-        return a;
-    }
-    r.kind = file.kind;
-    r.header = file.header;
-    if (file.samples.empty())
-        r.notice = noRecordsText(path);
+    a.file = std::make_unique<RecordFilePasses>(encodedPath);
+    RecordFilePasses& file = *a.file;
 
     AssessmentSettings settings;
     settings.resolution = resolution;
@@ -121,42 +52,105 @@ AssessedFile assessFile(const QByteArray& encodedPath, LnResolution resolution, 
     if (o.events)
         settings.events = *o.events;
     a.events = settings.events;
-    const std::vector<Exclusion> spans = (exclusions ? *exclusions : own).spans();
-    a.results = assessSamples(file.samples, file.interval,
-                              aWeightedOf(recordHeaderOf(file.kind, file.header)), spans, settings);
+    const std::vector<ClockSpan> spans = exclusionClockSpans((exclusions ? *exclusions : own).spans());
+
+    // The events need the interval as the records come: a file whose header does not give it
+    // counts them in a pass of their own once the records have given it.
+    AssessmentCounter counter(settings, file.headerInterval());
+    ExclusionCursor cursor(spans);
+    file.first([&](const RecordSample& s) {
+        counter.add(s, cursor.excluded(s.time));
+        return true;
+    });
+    if (!file.error().isEmpty()) {
+        r.error = file.error();
+        return a;
+    }
+    r.kind = file.kind();
+    r.header = file.headerLines();
+    if (file.records() == 0)
+        r.notice = noRecordsText(path);
+    const std::optional<double> interval = file.interval();
+    a.results = counter.finish(interval, aWeightedOf(recordHeaderOf(file.kind(), file.headerLines())));
+    a.results.excludedSpans = spans;
+    if (parts.events && !file.headerInterval() && interval && *interval > 0) {
+        EventCounter events(settings.events, *interval);
+        ExclusionCursor again(spans);
+        file.again([&](const RecordSample& s) {
+            events.add(s, again.excluded(s.time));
+            return true;
+        });
+        events.finish();
+        a.results.events = events.summary();
+        if (!file.error().isEmpty()) {
+            r.error = file.error();
+            return a;
+        }
+    }
     r.figures = a.results.figures;
     r.excluded = a.results.excluded();
-    if (o.standards.any())
-        a.standards = assessStandards(path, file, a.results.excludedRecords, o, r.error);
+    if (o.standards.any()) {
+        // The standards' tables take every record at once: another pass gathers them.
+        RecordSamplesOfFile whole{file.kind(), file.headerLines(), {}, interval, {}};
+        whole.samples.reserve(size_t(file.records()));
+        file.again([&](const RecordSample& s) {
+            whole.samples.push_back(s);
+            return true;
+        });
+        if (!file.error().isEmpty()) {
+            r.error = file.error();
+            return a;
+        }
+        const ExclusionMask mask(whole.samples, spans);
+        a.standards = assessStandards(path, whole, mask, o, r.error);
+    }
     return a;
 }
 
-AssessmentOutputInput AssessedFile::outputInput() const
+AssessmentOutputInput AssessedFile::outputInput()
 {
-    return {results, file.interval, [this](const EventVisitor& visit) {
-                bool completed = true;
-                noiseEvents(file.samples, file.interval, results.excludedRecords, events,
-                            [&](const NoiseEvent& e) { return completed = visit(e); });
-                return completed;
+    const std::optional<double> interval = file->interval();
+    return {results, interval, [this, interval](const EventVisitor& visit) {
+                // Only asked for when the events are known, which needs the interval.
+                EventCounter counter(events, interval.value_or(1));
+                ExclusionCursor cursor(results.excludedSpans);
+                bool going = true;
+                const bool whole = file->again([&](const RecordSample& s) {
+                    if (const std::optional<NoiseEvent> e = counter.add(s, cursor.excluded(s.time)))
+                        going = visit(*e);
+                    return going;
+                });
+                if (whole && going) {
+                    if (const std::optional<NoiseEvent> e = counter.finish())
+                        going = visit(*e);
+                }
+                return whole && going;
             }};
 }
 
 bool AssessedFile::writeTables(const AssessmentOptions& o, ReportOptions::Output output,
-                               const OutputSink& write) const
+                               const OutputSink& write)
 {
     const bool json = output == ReportOptions::Output::Json;
     const bool written =
         json ? writeAssessmentJson(outputInput(), o, write) : writeAssessmentText(outputInput(), o, write);
-    if (!written || !standards)
-        return written;
+    if (!written || !error().isEmpty())
+        return false;
+    if (!standards)
+        return true;
     return json ? writeStandardsJson(*standards, write) : writeStandardsText(*standards, write);
 }
 
-bool AssessedFile::writeCsv(const AssessmentOptions& o, const OutputSink& write) const
+bool AssessedFile::writeCsv(const AssessmentOptions& o, const OutputSink& write)
 {
     if (o.csvTable == AssessmentOptions::Table::Standards)
         return standards && writeStandardsCsv(*standards, o.standards.csvTable, write);
-    return writeAssessmentCsv(outputInput(), o.csvTable, write);
+    return writeAssessmentCsv(outputInput(), o.csvTable, write) && error().isEmpty();
+}
+
+QString AssessedFile::error() const
+{
+    return file ? file->error() : QString();
 }
 
 QString readExclusionsOption(const AssessmentOptions& options, std::optional<AssessmentFile>& exclusions)

@@ -2,6 +2,7 @@
 
 #include "AssessmentOptions.h"
 #include "AssessmentOutput.h"
+#include "RecordSamples.h"
 #include "Report.h"
 
 #include "measurement/AssessmentFile.h"
@@ -12,24 +13,12 @@
 #include <QStringList>
 #include <memory>
 #include <optional>
-#include <vector>
 
-// One record file assessed for the report program: read once, run through the measurement
-// layer's assessment, and written in the output asked for.
+// One record file assessed for the report program: read through the measurement layer's
+// assessment and written in the output asked for.
 
 namespace slm
 {
-
-// One file's records as parsed samples, with its header and interval, read with the measurement
-// reader in one pass (one parsed sample per record; the texts are not kept).
-struct RecordSamplesOfFile {
-    RecordFileKind kind = RecordFileKind::List;
-    QStringList header;
-    std::vector<RecordSample> samples;
-    std::optional<double> interval;
-    QString error;
-};
-RecordSamplesOfFile readRecordSamplesOfFile(const QByteArray& encodedPath);
 
 // "site1.slmm" -> "site1.slmm.assessment.json", as the file system's bytes.
 QByteArray assessmentFilePath(const QByteArray& encodedRecordFilePath);
@@ -40,22 +29,27 @@ bool needsAssessment(const QByteArray& encodedPath, const AssessmentOptions& opt
 
 struct StandardsOfFile;
 
-// One file reported with its exclusions and the tables asked for.
+// One file reported with its exclusions and the tables asked for. The file is read once for the
+// figures and the tables and once more as the events are written, so neither its records nor its
+// events are ever held (but for a pipe's records, which cannot be read twice, and the records the
+// standards' tables need all at once).
 struct AssessedFile {
     FileReport report; // figures with the exclusions honoured
-    RecordSamplesOfFile file;
     AssessmentResults results;
     EventSettings events;
+    std::unique_ptr<RecordFilePasses> file;
     std::shared_ptr<const StandardsOfFile> standards; // the standards' tables, when asked for
 
     // The tables after the figures, in the text report or as the JSON object's further keys.
-    bool writeTables(const AssessmentOptions& options, ReportOptions::Output output,
-                     const OutputSink& write) const;
+    // False when the output failed or the file could not be read the same again (error()).
+    bool writeTables(const AssessmentOptions& options, ReportOptions::Output output, const OutputSink& write);
     // The table asked for with --csv TABLE.
-    bool writeCsv(const AssessmentOptions& options, const OutputSink& write) const;
+    bool writeCsv(const AssessmentOptions& options, const OutputSink& write);
+    // What went wrong as the tables were written: "" when nothing did.
+    QString error() const;
 
 private:
-    AssessmentOutputInput outputInput() const;
+    AssessmentOutputInput outputInput();
 };
 // `exclusions` is the file given with --exclusions, already read; without it the file's own
 // assessment file is read.

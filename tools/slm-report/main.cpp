@@ -131,7 +131,7 @@ int main(int argc, char** argv)
 
     const OutputSink write = [&out](QByteArrayView bytes) { return out.write(bytes); };
     if (assessment.csvTable != AssessmentOptions::Table::None) {
-        const AssessedFile assessed =
+        AssessedFile assessed =
             assessFile(options.encodedFiles.first(), options.resolution, assessment, exclusions);
         // A table of half a file would look like the whole file's: nothing is written then.
         if (!assessed.report.error.isEmpty()) {
@@ -140,7 +140,10 @@ int main(int argc, char** argv)
         }
         if (!assessed.report.notice.isEmpty())
             complain(assessed.report.notice);
-        assessed.writeCsv(assessment, write);
+        if (!assessed.writeCsv(assessment, write) && !assessed.error().isEmpty()) {
+            complain(assessed.error());
+            return finish(out, 1);
+        }
         return finish(out, 0);
     }
 
@@ -182,16 +185,16 @@ int main(int argc, char** argv)
         if (!report.notice.isEmpty())
             complain(report.notice);
         // The tables follow the figures as they are written: millions of events are never held.
-        if (options.output == ReportOptions::Output::Json) {
-            out.write((first ? QByteArray() : QByteArray(",\n")) + jsonReportOpen(report));
-            if (assessed)
-                assessed->writeTables(assessment, options.output, write);
-            out.write("\n}");
-        } else {
-            out.write((first ? QByteArray() : QByteArray("\n")) + textReport(report));
-            if (assessed)
-                assessed->writeTables(assessment, options.output, write);
+        const bool json = options.output == ReportOptions::Output::Json;
+        out.write((first ? QByteArray() : QByteArray(json ? ",\n" : "\n")) +
+                  (json ? jsonReportOpen(report) : textReport(report)));
+        if (assessed && !assessed->writeTables(assessment, options.output, write) &&
+            !assessed->error().isEmpty()) {
+            complain(assessed->error());
+            status = 1;
         }
+        if (json)
+            out.write("\n}");
         first = false;
         if (!out.flush())
             break;
