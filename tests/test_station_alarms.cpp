@@ -162,6 +162,7 @@ void TestStationAlarms::transitionsGoOutOnAlert()
         QCOMPARE(alerts[i]["state"].toString(), QString(i % 2 ? "clear" : "alarm"));
     }
     QCOMPARE(alerts[1]["threshold"].toDouble(), 65.0); // of the state left
+    qInfo("%lld alerts in the first run", qlonglong(alerts.size()));
 }
 
 void TestStationAlarms::alarmLogListsEveryTransition()
@@ -214,6 +215,7 @@ void TestStationAlarms::liveEventsEqualTheReport()
     for (const Subscriber::Message& m : std::as_const(m_firstRun))
         starts += m.topic == u"slm/t/m/event" && json(m.payload)["phase"].toString() == u"start";
     QCOMPARE(starts, live.size());
+    qInfo("%lld live events equal the report's", qlonglong(live.size()));
 }
 
 void TestStationAlarms::energyTotalsSurviveARestart()

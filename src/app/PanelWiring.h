@@ -4,6 +4,7 @@
 #include "graphs/LiveGraphWindow.h"
 #include "graphs/LiveHistogramWindow.h"
 #include "graphs/RecordPlotWindow.h"
+#include "limits/LimitsWindow.h"
 #include "live/TimedStart.h"
 #include "shared/ReentryGuard.h"
 
@@ -31,7 +32,6 @@ class LoggerCommands;
 class OpenRecordFile;
 class AssessmentWindows;
 class LimitsModel;
-class LimitsWindow;
 struct Services;
 struct PanelState;
 
