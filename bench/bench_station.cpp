@@ -123,11 +123,13 @@ void meters32(bool limits)
     QElapsedTimer wall;
     wall.start();
     const int before = int(sub.messages().size());
+    if (alerts)
+        alerts->waitFor(QStringLiteral("none"), 1, 200);
     const qsizetype alertsBefore = alerts ? alerts->messages().size() : 0;
     while (wall.elapsed() < 60000) {
         sub.waitFor(QStringLiteral("none"), 1, 1000);
-        if (alerts)
-            alerts->messages(); // read on, so the subscriber never waits on a full pipe
+        if (alerts) // read on, so the subscriber never waits on a full pipe
+            alerts->waitFor(QStringLiteral("none"), 1, 0);
     }
     const double cpu = cpuSeconds(pid) - cpu0;
     const double seconds = wall.elapsed() / 1000.0;
@@ -161,6 +163,7 @@ void meters32(bool limits)
                 slow.isEmpty() ? "none" : qPrintable(slow.join(QStringLiteral(", "))),
                 qPrintable(loadAverage()));
     if (alerts) {
+        alerts->waitFor(QStringLiteral("none"), 1, 500);
         const std::vector<double> alertDelays = delaysOf(alerts->messages(), alertsBefore);
         std::printf("  %zu alerts received; crossing sample to subscriber: median %.1f ms, p99 %.1f ms, max "
                     "%.1f ms\n",
