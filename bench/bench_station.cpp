@@ -1,6 +1,8 @@
 // The station under load: 32 simulated meters at 1 s for 60 s against a local broker (the
 // station's CPU and resident memory, the delay from a sample's tick to a subscriber), and a queue
-// of 10080 minute messages (seven days of one meter) sent after an outage.
+// of 10080 minute messages (seven days of one meter) sent after an outage. With --limits, the
+// same meters judged against four limits each and live events, and the delay from the sample
+// that crosses a level to a subscriber receiving the alert.
 #include "support/LocalBroker.h"
 #include "support/ResidentMemory.h"
 
@@ -17,6 +19,7 @@
 #include <QThread>
 #include <algorithm>
 #include <cstdio>
+#include <memory>
 #include <unistd.h>
 
 using namespace slm::test;
@@ -43,13 +46,24 @@ QString loadAverage()
                                           : QString();
 }
 
-QString writeConfig(const QString& dir, int port, int meters)
+// Four limits of each kind of figure and the event rule, crossed by the simulated room's loud
+// events (about +20 dB every 45 s) and its drift.
+const char* const Limits = "[limit1]\nname=level\nfigure=level\nlevel=62\nwarning=58\n"
+                           "[limit2]\nname=leq-1min\nfigure=leq\nwindow=1min\nlevel=58\nwarning=55\n"
+                           "[limit3]\nname=leq-15min\nfigure=leq\nwindow=15min\nlevel=55\nmin_coverage=0\n"
+                           "[limit4]\nname=period\nfigure=leq-period\nwindow=5min\nlevel=55\n"
+                           "[events]\nthreshold=65\nmin_duration=1\ncontinuation=2\n";
+
+QString writeConfig(const QString& dir, int port, int meters, bool limits = false)
 {
     QString text = QStringLiteral("[station]\nid=bench\ndata=%1/data\n[mqtt]\nhost=127.0.0.1\nport=%2\n")
                        .arg(dir)
                        .arg(port);
     for (int i = 1; i <= meters; ++i)
-        text += QStringLiteral("[meter%1]\nname=m%1\nport=simulated\n").arg(i);
+        text += QStringLiteral("[meter%1]\nname=m%1\nport=simulated\n").arg(i) +
+                (limits ? QStringLiteral("simulator_arguments=--seed %1\n").arg(i) : QString());
+    if (limits)
+        text += QLatin1StringView(Limits);
     const QString path = dir + QStringLiteral("/station.ini");
     QFile file(path);
     file.open(QIODevice::WriteOnly);
@@ -67,7 +81,25 @@ void waitFor(QProcess& process, QString& log, const QString& text, int ms)
     }
 }
 
-void meters32()
+// Milliseconds from each message's "time" (a whole second: the sample's tick) to its arrival.
+std::vector<double> delaysOf(const QList<Subscriber::Message>& messages, qsizetype from)
+{
+    std::vector<double> delays;
+    for (qsizetype i = from; i < messages.size(); ++i) {
+        const QJsonObject json = QJsonDocument::fromJson(messages[i].payload).object();
+        const QDateTime tick = QDateTime::fromString(json[QStringLiteral("time")].toString(), Qt::ISODate);
+        delays.push_back((messages[i].receivedAt - tick.toMSecsSinceEpoch() / 1000.0) * 1000.0);
+    }
+    return delays;
+}
+
+double quantile(std::vector<double> sorted, double q)
+{
+    std::sort(sorted.begin(), sorted.end());
+    return sorted.empty() ? 0.0 : sorted[size_t(q * double(sorted.size() - 1))];
+}
+
+void meters32(bool limits)
 {
     QTemporaryDir dir;
     LocalBroker broker(dir.filePath(QStringLiteral("broker")));
@@ -76,9 +108,13 @@ void meters32()
         return;
     }
     Subscriber sub(broker.port(), QStringLiteral("slm/+/+/level"), QStringLiteral("bench"));
+    std::unique_ptr<Subscriber> alerts;
+    if (limits)
+        alerts = std::make_unique<Subscriber>(broker.port(), QStringLiteral("slm/+/+/alert"),
+                                              QStringLiteral("bench-alerts"));
     QProcess station;
     station.start(QCoreApplication::applicationDirPath() + QStringLiteral("/slm-station"),
-                  {QStringLiteral("--config"), writeConfig(dir.path(), broker.port(), 32)});
+                  {QStringLiteral("--config"), writeConfig(dir.path(), broker.port(), 32, limits)});
     station.waitForStarted();
     const qint64 pid = station.processId();
     // Five seconds for the meters to start, then the 60 s measured.
@@ -87,8 +123,14 @@ void meters32()
     QElapsedTimer wall;
     wall.start();
     const int before = int(sub.messages().size());
-    while (wall.elapsed() < 60000)
+    if (alerts)
+        alerts->waitFor(QStringLiteral("none"), 1, 200);
+    const qsizetype alertsBefore = alerts ? alerts->messages().size() : 0;
+    while (wall.elapsed() < 60000) {
         sub.waitFor(QStringLiteral("none"), 1, 1000);
+        if (alerts) // read on, so the subscriber never waits on a full pipe
+            alerts->waitFor(QStringLiteral("none"), 1, 0);
+    }
     const double cpu = cpuSeconds(pid) - cpu0;
     const double seconds = wall.elapsed() / 1000.0;
     const long rss = residentKb(pid);
@@ -109,8 +151,8 @@ void meters32()
     const auto at = [&](double q) {
         return delays.empty() ? 0.0 : delays[size_t(q * double(delays.size() - 1))];
     };
-    std::printf("32 meters at 1 s, %.0f s: station CPU %.2f %% of one core, RSS %ld kB\n", seconds,
-                100.0 * cpu / seconds, rss);
+    std::printf("32 meters at 1 s%s, %.0f s: station CPU %.2f %% of one core, RSS %ld kB\n",
+                limits ? " with four limits each and events" : "", seconds, 100.0 * cpu / seconds, rss);
     std::printf(
         "  %zu samples received (%.1f per s); tick to subscriber: median %.1f ms, p99 %.1f ms, max %.1f ms\n",
         delays.size(), delays.size() / seconds, at(0.5), at(0.99), delays.empty() ? 0.0 : delays.back());
@@ -120,6 +162,14 @@ void meters32()
     std::printf("  ticks with samples later than 50 ms (how many): %s; load average %s\n",
                 slow.isEmpty() ? "none" : qPrintable(slow.join(QStringLiteral(", "))),
                 qPrintable(loadAverage()));
+    if (alerts) {
+        alerts->waitFor(QStringLiteral("none"), 1, 500);
+        const std::vector<double> alertDelays = delaysOf(alerts->messages(), alertsBefore);
+        std::printf("  %zu alerts received; crossing sample to subscriber: median %.1f ms, p99 %.1f ms, max "
+                    "%.1f ms\n",
+                    alertDelays.size(), quantile(alertDelays, 0.5), quantile(alertDelays, 0.99),
+                    quantile(alertDelays, 1.0));
+    }
 }
 
 void queueDrain()
@@ -179,7 +229,11 @@ int main(int argc, char** argv)
         std::printf("mosquitto and mosquitto_sub are needed\n");
         return 1;
     }
+    if (app.arguments().contains(QStringLiteral("--limits"))) {
+        meters32(true);
+        return 0;
+    }
     queueDrain();
-    meters32();
+    meters32(false);
     return 0;
 }

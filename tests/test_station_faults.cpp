@@ -166,6 +166,14 @@ void TestStationFaults::faults_data()
         << "" << station + "[meter1]\nport=/dev/ttyS0\n[meter2]\nport=/dev/../dev/ttyS0\n"
         << 78 << "[meter2] port /dev/../dev/ttyS0 is the port of [meter1] already: one meter per port" << 0
         << 0 << 0;
+    QTest::newRow("limit level not a number")
+        << "" << plain + "[limit1]\nlevel=loud\n"
+        << 78 << "[limit1] level must be a number from 0 to 200, not \"loud\"" << 0 << 0 << 0;
+    QTest::newRow("limit of no meter")
+        << "" << plain + "[limit1]\nlevel=70\nmeters=m,n\n"
+        << 78 << "[limit1] meters names \"n\", which is no meter's name" << 0 << 0 << 0;
+    QTest::newRow("events without a threshold") << "" << plain + "[events.m]\nmin_duration=2\n"
+                                                << 78 << "[events.m] threshold is missing" << 0 << 0 << 0;
     QTest::newRow("stale port lock")
         << "stale-lock" << station + "[meter1]\nname=m\nport=@dev@\n"
         << 0 << "m: took over the lock @lock@ of @dev@ left by process @dead@, which no longer runs" << 0 << 0

@@ -1,5 +1,6 @@
 #include "app/PanelPublishing.h"
 
+#include "limits/LimitsModel.h"
 #include "meter/MeterSession.h"
 #include "shared/Dialogs.h"
 
@@ -25,7 +26,7 @@ QString panelPublishingConfigPath(const QStringList& arguments)
 }
 
 QObject* startPanelPublishing(const QStringList& arguments, MeterSession& session, Dialogs& dialogs,
-                              QWidget* dialogParent, QObject* owner)
+                              QWidget* dialogParent, QObject* owner, LimitsModel* limits)
 {
     const QString path = panelPublishingConfigPath(arguments);
     if (path.isEmpty())
@@ -48,8 +49,16 @@ QObject* startPanelPublishing(const QStringList& arguments, MeterSession& sessio
             QString(), Dialogs::Icon::Warning);
         return nullptr;
     }
+    // The panel's limits are those of its Limits window, not the file's.
+    config->limits.clear();
+    config->meters.first().events.reset();
     // The interval, the weightings and the range flags come with every sample.
     auto* publisher = new MeterPublisher(*config, config->meters.first(), owner);
+    if (limits) {
+        publisher->setLimits(limits->limits(), limits->events());
+        QObject::connect(limits, &LimitsModel::configurationChanged, publisher,
+                         [publisher, limits] { publisher->setLimits(limits->limits(), limits->events()); });
+    }
     if (!publisher->start()) {
         delete publisher;
         dialogs.message(dialogParent,

@@ -8,6 +8,9 @@
 #include "app/PanelRecorderView.h"
 #include "graphs/LiveTrends.h"
 #include "graphs/PanelGraphs.h"
+#include "limits/AlarmIndicator.h"
+#include "limits/LimitsModel.h"
+#include "limits/LimitsWindow.h"
 #include "live/MeterKeys.h"
 #include "live/Panel.h"
 #include "logger/LoggerCommands.h"
@@ -26,12 +29,39 @@
 
 #include <QAction>
 #include <QButtonGroup>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QFrame>
+#include <QStandardPaths>
+#include <QStatusBar>
 #include <QToolBar>
 #include <QVBoxLayout>
 
 namespace slm
 {
+
+QString panelLimitsPath()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation) +
+           QStringLiteral("/limits.ini");
+}
+
+namespace
+{
+
+// The limits kept in the settings judge from the start, before their window is ever opened.
+void loadPanelLimits(LimitsModel& model, StatusNotices& notices)
+{
+    QFile file(panelLimitsPath());
+    if (!file.open(QIODevice::ReadOnly))
+        return;
+    QString error;
+    if (!model.setConfiguration(QString::fromUtf8(file.readAll()), error))
+        notices.post(QStringLiteral("The limits in %1 are not used: %2").arg(file.fileName(), error));
+}
+
+} // namespace
 
 bool startSession(MeterSession& session, Dialogs& dialogs, QWidget* dialogParent)
 {
@@ -167,6 +197,29 @@ PanelWiring::PanelWiring(Panel& panel, MeterSession& session, Services& services
     assess->setToolTip(QStringLiteral("Assess the panel's list: exclusions, periods, dose, events, report"));
     QObject::connect(assess, &QAction::triggered, &panel,
                      [this] { m_assessments->open(m_listModel->measurement()); });
+
+    // "Limits": the panel's samples judged against the limits in its settings; the alarm sign in
+    // the status bar while any limit is in alarm.
+    m_limits = std::make_unique<LimitsModel>();
+    loadPanelLimits(*m_limits, services.notices);
+    QObject::connect(&session, &MeterSession::sampleTaken, m_limits.get(), [this](const Sample& sample) {
+        m_limits->setIntervalSeconds(sample.interval);
+        m_limits->addSample(sample);
+    });
+    panel.statusBar()->addPermanentWidget(new AlarmIndicator(*m_limits, &panel));
+    QAction* limits = ui.toolbar->addAction(QStringLiteral("Limits"));
+    limits->setObjectName(QStringLiteral("limitsAction"));
+    limits->setToolTip(QStringLiteral("Limits: each limit's live figure and state, today's alarms"));
+    QObject::connect(limits, &QAction::triggered, &panel, [this, &panel] {
+        if (!m_limitsWindow) {
+            QDir().mkpath(QFileInfo(panelLimitsPath()).absolutePath());
+            m_limitsWindow = new LimitsWindow(*m_limits, panelLimitsPath(), &panel);
+            m_limitsWindow->setWindowFlag(Qt::Window);
+        }
+        m_limitsWindow->show();
+        m_limitsWindow->raise();
+        m_limitsWindow->activateWindow();
+    });
 
     QObject::connect(&panel, &Panel::saveOkClicked, m_recorder.get(), &Recorder::saveOk);
     QObject::connect(&panel, &Panel::saveModeChosen, m_recorder.get(), &Recorder::setSaveMode);

@@ -4,6 +4,7 @@
 #include "graphs/LiveGraphWindow.h"
 #include "graphs/LiveHistogramWindow.h"
 #include "graphs/RecordPlotWindow.h"
+#include "limits/LimitsWindow.h"
 #include "live/TimedStart.h"
 #include "shared/ReentryGuard.h"
 
@@ -30,8 +31,12 @@ class Recorder;
 class LoggerCommands;
 class OpenRecordFile;
 class AssessmentWindows;
+class LimitsModel;
 struct Services;
 struct PanelState;
+
+// Where the panel keeps its limits: limits.ini in its settings folder.
+QString panelLimitsPath();
 
 // The session's start-up with its message: false, after the message (over dialogParent, titled
 // with its caption), when the port cannot be opened.
@@ -63,6 +68,9 @@ public:
     LiveGraphWindow* liveGraph() const { return m_liveGraph; }
     LiveHistogramWindow* liveHistogram() const { return m_liveHistogram; }
     const TimedStartState& timedStart() const { return m_timedStart; }
+    // The limits judged on the panel's samples, and their window while it is open.
+    LimitsModel& limits() { return *m_limits; }
+    LimitsWindow* limitsWindow() const { return m_limitsWindow; }
 
 private:
     std::unique_ptr<MeterKeys> m_keys;
@@ -76,6 +84,8 @@ private:
     std::unique_ptr<LoggerCommands> m_logger;
     std::unique_ptr<OpenRecordFile> m_openFile;
     std::unique_ptr<AssessmentWindows> m_assessments;
+    std::unique_ptr<LimitsModel> m_limits;
+    QPointer<LimitsWindow> m_limitsWindow;
     QPointer<HistogramWindow> m_histogram;
     QPointer<LiveGraphWindow> m_liveGraph;
     QPointer<LiveHistogramWindow> m_liveHistogram;

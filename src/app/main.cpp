@@ -67,6 +67,7 @@ int main(int argc, char** argv)
     if (!startSession(session, dialogs, &panel))
         return 1;
     // A broker named in the settings receives the meter's samples as a station's would.
-    startPanelPublishing(QApplication::arguments().mid(1), session, dialogs, &panel, &session);
+    startPanelPublishing(QApplication::arguments().mid(1), session, dialogs, &panel, &session,
+                         &wiring.limits());
     return app.exec();
 }

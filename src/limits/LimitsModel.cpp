@@ -12,14 +12,22 @@ LimitsModel::~LimitsModel() = default;
 
 bool LimitsModel::setConfiguration(const QString& text, QString& error)
 {
-    std::optional<QList<LimitConfig>> limits = readLimits(iniKeys(text), error);
+    const QMap<QString, QString> keys = iniKeys(text);
+    std::optional<QList<LimitConfig>> limits = readLimits(keys, error);
     if (!limits)
         return false;
+    std::optional<EventSettings> events = readLiveEvents(keys, QString(), error);
+    if (!events && !error.isEmpty())
+        return false;
+    // The same text again (the window opened on the file in force): the judges keep their state.
+    if (text == m_text)
+        return true;
     // The panel shows one meter: every limit applies to it, whatever meters the file names.
     for (LimitConfig& c : *limits)
         c.meters.clear();
     m_text = text;
     m_configs = *limits;
+    m_events = events;
     rebuild();
     emit configurationChanged();
     return true;

@@ -21,6 +21,9 @@ public:
     // Takes a new configuration; on a fault keeps the one in force and says why (section and key).
     bool setConfiguration(const QString& text, QString& error);
     const QString& configuration() const { return m_text; }
+    // The limits in force, each for the panel's one meter, and the [events] rule when set.
+    const QList<LimitConfig>& limits() const { return m_configs; }
+    const std::optional<EventSettings>& events() const { return m_events; }
     void setIntervalSeconds(double seconds);
     void addSample(const Sample& sample);
 
@@ -43,6 +46,7 @@ private:
 
     QString m_text;
     QList<LimitConfig> m_configs;
+    std::optional<EventSettings> m_events;
     double m_interval = 1;
     std::unique_ptr<MeterLimits> m_limits;
     QList<LimitTransition> m_today;

@@ -48,14 +48,18 @@ QByteArray alertPayload(const LimitTransition& t)
 QByteArray alertStatePayload(const LimitMonitor& monitor)
 {
     const LimitConfig& c = monitor.config();
-    QJsonObject json{{QStringLiteral("limit"), c.name},
-                     {QStringLiteral("state"), limitStateText(monitor.state())},
-                     {QStringLiteral("figure"), rounded(monitor.figure(), 0.1)},
-                     {QStringLiteral("since"), isoUtcOfClock(monitor.stateSince())},
-                     {QStringLiteral("level"), rounded(c.level, 0.1)},
-                     {QStringLiteral("warning"), rounded(c.warning, 0.1)},
-                     {QStringLiteral("figure_kind"), limitFigureText(c.figure)},
-                     {QStringLiteral("window_s"), monitor.windowSeconds()}};
+    QJsonObject json{
+        {QStringLiteral("limit"), c.name},
+        {QStringLiteral("state"), limitStateText(monitor.state())},
+        {QStringLiteral("figure"), rounded(monitor.figure(), 0.1)},
+        // Clear from the start, before anything was judged: no time to name.
+        {QStringLiteral("since"), monitor.state() == LimitState::Clear && monitor.stateSince() == 0
+                                      ? QJsonValue(QJsonValue::Null)
+                                      : QJsonValue(isoUtcOfClock(monitor.stateSince()))},
+        {QStringLiteral("level"), rounded(c.level, 0.1)},
+        {QStringLiteral("warning"), rounded(c.warning, 0.1)},
+        {QStringLiteral("figure_kind"), limitFigureText(c.figure)},
+        {QStringLiteral("window_s"), monitor.windowSeconds()}};
     return QJsonDocument(json).toJson(QJsonDocument::Compact);
 }
 

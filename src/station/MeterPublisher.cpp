@@ -1,9 +1,14 @@
 #include "station/MeterPublisher.h"
 
+#include "station/LimitPublisher.h"
 #include "station/MqttPublisher.h"
+#include "station/StationLog.h"
 #include "station/StationPayloads.h"
 
+#include <QDateTime>
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -18,13 +23,17 @@ constexpr int FinishTimeoutMs = 2000;
 } // namespace
 
 MeterPublisher::MeterPublisher(const StationConfig& config, const MeterConfig& meter, QObject* parent)
-    : QObject(parent), m_minutes(config.broker.minuteSeconds), m_port(meter.port)
+    : QObject(parent), m_name(meter.name),
+      m_energy(QDir(config.data).filePath(QStringLiteral("energy/%1.json").arg(meter.name))),
+      m_minutes(config.broker.minuteSeconds), m_port(meter.port)
 {
     const QString queue = QDir(config.data).filePath(QStringLiteral("queue/%1.queue").arg(meter.name));
     m_mqtt = new MqttPublisher(config.broker, QStringLiteral("slm-%1-%2").arg(config.id, meter.name),
                                meterTopicBase(config, meter), queue, meter.name, this);
     if (config.broker.homeAssistant)
         m_mqtt->setRetainedExtras(homeAssistantDiscovery(config, meter));
+    m_limits = new LimitPublisher(config, meter, m_mqtt, this);
+    m_limits->setLimits(config.limits, meter.events);
     m_minuteDelay.setSingleShot(true);
     m_minuteDelay.setInterval(MinuteDelayMs);
     connect(&m_minuteDelay, &QTimer::timeout, this, &MeterPublisher::sendMinutes);
@@ -37,8 +46,36 @@ MeterPublisher::~MeterPublisher()
 
 bool MeterPublisher::start()
 {
+    QString error;
+    if (!m_energy.load(error)) {
+        // Kept for whoever wants it back; the totals count again from zero.
+        const QString aside = m_energy.path() + QDateTime::currentDateTime().toString(
+                                                    QStringLiteral(".'unread'-yyyyMMdd-HHmmss"));
+        QFile::rename(m_energy.path(), aside);
+        logEvent(
+            m_name,
+            QStringLiteral("%1; it is kept as %2 and the totals start again from zero").arg(error, aside));
+        m_energy = EnergyTotals(m_energy.path());
+    }
+    QDir().mkpath(QFileInfo(m_energy.path()).absolutePath());
     m_mqtt->publishState(statePayload(true, false, m_port));
     return m_mqtt->start();
+}
+
+void MeterPublisher::setLimits(const QList<LimitConfig>& limits, std::optional<EventSettings> events)
+{
+    m_limits->setLimits(limits, events);
+}
+
+void MeterPublisher::queueMinute(const MinuteFigures& minute)
+{
+    const MinuteEnergy energy = minuteEnergy(minute.figures, double(minute.last.interval));
+    QString error;
+    if (!m_energy.add(energy, error))
+        logEvent(m_name, error);
+    m_pendingMinutes << withEnergy(minutePayload(minute), energy, m_energy);
+    // The rolling figures go out with each minute too.
+    m_limits->publishStates();
 }
 
 void MeterPublisher::publishSample(const Sample& sample)
@@ -46,8 +83,9 @@ void MeterPublisher::publishSample(const Sample& sample)
     if (m_finished)
         return;
     m_mqtt->publishLevel(levelPayload(sample));
+    m_limits->addSample(sample);
     if (const std::optional<MinuteFigures> minute = m_minutes.add(sample)) {
-        m_pendingMinutes << minutePayload(*minute);
+        queueMinute(*minute);
         if (!m_minuteDelay.isActive())
             m_minuteDelay.start();
     }
@@ -72,8 +110,9 @@ void MeterPublisher::finish()
         return;
     m_finished = true;
     m_minuteDelay.stop();
+    m_limits->finish();
     if (const std::optional<MinuteFigures> last = m_minutes.finish())
-        m_pendingMinutes << minutePayload(*last);
+        queueMinute(*last);
     sendMinutes();
     m_mqtt->finish(statePayload(false, false, QString()), FinishTimeoutMs);
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "measurement/Sample.h"
+#include "station/EnergyTotals.h"
 #include "station/MinuteCollector.h"
 #include "station/StationConfig.h"
 
@@ -10,17 +11,20 @@
 namespace slm::station
 {
 
+class LimitPublisher;
 class MqttPublisher;
 
 // Publishes one meter, whoever takes its samples (a station's meter or the panel's session):
-// each sample on `level`, the figures of each minute through the on-disk queue on `minute`, and
-// the link on `state`. Everything it publishes comes from the samples themselves: the interval,
-// the weightings and the range flags in force when each was taken.
+// each sample on `level`, the figures of each minute through the on-disk queue on `minute` with
+// the meter's energy totals, the link on `state`, and what its limits and live events say. Everything it
+// publishes comes from the samples themselves: the interval, the weightings and the range flags in force when
+// each was taken.
 class MeterPublisher : public QObject
 {
     Q_OBJECT
 public:
-    // `config` names the station and the broker, `meter` the topics and the queue's file.
+    // `config` names the station and the broker, `meter` the topics and the queue's file; the
+    // configuration's limits and the meter's event rule judge its samples.
     MeterPublisher(const StationConfig& config, const MeterConfig& meter, QObject* parent = nullptr);
     ~MeterPublisher() override;
 
@@ -34,11 +38,19 @@ public:
     void finish();
     // The connection, for the station's health topic.
     MqttPublisher* mqtt() const { return m_mqtt; }
+    // Other limits from now on (the panel's, set in its window).
+    void setLimits(const QList<LimitConfig>& limits, std::optional<EventSettings> events);
+    const LimitPublisher& limits() const { return *m_limits; }
+    const EnergyTotals& energy() const { return m_energy; }
 
 private:
     void sendMinutes();
+    void queueMinute(const MinuteFigures& minute);
 
     MqttPublisher* m_mqtt = nullptr;
+    LimitPublisher* m_limits = nullptr;
+    QString m_name;
+    EnergyTotals m_energy;
     MinuteCollector m_minutes;
     // Minutes are queued a moment after the sample that closed them: the queue hands each
     // message to the disk, and the other meters' samples of this second go out first.

@@ -406,12 +406,17 @@ void MqttPublisher::publishLevel(const QByteArray& payload)
 
 void MqttPublisher::publishMinute(const QByteArray& payload)
 {
+    publishQueued(QStringLiteral("minute"), payload);
+}
+
+void MqttPublisher::publishQueued(const QString& leaf, const QByteArray& payload)
+{
     if (!m_queue.onDisk()) {
         QString ignored;
         if (m_queue.reopen(ignored))
             logEvent(m_log, QStringLiteral("the queue %1 is written again").arg(m_queue.path()));
     }
-    const int dropped = m_queue.push(topic("minute").toUtf8(), payload);
+    const int dropped = m_queue.push(topic(leaf).toUtf8(), payload);
     if (dropped > 0)
         logEvent(m_log, QStringLiteral("the queue is full (%1 minute messages): dropped the oldest %2")
                             .arg(m_broker.queueMessages)

@@ -21,8 +21,8 @@ namespace slm::station
 // connection is tried again with a doubling delay, without ever holding up the caller.
 //
 // - level(): QoS 0, sent only while connected (a sample that misses the broker is in the files).
-// - minute(): QoS 1 through the on-disk queue; a message leaves the queue only when the broker
-//   acknowledged it, and the queue is sent in order after every (re)connection.
+// - minute(), alert and event: QoS 1 through the on-disk queue; a message leaves the queue only
+//   when the broker acknowledged it, and the queue is sent in order after every (re)connection.
 // - state(): retained QoS 1, sent again at every connection.
 class MqttPublisher : public QObject
 {
@@ -37,6 +37,8 @@ public:
     bool start();
     void publishLevel(const QByteArray& payload);
     void publishMinute(const QByteArray& payload);
+    // QoS 1 through the on-disk queue, like the minutes, on the meter's topic `leaf` ("alert").
+    void publishQueued(const QString& leaf, const QByteArray& payload);
     void publishState(const QByteArray& payload);
     // Retained messages published at every connection (Home Assistant discovery).
     void setRetainedExtras(QList<std::pair<QByteArray, QByteArray>> messages)
@@ -53,6 +55,7 @@ public:
     qsizetype queued() const { return m_queue.size(); }
     const MessageQueue& queue() const { return m_queue; }
     QString topic(const char* leaf) const { return m_base + u'/' + QLatin1StringView(leaf); }
+    QString topic(const QString& leaf) const { return m_base + u'/' + leaf; }
 
     // The library's callbacks.
     void onConnect(int rc);

@@ -2,6 +2,7 @@
 
 #include "station/FrameMeter.h"
 #include "station/HealthReporter.h"
+#include "station/LimitPublisher.h"
 #include "station/MeterPublisher.h"
 #include "station/StationLog.h"
 #include "station/StationRecording.h"
@@ -27,6 +28,7 @@ struct Station::Meter {
     MeterConfig config;
     StationMeter* meter = nullptr;
     MeterPublisher* publisher = nullptr;
+    LimitPublisher* limits = nullptr; // without a broker: the alarm log alone
 };
 
 Station::Station(StationConfig config, QObject* parent)
@@ -71,12 +73,17 @@ bool Station::start()
             meter->publisher = new MeterPublisher(m_config, config, this);
             if (!meter->publisher->start())
                 return false;
+        } else if (!m_config.limits.isEmpty()) {
+            meter->limits = new LimitPublisher(m_config, config, nullptr, this);
+            meter->limits->setLimits(m_config.limits, config.events);
         }
         meter->meter = m_factory(config, m_clock, this);
         Meter* raw = meter.get();
         // The writer's thread records each sample, the publisher sends it: neither waits for the other.
         connect(raw->meter, &StationMeter::sampleTaken, this,
                 [this, raw](const Sample& sample) { record(*raw, sample); });
+        if (raw->limits)
+            connect(raw->meter, &StationMeter::sampleTaken, raw->limits, &LimitPublisher::addSample);
         if (raw->publisher) {
             connect(raw->meter, &StationMeter::sampleTaken, raw->publisher, &MeterPublisher::publishSample);
             connect(
@@ -134,9 +141,12 @@ void Station::stop()
         m_writer = nullptr;
     }
     // Each publisher sends its last minute, partial, then "offline".
-    for (const auto& meter : m_meters)
+    for (const auto& meter : m_meters) {
         if (meter->publisher)
             meter->publisher->finish();
+        if (meter->limits)
+            meter->limits->finish();
+    }
     logEvent(QStringLiteral("station"), QStringLiteral("%1 stopped").arg(m_config.id));
 }
 

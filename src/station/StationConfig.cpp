@@ -209,6 +209,31 @@ std::optional<StationConfig> readStationConfig(const QString& path, QString& err
             return fail(QStringLiteral("[%1] rotate must be hour or day, not \"%2\"").arg(section, rotate));
         config.meters.append(meter);
     }
+
+    const QMap<QString, QString> keys = ini.keys();
+    std::optional<QList<LimitConfig>> limits = readLimits(keys, why);
+    if (!limits)
+        return fail(why);
+    const auto isMeter = [&](const QString& name) {
+        return std::any_of(config.meters.begin(), config.meters.end(),
+                           [&](const MeterConfig& m) { return m.name == name; });
+    };
+    for (const LimitConfig& l : *limits)
+        for (const QString& name : l.meters)
+            if (!isMeter(name))
+                return fail(QStringLiteral("[%1] meters names \"%2\", which is no meter's name")
+                                .arg(l.section, name));
+    config.limits = *limits;
+    for (const QString& section : ini.sections())
+        if (section.startsWith(QStringLiteral("events.")) && !isMeter(section.mid(7)))
+            return fail(QStringLiteral("[%1] is for the meter \"%2\", which is no meter's name")
+                            .arg(section, section.mid(7)));
+    for (MeterConfig& meter : config.meters) {
+        why.clear();
+        meter.events = readLiveEvents(keys, meter.name, why);
+        if (!meter.events && !why.isEmpty())
+            return fail(why);
+    }
     return config;
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "measurement/LimitConfig.h"
+
 #include <QDateTime>
 #include <QList>
 #include <QString>
@@ -41,6 +43,8 @@ struct MeterConfig {
     int interval = 1; // seconds between samples
     QString output;
     Rotation rotation = Rotation::Hour;
+    // The live event rule: [events.NAME], else [events]; none without either.
+    std::optional<EventSettings> events;
 };
 
 struct StationConfig {
@@ -52,6 +56,8 @@ struct StationConfig {
     std::optional<QDateTime> clockStart;
     BrokerConfig broker;
     QList<MeterConfig> meters;
+    // The [limitN] sections, each naming the meters it judges (none: every meter).
+    QList<LimitConfig> limits;
 };
 
 // Reads the INI file; nothing, with `error` set to one line, when it cannot be used.

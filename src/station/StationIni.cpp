@@ -114,4 +114,12 @@ std::optional<QString> StationIni::value(const QString& key) const
     return it.value();
 }
 
+QMap<QString, QString> StationIni::keys() const
+{
+    QMap<QString, QString> out;
+    for (auto it = m_values.cbegin(); it != m_values.cend(); ++it)
+        out.insert(it.key(), it.value());
+    return out;
+}
+
 } // namespace slm::station

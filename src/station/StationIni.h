@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QHash>
+#include <QMap>
 #include <QString>
 #include <QStringList>
 #include <optional>
@@ -21,6 +22,8 @@ public:
 
     // "station/id": the value, or nothing when the key is not there.
     std::optional<QString> value(const QString& key) const;
+    // Every "section/key" with its value, for the readers that take a plain map (the limits).
+    QMap<QString, QString> keys() const;
     // The sections in the order of the file.
     const QStringList& sections() const { return m_sections; }
 
