@@ -1,5 +1,6 @@
 #include "measurement/LimitMonitor.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace slm
@@ -22,75 +23,54 @@ QString limitStateText(LimitState state)
     return {};
 }
 
+void RollingEnergy::grow()
+{
+    // The entries move in order to the front of a ring twice as long.
+    std::vector<Entry> grown(std::max<size_t>(16, m_ring.size() * 2));
+    for (size_t i = 0; i < m_count; ++i)
+        grown[i] = m_ring[(m_head + i) & (m_ring.size() - 1)];
+    m_ring = std::move(grown);
+    m_head = 0;
+}
+
 void RollingEnergy::add(const RecordSample& s)
 {
-    if (!m_ring.empty() && s.time < m_ring.back().time) {
+    if (m_count > 0 && s.time < back().time) {
         // The clock went back: what was counted does not lie before the new time.
-        m_ring.clear();
+        m_count = 0;
         m_sum = 0;
     }
-    while (!m_ring.empty() && m_ring.front().time <= s.time - m_window) {
-        m_sum -= m_ring.front().energy;
-        m_ring.pop_front();
+    const std::int64_t leaving = s.time - m_window;
+    while (m_count > 0 && front().time <= leaving) {
+        m_sum -= front().energy;
+        m_head = (m_head + 1) & (m_ring.size() - 1);
+        --m_count;
         ++m_removed;
     }
     if (s.isLevel()) {
-        m_ring.push_back({s.time, energyOf(s)});
-        m_sum += m_ring.back().energy;
+        const double energy = energyOf(s);
+        pushBack(s.time, energy);
+        m_sum += energy;
     }
-    if (m_removed >= m_ring.size()) {
+    if (m_removed >= m_count) {
         EnergySum exact;
-        for (const Entry& e : m_ring)
-            exact.add(e.energy);
+        for (size_t i = 0; i < m_count; ++i)
+            exact.add(m_ring[(m_head + i) & (m_ring.size() - 1)].energy);
         m_sum = exact.total();
         m_removed = 0;
     }
 }
 
-std::optional<double> RollingEnergy::meanEnergy() const
+void JudgedFigure::takeLogarithm() const
 {
-    if (m_ring.empty() || !(m_sum > 0))
-        return std::nullopt;
-    return m_sum / double(m_ring.size());
-}
-
-JudgedFigure JudgedFigure::ofLevel(double dB)
-{
-    JudgedFigure f;
-    f.m_dB = dB;
-    return f;
-}
-
-JudgedFigure JudgedFigure::ofMeanEnergy(double energy)
-{
-    JudgedFigure f;
-    f.m_energy = energy;
-    return f;
-}
-
-double JudgedFigure::dB() const
-{
-    if (!m_dB)
-        m_dB = 10.0 * std::log10(m_energy);
-    return *m_dB;
-}
-
-bool JudgedFigure::atLeast(double level, double levelEnergy) const
-{
-    // A relative step of 1e-12 in energy is 4e-12 dB, far beyond the logarithm's last digit: on
-    // either side of that band the energy gives the same answer as the level would.
-    if (!m_dB && m_energy > levelEnergy * (1 + 1e-12))
-        return true;
-    if (!m_dB && m_energy < levelEnergy * (1 - 1e-12))
-        return false;
-    return dB() >= level;
+    m_dB = 10.0 * std::log10(m_energy);
+    m_known = true;
 }
 
 std::optional<double> RollingEnergy::leq() const
 {
-    if (m_ring.empty() || !(m_sum > 0))
-        return std::nullopt;
-    return 10.0 * std::log10(m_sum / double(m_ring.size()));
+    const std::optional<double> mean = meanEnergy();
+    return mean ? std::optional<double>(10.0 * std::log10(*mean)) : std::nullopt;
 }
 
 LimitMonitor::LimitMonitor(LimitConfig config, double intervalSeconds)
@@ -132,107 +112,15 @@ std::optional<double> LimitMonitor::thresholdOf(LimitState state) const
 
 QList<LimitTransition> LimitMonitor::add(const RecordSample& s)
 {
-    QList<LimitTransition> out;
-    if (!s.hasTime())
-        return out;
-    const bool active = inSchedule(s.time);
-    switch (m_config.figure) {
-    case LimitFigure::RollingLeq: {
-        m_rolling.add(s);
-        const std::optional<double> energy =
-            covered(m_rolling.levels(), m_config.windowSeconds) ? m_rolling.meanEnergy() : std::nullopt;
-        judge(s.time, energy ? std::optional(JudgedFigure::ofMeanEnergy(*energy)) : std::nullopt, active,
-              out);
-        break;
-    }
-    case LimitFigure::Level:
-        judge(s.time, s.isLevel() ? std::optional(JudgedFigure::ofLevel(s.level())) : std::nullopt, active,
-              out);
-        break;
-    case LimitFigure::PeriodLeq: {
-        const std::int64_t p = m_config.windowSeconds;
-        const std::int64_t start = s.time - (((s.time % p) + p) % p);
-        if (m_periodStart != RecordSample::NoTime && start != m_periodStart) {
-            // The period before has ended: judged at its end, by the schedule of its last second.
-            const std::int64_t end = m_periodStart + p;
-            const bool judged = covered(m_period.count, int(p));
-            const std::optional<double> leq = judged ? m_period.leq() : std::nullopt;
-            const bool inSchedule = m_config.when.contains(end - 1);
-            if (leq && inSchedule) {
-                ++m_periodsJudged;
-                m_periodsExceeded += *leq >= m_config.level ? 1 : 0;
-            }
-            judge(end, leq ? std::optional(JudgedFigure::ofLevel(*leq)) : std::nullopt, inSchedule, out);
-            m_period = EnergySum{};
-        }
-        m_periodStart = start;
-        if (s.isLevel())
-            m_period.add(energyOf(s));
-        // Steps in or out of the schedule at once, not at the period's end.
-        judge(s.time, std::nullopt, active, out);
-        break;
-    }
-    }
-    return out;
+    std::vector<LimitTransition> changes;
+    add(s, changes);
+    return QList<LimitTransition>(changes.begin(), changes.end());
 }
 
-void LimitMonitor::change(LimitState to, std::int64_t time, std::optional<double> threshold,
-                          std::int64_t since, QList<LimitTransition>& out, const QString& reason)
+void LimitMonitor::judgeLast(std::int64_t time, std::vector<LimitTransition>& out)
 {
-    LimitTransition t;
-    t.limit = m_config.name;
-    t.state = to;
-    t.previous = m_state;
-    t.time = time;
-    t.figure = figure();
-    t.threshold = threshold;
-    t.since = since;
-    t.windowSeconds = windowSeconds();
-    t.reason = reason;
-    m_state = to;
-    m_since = since;
-    out.append(t);
-}
-
-bool LimitMonitor::inSchedule(std::int64_t t)
-{
-    if (m_config.when.always)
-        return true;
-    // Schedules start and end on whole minutes: one look per minute of records.
-    const std::int64_t minute = t >= 0 ? t / 60 : -((-t + 59) / 60);
-    if (minute != m_scheduleMinute) {
-        m_scheduleMinute = minute;
-        m_scheduled = m_config.when.contains(t);
-    }
-    return m_scheduled;
-}
-
-bool LimitMonitor::below(const JudgedFigure& f, LimitState state) const
-{
-    // Below the state's level less the hysteresis: only then does the state step down.
-    if (state == LimitState::Alarm)
-        return !f.atLeast(m_config.level - m_config.hysteresis, m_levelDownEnergy);
-    return !f.atLeast(*m_config.warning - m_config.hysteresis, m_warningDownEnergy);
-}
-
-void LimitMonitor::judge(std::int64_t time, const std::optional<JudgedFigure>& figure, bool active,
-                         QList<LimitTransition>& out)
-{
-    if (!active) {
-        m_aboveSince.reset();
-        if (m_state != LimitState::Inactive)
-            change(LimitState::Inactive, time, thresholdOf(m_state), time, out,
-                   m_state == LimitState::Alarm ? QStringLiteral("schedule") : QString());
-        return;
-    }
     const bool reentry = m_state == LimitState::Inactive;
-    if (!figure) {
-        if (reentry)
-            change(LimitState::Clear, time, std::nullopt, time, out);
-        return;
-    }
-    m_figure = figure;
-    const JudgedFigure& f = *m_figure;
+    const JudgedFigure& f = m_figure;
     if (f.atLeast(m_config.level, m_levelEnergy)) {
         if (!m_aboveSince)
             m_aboveSince = time;
@@ -249,8 +137,121 @@ void LimitMonitor::judge(std::int64_t time, const std::optional<JudgedFigure>& f
         next = given;
     else if (int(given) < int(m_state) && below(f, m_state))
         next = given;
-    if (next == m_state)
+    if (next != m_state)
+        stepTo(next, time, out);
+}
+
+void LimitMonitor::judgePeriod(std::int64_t end, std::vector<LimitTransition>& out)
+{
+    // Judged at its end, by the schedule of its last second.
+    const bool judged = covered(m_period.count, m_config.windowSeconds);
+    const std::optional<double> leq = judged ? m_period.leq() : std::nullopt;
+    const bool inSchedule = m_config.when.contains(end - 1);
+    if (leq && inSchedule) {
+        ++m_periodsJudged;
+        m_periodsExceeded += *leq >= m_config.level ? 1 : 0;
+    }
+    if (leq && inSchedule)
+        judge(end, JudgedFigure::ofLevel(*leq), out);
+    else
+        judgeWithout(end, inSchedule, out);
+    m_period = EnergySum{};
+}
+
+void LimitMonitor::add(const RecordSample& s, std::vector<LimitTransition>& out)
+{
+    if (!s.hasTime())
         return;
+    const bool active = inSchedule(s.time);
+    switch (m_config.figure) {
+    case LimitFigure::RollingLeq: {
+        m_rolling.add(s);
+        const std::optional<double> energy =
+            covered(m_rolling.levels(), m_config.windowSeconds) ? m_rolling.meanEnergy() : std::nullopt;
+        if (active && energy)
+            judge(s.time, JudgedFigure::ofMeanEnergy(*energy), out);
+        else
+            judgeWithout(s.time, active, out);
+        break;
+    }
+    case LimitFigure::Level:
+        if (active && s.isLevel())
+            judge(s.time, JudgedFigure::ofLevel(s.level()), out);
+        else
+            judgeWithout(s.time, active, out);
+        break;
+    case LimitFigure::PeriodLeq: {
+        if (m_periodStart == RecordSample::NoTime || s.time < m_periodStart || s.time >= m_periodEnd) {
+            const std::int64_t p = m_config.windowSeconds;
+            const std::int64_t start = s.time - (((s.time % p) + p) % p);
+            if (m_periodStart != RecordSample::NoTime)
+                judgePeriod(m_periodStart + p, out); // the period before has ended
+            m_periodStart = start;
+            m_periodEnd = start + p;
+        }
+        if (s.isLevel())
+            m_period.add(energyOf(s));
+        // Steps in or out of the schedule at once, not at the period's end.
+        judgeWithout(s.time, active, out);
+        break;
+    }
+    }
+}
+
+void LimitMonitor::change(LimitState to, std::int64_t time, std::optional<double> threshold,
+                          std::int64_t since, std::vector<LimitTransition>& out, const QString& reason)
+{
+    LimitTransition t;
+    t.limit = m_config.name;
+    t.state = to;
+    t.previous = m_state;
+    t.time = time;
+    t.figure = figure();
+    t.threshold = threshold;
+    t.since = since;
+    t.windowSeconds = windowSeconds();
+    t.reason = reason;
+    m_state = to;
+    m_since = since;
+    out.push_back(std::move(t));
+}
+
+bool LimitMonitor::inSchedule(std::int64_t t)
+{
+    if (m_config.when.always)
+        return true;
+    // Schedules start and end on whole minutes: one look per minute of records.
+    if (!m_scheduleKnown || t < m_scheduleFrom || t >= m_scheduleFrom + 60) {
+        m_scheduleFrom = (t >= 0 ? t / 60 : -((-t + 59) / 60)) * 60;
+        m_scheduleKnown = true;
+        m_scheduled = m_config.when.contains(t);
+    }
+    return m_scheduled;
+}
+
+bool LimitMonitor::below(const JudgedFigure& f, LimitState state) const
+{
+    // Below the state's level less the hysteresis: only then does the state step down.
+    if (state == LimitState::Alarm)
+        return !f.atLeast(m_config.level - m_config.hysteresis, m_levelDownEnergy);
+    return !f.atLeast(*m_config.warning - m_config.hysteresis, m_warningDownEnergy);
+}
+
+void LimitMonitor::judgeWithout(std::int64_t time, bool active, std::vector<LimitTransition>& out)
+{
+    if (!active) {
+        m_aboveSince.reset();
+        if (m_state != LimitState::Inactive)
+            change(LimitState::Inactive, time, thresholdOf(m_state), time, out,
+                   m_state == LimitState::Alarm ? QStringLiteral("schedule") : QString());
+        return;
+    }
+    if (m_state == LimitState::Inactive)
+        change(LimitState::Clear, time, std::nullopt, time, out);
+}
+
+void LimitMonitor::stepTo(LimitState next, std::int64_t time, std::vector<LimitTransition>& out)
+{
     const std::int64_t since = next == LimitState::Alarm ? *m_aboveSince : time;
     if (next == LimitState::Clear)
         change(next, time, thresholdOf(m_state), since, out);
