@@ -30,6 +30,7 @@ struct HourAccumulator {
     double min = 0;
     std::int64_t excluded = 0;
     std::int64_t classed = 0;
+    int lowestClass = TopClassTenthDb;
     std::vector<std::int64_t> counts = std::vector<std::int64_t>(TopClassTenthDb + 1, 0);
 };
 
@@ -59,16 +60,19 @@ std::vector<HourRow> intervalTable(std::span<const RecordSample> samples, std::o
 {
     using namespace assessment;
     std::map<std::int64_t, HourAccumulator> hours;
-    std::int64_t lastHour = 0;
+    // The clock span [from, to) of the last record's interval: most records need no division.
+    std::int64_t from = 0;
+    std::int64_t to = 0;
     HourAccumulator* last = nullptr;
     for (size_t i = 0; i < samples.size(); ++i) {
         const RecordSample& s = samples[i];
         if (!s.hasTime())
             continue;
-        const std::int64_t hour = floorDiv(s.time, length);
-        if (!last || hour != lastHour) {
+        if (!last || s.time < from || s.time >= to) {
+            const std::int64_t hour = floorDiv(s.time, length);
             last = &hours[hour];
-            lastHour = hour;
+            from = hour * length;
+            to = from + length;
         }
         HourAccumulator& h = *last;
         if (mask.excluded(i)) {
@@ -79,6 +83,7 @@ std::vector<HourRow> intervalTable(std::span<const RecordSample> samples, std::o
         if (tenth >= 0) {
             ++h.counts[size_t(tenth)];
             ++h.classed;
+            h.lowestClass = std::min(h.lowestClass, tenth);
         }
         if (!s.isLevel())
             continue;
@@ -97,9 +102,11 @@ std::vector<HourRow> intervalTable(std::span<const RecordSample> samples, std::o
             r.lmax = h.max;
             r.lmin = h.min;
         }
-        r.l10 = percentileOf(h.counts, h.classed, 10);
-        r.l50 = percentileOf(h.counts, h.classed, 50);
-        r.l90 = percentileOf(h.counts, h.classed, 90);
+        const auto [l90, l50, l10] =
+            percentilesOf(h.counts, h.classed, std::array<int, 3>{90, 50, 10}, size_t(h.lowestClass));
+        r.l10 = l10;
+        r.l50 = l50;
+        r.l90 = l90;
         r.levels = h.energy.count;
         r.coverage = percent(r.levels, interval, double(length));
         r.excluded = h.excluded;
@@ -136,21 +143,22 @@ DayTable dayEveningNightTable(std::span<const RecordSample> samples, std::option
     const std::int64_t end[PeriodCount] = {eveningAt, nightAt, 86400, ldnNightAt, 86400};
 
     std::map<std::int64_t, DayAccumulator> days;
-    std::int64_t lastDay = 0;
+    // The last record's day, as seconds since the day's start [from, from + 86400).
+    std::int64_t from = 0;
     DayAccumulator* last = nullptr;
     for (size_t i = 0; i < samples.size(); ++i) {
         const RecordSample& s = samples[i];
         if (!s.hasTime())
             continue;
         const std::int64_t sinceStart = s.time - settings.dayStart;
-        const std::int64_t day = floorDiv(sinceStart, 86400);
-        if (!last || day != lastDay) {
+        if (!last || sinceStart < from || sinceStart >= from + 86400) {
+            const std::int64_t day = floorDiv(sinceStart, 86400);
             last = &days[day];
-            lastDay = day;
+            from = day * 86400;
         }
         if (mask.excluded(i) || !s.isLevel())
             continue;
-        const std::int64_t at = sinceStart - day * 86400;
+        const std::int64_t at = sinceStart - from;
         const double e = energyOf(s);
         last->energy[at < eveningAt ? Day : at < nightAt ? Evening : Night].add(e);
         last->energy[at < ldnNightAt ? LdnDay : LdnNight].add(e);

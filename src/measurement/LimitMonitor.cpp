@@ -74,7 +74,9 @@ std::optional<double> RollingEnergy::leq() const
 }
 
 LimitMonitor::LimitMonitor(LimitConfig config, double intervalSeconds)
-    : m_config(std::move(config)), m_dt(intervalSeconds), m_rolling(m_config.windowSeconds)
+    : m_config(std::move(config)), m_dt(intervalSeconds),
+      m_coverNeed(m_config.minCoveragePercent * double(m_config.windowSeconds) - 1e-9),
+      m_rolling(m_config.windowSeconds)
 {
     const auto energy = [](double level) { return std::pow(10.0, level / 10.0); };
     m_levelEnergy = energy(m_config.level);
@@ -88,12 +90,6 @@ LimitMonitor::LimitMonitor(LimitConfig config, double intervalSeconds)
 int LimitMonitor::windowSeconds() const
 {
     return m_config.figure == LimitFigure::Level ? int(std::lround(m_dt)) : m_config.windowSeconds;
-}
-
-bool LimitMonitor::covered(std::int64_t levels, int seconds) const
-{
-    // levels x interval >= min_coverage % of the window, with room for the float's last digit
-    return double(levels) * m_dt * 100.0 >= m_config.minCoveragePercent * double(seconds) - 1e-9;
 }
 
 std::optional<double> LimitMonitor::thresholdOf(LimitState state) const
@@ -117,7 +113,9 @@ QList<LimitTransition> LimitMonitor::add(const RecordSample& s)
     return QList<LimitTransition>(changes.begin(), changes.end());
 }
 
-void LimitMonitor::judgeLast(std::int64_t time, std::vector<LimitTransition>& out)
+// Inlined by hand into the step over every record: a call per record costs more than the judging.
+[[gnu::always_inline]] inline void LimitMonitor::judgeLast(std::int64_t time,
+                                                           std::vector<LimitTransition>& out)
 {
     const bool reentry = m_state == LimitState::Inactive;
     const JudgedFigure& f = m_figure;
@@ -144,7 +142,7 @@ void LimitMonitor::judgeLast(std::int64_t time, std::vector<LimitTransition>& ou
 void LimitMonitor::judgePeriod(std::int64_t end, std::vector<LimitTransition>& out)
 {
     // Judged at its end, by the schedule of its last second.
-    const bool judged = covered(m_period.count, m_config.windowSeconds);
+    const bool judged = covered(m_period.count);
     const std::optional<double> leq = judged ? m_period.leq() : std::nullopt;
     const bool inSchedule = m_config.when.contains(end - 1);
     if (leq && inSchedule) {
@@ -158,29 +156,30 @@ void LimitMonitor::judgePeriod(std::int64_t end, std::vector<LimitTransition>& o
     m_period = EnergySum{};
 }
 
-void LimitMonitor::add(const RecordSample& s, std::vector<LimitTransition>& out)
+[[gnu::always_inline]] inline void LimitMonitor::step(const RecordSample& s,
+                                                      std::vector<LimitTransition>& out)
 {
     if (!s.hasTime())
         return;
     const bool active = inSchedule(s.time);
+    bool judged = false; // a figure to judge: m_figure
     switch (m_config.figure) {
-    case LimitFigure::RollingLeq: {
+    case LimitFigure::RollingLeq:
         m_rolling.add(s);
-        const std::optional<double> energy =
-            covered(m_rolling.levels(), m_config.windowSeconds) ? m_rolling.meanEnergy() : std::nullopt;
-        if (active && energy)
-            judge(s.time, JudgedFigure::ofMeanEnergy(*energy), out);
-        else
-            judgeWithout(s.time, active, out);
+        if (active && covered(m_rolling.levels())) {
+            if (const std::optional<double> energy = m_rolling.meanEnergy()) {
+                m_figure = JudgedFigure::ofMeanEnergy(*energy);
+                judged = true;
+            }
+        }
         break;
-    }
     case LimitFigure::Level:
-        if (active && s.isLevel())
-            judge(s.time, JudgedFigure::ofLevel(s.level()), out);
-        else
-            judgeWithout(s.time, active, out);
+        if (active && s.isLevel()) {
+            m_figure = JudgedFigure::ofLevel(s.level());
+            judged = true;
+        }
         break;
-    case LimitFigure::PeriodLeq: {
+    case LimitFigure::PeriodLeq:
         if (m_periodStart == RecordSample::NoTime || s.time < m_periodStart || s.time >= m_periodEnd) {
             const std::int64_t p = m_config.windowSeconds;
             const std::int64_t start = s.time - (((s.time % p) + p) % p);
@@ -192,9 +191,28 @@ void LimitMonitor::add(const RecordSample& s, std::vector<LimitTransition>& out)
         if (s.isLevel())
             m_period.add(energyOf(s));
         // Steps in or out of the schedule at once, not at the period's end.
-        judgeWithout(s.time, active, out);
         break;
     }
+    if (judged) {
+        m_hasFigure = true;
+        judgeLast(s.time, out);
+    } else if (!active || m_state == LimitState::Inactive) {
+        judgeWithout(s.time, active, out); // in the schedule and not inactive, nothing changes
+    }
+}
+
+void LimitMonitor::add(const RecordSample& s, std::vector<LimitTransition>& out)
+{
+    step(s, out);
+}
+
+void LimitMonitor::add(std::span<const RecordSample> samples, std::vector<LimitTransition>& out,
+                       std::vector<size_t>& records)
+{
+    for (size_t i = 0; i < samples.size(); ++i) {
+        step(samples[i], out);
+        if (records.size() != out.size())
+            records.resize(out.size(), i);
     }
 }
 
@@ -216,17 +234,11 @@ void LimitMonitor::change(LimitState to, std::int64_t time, std::optional<double
     out.push_back(std::move(t));
 }
 
-bool LimitMonitor::inSchedule(std::int64_t t)
+void LimitMonitor::lookUpSchedule(std::int64_t t)
 {
-    if (m_config.when.always)
-        return true;
-    // Schedules start and end on whole minutes: one look per minute of records.
-    if (!m_scheduleKnown || t < m_scheduleFrom || t >= m_scheduleFrom + 60) {
-        m_scheduleFrom = (t >= 0 ? t / 60 : -((-t + 59) / 60)) * 60;
-        m_scheduleKnown = true;
-        m_scheduled = m_config.when.contains(t);
-    }
-    return m_scheduled;
+    m_scheduleFrom = (t >= 0 ? t / 60 : -((-t + 59) / 60)) * 60;
+    m_scheduleKnown = true;
+    m_scheduled = m_config.when.contains(t);
 }
 
 bool LimitMonitor::below(const JudgedFigure& f, LimitState state) const

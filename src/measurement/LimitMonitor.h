@@ -7,6 +7,7 @@
 #include <QList>
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <vector>
 
 // Judges one meter's records against one limit. The figure is a rolling Leq over (t - window, t],
@@ -133,6 +134,10 @@ public:
     QList<LimitTransition> add(const RecordSample& s);
     // The same, appended to `out`: a replay over millions of records keeps one list.
     void add(const RecordSample& s, std::vector<LimitTransition>& out);
+    // Every record in turn, with the index of the record that brought each transition appended
+    // to `records`, which keeps step with `out`.
+    void add(std::span<const RecordSample> samples, std::vector<LimitTransition>& out,
+             std::vector<size_t>& records);
 
     const LimitConfig& config() const { return m_config; }
     LimitState state() const { return m_state; }
@@ -149,6 +154,7 @@ public:
     std::int64_t periodsExceeded() const { return m_periodsExceeded; }
 
 private:
+    void step(const RecordSample& s, std::vector<LimitTransition>& out);
     // A figure judged in the schedule (it becomes the last one judged); then the record without a
     // figure, or outside the schedule.
     void judge(std::int64_t time, const JudgedFigure& figure, std::vector<LimitTransition>& out)
@@ -165,11 +171,22 @@ private:
                 std::vector<LimitTransition>& out, const QString& reason = {});
     std::optional<double> thresholdOf(LimitState state) const;
     bool below(const JudgedFigure& f, LimitState state) const;
-    bool inSchedule(std::int64_t t);
-    bool covered(std::int64_t levels, int seconds) const;
+    // Schedules start and end on whole minutes: one look per minute of records.
+    bool inSchedule(std::int64_t t)
+    {
+        if (m_config.when.always)
+            return true;
+        if (!m_scheduleKnown || t < m_scheduleFrom || t >= m_scheduleFrom + 60)
+            lookUpSchedule(t);
+        return m_scheduled;
+    }
+    void lookUpSchedule(std::int64_t t);
+    // levels x interval >= min_coverage % of the window, with room for the float's last digit.
+    bool covered(std::int64_t levels) const { return double(levels) * m_dt * 100.0 >= m_coverNeed; }
 
     LimitConfig m_config;
     double m_dt;
+    double m_coverNeed; // min_coverage % of the window, less the room
     LimitState m_state = LimitState::Clear;
     std::int64_t m_since = 0;
     JudgedFigure m_figure;
