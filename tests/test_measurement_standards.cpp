@@ -1,6 +1,8 @@
 // The assessments that standards ask for, each against figures worked out by hand: the residual
 // correction, the rating level, the construction thresholds, the background and rating background
-// levels, CNEL and the counts of events above a level.
+// levels, CNEL and the counts of events above a level; the interval table's percentiles, and the
+// counts above as the event table finds the events.
+#include "measurement/AssessmentEvents.h"
 #include "measurement/BackgroundLevels.h"
 #include "measurement/CnelAndCounts.h"
 #include "measurement/ConstructionThresholds.h"
@@ -23,6 +25,14 @@ RecordSample level(std::int64_t t, double dB)
     s.kind = LevelTextKind::Level;
     s.tenths = std::int16_t(std::lround(dB * 10));
     s.value = float(dB);
+    return s;
+}
+
+// A record whose level text has two decimals: no whole tenths.
+RecordSample twoDecimals(std::int64_t t, double dB)
+{
+    RecordSample s = level(t, dB);
+    s.tenths = -1;
     return s;
 }
 
@@ -278,6 +288,89 @@ private slots:
         QCOMPARE(t->nights[0].date, Monday);
         QCOMPARE(t->nights[0].counts, (std::vector<int>{3, 2, 1}));
         QCOMPARE(t->totals, (std::vector<int>{4, 3, 2}));
+    }
+
+    void intervalPercentiles()
+    {
+        // A quarter hour: 100 records at 40 dB, 700 at 50 dB, 100 at 60 dB.
+        std::vector<RecordSample> s;
+        for (int i = 0; i < 900; ++i)
+            s.push_back(level(Monday * 86400 + i, i < 100 ? 40 : i < 800 ? 50 : 60));
+        const std::vector<HourRow> rows = intervalTable(s, 1.0, ExclusionMask(), 900);
+        QCOMPARE(rows.size(), size_t(1));
+        QCOMPARE(*rows[0].l10, 60.0);
+        QCOMPARE(*rows[0].l50, 50.0);
+        QCOMPARE(*rows[0].l90, 40.0);
+    }
+
+    void countsAboveByTheLevel_data()
+    {
+        QTest::addColumn<double>("threshold");
+        QTest::addColumn<int>("count");
+        // Single records at 62.3, 62.4, 62.45 (two decimals) and 62.5 dB between 50 dB ones.
+        QTest::newRow("62.3") << 62.3 << 4;
+        QTest::newRow("62.4") << 62.4 << 3;
+        QTest::newRow("62.45") << 62.45 << 2;
+        QTest::newRow("62.46") << 62.46 << 1;
+        QTest::newRow("62.5") << 62.5 << 1;
+        QTest::newRow("62.51") << 62.51 << 0;
+    }
+
+    void countsAboveByTheLevel()
+    {
+        QFETCH(double, threshold);
+        QFETCH(int, count);
+        std::vector<RecordSample> s;
+        const std::int64_t t = Monday * 86400 + 12 * 3600;
+        for (const double dB : {62.3, 62.4, 62.45, 62.5}) {
+            s.push_back(level(t + std::int64_t(s.size()), 50));
+            s.push_back(dB == 62.45 ? twoDecimals(t + std::int64_t(s.size()), dB)
+                                    : level(t + std::int64_t(s.size()), dB));
+        }
+        const auto n = nAboveTable(s, 1.0, ExclusionMask(), PeriodSettings(), {threshold}, EventSettings());
+        QVERIFY(n);
+        QCOMPARE(n->totals[0], count);
+    }
+
+    void countsAboveAsTheEventTable_data()
+    {
+        QTest::addColumn<double>("threshold");
+        QTest::addColumn<double>("minimum");
+        QTest::addColumn<double>("continuation");
+        QTest::newRow("60") << 60.0 << 0.0 << 0.0;
+        QTest::newRow("on a tenth") << 62.4 << 0.0 << 0.0;
+        QTest::newRow("between tenths") << 62.45 << 0.0 << 0.0;
+        QTest::newRow("minimum 3 s") << 65.0 << 3.0 << 0.0;
+        QTest::newRow("continuation 2 s") << 66.0 << 5.0 << 2.0;
+    }
+
+    void countsAboveAsTheEventTable()
+    {
+        QFETCH(double, threshold);
+        QFETCH(double, minimum);
+        QFETCH(double, continuation);
+        // Levels rising and falling by 0.7 dB, some with two decimals, paused and overloaded records,
+        // a clock set back and an exclusion.
+        std::vector<RecordSample> s;
+        std::int64_t t = Monday * 86400;
+        for (int i = 0; i < 6000; ++i, ++t) {
+            const double dB = 55 + std::abs((i * 7) % 300 - 150) / 10.0;
+            s.push_back(i % 5 == 0 ? twoDecimals(t, dB + 0.05) : level(t, dB));
+            if (i % 97 == 0)
+                s.back().kind = LevelTextKind::Paused;
+            if (i % 401 == 0)
+                s.back().kind = LevelTextKind::Over;
+            if (i == 3000)
+                t -= 600;
+        }
+        const std::vector<ClockSpan> spans{{Monday * 86400 + 1000, Monday * 86400 + 1300}};
+        const ExclusionMask mask(s, spans);
+        const EventSettings rule{threshold, minimum, continuation};
+        const auto events = noiseEvents(s, 1.0, mask, rule);
+        const auto counts = nAboveTable(s, 1.0, mask, PeriodSettings(), {threshold}, rule);
+        QVERIFY(events && counts);
+        QVERIFY(events->count > 10);
+        QCOMPARE(std::int64_t(counts->totals[0]), events->count);
     }
 };
 

@@ -1,6 +1,7 @@
 #include "ClockTimes.h"
 
 #include "measurement/Sample.h"
+#include "shared/NumberText.h"
 
 #include <QDate>
 #include <cmath>
@@ -34,6 +35,20 @@ QString ClockTimeTexts::text(std::int64_t clock, double plusSeconds)
     auto found = m_offsets.find(hour);
     if (found == m_offsets.end())
         found = m_offsets.emplace(hour, offsetText(localDateTimeOf(hour * 3600).offsetFromUtc())).first;
+    char buffer[48];
+    if (char* end = writeIsoDate(buffer, days)) {
+        *end++ = 'T';
+        end = writeDigits(end, second / 3600, 2);
+        *end++ = ':';
+        end = writeDigits(end, second / 60 % 60, 2);
+        *end++ = ':';
+        end = writeDigits(end, second % 60, 2);
+        if (ms != 0) {
+            *end++ = '.';
+            end = writeDigits(end, ms, 3);
+        }
+        return QString::fromLatin1(buffer, end - buffer) + found->second;
+    }
     const QDate date = QDate(1970, 1, 1).addDays(days);
     QString t = QStringLiteral("%1-%2-%3T%4:%5:%6")
                     .arg(date.year(), 4, 10, QChar(u'0'))
@@ -49,7 +64,7 @@ QString ClockTimeTexts::text(std::int64_t clock, double plusSeconds)
 
 QString dateText(std::int64_t days)
 {
-    return QDate(1970, 1, 1).addDays(days).toString(Qt::ISODate);
+    return isoDateText(days);
 }
 
 QString clockText(int seconds)
