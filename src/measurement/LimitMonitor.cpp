@@ -33,32 +33,13 @@ void RollingEnergy::grow()
     m_head = 0;
 }
 
-void RollingEnergy::add(const RecordSample& s)
+void RollingEnergy::sumAfresh()
 {
-    if (m_count > 0 && s.time < back().time) {
-        // The clock went back: what was counted does not lie before the new time.
-        m_count = 0;
-        m_sum = 0;
-    }
-    const std::int64_t leaving = s.time - m_window;
-    while (m_count > 0 && front().time <= leaving) {
-        m_sum -= front().energy;
-        m_head = (m_head + 1) & (m_ring.size() - 1);
-        --m_count;
-        ++m_removed;
-    }
-    if (s.isLevel()) {
-        const double energy = energyOf(s);
-        pushBack(s.time, energy);
-        m_sum += energy;
-    }
-    if (m_removed >= m_count) {
-        EnergySum exact;
-        for (size_t i = 0; i < m_count; ++i)
-            exact.add(m_ring[(m_head + i) & (m_ring.size() - 1)].energy);
-        m_sum = exact.total();
-        m_removed = 0;
-    }
+    EnergySum exact;
+    for (size_t i = 0; i < m_count; ++i)
+        exact.add(m_ring[(m_head + i) & (m_ring.size() - 1)].energy);
+    m_sum = exact.total();
+    m_removed = 0;
 }
 
 void JudgedFigure::takeLogarithm() const
@@ -113,7 +94,8 @@ QList<LimitTransition> LimitMonitor::add(const RecordSample& s)
     return QList<LimitTransition>(changes.begin(), changes.end());
 }
 
-// Inlined by hand into the step over every record: a call per record costs more than the judging.
+// Always inlined into the step over each record (and that into the walk over all records): a
+// call per record would cost more than the judging.
 [[gnu::always_inline]] inline void LimitMonitor::judgeLast(std::int64_t time,
                                                            std::vector<LimitTransition>& out)
 {
@@ -148,11 +130,10 @@ void LimitMonitor::judgePeriod(std::int64_t end, std::vector<LimitTransition>& o
     if (leq && inSchedule) {
         ++m_periodsJudged;
         m_periodsExceeded += *leq >= m_config.level ? 1 : 0;
-    }
-    if (leq && inSchedule)
         judge(end, JudgedFigure::ofLevel(*leq), out);
-    else
+    } else {
         judgeWithout(end, inSchedule, out);
+    }
     m_period = EnergySum{};
 }
 

@@ -43,7 +43,28 @@ class RollingEnergy
 public:
     explicit RollingEnergy(int windowSeconds) : m_window(windowSeconds) {}
     // Moves the window's end to `time`; a level enters it.
-    void add(const RecordSample& s);
+    void add(const RecordSample& s)
+    {
+        if (m_count > 0 && s.time < back().time) {
+            // The clock went back: what was counted does not lie before the new time.
+            m_count = 0;
+            m_sum = 0;
+        }
+        const std::int64_t leaving = s.time - m_window;
+        while (m_count > 0 && front().time <= leaving) {
+            m_sum -= front().energy;
+            m_head = (m_head + 1) & (m_ring.size() - 1);
+            --m_count;
+            ++m_removed;
+        }
+        if (s.isLevel()) {
+            const double energy = assessment::energyOf(s);
+            pushBack(s.time, energy);
+            m_sum += energy;
+        }
+        if (m_removed >= m_count)
+            sumAfresh();
+    }
     std::optional<double> leq() const;
     // The mean energy of the levels in the window; nothing when leq() has none.
     std::optional<double> meanEnergy() const
@@ -71,6 +92,7 @@ private:
         ++m_count;
     }
     void grow();
+    void sumAfresh();
 
     int m_window;
     std::vector<Entry> m_ring; // a power of two long; m_count entries from m_head on, wrapping
@@ -135,7 +157,7 @@ public:
     // The same, appended to `out`: a replay over millions of records keeps one list.
     void add(const RecordSample& s, std::vector<LimitTransition>& out);
     // Every record in turn, with the index of the record that brought each transition appended
-    // to `records`, which keeps step with `out`.
+    // to `records`, which holds one entry per transition of `out` before and after.
     void add(std::span<const RecordSample> samples, std::vector<LimitTransition>& out,
              std::vector<size_t>& records);
 
