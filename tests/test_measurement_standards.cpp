@@ -1,12 +1,13 @@
 // The assessments that standards ask for, each against figures worked out by hand: the residual
 // correction, the rating level, the construction thresholds, the background and rating background
 // levels, CNEL and the counts of events above a level; the interval table's percentiles, and the
-// counts above as the event table finds the events.
+// counts above as the event table finds the events; every table asked together as each alone.
 #include "measurement/AssessmentEvents.h"
 #include "measurement/BackgroundLevels.h"
 #include "measurement/CnelAndCounts.h"
 #include "measurement/ConstructionThresholds.h"
 #include "measurement/ResidualRating.h"
+#include "measurement/StandardsRun.h"
 
 #include <QtTest>
 
@@ -33,6 +34,15 @@ RecordSample twoDecimals(std::int64_t t, double dB)
 {
     RecordSample s = level(t, dB);
     s.tenths = -1;
+    return s;
+}
+
+// Two days every 10 s, the level rising and falling between 45 and 75 dB.
+std::vector<RecordSample> twoWavyDays()
+{
+    std::vector<RecordSample> s;
+    for (int i = 0; i < 17280; ++i)
+        s.push_back(level(Monday * 86400 + i * 10, 45 + std::abs(i % 600 - 300) / 10.0));
     return s;
 }
 
@@ -330,6 +340,57 @@ private slots:
         const auto n = nAboveTable(s, 1.0, ExclusionMask(), PeriodSettings(), {threshold}, EventSettings());
         QVERIFY(n);
         QCOMPARE(n->totals[0], count);
+    }
+
+    void tablesTogetherAsEachAlone()
+    {
+        const std::vector<RecordSample> s = twoWavyDays();
+        StandardsInputs all;
+        all.intervalSeconds = 900;
+        LimitConfig loud;
+        loud.name = QStringLiteral("loud");
+        loud.figure = LimitFigure::Level;
+        loud.level = 70;
+        LimitConfig rolling = loud;
+        rolling.figure = LimitFigure::RollingLeq;
+        rolling.level = 65;
+        all.limits = QList<LimitConfig>{loud, rolling};
+        all.abc = true;
+        all.abcLevels = std::array<double, AbcPeriodCount>{61, 55, 45};
+        all.cnel = true;
+        all.nAbove = {60, 70};
+        const StandardsResults r = runStandards(s, 10.0, ExclusionMask(), all);
+        QVERIFY2(r.error.isEmpty(), qPrintable(r.error));
+        const auto limits = replayLimits(s, 10.0, *all.limits);
+        QCOMPARE(r.limits->transitions.size(), limits->transitions.size());
+        QVERIFY(r.limits->transitions.size() > 10);
+        for (size_t i = 0; i < limits->transitions.size(); ++i) {
+            QCOMPARE(r.limits->transitions[i].time, limits->transitions[i].time);
+            QCOMPARE(r.limits->transitions[i].limit, limits->transitions[i].limit);
+        }
+        const std::vector<HourRow> intervals = intervalTable(s, 10.0, ExclusionMask(), 900);
+        QCOMPARE(r.intervals->size(), intervals.size());
+        QCOMPARE(r.intervals->back().leq, intervals.back().leq);
+        QCOMPARE(r.abc->rows.size(), abcTable(s, 10.0, ExclusionMask(), {61, 55, 45}).size());
+        QCOMPARE(r.cnel->overall, cnelTable(s, 10.0, ExclusionMask(), 50).overall);
+        const auto counts =
+            nAboveTable(s, 10.0, ExclusionMask(), PeriodSettings(), {60, 70}, EventSettings());
+        QCOMPARE(r.nAbove->totals, counts->totals);
+    }
+
+    void anErrorLeavesTheLaterTablesOut()
+    {
+        // The ambient span lies outside the records: the tables after it are not given.
+        StandardsInputs in;
+        in.intervalSeconds = 900;
+        in.ambient = {LevelSource::Kind::Span, "--ambient", "", 0, {}, nullptr, {0, 3600}};
+        in.residual.kind = LevelSource::Kind::Number;
+        in.cnel = true;
+        in.nAbove = {60};
+        const StandardsResults r = runStandards(twoWavyDays(), 10.0, ExclusionMask(), in);
+        QVERIFY(r.error.contains(QStringLiteral("the span lies outside the records")));
+        QVERIFY(r.intervals);
+        QVERIFY(!r.residualLevel && !r.cnel && !r.nAbove);
     }
 
     void countsAboveAsTheEventTable_data()
