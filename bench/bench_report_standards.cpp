@@ -12,6 +12,7 @@
 #include "measurement/StandardsTables.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <cstdio>
@@ -23,7 +24,9 @@ int main(int argc, char** argv)
     QCoreApplication app(argc, argv);
     constexpr int Records = 864000;
     const QDateTime start(QDate(2026, 3, 2), QTime(0, 0, 0));
-    QTemporaryDir dir;
+    // A folder given on the command line keeps the files, to compare the program's output on them.
+    QTemporaryDir temporary;
+    const QDir dir(argc > 1 ? QString::fromLocal8Bit(argv[1]) : temporary.path());
     const QString path = dir.filePath(QStringLiteral("tendays.slmm"));
     const QString limitsPath = dir.filePath(QStringLiteral("limits.ini"));
     const QByteArray limitsText =

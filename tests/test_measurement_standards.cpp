@@ -1,10 +1,13 @@
 // The assessments that standards ask for, each against figures worked out by hand: the residual
 // correction, the rating level, the construction thresholds, the background and rating background
-// levels, CNEL and the counts of events above a level.
+// levels, CNEL and the counts of events above a level; the interval table's percentiles, and the
+// counts above as the event table finds the events; every table asked together as each alone.
+#include "measurement/AssessmentEvents.h"
 #include "measurement/BackgroundLevels.h"
 #include "measurement/CnelAndCounts.h"
 #include "measurement/ConstructionThresholds.h"
 #include "measurement/ResidualRating.h"
+#include "measurement/StandardsRun.h"
 
 #include <QtTest>
 
@@ -23,6 +26,23 @@ RecordSample level(std::int64_t t, double dB)
     s.kind = LevelTextKind::Level;
     s.tenths = std::int16_t(std::lround(dB * 10));
     s.value = float(dB);
+    return s;
+}
+
+// A record whose level text has two decimals: no whole tenths.
+RecordSample twoDecimals(std::int64_t t, double dB)
+{
+    RecordSample s = level(t, dB);
+    s.tenths = -1;
+    return s;
+}
+
+// Two days every 10 s, the level rising and falling between 45 and 75 dB.
+std::vector<RecordSample> twoWavyDays()
+{
+    std::vector<RecordSample> s;
+    for (int i = 0; i < 17280; ++i)
+        s.push_back(level(Monday * 86400 + i * 10, 45 + std::abs(i % 600 - 300) / 10.0));
     return s;
 }
 
@@ -278,6 +298,140 @@ private slots:
         QCOMPARE(t->nights[0].date, Monday);
         QCOMPARE(t->nights[0].counts, (std::vector<int>{3, 2, 1}));
         QCOMPARE(t->totals, (std::vector<int>{4, 3, 2}));
+    }
+
+    void intervalPercentiles()
+    {
+        // A quarter hour: 100 records at 40 dB, 700 at 50 dB, 100 at 60 dB.
+        std::vector<RecordSample> s;
+        for (int i = 0; i < 900; ++i)
+            s.push_back(level(Monday * 86400 + i, i < 100 ? 40 : i < 800 ? 50 : 60));
+        const std::vector<HourRow> rows = intervalTable(s, 1.0, ExclusionMask(), 900);
+        QCOMPARE(rows.size(), size_t(1));
+        QCOMPARE(*rows[0].l10, 60.0);
+        QCOMPARE(*rows[0].l50, 50.0);
+        QCOMPARE(*rows[0].l90, 40.0);
+    }
+
+    void countsAboveByTheLevel_data()
+    {
+        QTest::addColumn<double>("threshold");
+        QTest::addColumn<int>("count");
+        // Single records at 62.3, 62.4, 62.45 (two decimals) and 62.5 dB between 50 dB ones.
+        QTest::newRow("62.3") << 62.3 << 4;
+        QTest::newRow("62.4") << 62.4 << 3;
+        QTest::newRow("62.45") << 62.45 << 2;
+        QTest::newRow("62.46") << 62.46 << 1;
+        QTest::newRow("62.5") << 62.5 << 1;
+        QTest::newRow("62.51") << 62.51 << 0;
+    }
+
+    void countsAboveByTheLevel()
+    {
+        QFETCH(double, threshold);
+        QFETCH(int, count);
+        std::vector<RecordSample> s;
+        const std::int64_t t = Monday * 86400 + 12 * 3600;
+        for (const double dB : {62.3, 62.4, 62.45, 62.5}) {
+            s.push_back(level(t + std::int64_t(s.size()), 50));
+            s.push_back(dB == 62.45 ? twoDecimals(t + std::int64_t(s.size()), dB)
+                                    : level(t + std::int64_t(s.size()), dB));
+        }
+        const auto n = nAboveTable(s, 1.0, ExclusionMask(), PeriodSettings(), {threshold}, EventSettings());
+        QVERIFY(n);
+        QCOMPARE(n->totals[0], count);
+    }
+
+    void tablesTogetherAsEachAlone()
+    {
+        const std::vector<RecordSample> s = twoWavyDays();
+        StandardsInputs all;
+        all.intervalSeconds = 900;
+        LimitConfig loud;
+        loud.name = QStringLiteral("loud");
+        loud.figure = LimitFigure::Level;
+        loud.level = 70;
+        LimitConfig rolling = loud;
+        rolling.figure = LimitFigure::RollingLeq;
+        rolling.level = 65;
+        all.limits = QList<LimitConfig>{loud, rolling};
+        all.abc = true;
+        all.abcLevels = std::array<double, AbcPeriodCount>{61, 55, 45};
+        all.cnel = true;
+        all.nAbove = {60, 70};
+        const StandardsResults r = runStandards(s, 10.0, ExclusionMask(), all);
+        QVERIFY2(r.error.isEmpty(), qPrintable(r.error));
+        const auto limits = replayLimits(s, 10.0, *all.limits);
+        QCOMPARE(r.limits->transitions.size(), limits->transitions.size());
+        QVERIFY(r.limits->transitions.size() > 10);
+        for (size_t i = 0; i < limits->transitions.size(); ++i) {
+            QCOMPARE(r.limits->transitions[i].time, limits->transitions[i].time);
+            QCOMPARE(r.limits->transitions[i].limit, limits->transitions[i].limit);
+        }
+        const std::vector<HourRow> intervals = intervalTable(s, 10.0, ExclusionMask(), 900);
+        QCOMPARE(r.intervals->size(), intervals.size());
+        QCOMPARE(r.intervals->back().leq, intervals.back().leq);
+        QCOMPARE(r.abc->rows.size(), abcTable(s, 10.0, ExclusionMask(), {61, 55, 45}).size());
+        QCOMPARE(r.cnel->overall, cnelTable(s, 10.0, ExclusionMask(), 50).overall);
+        const auto counts =
+            nAboveTable(s, 10.0, ExclusionMask(), PeriodSettings(), {60, 70}, EventSettings());
+        QCOMPARE(r.nAbove->totals, counts->totals);
+    }
+
+    void anErrorLeavesTheLaterTablesOut()
+    {
+        // The ambient span lies outside the records: the tables after it are not given.
+        StandardsInputs in;
+        in.intervalSeconds = 900;
+        in.ambient = {LevelSource::Kind::Span, "--ambient", "", 0, {}, nullptr, {0, 3600}};
+        in.residual.kind = LevelSource::Kind::Number;
+        in.cnel = true;
+        in.nAbove = {60};
+        const StandardsResults r = runStandards(twoWavyDays(), 10.0, ExclusionMask(), in);
+        QVERIFY(r.error.contains(QStringLiteral("the span lies outside the records")));
+        QVERIFY(r.intervals);
+        QVERIFY(!r.residualLevel && !r.cnel && !r.nAbove);
+    }
+
+    void countsAboveAsTheEventTable_data()
+    {
+        QTest::addColumn<double>("threshold");
+        QTest::addColumn<double>("minimum");
+        QTest::addColumn<double>("continuation");
+        QTest::newRow("60") << 60.0 << 0.0 << 0.0;
+        QTest::newRow("on a tenth") << 62.4 << 0.0 << 0.0;
+        QTest::newRow("between tenths") << 62.45 << 0.0 << 0.0;
+        QTest::newRow("minimum 3 s") << 65.0 << 3.0 << 0.0;
+        QTest::newRow("continuation 2 s") << 66.0 << 5.0 << 2.0;
+    }
+
+    void countsAboveAsTheEventTable()
+    {
+        QFETCH(double, threshold);
+        QFETCH(double, minimum);
+        QFETCH(double, continuation);
+        // Levels rising and falling by 0.7 dB, some with two decimals, paused and overloaded records,
+        // a clock set back and an exclusion.
+        std::vector<RecordSample> s;
+        std::int64_t t = Monday * 86400;
+        for (int i = 0; i < 6000; ++i, ++t) {
+            const double dB = 55 + std::abs((i * 7) % 300 - 150) / 10.0;
+            s.push_back(i % 5 == 0 ? twoDecimals(t, dB + 0.05) : level(t, dB));
+            if (i % 97 == 0)
+                s.back().kind = LevelTextKind::Paused;
+            if (i % 401 == 0)
+                s.back().kind = LevelTextKind::Over;
+            if (i == 3000)
+                t -= 600;
+        }
+        const std::vector<ClockSpan> spans{{Monday * 86400 + 1000, Monday * 86400 + 1300}};
+        const ExclusionMask mask(s, spans);
+        const EventSettings rule{threshold, minimum, continuation};
+        const auto events = noiseEvents(s, 1.0, mask, rule);
+        const auto counts = nAboveTable(s, 1.0, mask, PeriodSettings(), {threshold}, rule);
+        QVERIFY(events && counts);
+        QVERIFY(events->count > 10);
+        QCOMPARE(std::int64_t(counts->totals[0]), events->count);
     }
 };
 

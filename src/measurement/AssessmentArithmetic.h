@@ -124,4 +124,28 @@ template <class Counts> std::optional<double> percentileOf(const Counts& counts,
     return std::nullopt;
 }
 
+// Lp for several p of the same counts in one walk from class `from` (none lower holds a record),
+// each as percentileOf gives it: the running sum passes the targets from the highest p down.
+template <size_t K, class Counts>
+std::array<std::optional<double>, K> percentilesOf(const Counts& counts, std::int64_t n,
+                                                   const std::array<int, K>& descendingP, size_t from = 0)
+{
+    std::array<std::optional<double>, K> out;
+    if (n <= 0)
+        return out;
+    std::array<double, K> target;
+    for (size_t i = 0; i < K; ++i) {
+        const int j = 100 - descendingP[i];
+        target[i] = double(j - 1) * double(n) / 100.0 + double(n) / 200.0;
+    }
+    size_t next = 0;
+    std::int64_t sum = 0;
+    for (size_t k = from; k < counts.size() && next < K; ++k) {
+        sum += counts[k];
+        while (next<K&& double(sum)> target[next])
+            out[next++] = double(k) / 10.0;
+    }
+    return out;
+}
+
 } // namespace slm::assessment

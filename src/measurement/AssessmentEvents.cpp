@@ -1,19 +1,37 @@
 #include "measurement/AssessmentEvents.h"
 
+#include <algorithm>
+#include <cmath>
+
 namespace slm
 {
 
 using namespace assessment;
 
-EventDetector::EventDetector(const EventSettings& settings, double intervalSeconds)
-    : m_settings(settings), m_dt(intervalSeconds), m_reach(intervalSeconds + settings.continuationSeconds)
+EventDetector::EventDetector(const EventSettings& settings, double intervalSeconds, Figures figures)
+    : m_settings(settings), m_dt(intervalSeconds), m_reach(intervalSeconds + settings.continuationSeconds),
+      m_levels(figures == Figures::Levels)
 {
+    // Asked of the division itself, which rounds: t / 10.0 only grows with t.
+    const double x = settings.threshold;
+    if (!(x <= 3276.7)) {
+        m_aboveTenths = 32768;
+    } else if (x > 0) {
+        int t = int(std::clamp(std::ceil(x * 10.0), 0.0, 32768.0));
+        while (t > 0 && (t - 1) / 10.0 >= x)
+            --t;
+        while (t < 32768 && !(t / 10.0 >= x))
+            ++t;
+        m_aboveTenths = t;
+    }
 }
 
 NoiseEvent EventDetector::snapshot() const
 {
     NoiseEvent e = m_current;
     e.durationSeconds = double(e.last - e.start) + m_dt;
+    if (!m_levels)
+        return e;
     e.levels = m_energy.count;
     e.leq = m_energy.leq();
     if (e.leq && m_energy.total() > 0)
@@ -49,7 +67,7 @@ EventDetector::Step EventDetector::add(const RecordSample& s, bool excluded)
         return step;
     }
     const bool over = s.kind == LevelTextKind::Over;
-    const bool above = over || (s.isLevel() && s.level() >= m_settings.threshold);
+    const bool above = this->above(s);
     const std::int64_t gap = s.time - m_current.last;
     if (m_open && (gap < 0 || double(gap) > m_reach || (!above && double(gap) >= m_reach))) {
         // No later record can bridge it any more.
@@ -57,7 +75,7 @@ EventDetector::Step EventDetector::add(const RecordSample& s, bool excluded)
     }
     if (!above) {
         // A level below the threshold may yet be bridged: kept apart until then.
-        if (m_open && s.isLevel()) {
+        if (m_levels && m_open && s.isLevel()) {
             const double level = s.level();
             if (m_pending.count == 0 || level > m_pendingMax) {
                 m_pendingMax = level;
@@ -85,8 +103,9 @@ EventDetector::Step EventDetector::add(const RecordSample& s, bool excluded)
     if (over) {
         m_current.overRange = true;
         ++m_current.overloads;
-    } else
+    } else if (m_levels) {
         addLevel(s);
+    }
     if (!m_reported && double(m_current.last - m_current.start) + m_dt >= m_settings.minDurationSeconds) {
         m_reported = true;
         m_current.number = ++m_kept;

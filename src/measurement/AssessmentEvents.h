@@ -53,7 +53,10 @@ struct EventSummary {
 class EventDetector
 {
 public:
-    EventDetector(const EventSettings& settings, double intervalSeconds);
+    // What the events it reports hold: everything, or only their bounds (start, last, duration,
+    // number and overloads) for a caller that only counts them.
+    enum class Figures : std::uint8_t { Levels, BoundsOnly };
+    EventDetector(const EventSettings& settings, double intervalSeconds, Figures figures = Figures::Levels);
 
     struct Step {
         std::optional<NoiseEvent> ended; // the event before, when this record closed it
@@ -64,8 +67,38 @@ public:
     std::optional<NoiseEvent> finish();
 
     bool open() const { return m_open; }
+    // Takes a record that neither ends nor starts an event, as add() would: one below the
+    // threshold with no event open, and, with the bounds only, an above record lengthening the
+    // open event already reported. False, having taken nothing, for any other: add() must take it.
+    bool takeQuietly(const RecordSample& s, bool excluded)
+    {
+        if (!m_open)
+            return excluded || !above(s) || s.kind == LevelTextKind::Paused || !s.hasTime();
+        if (m_levels || !m_reported || excluded || s.kind == LevelTextKind::Paused || !s.hasTime() ||
+            !above(s))
+            return false;
+        const std::int64_t gap = s.time - m_current.last;
+        if (gap < 0 || double(gap) > m_reach)
+            return false;
+        m_current.last = s.time;
+        if (s.kind == LevelTextKind::Over) {
+            m_current.overRange = true;
+            ++m_current.overloads;
+        }
+        return true;
+    }
 
 private:
+    // A level at or above the threshold, or an overload. Whole tenths compare as integers.
+    bool above(const RecordSample& s) const
+    {
+        if (s.kind == LevelTextKind::Over)
+            return true;
+        if (!s.isLevel())
+            return false;
+        return s.tenths >= 0 ? s.tenths >= m_aboveTenths : double(s.value) >= m_settings.threshold;
+    }
+
     void addLevel(const RecordSample& s);
     std::optional<NoiseEvent> close();
     NoiseEvent snapshot() const;
@@ -73,6 +106,8 @@ private:
     EventSettings m_settings;
     double m_dt;
     double m_reach; // dt + C
+    bool m_levels = true;
+    int m_aboveTenths = 0; // the least whole tenths t with t / 10.0 at or above the threshold
     bool m_open = false;
     bool m_reported = false;
     int m_kept = 0;

@@ -42,6 +42,42 @@ CnelTable cnelTable(std::span<const RecordSample> samples, std::optional<double>
     return t;
 }
 
+namespace
+{
+
+// The events at one threshold, counted by the night (the day's date) they start in.
+struct ThresholdCounts {
+    int total = 0;
+    std::map<std::int64_t, int> nights;
+};
+
+ThresholdCounts countAbove(std::span<const RecordSample> samples, double interval, const ExclusionMask& mask,
+                           const PeriodSettings& periods, const EventSettings& settings)
+{
+    using assessment::civilDayOf;
+    using assessment::secondOfDay;
+    ThresholdCounts c;
+    EventDetector detector(settings, interval, EventDetector::Figures::BoundsOnly);
+    const std::int64_t nightAt = periods.nightStart - periods.dayStart;
+    auto count = [&](const std::optional<NoiseEvent>& e) {
+        if (!e)
+            return;
+        ++c.total;
+        const std::int64_t at = e->start - periods.dayStart;
+        if (secondOfDay(at) >= nightAt)
+            ++c.nights[civilDayOf(at)];
+    };
+    for (size_t i = 0; i < samples.size(); ++i) {
+        const bool excluded = mask.excluded(i);
+        if (!detector.takeQuietly(samples[i], excluded))
+            count(detector.add(samples[i], excluded).ended);
+    }
+    count(detector.finish());
+    return c;
+}
+
+} // namespace
+
 std::optional<NAboveTable> nAboveTable(std::span<const RecordSample> samples, std::optional<double> interval,
                                        const ExclusionMask& mask, const PeriodSettings& periods,
                                        const std::vector<double>& thresholds, const EventSettings& rule)
@@ -53,52 +89,32 @@ std::optional<NAboveTable> nAboveTable(std::span<const RecordSample> samples, st
     NAboveTable t;
     t.thresholds = thresholds;
     t.totals.assign(thresholds.size(), 0);
-    // One detector per threshold, all fed in the one walk over the records.
-    std::vector<EventDetector> detectors;
-    for (double x : thresholds) {
-        EventSettings settings = rule;
-        settings.threshold = x;
-        detectors.emplace_back(settings, *interval);
-    }
-    std::map<std::int64_t, std::vector<int>> nights;
-    const std::int64_t nightAt = periods.nightStart - periods.dayStart;
-    auto nightOf = [&](std::int64_t date) -> std::vector<int>& {
-        return nights.try_emplace(date, std::vector<int>(thresholds.size(), 0)).first->second;
-    };
-    auto count = [&](size_t k, const std::optional<NoiseEvent>& e) {
-        if (!e)
-            return;
-        ++t.totals[k];
-        const std::int64_t at = e->start - periods.dayStart;
-        if (secondOfDay(at) >= nightAt)
-            ++nightOf(civilDayOf(at))[k];
-    };
     // Every night that holds a record is listed, with no event or some. The clock span the last
     // record's part of the day covers is kept, so most records need no division.
+    std::map<std::int64_t, std::vector<int>> nights;
+    const std::int64_t nightAt = periods.nightStart - periods.dayStart;
     std::int64_t spanStart = 0;
     std::int64_t spanEnd = 0;
-    for (size_t i = 0; i < samples.size(); ++i) {
-        const RecordSample& s = samples[i];
+    for (const RecordSample& s : samples) {
         if (s.hasTime() && (s.time < spanStart || s.time >= spanEnd)) {
             const std::int64_t at = s.time - periods.dayStart;
             const std::int64_t date = civilDayOf(at);
             const bool night = secondOfDay(at) >= nightAt;
             if (night)
-                nightOf(date);
+                nights.try_emplace(date, std::vector<int>(thresholds.size(), 0));
             spanStart = date * 86400 + periods.dayStart + (night ? nightAt : 0);
             spanEnd = night ? (date + 1) * 86400 + periods.dayStart : spanStart + nightAt;
         }
-        const bool excluded = mask.excluded(i);
-        const bool over = s.kind == LevelTextKind::Over;
-        for (size_t k = 0; k < detectors.size(); ++k) {
-            // A record below the threshold changes nothing while no event is open.
-            if (!detectors[k].open() && !over && !(s.isLevel() && s.level() >= thresholds[k]))
-                continue;
-            count(k, detectors[k].add(s, excluded).ended);
-        }
     }
-    for (size_t k = 0; k < detectors.size(); ++k)
-        count(k, detectors[k].finish());
+    for (size_t k = 0; k < thresholds.size(); ++k) {
+        EventSettings settings = rule;
+        settings.threshold = thresholds[k];
+        const ThresholdCounts c = countAbove(samples, *interval, mask, periods, settings);
+        t.totals[k] = c.total;
+        // An event starts on a record, so its night is listed already.
+        for (const auto& [date, n] : c.nights)
+            nights.try_emplace(date, std::vector<int>(thresholds.size(), 0)).first->second[k] = n;
+    }
     for (auto& [date, counts] : nights)
         t.nights.push_back({date, std::move(counts)});
     return t;

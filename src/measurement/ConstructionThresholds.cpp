@@ -35,6 +35,27 @@ double lengthOf(AbcPeriod period, std::int64_t date)
     return 8 * 3600;
 }
 
+// abcPeriodOf of the records one after the other. Periods change only on whole hours, so the
+// clock hour of the last lookup is kept and most records need no division.
+class PeriodLookup
+{
+public:
+    std::pair<AbcPeriod, std::int64_t> of(std::int64_t t)
+    {
+        if (!m_known || t < m_from || t >= m_from + 3600) {
+            m_known = true;
+            m_from = t - secondOfDay(t) % 3600;
+            m_last = abcPeriodOf(t);
+        }
+        return m_last;
+    }
+
+private:
+    bool m_known = false;
+    std::int64_t m_from = 0;
+    std::pair<AbcPeriod, std::int64_t> m_last;
+};
+
 } // namespace
 
 std::pair<AbcPeriod, std::int64_t> abcPeriodOf(std::int64_t t)
@@ -131,11 +152,12 @@ std::array<std::optional<double>, AbcPeriodCount> abcAmbientOf(std::span<const R
                                                                const ExclusionMask& mask)
 {
     std::array<EnergySum, AbcPeriodCount> energy;
+    PeriodLookup lookup;
     for (size_t i = 0; i < samples.size(); ++i) {
         const RecordSample& s = samples[i];
         if (!s.hasTime() || !s.isLevel() || mask.excluded(i))
             continue;
-        energy[size_t(abcPeriodOf(s.time).first)].add(energyOf(s));
+        energy[size_t(lookup.of(s.time).first)].add(energyOf(s));
     }
     std::array<std::optional<double>, AbcPeriodCount> out;
     for (size_t p = 0; p < out.size(); ++p)
@@ -147,14 +169,20 @@ std::vector<AbcRow> abcTable(std::span<const RecordSample> samples, std::optiona
                              const ExclusionMask& mask, const std::array<double, AbcPeriodCount>& ambient)
 {
     std::map<std::pair<std::int64_t, int>, EnergySum> periods;
+    PeriodLookup lookup;
+    std::pair<std::int64_t, int> lastKey;
+    EnergySum* e = nullptr;
     for (size_t i = 0; i < samples.size(); ++i) {
         const RecordSample& s = samples[i];
         if (!s.hasTime())
             continue;
-        const auto [period, date] = abcPeriodOf(s.time);
-        EnergySum& e = periods[{date, int(period)}];
+        const auto [period, date] = lookup.of(s.time);
+        if (!e || lastKey != std::pair(date, int(period))) {
+            lastKey = {date, int(period)};
+            e = &periods[lastKey];
+        }
         if (s.isLevel() && !mask.excluded(i))
-            e.add(energyOf(s));
+            e->add(energyOf(s));
     }
     std::vector<AbcRow> rows;
     for (const auto& [key, energy] : periods) {

@@ -5,58 +5,93 @@
 namespace slm
 {
 
+namespace
+{
+
+std::optional<std::int64_t> lastTimeOf(std::span<const RecordSample> samples)
+{
+    for (auto s = samples.rbegin(); s != samples.rend(); ++s)
+        if (s->hasTime())
+            return s->time;
+    return std::nullopt;
+}
+
+} // namespace
+
+LimitReplayPart replayLimit(std::span<const RecordSample> samples, double interval, const LimitConfig& limit)
+{
+    LimitReplayPart part;
+    LimitReplaySummary& summary = part.summary;
+    summary.config = limit;
+    LimitMonitor monitor(limit, interval);
+    monitor.add(samples, part.transitions, part.records);
+    // The time spent in each state: from the first record, or from each transition into it, to the
+    // next transition or to the last record + dt.
+    std::int64_t stateStart = RecordSample::NoTime;
+    for (const RecordSample& s : samples)
+        if (s.hasTime()) {
+            stateStart = s.time;
+            break;
+        }
+    auto close = [&](LimitState state, double until) {
+        if (stateStart == RecordSample::NoTime)
+            return;
+        const double spent = std::max(0.0, until - double(stateStart));
+        if (state == LimitState::Alarm)
+            summary.alarmSeconds += spent;
+        else if (state == LimitState::Warning)
+            summary.warningSeconds += spent;
+    };
+    for (const LimitTransition& t : part.transitions) {
+        close(t.previous, double(t.time));
+        stateStart = t.time;
+        if (t.state == LimitState::Alarm)
+            ++summary.alarms;
+    }
+    const std::optional<std::int64_t> last = lastTimeOf(samples);
+    close(monitor.state(), last ? double(*last) + interval : 0);
+    summary.finalState = monitor.state();
+    if (limit.figure == LimitFigure::PeriodLeq) {
+        summary.judged = monitor.periodsJudged();
+        summary.exceeded = monitor.periodsExceeded();
+    }
+    return part;
+}
+
+LimitReplay joinLimitReplays(std::span<const RecordSample> samples, double interval,
+                             std::vector<LimitReplayPart> parts)
+{
+    LimitReplay r;
+    const std::optional<std::int64_t> last = lastTimeOf(samples);
+    r.end = last ? double(*last) + interval : 0;
+    // As the station reports them: record by record, and within a record limit by limit.
+    std::vector<size_t> next(parts.size(), 0);
+    size_t total = 0;
+    for (const LimitReplayPart& p : parts)
+        total += p.transitions.size();
+    r.transitions.reserve(total);
+    while (r.transitions.size() < total) {
+        size_t pick = parts.size();
+        for (size_t k = 0; k < parts.size(); ++k)
+            if (next[k] < parts[k].records.size() &&
+                (pick == parts.size() || parts[k].records[next[k]] < parts[pick].records[next[pick]]))
+                pick = k;
+        r.transitions.push_back(std::move(parts[pick].transitions[next[pick]++]));
+    }
+    for (LimitReplayPart& p : parts)
+        r.limits.push_back(std::move(p.summary));
+    return r;
+}
+
 std::optional<LimitReplay> replayLimits(std::span<const RecordSample> samples, std::optional<double> interval,
                                         const QList<LimitConfig>& limits)
 {
     if (!interval || !(*interval > 0))
         return std::nullopt;
-    std::vector<LimitMonitor> monitors;
-    monitors.reserve(size_t(limits.size()));
-    LimitReplay r;
-    for (const LimitConfig& l : limits) {
-        monitors.emplace_back(l, *interval);
-        r.limits.push_back({l, 0, 0, 0, {}, {}, LimitState::Clear});
-    }
-    std::vector<std::int64_t> stateStart(monitors.size(), RecordSample::NoTime);
-    std::optional<std::int64_t> last;
-    // The time a monitor spent in its state since `stateStart`, added to that state's total.
-    auto close = [&](size_t k, LimitState state, double until) {
-        if (stateStart[k] == RecordSample::NoTime)
-            return;
-        const double spent = std::max(0.0, until - double(stateStart[k]));
-        if (state == LimitState::Alarm)
-            r.limits[k].alarmSeconds += spent;
-        else if (state == LimitState::Warning)
-            r.limits[k].warningSeconds += spent;
-    };
-    for (const RecordSample& s : samples) {
-        if (!s.hasTime())
-            continue;
-        for (size_t k = 0; k < monitors.size(); ++k) {
-            if (stateStart[k] == RecordSample::NoTime)
-                stateStart[k] = s.time;
-            const QList<LimitTransition> changes = monitors[k].add(s);
-            for (const LimitTransition& t : changes) {
-                close(k, t.previous, double(t.time));
-                stateStart[k] = t.time;
-                if (t.state == LimitState::Alarm)
-                    ++r.limits[k].alarms;
-                r.transitions.push_back(t);
-            }
-        }
-        last = s.time;
-    }
-    r.end = last ? double(*last) + *interval : 0;
-    for (size_t k = 0; k < monitors.size(); ++k) {
-        close(k, monitors[k].state(), r.end);
-        LimitReplaySummary& l = r.limits[k];
-        l.finalState = monitors[k].state();
-        if (l.config.figure == LimitFigure::PeriodLeq) {
-            l.judged = monitors[k].periodsJudged();
-            l.exceeded = monitors[k].periodsExceeded();
-        }
-    }
-    return r;
+    std::vector<LimitReplayPart> parts;
+    for (const LimitConfig& l : limits)
+        parts.push_back(replayLimit(samples, *interval, l));
+    return joinLimitReplays(samples, *interval, std::move(parts));
 }
 
 } // namespace slm

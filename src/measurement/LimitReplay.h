@@ -33,4 +33,15 @@ struct LimitReplay {
 std::optional<LimitReplay> replayLimits(std::span<const RecordSample> samples, std::optional<double> interval,
                                         const QList<LimitConfig>& limits);
 
+// The same, one limit at a time, so the limits can be replayed side by side: each limit's part,
+// then the parts joined in the order of the sections. The interval must be known (> 0).
+struct LimitReplayPart {
+    LimitReplaySummary summary;
+    std::vector<LimitTransition> transitions;
+    std::vector<size_t> records; // the record that brought each transition
+};
+LimitReplayPart replayLimit(std::span<const RecordSample> samples, double interval, const LimitConfig& limit);
+LimitReplay joinLimitReplays(std::span<const RecordSample> samples, double interval,
+                             std::vector<LimitReplayPart> parts);
+
 } // namespace slm

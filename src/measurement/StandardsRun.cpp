@@ -1,8 +1,10 @@
 #include "measurement/StandardsRun.h"
 
 #include "measurement/AssessmentArithmetic.h"
+#include "measurement/Together.h"
 
 #include <algorithm>
+#include <functional>
 #include <map>
 
 namespace slm
@@ -159,23 +161,39 @@ StandardsResults runStandards(std::span<const RecordSample> samples, std::option
 {
     StandardsResults r;
     QString& error = r.error;
-    // The clock-interval tables asked for, each length worked out once and shared.
-    std::map<std::int64_t, std::vector<HourRow>> tables;
-    auto table = [&](std::int64_t length) -> const std::vector<HourRow>& {
-        auto found = tables.find(length);
-        if (found == tables.end())
-            found = tables.emplace(length, intervalTable(samples, interval, mask, length)).first;
-        return found->second;
-    };
     const double coverage = in.periods.coveragePercent;
-    if (in.intervalSeconds) {
-        r.intervalSeconds = *in.intervalSeconds;
-        r.intervals = table(*in.intervalSeconds);
-    }
-    if (in.limits)
-        r.limits = replayLimits(samples, interval, *in.limits);
+    // The tables that read the records are worked out side by side, each into its own result; what
+    // an earlier input's error rules out is dropped afterwards, so the results are those of one
+    // table after the other. Each clock-interval length asked for is worked out once and shared.
+    std::map<std::int64_t, std::vector<HourRow>> tables;
+    if (in.intervalSeconds)
+        tables[*in.intervalSeconds];
     if (in.backgroundSeconds)
-        r.background = backgroundTable(table(*in.backgroundSeconds), *in.backgroundSeconds, coverage);
+        tables[*in.backgroundSeconds];
+    if (in.rbl)
+        tables[900];
+    const bool replay = in.limits && interval && *interval > 0;
+    std::vector<LimitReplayPart> limitParts(replay ? size_t(in.limits->size()) : 0);
+    std::optional<AbcOutcome> abc;
+    std::optional<CnelTable> cnel;
+    std::optional<NAboveTable> nAbove;
+    std::vector<std::function<void()>> jobs; // the longest first
+    for (size_t k = 0; k < limitParts.size(); ++k)
+        jobs.push_back(
+            [&, k] { limitParts[k] = replayLimit(samples, *interval, (*in.limits)[qsizetype(k)]); });
+    if (!in.nAbove.empty())
+        jobs.push_back(
+            [&] { nAbove = nAboveTable(samples, interval, mask, in.periods, in.nAbove, in.eventRule); });
+    for (auto& [length, rows] : tables)
+        jobs.push_back(
+            [&, length = length, out = &rows] { *out = intervalTable(samples, interval, mask, length); });
+    if (in.abc)
+        jobs.push_back([&] { abc = abcOf(samples, interval, mask, in); });
+    if (in.cnel)
+        jobs.push_back([&] { cnel = cnelTable(samples, interval, mask, coverage); });
+    Together together(std::move(jobs));
+
+    // The levels given, meanwhile: each only when the ones before it could be worked out.
     if (in.ambient.present())
         r.ambient = levelOf(in.ambient, samples, interval, mask, error);
     if (error.isEmpty() && in.residual.present())
@@ -184,12 +202,22 @@ StandardsResults runStandards(std::span<const RecordSample> samples, std::option
         r.residual = correctForResidual(r.ambient->leq, r.residualLevel->leq);
     if (error.isEmpty() && in.specific.present())
         r.specific = levelOf(in.specific, samples, interval, mask, error);
+    together.wait();
+
+    if (in.intervalSeconds) {
+        r.intervalSeconds = *in.intervalSeconds;
+        r.intervals = tables[*in.intervalSeconds];
+    }
+    if (replay)
+        r.limits = joinLimitReplays(samples, *interval, std::move(limitParts));
+    if (in.backgroundSeconds)
+        r.background = backgroundTable(tables[*in.backgroundSeconds], *in.backgroundSeconds, coverage);
     if (error.isEmpty() && in.rating)
         r.rating = ratingOf(in, r, error);
     if (error.isEmpty() && in.abc)
-        r.abc = abcOf(samples, interval, mask, in);
+        r.abc = std::move(abc);
     if (error.isEmpty() && in.rbl) {
-        r.rbl = ratingBackgroundTable(table(900), coverage);
+        r.rbl = ratingBackgroundTable(tables[900], coverage);
         if (r.rbl->day.validDays + r.rbl->evening.validDays + r.rbl->night.validDays == 0)
             error =
                 QStringLiteral("the rating background level needs at least one valid day: no day, evening "
@@ -197,9 +225,9 @@ StandardsResults runStandards(std::span<const RecordSample> samples, std::option
                     .arg(coverage);
     }
     if (error.isEmpty() && in.cnel)
-        r.cnel = cnelTable(samples, interval, mask, coverage);
+        r.cnel = std::move(cnel);
     if (error.isEmpty() && !in.nAbove.empty())
-        r.nAbove = nAboveTable(samples, interval, mask, in.periods, in.nAbove, in.eventRule);
+        r.nAbove = std::move(nAbove);
     return r;
 }
 

@@ -1,6 +1,7 @@
 #include "measurement/StandardsTables.h"
 
 #include "measurement/LevelFigures.h"
+#include "shared/NumberText.h"
 
 #include <QDate>
 #include <cmath>
@@ -16,7 +17,7 @@ const QString Unknown = QStringLiteral("-");
 
 QString dec(std::optional<double> v)
 {
-    return v && std::isfinite(*v) ? QString::number(*v, 'f', 1) : Unknown;
+    return v && std::isfinite(*v) ? oneDecimalText(*v) : Unknown;
 }
 QString db(std::optional<double> v)
 {
@@ -310,19 +311,30 @@ StandardsTable nAboveText(const StandardsResults& r, const StandardsInputs& in)
 
 QString standardsDateText(std::int64_t days)
 {
-    return QDate(1970, 1, 1).addDays(days).toString(Qt::ISODate);
+    return isoDateText(days);
 }
 
 QString standardsClockText(std::int64_t clock)
 {
     const std::int64_t days = clock >= 0 ? clock / 86400 : -((-clock + 86399) / 86400);
     const int s = int(clock - days * 86400);
-    QString t =
-        standardsDateText(days) +
-        QStringLiteral(" %1:%2").arg(s / 3600, 2, 10, QChar(u'0')).arg(s / 60 % 60, 2, 10, QChar(u'0'));
-    if (s % 60 != 0)
-        t += QStringLiteral(":%1").arg(s % 60, 2, 10, QChar(u'0'));
-    return t;
+    char buffer[32];
+    char* end = writeIsoDate(buffer, days);
+    if (!end)
+        return standardsDateText(days) +
+               QStringLiteral(" %1:%2")
+                   .arg(s / 3600, 2, 10, QChar(u'0'))
+                   .arg(s / 60 % 60, 2, 10, QChar(u'0')) +
+               (s % 60 != 0 ? QStringLiteral(":%1").arg(s % 60, 2, 10, QChar(u'0')) : QString());
+    *end++ = ' ';
+    end = writeDigits(end, s / 3600, 2);
+    *end++ = ':';
+    end = writeDigits(end, s / 60 % 60, 2);
+    if (s % 60 != 0) {
+        *end++ = ':';
+        end = writeDigits(end, s % 60, 2);
+    }
+    return QString::fromLatin1(buffer, end - buffer);
 }
 
 std::vector<StandardsTable> standardsTextTables(const StandardsResults& r, const StandardsInputs& in)
