@@ -5,6 +5,21 @@
 namespace slm
 {
 
+QByteArray hourRowJson(const HourRow& h, ClockTimeTexts& times)
+{
+    using json::rounded;
+    return json::object({{"start", json::text(times.text(h.start))},
+                         {"leq", rounded(h.leq)},
+                         {"lmax", rounded(h.lmax)},
+                         {"lmin", rounded(h.lmin)},
+                         {"l10", rounded(h.l10)},
+                         {"l50", rounded(h.l50)},
+                         {"l90", rounded(h.l90)},
+                         {"levels", QByteArray::number(h.levels)},
+                         {"coverage", rounded(h.coverage)},
+                         {"excluded", QByteArray::number(h.excluded)}});
+}
+
 namespace
 {
 
@@ -15,17 +30,7 @@ void hoursJson(const std::vector<HourRow>& rows, ClockTimeTexts& times, ChunkedO
     out.add(QByteArray("["));
     for (size_t i = 0; i < rows.size(); ++i) {
         const HourRow& h = rows[i];
-        out.add(QByteArray(i ? ",\n    " : "\n    ") +
-                json::object({{"start", json::text(times.text(h.start))},
-                              {"leq", rounded(h.leq)},
-                              {"lmax", rounded(h.lmax)},
-                              {"lmin", rounded(h.lmin)},
-                              {"l10", rounded(h.l10)},
-                              {"l50", rounded(h.l50)},
-                              {"l90", rounded(h.l90)},
-                              {"levels", QByteArray::number(h.levels)},
-                              {"coverage", rounded(h.coverage)},
-                              {"excluded", QByteArray::number(h.excluded)}}));
+        out.add(QByteArray(i ? ",\n    " : "\n    ") + hourRowJson(h, times));
     }
     out.add(QByteArray(rows.empty() ? "]" : "\n  ]"));
 }

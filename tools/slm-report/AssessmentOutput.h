@@ -31,6 +31,10 @@ struct AssessmentOutputInput {
 bool writeAssessmentText(const AssessmentOutputInput& in, const AssessmentOptions& options,
                          const OutputSink& write);
 // The keys after the figures of a file's JSON object, each as ",\n  \"key\": value".
+class ClockTimeTexts;
+// One row of an hourly or interval table as a JSON object.
+QByteArray hourRowJson(const HourRow& row, ClockTimeTexts& times);
+
 bool writeAssessmentJson(const AssessmentOutputInput& in, const AssessmentOptions& options,
                          const OutputSink& write);
 // The table asked for with --csv TABLE (RFC 4180).

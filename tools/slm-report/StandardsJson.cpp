@@ -29,20 +29,6 @@ QByteArray array(const std::vector<Row>& rows, Write write, const char* indent)
     return out + (rows.empty() ? QByteArray("]") : QByteArray("\n") + QByteArray(indent).chopped(2) + "]");
 }
 
-QByteArray intervalRow(const HourRow& h, ClockTimeTexts& times)
-{
-    return json::object({{"start", json::text(times.text(h.start))},
-                         {"leq", rounded(h.leq)},
-                         {"lmax", rounded(h.lmax)},
-                         {"lmin", rounded(h.lmin)},
-                         {"l10", rounded(h.l10)},
-                         {"l50", rounded(h.l50)},
-                         {"l90", rounded(h.l90)},
-                         {"levels", integer(h.levels)},
-                         {"coverage", rounded(h.coverage)},
-                         {"excluded", integer(h.excluded)}});
-}
-
 QByteArray sourceJson(const LevelSource& s)
 {
     switch (s.kind) {
@@ -294,7 +280,7 @@ bool writeStandardsJson(const StandardsOfFile& s, const OutputSink& write)
         out.add(",\n  \"intervals\": {\n    \"interval_s\": " + integer(r.intervalSeconds) +
                 ",\n    \"rows\": [");
         for (size_t i = 0; i < r.intervals->size(); ++i)
-            out.add((i ? ",\n      " : "\n      ") + intervalRow((*r.intervals)[i], times));
+            out.add((i ? ",\n      " : "\n      ") + hourRowJson((*r.intervals)[i], times));
         out.add(QByteArray(r.intervals->empty() ? "]\n  }" : "\n    ]\n  }"));
     }
     if (in.limits)
