@@ -3,7 +3,6 @@
 #include "measurement/MeasurementReader.h"
 #include "measurement/RecordFileWriter.h"
 #include "measurement/RecordListModel.h"
-#include "recording/FileTransfer.h"
 #include "recording/Recorder.h"
 #include "recording/RecorderView.h"
 #include "recording/RecordingFile.h"
@@ -14,6 +13,7 @@
 #include "support/QuietRecorderView.h"
 #include "support/RecordingSeries.h"
 #include "support/ScriptedDialogs.h"
+#include "views/FileTransfer.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

@@ -3,7 +3,7 @@
 #include "BenchSupport.h"
 
 #include "measurement/RecordListModel.h"
-#include "recording/FileTransfer.h"
+#include "views/FileTransfer.h"
 
 #include <QCoreApplication>
 #include <QDateTime>

@@ -6,7 +6,6 @@
 #include "logger/DataListWindow.h"
 #include "measurement/Measurement.h"
 #include "measurement/RecordListModel.h"
-#include "recording/FileTransfer.h"
 #include "recording/Recorder.h"
 #include "recording/RecorderView.h"
 #include "recording/RecordingFile.h"
@@ -17,6 +16,7 @@
 #include "support/QuietRecorderView.h"
 #include "support/RecordingSeries.h"
 #include "support/TestServices.h"
+#include "views/FileTransfer.h"
 #include "views/RecordColumnView.h"
 #include "views/RecordList.h"
 

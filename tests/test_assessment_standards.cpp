@@ -3,6 +3,7 @@
 // day's CNEL is 66.7 dB); they are kept in the assessment file with the keys this program does not
 // know and read back by a new window; input it cannot take is said in the tab; the PDF states the
 // inputs, the correction with its reason and the tables.
+#include "app/SessionReport.h"
 #include "assessment/AssessmentSession.h"
 #include "assessment/AssessmentWindow.h"
 #include "assessment/StandardsForm.h"
@@ -102,6 +103,7 @@ void TestAssessmentStandards::initTestCase()
     m_measurement.setOrigin({MeasurementOrigin::Kind::File, m_path});
     m_session = std::make_unique<AssessmentSession>(m_measurement, m_dialogs);
     m_window = std::make_unique<AssessmentWindow>(*m_session, m_dialogs);
+    m_window->setReportWriter(writeSessionReport);
     m_window->show();
     QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
     m_window->tabs()->setCurrentWidget(m_window->standards());

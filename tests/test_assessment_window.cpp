@@ -3,6 +3,7 @@
 // gives everything back; the details and the calibration drift; the names a screen reader reads.
 #include "analysis/OpenRecordFile.h"
 #include "app/AssessmentWindows.h"
+#include "app/SessionReport.h"
 #include "assessment/AssessmentSession.h"
 #include "assessment/AssessmentWindow.h"
 #include "measurement/Measurement.h"
@@ -113,6 +114,7 @@ void TestAssessmentWindow::initTestCase()
 
     m_session = std::make_unique<AssessmentSession>(m_measurement, m_dialogs);
     m_window = std::make_unique<AssessmentWindow>(*m_session, m_dialogs);
+    m_window->setReportWriter(writeSessionReport);
     m_window->show();
     QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
     QTRY_VERIFY(m_window->resultsShown() > 0);

@@ -4,12 +4,12 @@
 #include "measurement/MeasurementReader.h"
 #include "measurement/RecordFileWriter.h"
 #include "measurement/RecordListModel.h"
-#include "recording/FileTransfer.h"
 #include "shared/BusyCaption.h"
 #include "shared/TextHelpers.h"
 #include "support/RecordReadBack.h"
 #include "support/ScriptedDialogs.h"
 #include "support/TestFiles.h"
+#include "views/FileTransfer.h"
 
 #include <QBuffer>
 #include <QDir>

@@ -1,7 +1,6 @@
 // The sampling tick and recordings end to end: scripted dialogs, a fixed clock, a temporary
 // working folder, and the bytes of the files they leave.
 #include "measurement/RecordListModel.h"
-#include "recording/FileTransfer.h"
 #include "recording/ListFeeder.h"
 #include "recording/Recorder.h"
 #include "recording/RecorderView.h"
@@ -12,6 +11,7 @@
 #include "support/RecordingSeries.h"
 #include "support/ScriptedDialogs.h"
 #include "support/TestFiles.h"
+#include "views/FileTransfer.h"
 
 #include <QDir>
 #include <QFile>

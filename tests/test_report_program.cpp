@@ -3,7 +3,7 @@
 #include "measurement/MeasurementFigures.h"
 #include "measurement/RecordCsv.h"
 #include "measurement/RecordListModel.h"
-#include "recording/FileTransfer.h"
+#include "views/FileTransfer.h"
 
 #include "support/ReportProgram.h"
 #include "support/TestFiles.h"

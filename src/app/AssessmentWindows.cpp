@@ -1,5 +1,6 @@
 #include "app/AssessmentWindows.h"
 
+#include "app/SessionReport.h"
 #include "assessment/AssessmentSession.h"
 #include "assessment/AssessmentWindow.h"
 #include "measurement/Measurement.h"
@@ -79,6 +80,7 @@ AssessmentWindow* AssessmentWindows::open(const Measurement& measurement)
     Entry& e = *it;
     if (!e.window) {
         e.window = new AssessmentWindow(*e.session, m_desk.dialogs, m_panel);
+        e.window->setReportWriter(writeSessionReport);
         e.window->setAttribute(Qt::WA_DeleteOnClose);
         placeBesidePanel(e.window, m_panel);
     }

@@ -145,7 +145,9 @@ AssessmentWindow::AssessmentWindow(AssessmentSession& session, Dialogs& dialogs,
     auto* report = new QPushButton(QStringLiteral("Re&port..."), side);
     report->setObjectName(QStringLiteral("Report"));
     report->setToolTip(QStringLiteral("Write the measurement report as a PDF file"));
+    report->setEnabled(false);
     connect(report, &QPushButton::clicked, this, &AssessmentWindow::writeReport);
+    m_report = report;
     m_status = makeCaption(side, QStringLiteral("AssessmentStatus"));
     auto* bottom = new QHBoxLayout;
     bottom->addWidget(m_status, 1);
@@ -453,10 +455,18 @@ void AssessmentWindow::editSelectedReason()
         m_session.setExclusionReason(row, reason.trimmed());
 }
 
+void AssessmentWindow::setReportWriter(ReportWriter write)
+{
+    m_writeReport = std::move(write);
+    m_report->setEnabled(bool(m_writeReport));
+}
+
 void AssessmentWindow::writeReport()
 {
+    if (!m_writeReport)
+        return;
     const FocusReturn back(this, m_plot->keyTarget());
-    runReportAction(this, m_dialogs, m_session);
+    runReportAction(this, m_dialogs, m_session, m_writeReport);
 }
 
 bool AssessmentWindow::eventFilter(QObject* watched, QEvent* event)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "assessment/ReportAction.h"
 #include "assessment/SpanDialog.h"
 #include "measurement/AssessmentExclusions.h"
 
@@ -59,6 +60,8 @@ public:
 
     // "Exclude...": the typed span comes from here (the dialog by default).
     void setSpanQuestion(SpanQuestion question) { m_askSpan = std::move(question); }
+    // "Report..." writes with this; without one the button is off.
+    void setReportWriter(ReportWriter write);
 
     // The actions as the buttons run them.
     void excludeTyped();
@@ -88,6 +91,8 @@ private:
     QPointer<AssessmentSession> m_sessionAlive; // the session may go first when the window is deleted late
     Dialogs& m_dialogs;
     SpanQuestion m_askSpan = askSpanByDialog;
+    ReportWriter m_writeReport;
+    QPushButton* m_report = nullptr;
     AssessmentPlot* m_plot = nullptr;
     QTabWidget* m_tabs = nullptr;
     ComputedGroup* m_computed = nullptr;

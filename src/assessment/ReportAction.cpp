@@ -1,8 +1,6 @@
 #include "assessment/ReportAction.h"
 
 #include "assessment/AssessmentSession.h"
-#include "measurement/Measurement.h"
-#include "report/AssessmentReport.h"
 #include "shared/Dialogs.h"
 
 #include <QApplication>
@@ -21,7 +19,7 @@ QString proposedReportPath(const AssessmentSession& session)
     return file.dir().filePath(file.completeBaseName() + QStringLiteral("-report.pdf"));
 }
 
-void runReportAction(QWidget* parent, Dialogs& dialogs, AssessmentSession& session)
+void runReportAction(QWidget* parent, Dialogs& dialogs, AssessmentSession& session, const ReportWriter& write)
 {
     const QString title = QStringLiteral("Report");
     QString path = dialogs.saveFileAs(parent, QStringLiteral("PDF Files (*.pdf)|*.pdf|All Files (*.*)|*.*|"),
@@ -39,20 +37,8 @@ void runReportAction(QWidget* parent, Dialogs& dialogs, AssessmentSession& sessi
     }
     // The report is of what the window shows once every edit is assessed.
     session.settle();
-    const AssessedRecords& records = *session.resultRecords();
-    AssessmentReportInput input;
-    // A list read from a file or saved is named by its file; one never saved by none.
-    input.fileName = session.filePath().isEmpty() ? QString() : session.measurementName();
-    input.header = records.header;
-    input.samples = records.samples;
-    input.interval = records.interval;
-    input.exclusions = session.resultExclusions();
-    input.details = session.details();
-    input.settings = session.settings();
-    input.results = session.results();
-    input.standards = session.resultView().standards;
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    const AssessmentReportOutcome outcome = writeAssessmentReport(path, input);
+    const ReportWritten outcome = write(path, session);
     QApplication::restoreOverrideCursor();
     if (!outcome.error.isEmpty()) {
         dialogs.message(parent, outcome.error, title, Dialogs::Icon::Critical);

@@ -3,12 +3,12 @@
 #include "measurement/Measurement.h"
 #include "measurement/RecordFileFormat.h"
 #include "measurement/RecordListModel.h"
-#include "recording/FileTransfer.h"
 #include "shared/BusyCaption.h"
 #include "shared/Dialogs.h"
 #include "shared/Services.h"
 #include "views/ComputedGroup.h"
 #include "views/CsvExport.h"
+#include "views/FileTransfer.h"
 #include "views/RecordList.h"
 #include "views/ValueField.h"
 

@@ -2,8 +2,8 @@
 
 #include "measurement/RecordListModel.h"
 #include "meter/Sampling.h"
-#include "recording/FileTransfer.h"
 #include "shared/TextHelpers.h"
+#include "views/FileTransfer.h"
 
 #include <QDir>
 

@@ -3,7 +3,6 @@
 #include "measurement/RecordFileFormat.h"
 #include "measurement/RecordListModel.h"
 #include "meter/Sampling.h"
-#include "recording/FileTransfer.h"
 #include "recording/ListFeeder.h"
 #include "recording/RecorderView.h"
 #include "recording/RecordingFile.h"
@@ -12,6 +11,7 @@
 #include "shared/Clock.h"
 #include "shared/Dialogs.h"
 #include "shared/TextHelpers.h"
+#include "views/FileTransfer.h"
 
 #include <QDir>
 #include <QFileInfo>

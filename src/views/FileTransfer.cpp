@@ -1,4 +1,4 @@
-#include "recording/FileTransfer.h"
+#include "views/FileTransfer.h"
 
 #include "measurement/RecordFileWriter.h"
 #include "measurement/RecordListModel.h"
