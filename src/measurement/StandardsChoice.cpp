@@ -38,21 +38,6 @@ QString clockJsonText(std::int64_t clock)
            QTime(0, 0).addSecs(s).toString(QStringLiteral("HH:mm:ss"));
 }
 
-std::optional<std::int64_t> clockOfText(const QString& text)
-{
-    const QString t = QString(text.trimmed()).replace(u' ', u'T');
-    const QStringList parts = t.split(u'T');
-    if (parts.size() != 2 || parts[0].size() != 10)
-        return std::nullopt;
-    const QDate date = QDate::fromString(parts[0], Qt::ISODate);
-    QTime time = QTime::fromString(parts[1], QStringLiteral("HH:mm:ss"));
-    if (!time.isValid())
-        time = QTime::fromString(parts[1], QStringLiteral("HH:mm"));
-    if (!date.isValid() || !time.isValid())
-        return std::nullopt;
-    return QDate(1970, 1, 1).daysTo(date) * 86400 + time.msecsSinceStartOfDay() / 1000;
-}
-
 QJsonValue levelJson(const ChosenLevel& l)
 {
     if (l.kind == ChosenLevel::Kind::Number)
@@ -84,6 +69,21 @@ QJsonArray numbersJson(std::span<const double> values)
 }
 
 } // namespace
+
+std::optional<std::int64_t> clockOfText(const QString& text)
+{
+    const QString t = QString(text.trimmed()).replace(u' ', u'T');
+    const QStringList parts = t.split(u'T');
+    if (parts.size() != 2 || parts[0].size() != 10)
+        return std::nullopt;
+    const QDate date = QDate::fromString(parts[0], Qt::ISODate);
+    QTime time = QTime::fromString(parts[1], QStringLiteral("HH:mm:ss"));
+    if (!time.isValid())
+        time = QTime::fromString(parts[1], QStringLiteral("HH:mm"));
+    if (!date.isValid() || !time.isValid())
+        return std::nullopt;
+    return QDate(1970, 1, 1).daysTo(date) * 86400 + time.msecsSinceStartOfDay() / 1000;
+}
 
 bool StandardsChoice::any() const
 {

@@ -80,6 +80,9 @@ StandardsChoice standardsOfJson(const QJsonObject& object, QString& error);
 QString chosenLevelText(const ChosenLevel& level);
 // Nothing, with `error` saying what is expected, for a text that is neither.
 std::optional<ChosenLevel> chosenLevelOf(const QString& text, QString& error);
+// "2026-03-02T10:00" or "2026-03-02 10:00:30" as seconds of the records' clock; nothing for
+// anything else.
+std::optional<std::int64_t> clockOfText(const QString& text);
 // "1h", "15min", "90s".
 QString durationInputText(std::int64_t seconds);
 // "60, 65, 70"; levels from 0 to 200 dB separated by commas. Nothing for anything else.

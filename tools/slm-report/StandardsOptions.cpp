@@ -1,11 +1,10 @@
 #include "StandardsOptions.h"
 
 #include "measurement/LimitConfig.h"
+#include "measurement/StandardsChoice.h"
 
-#include <QDate>
 #include <QFile>
 #include <QFileInfo>
-#include <QTime>
 #include <cmath>
 
 namespace slm
@@ -19,22 +18,6 @@ std::optional<double> numberOf(const QString& text)
     bool ok = false;
     const double v = text.trimmed().toDouble(&ok);
     return ok && std::isfinite(v) ? std::optional<double>(v) : std::nullopt;
-}
-
-// "2026-03-02T10:00" or "2026-03-02 10:00:30" on the records' clock.
-std::optional<std::int64_t> clockOf(const QString& text)
-{
-    const QString t = QString(text.trimmed()).replace(u' ', u'T');
-    const QStringList parts = t.split(u'T');
-    if (parts.size() != 2)
-        return std::nullopt;
-    const QDate date = QDate::fromString(parts[0], Qt::ISODate);
-    QTime time = QTime::fromString(parts[1], QStringLiteral("HH:mm:ss"));
-    if (!time.isValid())
-        time = QTime::fromString(parts[1], QStringLiteral("HH:mm"));
-    if (!date.isValid() || !time.isValid() || parts[0].size() != 10)
-        return std::nullopt;
-    return QDate(1970, 1, 1).daysTo(date) * 86400 + time.msecsSinceStartOfDay() / 1000;
 }
 
 bool readLevel(const QString& option, const QString& v, const QByteArray& bytes, LevelArgument& out,
@@ -52,8 +35,8 @@ bool readLevel(const QString& option, const QString& v, const QByteArray& bytes,
         return true;
     }
     const QStringList ends = v.split(u'/');
-    const std::optional<std::int64_t> from = ends.size() == 2 ? clockOf(ends[0]) : std::nullopt;
-    const std::optional<std::int64_t> to = ends.size() == 2 ? clockOf(ends[1]) : std::nullopt;
+    const std::optional<std::int64_t> from = ends.size() == 2 ? clockOfText(ends[0]) : std::nullopt;
+    const std::optional<std::int64_t> to = ends.size() == 2 ? clockOfText(ends[1]) : std::nullopt;
     if (from && to) {
         if (*to <= *from) {
             error = QStringLiteral("%1 %2: the span ends before it starts.").arg(option, v);
@@ -73,18 +56,6 @@ bool readLevel(const QString& option, const QString& v, const QByteArray& bytes,
     out.kind = LevelArgument::Kind::File;
     out.encodedFile = bytes;
     return true;
-}
-
-std::optional<std::vector<double>> levelList(const QString& v)
-{
-    std::vector<double> out;
-    for (const QString& part : v.split(u',')) {
-        const std::optional<double> n = numberOf(part);
-        if (!n || *n < 0 || *n > 200)
-            return std::nullopt;
-        out.push_back(*n);
-    }
-    return out;
 }
 
 const std::pair<const char*, StandardsOptions::Table> CsvTables[] = {
@@ -287,7 +258,7 @@ QStringList takeStandardsArguments(const QStringList& arguments, const QList<QBy
             if (!value(v))
                 break;
             o.abc = true;
-            const std::optional<std::vector<double>> levels = levelList(v);
+            const std::optional<std::vector<double>> levels = levelListOf(v);
             if (levels && levels->size() == 3) {
                 o.abcLevels = std::array<double, 3>{(*levels)[0], (*levels)[1], (*levels)[2]};
             } else if (v.contains(u',') || !readLevel(name, v, bytes, o.abcFile, error) ||
@@ -304,7 +275,7 @@ QStringList takeStandardsArguments(const QStringList& arguments, const QList<QBy
         } else if (name == u"--n-above") {
             // The thresholds may be left out: 60, 65 and 70 dB.
             const QString next = inline_ ? a.section(u'=', 1) : arguments.value(i + 1);
-            const std::optional<std::vector<double>> levels = levelList(next);
+            const std::optional<std::vector<double>> levels = levelListOf(next);
             if (levels) {
                 o.nAbove = *levels;
                 if (!inline_)
