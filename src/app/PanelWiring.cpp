@@ -202,10 +202,7 @@ PanelWiring::PanelWiring(Panel& panel, MeterSession& session, Services& services
     // the status bar while any limit is in alarm.
     m_limits = std::make_unique<LimitsModel>();
     loadPanelLimits(*m_limits, services.notices);
-    QObject::connect(&session, &MeterSession::sampleTaken, m_limits.get(), [this](const Sample& sample) {
-        m_limits->setIntervalSeconds(sample.interval);
-        m_limits->addSample(sample);
-    });
+    QObject::connect(&session, &MeterSession::sampleTaken, m_limits.get(), &LimitsModel::addSample);
     panel.statusBar()->addPermanentWidget(new AlarmIndicator(*m_limits, &panel));
     QAction* limits = ui.toolbar->addAction(QStringLiteral("Limits"));
     limits->setObjectName(QStringLiteral("limitsAction"));

@@ -67,6 +67,8 @@ void LimitsModel::updateAlarm()
 
 void LimitsModel::addSample(const Sample& sample)
 {
+    // A new sampling interval starts the figures again: a rolling window does not mix two rates.
+    setIntervalSeconds(sample.interval);
     const QDate day = sample.time.date();
     if (day != m_day) {
         m_day = day;

@@ -24,7 +24,7 @@ public:
     // The limits in force, each for the panel's one meter, and the [events] rule when set.
     const QList<LimitConfig>& limits() const { return m_configs; }
     const std::optional<EventSettings>& events() const { return m_events; }
-    void setIntervalSeconds(double seconds);
+    // Judged at the sample's own interval.
     void addSample(const Sample& sample);
 
     // The judges of the limits in force, in the order of their sections.
@@ -41,6 +41,7 @@ signals:
     void alarmChanged(bool alarm, const QString& names);
 
 private:
+    void setIntervalSeconds(double seconds);
     void rebuild();
     void updateAlarm();
 
