@@ -10,6 +10,7 @@
 #include "measurement/MeasurementReader.h"
 #include "measurement/RecordCsv.h"
 #include "support/ScriptedDialogs.h"
+#include "support/TestFiles.h"
 #include "views/ComputedGroup.h"
 #include "views/plot/Graph.h"
 
@@ -64,12 +65,7 @@ void TestAssessmentKeys::initTestCase()
                  "\t\r\n";
     }
     const QString path = m_dir.filePath("keys.slmm");
-    QCOMPARE(writeFileAtomically(path, bytes), QString());
-    QFile in(path);
-    QVERIFY(in.open(QIODevice::ReadOnly));
-    MeasurementReader reader(in);
-    QVERIFY(reader.readInto(m_measurement));
-    m_measurement.setOrigin({MeasurementOrigin::Kind::File, path});
+    QCOMPARE(writeAndOpen(path, bytes, m_measurement), QString());
     m_session = std::make_unique<AssessmentSession>(m_measurement, m_dialogs);
     m_window = std::make_unique<AssessmentWindow>(*m_session, m_dialogs);
     m_window->show();

@@ -13,6 +13,7 @@
 #include "measurement/RecordCsv.h"
 #include "support/ReportProgram.h"
 #include "support/ScriptedDialogs.h"
+#include "support/TestFiles.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -95,12 +96,7 @@ void TestAssessmentStandards::initTestCase()
         bytes += QByteArray::number(i + 1) + '\t' +
                  start.addSecs(60 * i).toString("yyyy/MM/dd HH:mm:ss").toLatin1() + "\t60.0\t\r\n";
     m_path = m_dir.filePath("yard.slmm");
-    QCOMPARE(writeFileAtomically(m_path, bytes), QString());
-    QFile in(m_path);
-    QVERIFY(in.open(QIODevice::ReadOnly));
-    MeasurementReader reader(in);
-    QVERIFY(reader.readInto(m_measurement));
-    m_measurement.setOrigin({MeasurementOrigin::Kind::File, m_path});
+    QCOMPARE(writeAndOpen(m_path, bytes, m_measurement), QString());
     m_session = std::make_unique<AssessmentSession>(m_measurement, m_dialogs);
     m_window = std::make_unique<AssessmentWindow>(*m_session, m_dialogs);
     m_window->setReportWriter(writeSessionReport);

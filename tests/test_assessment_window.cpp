@@ -14,6 +14,7 @@
 #include "support/ReportProgram.h"
 #include "support/ScriptedDialogs.h"
 #include "support/SimPanelRig.h"
+#include "support/TestFiles.h"
 #include "views/ComputedGroup.h"
 #include "views/plot/Graph.h"
 
@@ -105,12 +106,7 @@ void TestAssessmentWindow::initTestCase()
                  start.addSecs(10 * i).toString("yyyy/MM/dd HH:mm:ss").toLatin1() + '\t' +
                  QByteArray::number(loud ? 95.0 : 62.0 + i % 7 * 0.3, 'f', 1) + "\t\r\n";
     }
-    QCOMPARE(writeFileAtomically(m_path, bytes), QString());
-    QFile in(m_path);
-    QVERIFY(in.open(QIODevice::ReadOnly));
-    MeasurementReader reader(in);
-    QVERIFY(reader.readInto(m_measurement));
-    m_measurement.setOrigin({MeasurementOrigin::Kind::File, m_path});
+    QCOMPARE(writeAndOpen(m_path, bytes, m_measurement), QString());
 
     m_session = std::make_unique<AssessmentSession>(m_measurement, m_dialogs);
     m_window = std::make_unique<AssessmentWindow>(*m_session, m_dialogs);
